@@ -1,0 +1,3 @@
+#include "alcatel.h"
+
+namespace rv {}  // namespace rv

@@ -1,0 +1,44 @@
+// What a format reader or writer receives from the exports, and what it gives back.
+// Readers and writers work on streams and memory, never on paths.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "../model/melody.h"
+
+namespace rv {
+
+// Where a writer's bytes go; a few writers render differently for the string export.
+enum class WriteTarget { File, Clipboard, String };
+
+// Format options: control elements 6, 7 and 8 when the array holds them.
+struct FormatOptions {
+  int32_t option6 = 0, option7 = 0, option8 = 0;
+  bool has6 = false, has7 = false, has8 = false;
+  int32_t get6(int32_t fallback) const { return has6 ? option6 : fallback; }
+  int32_t get7(int32_t fallback) const { return has7 ? option7 : fallback; }
+  int32_t get8(int32_t fallback) const { return has8 ? option8 : fallback; }
+};
+
+struct ReadRequest {
+  bool fromClipboard = false;
+  int32_t channelChoice = 255;  // MIDI: 255 = first channel seen
+  int32_t channelUsed = 0;      // out (MIDI)
+  int32_t channelMask = 0;      // out (MIDI): bit n set when channel n carries notes
+};
+
+struct WriteResult {
+  std::string bytes;         // the rendering (text, or binary for MIDI)
+  int32_t resultValue = 0;   // goes to control[4]
+  int32_t returnValue = 1;   // what rvmMelo2String returns
+};
+
+// Returns 1 on success, anything else is the read's result code.
+using ReadFn = int (*)(std::istream& in, Melody& melody, ReadRequest& request);
+// Renders melody (the writer may change it: it is the call's own copy). May throw rt_erri.
+using WriteFn = void (*)(Melody& melody, WriteTarget target, const FormatOptions& options,
+                         WriteResult& out);
+
+}  // namespace rv

@@ -1,0 +1,3 @@
+#include "imelody.h"
+
+namespace rv {}  // namespace rv

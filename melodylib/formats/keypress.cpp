@@ -1,0 +1,3 @@
+#include "keypress.h"
+
+namespace rv {}  // namespace rv

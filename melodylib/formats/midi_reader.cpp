@@ -1,0 +1,3 @@
+#include "midi_reader.h"
+
+namespace rv {}  // namespace rv

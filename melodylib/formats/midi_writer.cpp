@@ -1,0 +1,3 @@
+#include "midi_writer.h"
+
+namespace rv {}  // namespace rv

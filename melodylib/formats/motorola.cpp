@@ -1,0 +1,3 @@
+#include "motorola.h"
+
+namespace rv {}  // namespace rv

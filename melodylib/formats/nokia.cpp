@@ -1,0 +1,3 @@
+#include "nokia.h"
+
+namespace rv {}  // namespace rv

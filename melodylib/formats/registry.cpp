@@ -1,0 +1,47 @@
+#include "registry.h"
+
+#include <iterator>
+
+#include "alcatel.h"
+#include "imelody.h"
+#include "keypress.h"
+#include "midi_reader.h"
+#include "midi_writer.h"
+#include "motorola.h"
+#include "nokia.h"
+#include "rtttl.h"
+#include "sagem.h"
+#include "testxml.h"
+
+namespace rv {
+namespace {
+
+// A format whose reader or writer is null answers 213 for that direction.
+constexpr FormatEntry kFormats[] = {
+    // id, name, reader, writer, string export
+    {2, "sagem", nullptr, nullptr, true},
+    {3, "keypress", nullptr, nullptr, true},
+    {7, "rtttl", nullptr, nullptr, true},
+    {8, "alcatel", nullptr, nullptr, true},
+    {9, "nokia", nullptr, nullptr, true},
+    {10, "midi", nullptr, nullptr, true},
+    {12, "motorola", nullptr, nullptr, false},
+    {14, "imelody", nullptr, nullptr, true},
+    {19, "xml", nullptr, nullptr, false},
+};
+
+}  // namespace
+
+const FormatEntry* findFormat(int32_t id) {
+  for (const FormatEntry& entry : kFormats)
+    if (entry.id == id) return &entry;
+  return nullptr;
+}
+
+int32_t formatSupport(int32_t id) {
+  const FormatEntry* entry = findFormat(id);
+  if (!entry) return -1;
+  return (entry->write ? 1 : 0) | (entry->read ? 2 : 0);
+}
+
+}  // namespace rv

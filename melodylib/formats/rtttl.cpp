@@ -1,0 +1,3 @@
+#include "rtttl.h"
+
+namespace rv {}  // namespace rv

@@ -1,0 +1,3 @@
+#include "sagem.h"
+
+namespace rv {}  // namespace rv

@@ -1,0 +1,3 @@
+#include "testxml.h"
+
+namespace rv {}  // namespace rv
