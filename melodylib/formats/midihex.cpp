@@ -1,0 +1,3 @@
+#include "midihex.h"
+
+namespace rv {}  // namespace rv
