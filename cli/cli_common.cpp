@@ -1,0 +1,369 @@
+#include "cli_common.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "melody/rvmelodyapi.h"
+
+namespace cli {
+namespace {
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  return s;
+}
+
+std::string extensionOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  const size_t dot = path.find_last_of('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  return lower(path.substr(dot));
+}
+
+bool listContains(const char* list, const std::string& ext) {
+  std::istringstream in(list);
+  std::string item;
+  while (in >> item)
+    if (item == ext) return true;
+  return false;
+}
+
+// The clipboard hooks carry standard input in and a rendering out.
+struct HookState {
+  std::string clipboardIn;
+  bool hasClipboardIn = false;
+  std::string clipboardOut;
+};
+
+HookState& hookState() {
+  static HookState state;
+  return state;
+}
+
+void installHooks() {
+  static RvHostHooks hooks{&hookState(),
+                           [](void* ctx) -> const char* {
+                             auto* s = static_cast<HookState*>(ctx);
+                             return s->hasClipboardIn ? s->clipboardIn.c_str() : nullptr;
+                           },
+                           [](void* ctx, const char* text) -> int32_t {
+                             static_cast<HookState*>(ctx)->clipboardOut = text ? text : "";
+                             return 1;
+                           },
+                           [](void*, const char* caption, const char* text) {
+                             std::cerr << (caption ? caption : "") << ": " << (text ? text : "")
+                                       << "\n";
+                           }};
+  RvMelodyApi::instance().rvSetHostHooks(&hooks);
+}
+
+std::string toHex(const std::string& bytes) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (unsigned char c : bytes) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+}  // namespace
+
+const std::vector<CliFormat>& formats() {
+  // The open and save dialogs' extensions; .txt reads as RTTTL and is written as RTTTL.
+  static const std::vector<CliFormat> table = {
+      {"sagem", 2, ".srt", ".srt", {0, 0, 0}, "Sagem melody text"},
+      {"keypress", 3, "", ".pkp", {1, 1, 0}, "phone key presses for the composer"},
+      {"rtttl", 7, ".rtx .txt", ".rtx", {0, 0, 0}, "RTTTL/Nokring text"},
+      {"alcatel", 8, "", "", {0, 0, 0}, "Alcatel text"},
+      {"nokia", 9, "", ".ota", {1, 1, 140}, "Nokia smart-messaging ringtone"},
+      {"midi", 10, ".mid .midi", ".mid", {0, 0, 0}, "standard MIDI file"},
+      {"motorola", 12, "", "", {0, 0, 0}, "Motorola text (file only)"},
+      {"imelody", 14, "", ".imy", {0, 0, 0}, "iMelody"},
+      {"xml", 19, "", ".xml", {0, 0, 0}, "test XML (file only)"},
+  };
+  return table;
+}
+
+const CliFormat* formatByName(const std::string& name) {
+  const std::string n = lower(name);
+  for (const CliFormat& f : formats())
+    if (n == f.name) return &f;
+  return nullptr;
+}
+
+const CliFormat* formatForRead(const std::string& path) {
+  const std::string ext = extensionOf(path);
+  if (ext.empty()) return nullptr;
+  for (const CliFormat& f : formats())
+    if (listContains(f.readExtensions, ext)) return &f;
+  return nullptr;
+}
+
+const CliFormat* formatForWrite(const std::string& path) {
+  const std::string ext = extensionOf(path);
+  if (ext.empty()) return nullptr;
+  if (ext == ".txt") return formatByName("rtttl");
+  if (ext == ".midi") return formatByName("midi");
+  for (const CliFormat& f : formats())
+    if (ext == f.writeExtension) return &f;
+  return nullptr;
+}
+
+Args::Args(int argc, char** argv, int first) {
+  for (int i = first; i < argc; ++i) items_.emplace_back(argv[i]);
+  used_.assign(items_.size(), false);
+  // Positional arguments are the items that are neither options nor option values; an
+  // option's value is recognised when the option is asked for, so collect lazily: anything
+  // not starting with "--" (or a lone "-") that does not follow a "--name" taking a value.
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i] == "-" || items_[i].rfind("--", 0) != 0) positional_.push_back(items_[i]);
+}
+
+bool Args::flag(const std::string& name) {
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i] == name) {
+      used_[i] = true;
+      return true;
+    }
+  return false;
+}
+
+std::optional<std::string> Args::value(const std::string& name) {
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (items_[i].rfind(name + "=", 0) == 0) {
+      used_[i] = true;
+      return items_[i].substr(name.size() + 1);
+    }
+    if (items_[i] == name && i + 1 < items_.size()) {
+      used_[i] = used_[i + 1] = true;
+      // The value is not positional.
+      auto it = std::find(positional_.begin(), positional_.end(), items_[i + 1]);
+      if (it != positional_.end()) positional_.erase(it);
+      return items_[i + 1];
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<int32_t> Args::intValue(const std::string& name, bool& bad) {
+  auto v = value(name);
+  if (!v) return std::nullopt;
+  try {
+    size_t used = 0;
+    const long long n = std::stoll(*v, &used);
+    if (used != v->size() || n < INT32_MIN || n > INT32_MAX) throw std::invalid_argument(*v);
+    return static_cast<int32_t>(n);
+  } catch (const std::exception&) {
+    std::cerr << "pealix-cli: " << name << " needs a whole number, not '" << *v << "'\n";
+    bad = true;
+    return std::nullopt;
+  }
+}
+
+std::vector<std::string> Args::unknown() const {
+  std::vector<std::string> out;
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (!used_[i] && items_[i].rfind("--", 0) == 0) out.push_back(items_[i]);
+  return out;
+}
+
+bool loadLibrary() {
+  RvMelodyApi& api = RvMelodyApi::instance();
+  if (!api.load()) {
+    std::cerr << "pealix-cli: " << api.errorText().toStdString() << "\n";
+    return false;
+  }
+  installHooks();
+  return true;
+}
+
+bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc) {
+  RvMelodyApi& api = RvMelodyApi::instance();
+  int32_t source = 1;
+  if (path == "-") {
+    // Standard input goes in as clipboard text (MIDI bytes in their clipboard hex form).
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (format.id == 10) text = "//RVPXPX" + toHex(text);
+    hookState().clipboardIn = text;
+    hookState().hasClipboardIn = true;
+    source = 2;
+  }
+  // Grow the records until the whole melody fits.
+  for (int32_t capacity = 1024;; capacity *= 4) {
+    doc.records.assign(static_cast<size_t>(capacity), EventRecord{});
+    int32_t count = capacity;
+    char title[256] = {};
+    uint32_t titleLength = sizeof(title) - 1;
+    int32_t control[7] = {7, source, format.id, 0, channel, 0, 0};
+    const int32_t rc = api.rvmReadMelo(doc.records.data(), &count, title, &titleLength, control,
+                                       path.c_str(), nullptr, nullptr);
+    if (rc == 100 && capacity < (1 << 22)) continue;
+    if (rc != 1 && rc != 100) {
+      std::cerr << "pealix-cli: cannot read " << path << " as " << format.name << ": "
+                << resultText(rc) << " (" << rc << ")\n";
+      return false;
+    }
+    doc.records.resize(static_cast<size_t>(std::clamp(count, 0, capacity)));
+    doc.title.assign(title, std::min<size_t>(titleLength, sizeof(title) - 1));
+    doc.bpm = control[3];
+    doc.channelUsed = control[4];
+    doc.channelMask = control[5];
+    return true;
+  }
+}
+
+bool writeMelody(const Document& doc, const std::string& path, const CliFormat& format,
+                 const std::vector<int32_t>& options, bool stringForm) {
+  RvMelodyApi& api = RvMelodyApi::instance();
+  if (doc.records.empty()) {
+    std::cerr << "pealix-cli: the melody has no events to write\n";
+    return false;
+  }
+  const bool toStdout = path == "-";
+  std::vector<int32_t> control = {0, 1, format.id, doc.bpm, 0, 0};
+  control.insert(control.end(), options.begin(), options.end());
+  control[0] = static_cast<int32_t>(control.size());
+  const int32_t count = static_cast<int32_t>(doc.records.size());
+  int32_t rc = 0;
+  std::string output;
+  if (stringForm || (toStdout && format.id == 10)) {
+    control[1] = 0;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+      uint32_t length = static_cast<uint32_t>(buffer.size());
+      rc = api.rvmMelo2String(doc.records.data(), count, buffer.data(), &length, doc.title.c_str(),
+                              nullptr, control.data());
+      if (rc == 217 && length > buffer.size()) {
+        buffer.resize(length);
+        continue;
+      }
+      if (rc == 1) output.assign(buffer.data(), std::min<size_t>(length, buffer.size()));
+      break;
+    }
+  } else if (toStdout) {
+    control[1] = 2;  // rendered onto the clipboard hook, which keeps the text
+    hookState().clipboardOut.clear();
+    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), "", nullptr,
+                           control.data());
+    output = hookState().clipboardOut;
+  } else {
+    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), path.c_str(), nullptr,
+                           control.data());
+  }
+  if (rc != 1) {
+    std::cerr << "pealix-cli: cannot write " << format.name << ": " << resultText(rc) << " (" << rc
+              << ")\n";
+    return false;
+  }
+  if (control[4] != 0 && control[4] != 1)
+    std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << control[4]
+              << "\n";
+  if (toStdout || stringForm) {
+    if (toStdout) {
+      std::fwrite(output.data(), 1, output.size(), stdout);
+      if (format.id != 10 && (output.empty() || output.back() != '\n')) std::fputc('\n', stdout);
+    } else {
+      std::FILE* f = std::fopen(path.c_str(), "wb");
+      const bool ok = f && std::fwrite(output.data(), 1, output.size(), f) == output.size();
+      if (f && std::fclose(f) != 0) return false;
+      if (!ok) {
+        std::cerr << "pealix-cli: cannot write " << path << "\n";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+std::string resultText(int32_t code) {
+  switch (code) {
+    case 2:
+      return "the melody already contains volume events";
+    case 30:
+      return "there is no text to read";
+    case 31:
+      return "the text is empty";
+    case 39:
+      return "the text is not a Pealix MIDI text (\"//RVPXPX\" and hex digits)";
+    case 51:
+      return "the file cannot be opened";
+    case 52:
+      return "the file cannot be read";
+    case 53:
+      return "the file could not be written";
+    case 58:
+      return "the data ends too early";
+    case 59:
+      return "the file has another format";
+    case 60:
+      return "out of memory";
+    case 151:
+      return "the data is not in this format";
+    case 152:
+      return "the format header is wrong";
+    case 153:
+      return "the data is damaged";
+    case 160:
+      return "the melody is too long for this format";
+    case 210:
+      return "a count or a file name is missing";
+    case 213:
+      return "this format cannot do that";
+    case 216:
+      return "the melody has no events";
+    case 217:
+      return "the melody is too long";
+    case -1:
+      return "the data could not be read or written in this format";
+    default:
+      return "the library reported an error";
+  }
+}
+
+std::string lengthWords(int32_t simpleLen, int32_t dotLen) {
+  static const char* names[] = {"whole", "half", "quarter", "eighth",
+                                "16th",  "32nd", "64th",    "128th"};
+  std::string base;
+  for (int i = 0; i < 8; ++i)
+    if (simpleLen == (1 << i)) base = names[i];
+  if (base.empty()) return simpleLen == 0 ? "-" : "1/" + std::to_string(simpleLen);
+  static const char* dots[] = {"", "dotted ", "double-dotted ", "5/3 "};
+  return (dotLen >= 0 && dotLen <= 3 ? dots[dotLen] : "") + base;
+}
+
+std::string eventWords(const EventRecord& r) {
+  static const char* keys[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  switch (r.nEvent) {
+    case 1: {
+      const int key = r.EventVal1;
+      std::string name =
+          key >= 0 && key <= 127 ? std::string(keys[key % 12]) + std::to_string(key / 12 - 1) : "?";
+      return "note " + name + " (key " + std::to_string(key) + ", velocity " +
+             std::to_string(r.EventVal2) + ")";
+    }
+    case 3: {
+      static const char* styles[] = {"natural", "continuous", "staccato"};
+      return std::string("style ") +
+             (r.EventVal1 >= 0 && r.EventVal1 <= 2 ? styles[r.EventVal1] : "?");
+    }
+    case 4:
+      return "tempo " + std::to_string(r.EventVal1) + " bpm";
+    case 5:
+      return r.EventVal1 == 0 ? "volume " + std::to_string(r.EventVal2)
+                              : std::string("volume ") + (r.EventVal2 == 1 ? "up" : "down");
+    case 6:
+      return "loop " + std::to_string(r.EventVal1) + " repeat " + std::to_string(r.EventVal2);
+    case 16:
+      return "pause";
+    default:
+      return "event kind " + std::to_string(r.nEvent);
+  }
+}
+
+}  // namespace cli

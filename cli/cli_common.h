@@ -1,0 +1,73 @@
+// Shared pieces of pealix-cli: the format names, argument parsing helpers and the melody
+// as it crosses the library boundary.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "rvmelody.h"
+
+namespace cli {
+
+// One melody format as the command line names it.
+struct CliFormat {
+  const char* name;
+  int32_t id;                  // library format id; 0 for formats converted by the application
+  const char* readExtensions;  // space-separated, the open dialog's mapping
+  const char* writeExtension;  // the save dialog's extension, "" when it has none
+  int32_t defaultOptions[3];   // control elements 6, 7, 8 when only later ones are given
+  const char* description;
+};
+
+const std::vector<CliFormat>& formats();
+const CliFormat* formatByName(const std::string& name);
+// The format a file name's extension stands for when reading or writing; null when none.
+const CliFormat* formatForRead(const std::string& path);
+const CliFormat* formatForWrite(const std::string& path);
+
+// A melody as records, the form in which it crosses to the library.
+struct Document {
+  std::vector<EventRecord> records;
+  std::string title;
+  int32_t bpm = 120;
+  int32_t channelUsed = -1;  // MIDI reads: the channel read (0-based)
+  int32_t channelMask = 0;   // MIDI reads: bit n = channel n+1 carries notes
+};
+
+// Simple "--name value" / "--flag" argument list.
+class Args {
+ public:
+  Args(int argc, char** argv, int first);
+  bool flag(const std::string& name);
+  std::optional<std::string> value(const std::string& name);
+  std::optional<int32_t> intValue(const std::string& name, bool& bad);
+  const std::vector<std::string>& positional() const { return positional_; }
+  // Options left that were never asked for; the caller reports them as unknown.
+  std::vector<std::string> unknown() const;
+
+ private:
+  std::vector<std::string> items_;
+  std::vector<bool> used_;
+  std::vector<std::string> positional_;
+};
+
+// Loads librvmelody.so; on failure prints the reason and returns false.
+bool loadLibrary();
+
+// Reads a melody file with a library format; prints a message and returns false on failure.
+bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc);
+
+// Writes to a file, or to standard output when path is "-". options: control elements 6..8.
+bool writeMelody(const Document& doc, const std::string& path, const CliFormat& format,
+                 const std::vector<int32_t>& options, bool stringForm);
+
+// The readable text of a library result code.
+std::string resultText(int32_t code);
+
+// "quarter", "dotted eighth" ...
+std::string lengthWords(int32_t simpleLen, int32_t dotLen);
+std::string eventWords(const EventRecord& record);
+
+}  // namespace cli

@@ -1,0 +1,35 @@
+#include <iomanip>
+#include <iostream>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "melody/rvmelodyapi.h"
+
+namespace cli {
+
+void helpFormats() {
+  std::cout << "usage: pealix-cli formats\n\n"
+               "Lists every format with its id, whether it can be read and written, and the\n"
+               "file extensions that choose it.\n";
+}
+
+int runFormats(int, char**) {
+  if (!loadLibrary()) return 1;
+  RvMelodyApi& api = RvMelodyApi::instance();
+  std::cout << std::left << std::setw(10) << "name" << std::setw(4) << "id" << std::setw(6)
+            << "read" << std::setw(7) << "write" << std::setw(14) << "extensions"
+            << "description\n";
+  for (const CliFormat& f : formats()) {
+    const int32_t support = api.rvtMeloSupport(f.id);
+    std::string extensions = f.readExtensions;
+    if (*f.writeExtension && extensions.find(f.writeExtension) == std::string::npos)
+      extensions += (extensions.empty() ? "" : " ") + std::string(f.writeExtension);
+    std::cout << std::setw(10) << f.name << std::setw(4) << f.id << std::setw(6)
+              << (support > 0 && (support & 2) ? "yes" : "-") << std::setw(7)
+              << (support > 0 && (support & 1) ? "yes" : "-") << std::setw(14) << extensions
+              << f.description << "\n";
+  }
+  return 0;
+}
+
+}  // namespace cli

@@ -1,0 +1,62 @@
+#include <iomanip>
+#include <iostream>
+
+#include "cli_common.h"
+#include "commands.h"
+
+namespace cli {
+
+void helpInfo() {
+  std::cout << "usage: pealix-cli info INPUT [--from FMT] [--channel N]\n\n"
+               "Shows the melody's title, tempo and events, one line each: number, length,\n"
+               "dot and the event in words. For a MIDI file also the channels with notes.\n";
+}
+
+int runInfo(int argc, char** argv) {
+  Args args(argc, argv, 1);
+  bool bad = false;
+  const auto from = args.value("--from");
+  const auto channel = args.intValue("--channel", bad);
+  for (const std::string& u : args.unknown()) {
+    std::cerr << "pealix-cli info: unknown option " << u << "\n";
+    bad = true;
+  }
+  if (bad || args.positional().size() != 1) {
+    helpInfo();
+    return 2;
+  }
+  const std::string input = args.positional()[0];
+  const CliFormat* format = from ? formatByName(*from) : formatForRead(input);
+  if (!format) {
+    std::cerr << "pealix-cli info: cannot tell the format of " << input
+              << "; name it with --from\n";
+    return 2;
+  }
+  if (channel && (*channel < 1 || *channel > 16)) {
+    std::cerr << "pealix-cli info: --channel takes 1..16\n";
+    return 2;
+  }
+  if (!loadLibrary()) return 1;
+  Document doc;
+  if (!readMelody(input, *format, channel ? *channel - 1 : 255, doc)) return 1;
+
+  std::cout << "title:  " << doc.title << "\n"
+            << "tempo:  " << doc.bpm << " bpm\n"
+            << "format: " << format->name << "\n";
+  if (format->id == 10) {
+    std::cout << "channel read: " << doc.channelUsed + 1 << "\nchannels with notes:";
+    for (int c = 0; c < 16; ++c)
+      if (doc.channelMask & (1 << c)) std::cout << " " << c + 1;
+    std::cout << "\n";
+  }
+  std::cout << "events: " << doc.records.size() << "\n";
+  for (size_t i = 0; i < doc.records.size(); ++i) {
+    const EventRecord& r = doc.records[i];
+    std::cout << std::setw(4) << i + 1 << "  " << std::left << std::setw(20)
+              << lengthWords(r.iSimpleLen, r.iDotLen) << std::right << "  len " << std::setw(3)
+              << r.iSimpleLen << " dot " << r.iDotLen << "  " << eventWords(r) << "\n";
+  }
+  return 0;
+}
+
+}  // namespace cli

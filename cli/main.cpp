@@ -1,0 +1,45 @@
+// pealix-cli: converts ringtones between formats and inspects them, for scripts and
+// headless machines. It loads the melody library from its own folder as the window does.
+#include <QCoreApplication>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+
+#include "commands.h"
+
+namespace {
+
+const cli::Command kCommands[] = {
+    {"convert", "convert a melody from one format into another", cli::runConvert, cli::helpConvert},
+    {"info", "show a melody's title, tempo and events", cli::runInfo, cli::helpInfo},
+    {"formats", "list the formats and what each can do", cli::runFormats, cli::helpFormats},
+};
+
+void usage() {
+  std::cout << "usage: pealix-cli COMMAND [ARGS...]\n\ncommands:\n";
+  for (const cli::Command& c : kCommands)
+    std::cout << "  " << c.name << std::string(12 - std::strlen(c.name), ' ') << c.summary << "\n";
+  std::cout << "\n'pealix-cli COMMAND --help' describes a command.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    usage();
+    return argc < 2 ? 2 : 0;
+  }
+  for (const cli::Command& c : kCommands) {
+    if (std::strcmp(argv[1], c.name) != 0) continue;
+    for (int i = 2; i < argc; ++i)
+      if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+        c.help();
+        return 0;
+      }
+    return c.run(argc - 1, argv + 1);
+  }
+  std::cerr << "pealix-cli: unknown command '" << argv[1] << "'\n\n";
+  usage();
+  return 2;
+}
