@@ -23,7 +23,7 @@ constexpr FormatEntry kFormats[] = {
     {3, "keypress", nullptr, nullptr, true},
     {7, "rtttl", nullptr, nullptr, true},
     {8, "alcatel", nullptr, nullptr, true},
-    {9, "nokia", nullptr, nullptr, true},
+    {9, "nokia", nullptr, writeNokia, true},
     {10, "midi", nullptr, nullptr, true},
     {12, "motorola", nullptr, nullptr, false},
     {14, "imelody", nullptr, nullptr, true},
