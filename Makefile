@@ -1,0 +1,38 @@
+# The two commands of the README, plus benchmarks and fuzzing.
+BUILD      := build
+ASAN_BUILD := build-asan
+BENCH_BUILD := build-bench
+JOBS       ?= 2
+
+.PHONY: all deps configure build test run bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+# Every test, then the libraries' tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DPEALIX_SANITIZE=ON -DPEALIX_LIBS_ONLY=ON > /dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+	ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --test-dir $(ASAN_BUILD) --output-on-failure -j$(JOBS)
+
+run: build
+	@scripts/run.sh $(BUILD)
+
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=ON > /dev/null
+	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
+	$(BENCH_BUILD)/bin/pealix-bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
