@@ -21,7 +21,7 @@ constexpr FormatEntry kFormats[] = {
     // id, name, reader, writer, string export
     {2, "sagem", nullptr, nullptr, true},
     {3, "keypress", nullptr, nullptr, true},
-    {7, "rtttl", nullptr, nullptr, true},
+    {7, "rtttl", readRtttl, writeRtttl, true},
     {8, "alcatel", nullptr, nullptr, true},
     {9, "nokia", nullptr, writeNokia, true},
     {10, "midi", nullptr, nullptr, true},
