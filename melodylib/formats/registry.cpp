@@ -24,10 +24,10 @@ constexpr FormatEntry kFormats[] = {
     {7, "rtttl", readRtttl, writeRtttl, true},
     {8, "alcatel", nullptr, nullptr, true},
     {9, "nokia", nullptr, writeNokia, true},
-    {10, "midi", nullptr, nullptr, true},
+    {10, "midi", readMidi, writeMidi, true},
     {12, "motorola", nullptr, nullptr, false},
     {14, "imelody", nullptr, nullptr, true},
-    {19, "xml", nullptr, nullptr, false},
+    {19, "xml", nullptr, writeTestXml, false},
 };
 
 }  // namespace
