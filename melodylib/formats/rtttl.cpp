@@ -308,12 +308,15 @@ int parseText(std::string_view text, Melody& melody) {
   return parseNotes(notes, ',', d.octave, d.duration, melody) == 1 ? 1 : -1;
 }
 
-// The first n bytes of s, shortened so that no UTF-8 sequence is cut.
+// The first n bytes of s, shortened so that a UTF-8 sequence is not cut in two.
 std::string utf8Prefix(const std::string& s, std::size_t n) {
   if (s.size() <= n) return s;
-  std::size_t end = n;
-  while (end > 0 && (static_cast<unsigned char>(s[end]) & 0xC0) == 0x80) --end;
-  return s.substr(0, end);
+  std::size_t start = n;
+  while (start > 0 && n - start < 3 && (static_cast<unsigned char>(s[start]) & 0xC0) == 0x80)
+    --start;
+  const unsigned char lead = static_cast<unsigned char>(s[start]);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return s.substr(0, lead >= 0xC0 && start + length > n ? start : n);
 }
 
 }  // namespace
