@@ -19,14 +19,14 @@ namespace {
 // A format whose reader or writer is null answers 213 for that direction.
 constexpr FormatEntry kFormats[] = {
     // id, name, reader, writer, string export
-    {2, "sagem", nullptr, nullptr, true},
+    {2, "sagem", readSagem, writeSagem, true},
     {3, "keypress", nullptr, nullptr, true},
     {7, "rtttl", readRtttl, writeRtttl, true},
     {8, "alcatel", nullptr, nullptr, true},
     {9, "nokia", nullptr, writeNokia, true},
     {10, "midi", readMidi, writeMidi, true},
     {12, "motorola", nullptr, nullptr, false},
-    {14, "imelody", nullptr, nullptr, true},
+    {14, "imelody", nullptr, writeImelody, true},
     {19, "xml", nullptr, writeTestXml, false},
 };
 

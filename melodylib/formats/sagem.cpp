@@ -1,3 +1,297 @@
 #include "sagem.h"
 
-namespace rv {}  // namespace rv
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <exception>
+
+namespace rv {
+namespace {
+
+constexpr char kMagic[] = "$MUS$1.0$";
+constexpr size_t kGatherCap = 65536;
+constexpr int32_t kDataValue = 385;  // the fixed middle number of the data line
+constexpr size_t kMaxTitle = 20;
+constexpr int32_t kMinLimit = 35;
+constexpr int32_t kNoPitch = -1;
+constexpr int32_t kPausePitch = -2;
+
+struct DurationCode {
+  char c;
+  int32_t simpleLen;
+  int32_t dotLen;
+};
+
+constexpr DurationCode kDurations[] = {
+    {'!', 16, 0}, {'$', 8, 0}, {'%', 8, 1}, {'\'', 4, 0}, {'(', 4, 1},
+    {')', 4, 2},  {'*', 2, 0}, {'+', 2, 1}, {',', 2, 2},  {'-', 1, 0},
+};
+
+// Pitch characters written for keys 57..85; the reader also takes the second spellings.
+constexpr char kWrittenPitch[] = "013679:<?@BCEFHKLNOQTUWXZacfg";
+constexpr int32_t kLowKey = 57;
+constexpr int32_t kHighKey = 85;
+static_assert(sizeof kWrittenPitch - 1 == kHighKey - kLowKey + 1);
+
+struct AltSpelling {
+  char c;
+  int32_t key;
+};
+constexpr AltSpelling kAltPitch[] = {
+    {'2', 56}, {'5', 58}, {'8', 59}, {'4', 60}, {';', 61}, {'>', 63}, {'A', 64}, {'=', 65},
+    {'D', 66}, {'G', 68}, {'J', 70}, {'M', 71}, {'I', 72}, {'P', 73}, {'S', 75}, {'V', 76},
+    {'R', 77}, {'Y', 78}, {'b', 80}, {'e', 82}, {'h', 83}, {'d', 84},
+};
+
+// Key of a pitch character, kPausePitch for a blank, kNoPitch for an unknown character.
+int32_t pitchOf(char c) {
+  if (c == ' ') return kPausePitch;
+  for (int32_t key = kLowKey; key <= kHighKey; ++key)
+    if (kWrittenPitch[key - kLowKey] == c) return key;
+  for (const AltSpelling& alt : kAltPitch)
+    if (alt.c == c) return alt.key;
+  return kNoPitch;
+}
+
+const DurationCode* durationOf(char c) {
+  for (const DurationCode& d : kDurations)
+    if (d.c == c) return &d;
+  return nullptr;
+}
+
+bool isDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Digits text[from, to) as a number; false when the stretch is empty or not all digits.
+bool parseDigits(const std::string& text, size_t from, size_t to, int32_t& value) {
+  if (from >= to) return false;
+  value = 0;
+  for (size_t i = from; i < to; ++i) {
+    if (!isDigit(text[i])) return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  return true;
+}
+
+// Each line plus one line feed, until the input ends or the text reaches the cap. A single
+// line longer than the cap is cut there, so memory stays bounded.
+bool gatherText(std::istream& in, std::string& text) {
+  bool any = false;
+  while (text.size() < kGatherCap) {
+    bool gotLine = false;
+    for (int c = in.get(); c != std::char_traits<char>::eof(); c = in.get()) {
+      gotLine = true;
+      if (c == '\n') break;
+      text.push_back(static_cast<char>(c));
+      if (text.size() >= kGatherCap) break;
+    }
+    if (!gotLine) break;
+    text.push_back('\n');
+    any = true;
+  }
+  return any;
+}
+
+// At most n bytes of s, never cutting a UTF-8 sequence; line breaks become blanks so
+// that a title cannot break the header apart.
+std::string titlePart(const std::string& s, size_t n) {
+  if (s.size() > n) {
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+  } else {
+    n = s.size();
+  }
+  std::string out = s.substr(0, n);
+  std::replace(out.begin(), out.end(), '\r', ' ');
+  std::replace(out.begin(), out.end(), '\n', ' ');
+  return out;
+}
+
+std::string header(const std::string& title, int32_t count, int32_t bpm, const char* lineEnd) {
+  char data[64];
+  std::snprintf(data, sizeof data, "Data:%d-%d-%d", count, kDataValue, bpm);
+  return std::string(kMagic) + lineEnd + "Titre:" + title + lineEnd + data + lineEnd;
+}
+
+// Duration character by note value and dot length (dot 3 counts as 1).
+char durationChar(int32_t simpleLen, int32_t dotLen) {
+  if (dotLen == 3) dotLen = 1;
+  if (dotLen < 0 || dotLen > 2) dotLen = 0;
+  switch (simpleLen) {
+    case 1:
+      return '-';
+    case 2:
+      return "*+,"[dotLen];
+    case 4:
+      return "'()"[dotLen];
+    case 8:
+      return dotLen == 0 ? '$' : '%';
+    default:
+      return '!';
+  }
+}
+
+char pitchChar(const MelodyEvent& event) {
+  if (event.EID != Note) return ' ';
+  int32_t key = std::clamp(event.EventVal1, kLowKey, kHighKey);
+  return kWrittenPitch[key - kLowKey];
+}
+
+// Codes of the first n events (events without duration give none); counts them in codes.
+std::string encodeEvents(const Melody& melody, size_t n, int32_t& codes) {
+  std::string out;
+  codes = 0;
+  const std::vector<MelodyEvent>& events = melody.events();
+  n = std::min(n, events.size());
+  for (size_t i = 0; i < n; ++i) {
+    if (events[i].duration <= 0) continue;
+    MelodyEvent event = events[i];
+    int32_t simpleLen = 0, dotLen = 0;
+    Melody::durationToValue(event, -1, simpleLen, dotLen);
+    if (event.EID != Note && !melody.dottedPauses) dotLen = 0;
+    out.push_back(durationChar(simpleLen, dotLen));
+    out.push_back(pitchChar(event));
+    ++codes;
+  }
+  return out;
+}
+
+}  // namespace
+
+SagemMelody::SagemMelody() {
+  formatLowestNote = kLowKey;
+  formatHighestNote = kHighKey;
+  maxDuration = 384;
+  minDuration = 24;
+  exactDurations = 0;
+  maxDotLen = 2;
+}
+
+// Header: magic, "Titre:" at position 9..12, at most 22 characters up to "Data:", then
+// count (1-3 digits), value (1-6 digits, 0..30000) and tempo (up to 4 digits). The codes
+// follow after one line feed or up to two blanks; carriage-return/line-feed pairs between
+// codes are skipped; the first bad code ends the reading.
+int parseSagem(const std::string& text, Melody& melody) {
+  if (text.find(kMagic) == std::string::npos) return kSagemNoMagic;
+  const size_t titre = text.find("Titre:", 9);
+  if (titre == std::string::npos || titre > 12) return kSagemBadHeader;
+  const size_t titleStart = titre + 6;
+  const size_t data = text.find("Data:", titleStart);
+  if (data == std::string::npos || data - titleStart > 22) return kSagemBadHeader;
+
+  Melody parsed;
+  size_t titleEnd = data;
+  const size_t lf = text.find('\n', titleStart);
+  if (lf < data) {
+    titleEnd = lf;
+    if (titleEnd > titleStart && text[titleEnd - 1] == '\r') --titleEnd;
+  }
+  parsed.title = text.substr(titleStart, titleEnd - titleStart);
+
+  const size_t numbers = data + 5;
+  const size_t window = std::min(text.size(), numbers + 14);
+  size_t dash1 = numbers;
+  while (dash1 < window && text[dash1] != '-') ++dash1;
+  if (dash1 == window || dash1 - numbers < 1 || dash1 - numbers > 3) return kSagemBadHeader;
+  size_t dash2 = dash1 + 1;
+  while (dash2 < window && text[dash2] != '-') ++dash2;
+  if (dash2 == window || dash2 - dash1 < 2 || dash2 - dash1 > 7) return kSagemBadHeader;
+  int32_t count = 0, value = 0;
+  if (!parseDigits(text, numbers, dash1, count) || count <= 0) return kSagemBadHeader;
+  if (!parseDigits(text, dash1 + 1, dash2, value) || value > 30000) return kSagemBadHeader;
+  size_t pos = dash2 + 1;
+  int32_t tempo = 0;
+  for (int digits = 0; digits < 4 && pos < text.size() && isDigit(text[pos]); ++digits, ++pos)
+    tempo = tempo * 10 + (text[pos] - '0');
+  parsed.setBPM(tempo);
+
+  if (pos < text.size() && text[pos] == '\n') {
+    ++pos;
+  } else {
+    for (int blanks = 0; blanks < 2 && pos < text.size() && text[pos] == ' '; ++blanks) ++pos;
+  }
+
+  int32_t read = 0;
+  while (read < count && pos + 2 <= text.size()) {
+    const char d = text[pos], p = text[pos + 1];
+    pos += 2;
+    if (d == '\r' && p == '\n') continue;
+    const DurationCode* duration = durationOf(d);
+    const int32_t key = pitchOf(p);
+    if (!duration || key == kNoPitch) break;
+    const int32_t ticks = valueToTicks(parsed.wholeTicks, duration->simpleLen, duration->dotLen);
+    if (key == kPausePitch)
+      parsed.appendEvent(Pause, ticks);
+    else
+      parsed.appendEvent(Note, ticks, key, 127);
+    ++read;
+  }
+  if (read == 0) return kSagemNoCode;
+  melody.copyFrom(parsed, 0);
+  return kSagemOk;
+}
+
+int readSagem(std::istream& in, Melody& melody, ReadRequest& /*request*/) {
+  try {
+    std::string text;
+    if (!gatherText(in, text)) return -1;
+    return parseSagem(text, melody);
+  } catch (const std::exception&) {
+    return -1;  // allocation failure: a result code, never an exception out of the reader
+  }
+}
+
+void writeSagem(Melody& melody, WriteTarget /*target*/, const FormatOptions& options,
+                WriteResult& out) {
+  SagemMelody sagem;
+  sagem.copyFrom(melody, 0);
+  const int fit = sagem.fitToFormatRange(0);
+  const int32_t fitted = (fit == 2 || fit == 3) ? 70 + fit : kSagemOk;
+
+  int32_t limit = options.get6(0);
+  const char* lineEnd = options.get7(0) == 0 ? "\n" : "\r\n";
+  const bool keepTitle = options.get8(0) == 1;
+  const int32_t eventCount = sagem.count();
+  const int32_t bpm = sagem.getBPM();
+
+  out.bytes.clear();
+  int32_t codes = 0;
+  std::string body;
+  std::string title;
+  if (limit == 0) {
+    body = encodeEvents(sagem, sagem.events().size(), codes);
+    title = titlePart(sagem.title, kMaxTitle);
+  } else {
+    if (limit < kMinLimit) limit = kMinLimit;
+    std::string fullTitle = sagem.title.empty() ? std::string("-") : sagem.title;
+    const int32_t probe = static_cast<int32_t>(
+        header(titlePart(fullTitle, keepTitle ? kMaxTitle : 1), eventCount, bpm, lineEnd).size());
+    int32_t headerLen = probe;
+    const int32_t room = limit - headerLen;
+    if (room < 2) {
+      out.resultValue = out.returnValue = kSagemLimitTooSmall;
+      return;
+    }
+    int32_t e = std::min(room / 2, eventCount);
+    if (e < 98 && eventCount >= 100) {
+      headerLen -= 1;  // the final count has one digit fewer
+      e = std::min((room + 1) / 2, eventCount);
+    }
+    // The title never exceeds 20 characters: a longer one would not be read back.
+    const int32_t titleLen =
+        keepTitle ? static_cast<int32_t>(kMaxTitle)
+                  : std::clamp(limit - 2 * e - headerLen, 0, static_cast<int32_t>(kMaxTitle));
+    title = titlePart(fullTitle, static_cast<size_t>(titleLen));
+    body = encodeEvents(sagem, static_cast<size_t>(e), codes);
+  }
+  if (codes == 0) {
+    out.resultValue = out.returnValue = kSagemNoCodes;
+    return;
+  }
+  // The count is the number of codes that follow, so that a reader never looks past them.
+  out.bytes = header(title, codes, bpm, lineEnd) + body;
+  out.resultValue = fitted;
+  out.returnValue = kSagemOk;
+}
+
+}  // namespace rv
