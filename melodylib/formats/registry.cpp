@@ -20,12 +20,12 @@ namespace {
 constexpr FormatEntry kFormats[] = {
     // id, name, reader, writer, string export
     {2, "sagem", readSagem, writeSagem, true},
-    {3, "keypress", nullptr, nullptr, true},
+    {3, "keypress", nullptr, writeKeypress, true},
     {7, "rtttl", readRtttl, writeRtttl, true},
-    {8, "alcatel", nullptr, nullptr, true},
+    {8, "alcatel", nullptr, writeAlcatel, true},
     {9, "nokia", nullptr, writeNokia, true},
     {10, "midi", readMidi, writeMidi, true},
-    {12, "motorola", nullptr, nullptr, false},
+    {12, "motorola", nullptr, writeMotorola, false},
     {14, "imelody", nullptr, writeImelody, true},
     {19, "xml", nullptr, writeTestXml, false},
 };
