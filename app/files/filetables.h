@@ -1,0 +1,52 @@
+// The open and save dialogs' format tables and the file types of the recent-files list.
+#pragma once
+
+#include <QList>
+#include <QString>
+
+namespace filetables {
+
+// File types of the recent-files list and the command line.
+enum FileType : int { kTypeNone = -1, kTypeRtttl = 1, kTypeMidi = 2, kTypeSagem = 3 };
+
+struct OpenFilter {
+  int index;           // 1-based filter index of the dialog
+  QString filterText;  // e.g. "Midi (*.mid;*.midi)"
+  QString pattern;     // e.g. "*.mid;*.midi"
+  int fileType;
+  int formatId;
+};
+
+// A format option: a fixed value, or the stored setting of that name.
+struct Option {
+  QString settingKey;  // empty: use value
+  int value = 0;
+};
+
+struct SaveFilter {
+  int index;
+  QString filterText;
+  QString pattern;
+  QString extension;  // appended when the name does not end with it, e.g. ".rtx"
+  int formatId;
+  bool hasOptions;        // false: MIDI, written like the play command
+  QList<Option> options;  // elements 5, 6, 7 of the request
+  int recentType;         // kTypeNone when the file does not go to the recent files
+};
+
+const QList<OpenFilter>& OpenFilters();
+const QList<SaveFilter>& SaveFilters();
+
+// The save filter for a file name's extension (case-insensitive, the last "." only), or
+// nullptr. Names ending in ".txt" get the first filter that lists "*.txt".
+const SaveFilter* SaveFilterForFile(const QString& fileName);
+// The save filter by format id (the first one with that id), or nullptr.
+const SaveFilter* SaveFilterForFormat(int formatId);
+// File type from a path's extension: rtx 1, mid or midi 2, srt 3, anything else -1.
+int FileTypeFromPath(const QString& path);
+// Format id that opens a file type; -1 for none.
+int FormatIdForFileType(int fileType);
+// Appends extension unless the name already ends with it (case-insensitive).
+QString WithExtension(const QString& fileName, const QString& extension);
+
+}  // namespace filetables

@@ -1,0 +1,5 @@
+target_sources(pealixcore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/composertext.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sagemhex.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/filetables.cpp
+)

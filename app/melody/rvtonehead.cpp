@@ -1,0 +1,301 @@
+#include "melody/rvtonehead.h"
+
+#include <algorithm>
+#include <array>
+
+#include "melody/rvmelodyapi.h"
+
+namespace rvTonehead {
+namespace {
+
+int gMaxEvents = 301;
+
+// The control array: [0] its length, [1] source or target, [2] format, [3] tempo, [4] MIDI
+// channel (or the writer's result value), [5] channel mask, [6..8] format options. The
+// length is 9 so that the library sees all three option elements.
+constexpr int kControlLength = 9;
+using Control = std::array<int32_t, kControlLength>;
+
+int at(const std::vector<int>& v, size_t i, int fallback = 0) {
+  return i < v.size() ? v[i] : fallback;
+}
+
+bool bind(Outcome& o) {
+  QString error;
+  if (EnsureLoaded(&error)) return true;
+  o.result = -1;
+  o.loadError = error;
+  return false;
+}
+
+void fail(Outcome& o, int code, int formatRes, int operationRes) {
+  o.result = -1;
+  o.code = code;
+  o.message = {code, formatRes, operationRes, ErrorTextRes(code)};
+}
+
+}  // namespace
+
+int ErrorTextRes(int code) {
+  switch (code) {
+    case 30:
+      return 840;
+    case 31:
+      return 822;
+    case 32:
+    case 54:
+      return 825;
+    case 39:
+    case 59:
+    case 151:
+      return 841;
+    case 50:
+      return 854;
+    case 51:
+      return 855;
+    case 52:
+      return 856;
+    case 53:
+      return 857;
+    case 152:
+      return 837;
+    case 153:
+      return 838;
+    case 160:
+      return 853;
+    default:
+      return 839;
+  }
+}
+
+QString LibraryErrorTitle(const std::function<QString(int)>& res) {
+  return QStringLiteral("Pealix  -  ") + res(kResTitle);
+}
+
+QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& res) {
+  if (!o.loadError.isEmpty()) return o.loadError;
+  const LibraryMessage& m = o.message;
+  QString text;
+  if (m.formatRes > 0) text += res(m.formatRes) + QStringLiteral(" - ");
+  if (m.operationRes > 0) text += res(m.operationRes);
+  text += QLatin1Char('\n') + res(kResTitle) + QStringLiteral(" #") + QString::number(m.code) +
+          QStringLiteral(": ") + res(m.codeRes ? m.codeRes : ErrorTextRes(m.code));
+  return text;
+}
+
+int FormatNameRes(int formatId) {
+  switch (formatId) {
+    case 2:
+      return kResFormatSagem;
+    case 7:
+      return kResFormatRtttl;
+    case 8:
+      return kResFormatAlcatel;
+    case 9:
+      return kResFormatNokiaSms;
+    default:
+      return kResFormatOther;
+  }
+}
+
+void setMaxEvents(int n) {
+  gMaxEvents = std::clamp(n, 1, pxvbMelody::kHardLimit);
+}
+int maxEvents() {
+  return gMaxEvents;
+}
+
+bool EnsureLoaded(QString* error) {
+  RvMelodyApi& api = RvMelodyApi::instance();
+  if (api.load()) return true;
+  if (error) {
+    *error = api.errorText();
+    if (error->isEmpty()) *error = QStringLiteral("The melody library is not available");
+  }
+  return false;
+}
+
+std::vector<EventRecord> ToRecords(const pxvbMelody& melody, const QList<int>* rows) {
+  std::vector<EventRecord> records;
+  auto add = [&](int pos) {
+    if (pos < 0 || pos >= melody.size()) return;
+    records.push_back({melody.getSimpleLen(pos), melody.getDotLen(pos), melody.getEvent(pos),
+                       melody.getEventVal1(pos), melody.getEventVal2(pos), melody.getEventVal3(pos),
+                       melody.getEventVal4(pos)});
+  };
+  if (rows) {
+    for (int pos : *rows) add(pos);
+  } else {
+    for (int pos = 0; pos < melody.size(); ++pos) add(pos);
+  }
+  return records;
+}
+
+void FromRecords(pxvbMelody& melody, const EventRecord* records, int count) {
+  melody.resize(0);
+  for (int i = 0; i < count; ++i) {
+    const EventRecord& r = records[i];
+    if (r.nEvent == 16 && (r.iSimpleLen > 128 || r.iSimpleLen < 1)) continue;
+    melody.addevent(r.iSimpleLen, r.iDotLen, r.nEvent, r.EventVal1, r.EventVal2, r.EventVal3,
+                    r.EventVal4);
+  }
+}
+
+Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName) {
+  Outcome o;
+  if (request.size() < 5) return o;
+  if (!bind(o)) return o;
+  const int source = request[0];
+  const int operationRes = source == 2 ? kResReadClipboard : kResReadFile;
+
+  std::vector<EventRecord> records(static_cast<size_t>(gMaxEvents + 10));
+  int32_t count = static_cast<int32_t>(records.size());
+  char title[21] = {};
+  uint32_t titleLength = 20;
+  Control control = {kControlLength, source,         request[1],    0, request[4], 0,
+                     at(request, 5), at(request, 6), at(request, 7)};
+  const QByteArray path = input.toUtf8();
+  const int rc =
+      RvMelodyApi::instance().rvmReadMelo(records.data(), &count, title, &titleLength,
+                                          control.data(), path.constData(), nullptr, nullptr);
+  o.code = rc;
+  if (rc != 1 && rc != RV_READ_TRUNCATED) {
+    fail(o, rc, kResReadOperation, operationRes);
+    return o;
+  }
+  o.truncated = rc == RV_READ_TRUNCATED;
+  count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(records.size()));
+  titleLength = std::min<uint32_t>(titleLength, 20);
+
+  if (request.size() < 6) request.resize(6, 0);
+  request[4] = control[4];
+  request[5] = control[5];
+  FromRecords(target, records.data(), count);
+  target.setbpm(control[3]);
+  if (setName) target.setsName(QString::fromUtf8(title, static_cast<qsizetype>(titleLength)));
+  o.result = 1;
+  return o;
+}
+
+Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QString& fileName,
+                   const QList<int>* rows, int formatRes) {
+  Outcome o;
+  if (request.size() < 2) return o;
+  const std::vector<EventRecord> records = ToRecords(melody, rows);
+  if (records.empty()) {
+    o.result = 0;
+    return o;
+  }
+  if (!bind(o)) return o;
+  const int target = request[0];
+  Control control = {kControlLength,      target, request[1],     melody.bpm(),
+                     at(request, 4, 255), 0,      at(request, 5), at(request, 6),
+                     at(request, 7)};
+  const QByteArray name = melody.sName().toUtf8();
+  const QByteArray path = fileName.toUtf8();
+  const int rc = RvMelodyApi::instance().rvmMeloExport(
+      records.data(), static_cast<int32_t>(records.size()), name.constData(), path.constData(),
+      nullptr, control.data());
+  o.code = rc;
+  o.writerValue = control[4];
+  if (rc != 1) {
+    fail(o, rc, formatRes, target == 2 ? kResWriteClipboard : kResWriteFile);
+    return o;
+  }
+  o.result = 1;
+  return o;
+}
+
+Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<int>& options,
+                    QByteArray& out, const QList<int>* rows, int formatRes) {
+  Outcome o;
+  const std::vector<EventRecord> records = ToRecords(melody, rows);
+  if (records.empty()) {
+    o.result = 0;
+    return o;
+  }
+  if (!bind(o)) return o;
+  const QByteArray name = melody.sName().toUtf8();
+  QByteArray buffer(4096, '\0');
+  int rc = 0;
+  uint32_t length = 0;
+  Control control{};
+  // One retry with the length the library asks for.
+  for (int round = 0; round < 2; ++round) {
+    control = {kControlLength, 0, formatId, melody.bpm(), 255, 0, at(options, 0), at(options, 1),
+               at(options, 2)};
+    length = static_cast<uint32_t>(buffer.size());
+    rc = RvMelodyApi::instance().rvmMelo2String(records.data(),
+                                                static_cast<int32_t>(records.size()), buffer.data(),
+                                                &length, name.constData(), nullptr, control.data());
+    if (rc != RV_BUFFER_TOO_SMALL || length <= static_cast<uint32_t>(buffer.size()) ||
+        length > (64u << 20))
+      break;
+    buffer.resize(static_cast<qsizetype>(length));
+  }
+  o.code = rc;
+  o.writerValue = control[4];
+  if (rc != 1) {
+    fail(o, rc, formatRes, kResWriteClipboard);
+    return o;
+  }
+  out = buffer.left(static_cast<qsizetype>(std::min<uint32_t>(length, buffer.size())));
+  o.result = 1;
+  return o;
+}
+
+Outcome ModifyMelody(pxvbMelody& melody, int operation, int param) {
+  Outcome o;
+  std::vector<EventRecord> records = ToRecords(melody);
+  if (records.empty()) {
+    o.result = 0;
+    return o;
+  }
+  if (!bind(o)) return o;
+  int32_t count = static_cast<int32_t>(records.size());
+  // Room for the volume events that operation 5 adds.
+  records.resize(records.size() * 2 + static_cast<size_t>(gMaxEvents) + 10);
+  const int rc = RvMelodyApi::instance().rvmModifyMelody(
+      records.data(), static_cast<int32_t>(records.size()), &count, operation, param);
+  o.code = rc;
+  if (rc != 1) {
+    fail(o, rc, 0, 0);
+    return o;
+  }
+  count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(records.size()));
+  FromRecords(melody, records.data(), count);
+  o.result = 1;
+  return o;
+}
+
+Outcome Version(int& major, int& minor, int& build, int& revision) {
+  Outcome o;
+  if (!bind(o)) return o;
+  int32_t v[4] = {0, 0, 0, 0};
+  o.code = RvMelodyApi::instance().rvtVersion(&v[0], &v[1], &v[2], &v[3]);
+  major = v[0];
+  minor = v[1];
+  build = v[2];
+  revision = v[3];
+  o.result = o.code == 1 ? 1 : -1;
+  return o;
+}
+
+int MeloSupport(int formatId) {
+  if (!EnsureLoaded()) return -1;
+  return RvMelodyApi::instance().rvtMeloSupport(formatId);
+}
+
+int MVelo2iVol(int velocity, int& out) {
+  if (!EnsureLoaded()) return -1;
+  out = RvMelodyApi::instance().rvMVelo2iVol(velocity);
+  return 1;
+}
+
+int iVol2MVelo(int volume, int& out) {
+  if (!EnsureLoaded()) return -1;
+  out = RvMelodyApi::instance().rviVol2MVelo(volume);
+  return 1;
+}
+
+}  // namespace rvTonehead

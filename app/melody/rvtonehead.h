@@ -1,0 +1,105 @@
+// The bridge between the application's melodies and the melody library. A melody crosses
+// as an array of 7-integer records with the library's control array. The exports are bound
+// through RvMelodyApi on first use; when the library or an export is missing, every call
+// fails with loadError set and nothing changes.
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+#include <vector>
+
+#include "melody/pxvbmelody.h"
+#include "rvmelody.h"
+
+namespace rvTonehead {
+
+// Request array of a file or clipboard transfer: [0] 1 file / 2 clipboard, [1] format id,
+// [2], [3] 0, [4] MIDI channel choice (255 = first channel seen), [5..7] format options.
+using Request = std::vector<int>;
+
+// What the caller needs to tell the user about a failed library call. The texts are
+// resource strings of the language library; LibraryErrorText puts them together.
+struct LibraryMessage {
+  int code = 0;          // the library's result code
+  int formatRes = 0;     // the format's name, 0 when the caller names none
+  int operationRes = 0;  // what was being done
+  int codeRes = 0;       // the text of the code (ErrorTextRes)
+};
+
+struct Outcome {
+  int result = -1;         // 1 success, 0 nothing to do, -1 failure (target unchanged)
+  int code = 0;            // the library's result code; 0 when it was not called
+  bool truncated = false;  // read answered 100: show the notice (resource string 821)
+  int writerValue = 0;     // export and string: the writer's result value (control[4])
+  QString loadError;       // the library or an export could not be bound
+  LibraryMessage message;  // for result -1 after a library call
+};
+
+// Resource strings of the texts used in library messages.
+enum : int {
+  kResTitle = 2,            // title suffix and "error" word
+  kResTruncated = 821,      // read: more events than the melody can hold
+  kResReadOperation = 846,  // the leading text of every read
+  kResReadFile = 842,
+  kResReadClipboard = 844,
+  kResWriteFile = 843,
+  kResWriteClipboard = 845,
+  kResFormatSagem = 846,
+  kResFormatRtttl = 850,
+  kResFormatAlcatel = 847,
+  kResFormatNokiaSms = 831,
+  kResFormatOther = 848,
+};
+
+// Text of a library result code as a resource string number.
+int ErrorTextRes(int code);
+// The message box text: "[format - ]operation\n<2> #code: text". res returns the text of a
+// resource string. An outcome that failed to load gets the load error as its text.
+QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& res);
+QString LibraryErrorTitle(const std::function<QString(int)>& res);
+// The format's name as used in write messages.
+int FormatNameRes(int formatId);
+
+// The largest melody the application handles (301); reads take up to this plus 10 events.
+void setMaxEvents(int n);
+int maxEvents();
+
+// True when all exports are bound; otherwise error says why.
+bool EnsureLoaded(QString* error = nullptr);
+
+// Reads a melody into target. request needs at least five elements (otherwise -1, nothing
+// read); on success its elements 4 and 5 receive the channel used and the channel mask.
+// input is the file path for a file read. setName: the target is the main melody and takes
+// the melody name read. Pauses with lengths outside 1..128 are dropped.
+Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName);
+
+// Writes the melody, or only the events at rows (positions outside the melody are
+// skipped; none selected writes nothing, result 0), to a file or the clipboard.
+Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QString& fileName,
+                   const QList<int>* rows = nullptr, int formatRes = 0);
+
+// Renders the melody into text (binary bytes for format 10). options are the format
+// options (elements 6..8 of the control array).
+Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<int>& options,
+                    QByteArray& out, const QList<int>* rows = nullptr, int formatRes = 0);
+
+// Transforms the melody in place: 1 with a factor (2 = all notes longer), 5 velocities to
+// volume events, 6 volume events to velocities.
+Outcome ModifyMelody(pxvbMelody& melody, int operation, int param);
+
+// Library version numbers, and its support bits for a format (-1 unknown).
+Outcome Version(int& major, int& minor, int& build, int& revision);
+int MeloSupport(int formatId);
+
+// Volume mapping; 1 on success with the answer in out, -1 when the library is missing.
+int MVelo2iVol(int velocity, int& out);
+int iVol2MVelo(int volume, int& out);
+
+// The record form of one melody (all events, or the rows given).
+std::vector<EventRecord> ToRecords(const pxvbMelody& melody, const QList<int>* rows = nullptr);
+// Replaces the melody's events with the records, dropping pauses outside 1..128.
+void FromRecords(pxvbMelody& melody, const EventRecord* records, int count);
+
+}  // namespace rvTonehead
