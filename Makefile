@@ -34,5 +34,11 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
 
+# make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
+SECONDS ?= 60
+fuzz:
+	@scripts/deps.sh fuzz
+	@scripts/fuzz.sh $(SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz fuzz-out

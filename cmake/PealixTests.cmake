@@ -2,6 +2,9 @@
 # Every tests/*_test.cpp of the calling directory becomes its own test program, so a
 # file that does not compile holds up only its own target.
 function(pealix_add_tests prefix)
+  if(PEALIX_FUZZ)
+    return()
+  endif()
   cmake_parse_arguments(ARG "" "" "LIBS;ENV" ${ARGN})
   file(GLOB test_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*_test.cpp)
   foreach(src ${test_sources})

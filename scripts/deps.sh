@@ -8,6 +8,8 @@ packages=(
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   midicsv
 )
+# make fuzz also needs clang and its fuzzer runtime.
+[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
