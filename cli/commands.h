@@ -17,5 +17,7 @@ int runInfo(int argc, char** argv);
 void helpInfo();
 int runFormats(int argc, char** argv);
 void helpFormats();
+int runTransform(int argc, char** argv);
+void helpTransform();
 
 }  // namespace cli

@@ -13,6 +13,7 @@ const cli::Command kCommands[] = {
     {"convert", "convert a melody from one format into another", cli::runConvert, cli::helpConvert},
     {"info", "show a melody's title, tempo and events", cli::runInfo, cli::helpInfo},
     {"formats", "list the formats and what each can do", cli::runFormats, cli::helpFormats},
+    {"transform", "lengthen, or velocities <-> volume", cli::runTransform, cli::helpTransform},
 };
 
 void usage() {

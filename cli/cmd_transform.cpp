@@ -1,0 +1,152 @@
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <optional>
+#include <vector>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "melody/rvmelodyapi.h"
+
+namespace cli {
+namespace {
+
+// The operations of rvmModifyMelody this command offers, with the factor each uses.
+struct Transformation {
+  const char* flag;
+  int32_t operation;
+  int32_t factor;
+};
+
+constexpr Transformation kTransformations[] = {
+    {"--longer", 1, 2},
+    {"--velocities-to-volume", 5, 0},
+    {"--volume-to-velocities", 6, 0},
+};
+
+// Runs the operation on the records, with room to grow: doubling durations splits notes
+// and volume events come in front of notes, so the result may need more records.
+int32_t transform(Document& doc, const Transformation& t) {
+  constexpr int64_t kMostRecords = int64_t{1} << 24;
+  const int64_t count = static_cast<int64_t>(doc.records.size());
+  int64_t capacity = std::max<int64_t>(2 * count, count + 16);
+  for (;;) {
+    capacity = std::max(std::min(capacity, kMostRecords), count);
+    std::vector<EventRecord> records = doc.records;
+    records.resize(static_cast<size_t>(capacity));
+    int32_t n = static_cast<int32_t>(count);
+    const int32_t rc = RvMelodyApi::instance().rvmModifyMelody(
+        records.data(), static_cast<int32_t>(capacity), &n, t.operation, t.factor);
+    if (rc == 217 && capacity < kMostRecords) {
+      capacity *= 4;
+      continue;
+    }
+    if (rc == 1) {
+      records.resize(static_cast<size_t>(std::clamp<int64_t>(n, 0, capacity)));
+      doc.records = std::move(records);
+    }
+    return rc;
+  }
+}
+
+}  // namespace
+
+void helpTransform() {
+  std::cout
+      << "usage: pealix-cli transform INPUT OUTPUT (--longer | --velocities-to-volume |\n"
+         "                            --volume-to-velocities) [--from FMT] [--to FMT]\n"
+         "                            [--channel N] [--option6 N] [--option7 N] [--option8 N]\n\n"
+         "Reads INPUT, transforms the melody and writes it to OUTPUT in OUTPUT's format\n"
+         "(chosen by extension as for convert, or named with --to).\n\n"
+         "  --longer                  every length doubled; notes longer than a whole note\n"
+         "                            become a whole note followed by rests\n"
+         "  --velocities-to-volume    a volume event before each change of note velocity\n"
+         "  --volume-to-velocities    volume events folded into the notes' velocities\n"
+         "  --channel N               MIDI input: read channel N (1..16)\n"
+         "  --optionK N               the writer's format options (control elements 6, 7, 8)\n";
+}
+
+int runTransform(int argc, char** argv) {
+  Args args(argc, argv, 1);
+  bool bad = false;
+  const Transformation* chosen = nullptr;
+  int chosenCount = 0;
+  for (const Transformation& t : kTransformations)
+    if (args.flag(t.flag)) {
+      chosen = &t;
+      ++chosenCount;
+    }
+  const auto from = args.value("--from");
+  const auto to = args.value("--to");
+  const auto channel = args.intValue("--channel", bad);
+  const std::optional<int32_t> given[3] = {args.intValue("--option6", bad),
+                                           args.intValue("--option7", bad),
+                                           args.intValue("--option8", bad)};
+  for (const std::string& u : args.unknown()) {
+    std::cerr << "pealix-cli transform: unknown option " << u << "\n";
+    bad = true;
+  }
+  if (!bad && args.positional().size() != 2) {
+    std::cerr << "pealix-cli transform: needs INPUT and OUTPUT\n";
+    bad = true;
+  }
+  if (!bad && chosenCount != 1) {
+    std::cerr << "pealix-cli transform: give exactly one of --longer, --velocities-to-volume, "
+                 "--volume-to-velocities\n";
+    bad = true;
+  }
+  if (!bad && channel && (*channel < 1 || *channel > 16)) {
+    std::cerr << "pealix-cli transform: --channel takes 1..16\n";
+    bad = true;
+  }
+  if (bad) {
+    helpTransform();
+    return 2;
+  }
+  const std::string input = args.positional()[0];
+  const std::string output = args.positional()[1];
+
+  const CliFormat* inFormat = from ? formatByName(*from) : formatForRead(input);
+  const CliFormat* outFormat = to ? formatByName(*to) : formatForWrite(output);
+  if (!inFormat || !outFormat) {
+    const bool isIn = !inFormat;
+    const auto& named = isIn ? from : to;
+    const std::string& path = isIn ? input : output;
+    std::cerr << "pealix-cli transform: "
+              << (named ? "unknown format '" + *named + "'"
+                        : "cannot tell the format of " + path + "; name it with " +
+                              (isIn ? "--from" : "--to"))
+              << "\n";
+    return 2;
+  }
+
+  // Options are positional in the control array: a later one given alone brings the
+  // format's defaults for the earlier ones.
+  std::vector<int32_t> options;
+  int last = -1;
+  for (int i = 0; i < 3; ++i)
+    if (given[i]) last = i;
+  for (int i = 0; i <= last; ++i)
+    options.push_back(given[i] ? *given[i] : outFormat->defaultOptions[i]);
+
+  if (!loadLibrary()) return 1;
+  Document doc;
+  if (!readMelody(input, *inFormat, channel ? *channel - 1 : 255, doc)) return 1;
+  if (doc.records.empty()) {
+    std::cerr << "pealix-cli transform: " << input << " holds no events\n";
+    return 1;
+  }
+  const int32_t rc = transform(doc, *chosen);
+  if (rc != 1) {
+    std::cerr << "pealix-cli transform: cannot transform: " << resultText(rc) << " (" << rc
+              << ")\n";
+    return 1;
+  }
+  if (!writeMelody(doc, output, *outFormat, options, false)) return 1;
+  if (output != "-")
+    std::cout << "wrote " << output << " (" << outFormat->name << ", " << doc.records.size()
+              << " events)\n";
+  return 0;
+}
+
+}  // namespace cli
