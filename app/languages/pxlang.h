@@ -20,7 +20,8 @@ typedef int32_t (*PxLoadStringFn)(uint32_t id, char* buffer, int32_t bufferSize)
 #if defined(PXLANG_BUILD)
 __attribute__((visibility("default")))
 #endif
-int32_t pxLoadString(uint32_t id, char* buffer, int32_t bufferSize);
+int32_t
+pxLoadString(uint32_t id, char* buffer, int32_t bufferSize);
 
 #ifdef __cplusplus
 }

@@ -20,11 +20,20 @@ bool unescape(const std::string& in, std::string* out) {
     }
     if (++i >= in.size()) return false;
     switch (in[i]) {
-      case 'n': out->push_back('\n'); break;
-      case 't': out->push_back('\t'); break;
-      case 's': out->push_back(' '); break;
-      case '\\': out->push_back('\\'); break;
-      default: return false;
+      case 'n':
+        out->push_back('\n');
+        break;
+      case 't':
+        out->push_back('\t');
+        break;
+      case 's':
+        out->push_back(' ');
+        break;
+      case '\\':
+        out->push_back('\\');
+        break;
+      default:
+        return false;
     }
   }
   return true;

@@ -17,8 +17,10 @@ static const char* findString(uint32_t id) {
   while (lo < hi) {
     uint32_t mid = lo + (hi - lo) / 2;
     if (kPxStrings[mid].id == id) return kPxStrings[mid].text;
-    if (kPxStrings[mid].id < id) lo = mid + 1;
-    else hi = mid;
+    if (kPxStrings[mid].id < id)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   return NULL;
 }

@@ -1,0 +1,4 @@
+target_sources(pealixcore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/settingsstore.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/reslang.cpp
+)
