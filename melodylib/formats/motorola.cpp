@@ -82,7 +82,7 @@ std::string motorolaToken(const MelodyEvent& event, int32_t wholeTicks) {
 void writeMotorola(Melody& melody, WriteTarget /*target*/, const FormatOptions& options,
                    WriteResult& out) {
   int32_t word = options.get6(0);
-  if (options.has7) word |= options.option7 << 2;
+  if (options.has7) word |= static_cast<int32_t>(static_cast<uint32_t>(options.option7) << 2);
 
   MotorolaMelody moto(melody);
   moto.fitToFormatRange(0);

@@ -6,6 +6,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "rvmelody.h"
+
 namespace rv {
 namespace {
 
@@ -99,6 +101,16 @@ TEST(Alcatel, LongInputGivesBoundedText) {
   EXPECT_EQ(manyOut.returnValue, 1);
   EXPECT_GT(manyOut.resultValue, 5000);
   EXPECT_LT(manyOut.bytes.size(), 5000u * 4 * 5);
+}
+
+TEST(Alcatel, StringExport) {
+  const EventRecord records[] = {{4, 0, Note, 72, 100, 0, 0}, {4, 0, TempoChange, 90, 0, 0, 0}};
+  int32_t control[] = {5, 0, 8, 0, 0};
+  char buffer[64];
+  uint32_t length = sizeof buffer;
+  ASSERT_EQ(rvmMelo2String(records, 2, buffer, &length, "Tune", nullptr, control), 1);
+  EXPECT_EQ(std::string(buffer, length), "Title:Tune BPM:120 Notes:1\r\n1* ");
+  EXPECT_EQ(control[4], 1);
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <initializer_list>
 #include <string>
 
+#include "rvmelody.h"
+
 namespace rv {
 namespace {
 
@@ -111,6 +113,20 @@ TEST(Keypress, LongMelodyGivesBoundedText) {
   const WriteResult out = write(m, 2, 1);
   EXPECT_EQ(out.returnValue, 73);
   EXPECT_LT(out.bytes.size(), 6000u * 40);
+}
+
+TEST(Keypress, StringExportWithKeypadCodes) {
+  EventRecord records[] = {{4, 0, Note, 72, 100, 0, 0}, {4, 0, Note, 72, 100, 0, 0}};
+  int32_t control[] = {9, 0, 3, 0, 0, 0, 2, 0, 0};
+  char buffer[64];
+  uint32_t length = sizeof buffer;
+  ASSERT_EQ(rvmMelo2String(records, 2, buffer, &length, "t", nullptr, control), 1);
+  EXPECT_EQ(std::string(buffer, length), "^^^Z");
+  records[1].nEvent = TempoChange;
+  length = sizeof buffer;
+  EXPECT_EQ(rvmMelo2String(records, 2, buffer, &length, "t", nullptr, control), -3);
+  EXPECT_EQ(length, 0u);
+  EXPECT_EQ(control[4], -3);
 }
 
 }  // namespace

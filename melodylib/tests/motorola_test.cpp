@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
 #include "formats/registry.h"
+#include "rvmelody.h"
 
 namespace rv {
 namespace {
@@ -119,6 +122,19 @@ TEST(Motorola, RegisteredForFilesOnly) {
   ASSERT_NE(entry, nullptr);
   EXPECT_EQ(entry->write, &writeMotorola);
   EXPECT_FALSE(entry->toStringAllowed);
+}
+
+TEST(Motorola, ExportWritesTheFileAndTheTokenCount) {
+  const EventRecord records[] = {{4, 0, Note, 69, 100, 0, 0}, {8, 0, Pause, 0, 0, 0, 0}};
+  const std::string path = ::testing::TempDir() + "moto_export.txt";
+  int32_t control[] = {8, 1, 12, 0, 0, 0, 1, 1};  // header and a blank before each token
+  ASSERT_EQ(rvmMeloExport(records, 2, "t", path.c_str(), nullptr, control), 1);
+  EXPECT_EQ(control[4], 2);
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "L35&2  A4 R2&&15");
+  char buffer[64];
+  uint32_t length = sizeof buffer;
+  EXPECT_EQ(rvmMelo2String(records, 2, buffer, &length, "t", nullptr, control), 213);
 }
 
 }  // namespace
