@@ -17,6 +17,7 @@
 #include "../model/records.h"
 #include "filewrite.h"
 #include "host.h"
+#include "readrecords.h"
 #include "rvmelody.h"
 
 namespace rv {
@@ -65,31 +66,6 @@ void buildMelody(Melody& melody, const EventRecord* records, int32_t count, cons
   melody.title = title ? title : "";
   if (control.at(3) > 0) melody.setBPM(control.at(3));
   addRecords(melody, records, count);
-}
-
-// The read path reports kinds 1, 3, 4, 5 and 6 with their values, everything else
-// (pauses included) as a pause without values.
-void fillRecord(const Melody& melody, const MelodyEvent& source, EventRecord& record) {
-  MelodyEvent event = source;
-  record = EventRecord{};
-  Melody::durationToValue(event, melody.getPPQN(), record.iSimpleLen, record.iDotLen);
-  switch (event.EID) {
-    case Note:
-    case VolumeChange:
-    case Loop:
-      record.nEvent = event.EID;
-      record.EventVal1 = event.value(1);
-      record.EventVal2 = event.value(2);
-      break;
-    case StyleChange:
-    case TempoChange:
-      record.nEvent = event.EID;
-      record.EventVal1 = event.value(1);
-      break;
-    default:
-      record.nEvent = Pause;
-      break;
-  }
 }
 
 // Runs body and turns what it throws into the exports' result codes: the library's error
@@ -170,7 +146,7 @@ int32_t readMelody(EventRecord* records, int32_t* recordCount, char* title, uint
   const int32_t capacity = *recordCount;
   const int32_t available = melody.count();
   const int32_t filled = std::min(capacity, available);
-  for (int32_t i = 0; i < filled; ++i) fillRecord(melody, melody.event(i), records[i]);
+  for (int32_t i = 0; i < filled; ++i) fillReadRecord(melody, melody.event(i), records[i]);
 
   const std::size_t length = utf8Cut(melody.title, *titleLength);
   std::memcpy(title, melody.title.data(), length);

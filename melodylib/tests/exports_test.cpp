@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "interface/readrecords.h"
+#include "model/melody.h"
 #include "rvmelody.h"
 
 namespace {
@@ -559,6 +561,28 @@ TEST_F(Exports, ModifyAndVolumeMappingAreReachable) {
   const int32_t level = api_.velo2Vol(127);
   EXPECT_GE(api_.vol2Velo(level), 0);
   EXPECT_LE(api_.vol2Velo(level), 127);
+}
+
+// Event kinds cross back unchanged (a volume change stays 5); unknown kinds become pauses.
+TEST(ReadRecords, KindsValuesAndLengths) {
+  rv::Melody melody;
+  melody.setPPQN(480);  // lengths are converted at the melody's own resolution
+  melody.appendEvent(rv::Note, 480, 61, 90);
+  melody.appendEvent(rv::VolumeChange, 0, 1, 1);
+  melody.appendEvent(rv::Loop, 0, 2, 3);
+  melody.appendEvent(rv::StyleChange, 0, 2);
+  melody.appendEvent(rv::TempoChange, 0, 140);
+  melody.appendEvent(rv::Pause, 720);
+  melody.appendEvent(9, 240, 4, 5, 6, 7);
+  const EventRecord expected[] = {
+      {4, 0, 1, 61, 90, 0, 0}, {0, 0, 5, 1, 1, 0, 0},  {0, 0, 6, 2, 3, 0, 0}, {0, 0, 3, 2, 0, 0, 0},
+      {0, 0, 4, 140, 0, 0, 0}, {4, 1, 16, 0, 0, 0, 0}, {8, 0, 16, 0, 0, 0, 0}};
+  ASSERT_EQ(melody.count(), 7);
+  for (uint32_t i = 0; i < 7; ++i) {
+    EventRecord record{-1, -1, -1, -1, -1, -1, -1};
+    rv::fillReadRecord(melody, melody.event(i), record);
+    EXPECT_EQ(0, std::memcmp(&record, &expected[i], sizeof record)) << "event " << i;
+  }
 }
 
 }  // namespace
