@@ -130,9 +130,10 @@ bool composerRecord(const MelodyEvent& event, ComposerRecord& record) {
 void writeKeypress(Melody& melody, WriteTarget /*target*/, const FormatOptions& options,
                    WriteResult& out) {
   out.bytes.clear();
+  // A text written after moving notes is still a success; the move shows in the result value.
   auto finish = [&out](int32_t result) {
     out.resultValue = result;
-    out.returnValue = result;
+    out.returnValue = result == 72 || result == 73 ? 1 : result;
   };
   if (melody.empty()) return finish(0);
 

@@ -29,9 +29,9 @@ bool composerRecord(const MelodyEvent& event, ComposerRecord& record);
 
 // Options: element 6 = 2 for keypad codes (else readable labels; default 1), element 7
 // = 1 for the header line (default 1), element 8 = first event whose keys are written
-// (default 0). Result and return value: 1 written, 72 / 73 written after the notes were
-// moved / moved and clamped into range, 0 no events, -3 an event cannot be entered
-// (nothing written).
+// (default 0). Result value: 1 written, 72 / 73 written after the notes were moved /
+// moved and clamped into range, 0 no events, -3 an event cannot be entered (nothing
+// written). Return value: 1 whenever a text was written, else the same 0 or -3.
 void writeKeypress(Melody& melody, WriteTarget target, const FormatOptions& options,
                    WriteResult& out);
 

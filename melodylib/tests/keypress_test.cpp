@@ -94,7 +94,10 @@ TEST(Keypress, StartIndexAndHeader) {
 }
 
 TEST(Keypress, ResultCodes) {
-  EXPECT_EQ(write(melodyOf({{4, 0, Note, 40}, {4, 0, Note, 50}})).returnValue, 72);
+  const WriteResult moved = write(melodyOf({{4, 0, Note, 40}, {4, 0, Note, 50}}));
+  EXPECT_EQ(moved.resultValue, 72);
+  EXPECT_EQ(moved.returnValue, 1);
+  EXPECT_EQ(moved.bytes, "6[D][OK] 6[U]");  // moved up by 17 to 57 and 67
   EXPECT_EQ(write(melodyOf({{4, 0, Note, 0}, {4, 0, Note, 127}})).resultValue, 73);
   EXPECT_EQ(write(Melody()).returnValue, 0);
   for (int kind : {StyleChange, TempoChange, VolumeChange, Loop}) {
@@ -111,7 +114,7 @@ TEST(Keypress, LongMelodyGivesBoundedText) {
   for (int i = 0; i < 6000; ++i)
     m.addRecord(1 << (i % 7), i % 3, i % 5 ? Note : Pause, i % 128, 100, 0, 0);
   const WriteResult out = write(m, 2, 1);
-  EXPECT_EQ(out.returnValue, 73);
+  EXPECT_EQ(out.resultValue, 73);
   EXPECT_LT(out.bytes.size(), 6000u * 40);
 }
 
