@@ -249,5 +249,18 @@ TEST(MelodyModify, ScaleDurationsSaturates) {
   EXPECT_EQ(melody.durationAt(1), INT32_MIN);
 }
 
+// Through the exports, as the application calls them.
+TEST(ModifyExport, ModifyAndVolumeMapping) {
+  EventRecord records[4] = {{2, 0, Note, 60, 90, 0, 0}, {1, 0, Note, 62, 80, 0, 0}};
+  int32_t count = 2;
+  EXPECT_EQ(rvmModifyMelody(records, 4, &count, 1, 2), 1);
+  ASSERT_EQ(count, 3);
+  expectRecord(records[2], 1, 0, Pause, 0, 0);
+  EXPECT_EQ(rvmModifyMelody(records, 2, &count, 1, 2), RV_BAD_COUNT);
+  EXPECT_EQ(rvmModifyMelody(records, 4, &count, 7, 1), RV_UNSUPPORTED);
+  EXPECT_EQ(rvMVelo2iVol(101), 12);
+  EXPECT_EQ(rviVol2MVelo(-1), 70);
+}
+
 }  // namespace
 }  // namespace rv

@@ -11,6 +11,7 @@
 #include "formats/nokia.h"
 #include "formats/registry.h"
 #include "model/melody.h"
+#include "rvmelody.h"
 
 namespace rv {
 namespace {
@@ -331,6 +332,44 @@ TEST(NokiaRobustness, ArbitraryEventsDecode) {
       EXPECT_NE(d.instructions.back().first, kScale);
     }
   }
+}
+
+// Through the exported string function, as the phone link calls it.
+TEST(NokiaExport, StringWithOptions) {
+  const EventRecord records[] = {{4, 0, Note, 81, 100, 0, 0}};
+  char buffer[64];
+  uint32_t length = sizeof buffer;
+  int32_t control[9] = {9, 0, 9, 63, 77, 0, 0, 1, 140};
+  EXPECT_EQ(rvmMelo2String(records, 1, buffer, &length, "", nullptr, control), 1);
+  EXPECT_EQ(std::string(buffer, length), "024A3A40040002690000");
+  EXPECT_EQ(control[4], 1);
+
+  // Defaults of the missing elements: header on, hex text, limit 140.
+  int32_t shortControl[5] = {5, 0, 9, 63, 0};
+  length = sizeof buffer;
+  EXPECT_EQ(rvmMelo2String(records, 1, buffer, &length, "", nullptr, shortControl), 1);
+  EXPECT_EQ(std::string(buffer, length), "06050415811581024A3A40040002690000");
+
+  // One byte too small: the needed length comes back.
+  length = 33;
+  EXPECT_EQ(rvmMelo2String(records, 1, buffer, &length, "", nullptr, shortControl), 217);
+  EXPECT_EQ(length, 34u);
+}
+
+TEST(NokiaExport, HugeMelodyAtTheLargestLimit) {
+  std::vector<EventRecord> records;
+  for (int i = 0; i < 20000; ++i)
+    records.push_back({8, 0, i % 2 ? Note : Pause, i % 2 ? 40 + i % 80 : 0, 100, 0, 0});
+  std::vector<char> buffer(4096);
+  uint32_t length = static_cast<uint32_t>(buffer.size());
+  int32_t control[9] = {9, 0, 9, 0, 0, 0, 1, 0, INT32_MAX};  // header, raw bytes
+  ASSERT_EQ(rvmMelo2String(records.data(), static_cast<int32_t>(records.size()), buffer.data(),
+                           &length, "Title", nullptr, control),
+            1);
+  const Decoded d = decode(std::string(buffer.data() + 7, length - 7));
+  EXPECT_LE(d.instructions.size(), 255u);
+  EXPECT_GE(d.instructions.size(), 254u);
+  EXPECT_EQ(d.title, "Title");
 }
 
 }  // namespace
