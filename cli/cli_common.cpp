@@ -261,7 +261,18 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
               << ")\n";
     return false;
   }
-  if (control[4] != 0 && control[4] != 1)
+  // The Sagem export succeeds with an empty text when the size limit leaves no room for a
+  // code (160) or no event gives one (4): that is a failure for the user.
+  if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
+    std::cerr << "pealix-cli: cannot write sagem: "
+              << (control[4] == 160 ? "the size limit (--option6) leaves no room for a note"
+                                    : "no note or pause to write")
+              << " (" << control[4] << ")\n";
+    return false;
+  }
+  if (format.id == 8 || format.id == 12)  // these writers give the number of tokens written
+    std::cerr << "pealix-cli: " << control[4] << " tokens written\n";
+  else if (control[4] != 0 && control[4] != 1)
     std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << control[4]
               << "\n";
   if (toStdout || stringForm) {

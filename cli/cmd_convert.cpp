@@ -14,7 +14,10 @@ void helpConvert() {
                "standard input, OUTPUT '-' writes the rendering to standard output.\n\n"
                "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml\n"
                "  --channel N  MIDI input: read channel N (1..16); default: the first with notes\n"
-               "  --optionK N  the writer's format options (control elements 6, 7, 8)\n"
+               "  --optionK N  the writer's format options (control elements 6, 7, 8);\n"
+               "               sagem: 6 size limit in characters (0 none, else at least 35),\n"
+               "               7 line end (0 line feed, 1 carriage return + line feed),\n"
+               "               8 keep up to 20 title characters within the size limit (1)\n"
                "  --string     write the library's string rendering (iMelody: fitted, at most\n"
                "               122 characters)\n";
 }
