@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/imelody.h"
+#include "rvmelody.h"
 
 namespace rv {
 namespace {
@@ -219,6 +220,24 @@ TEST(ImelodyString, LongTitleStillFits) {
   EXPECT_EQ(text.substr(text.size() - 15), "\r\nEND:IMELODY\r\n");
   // The file export keeps the whole title.
   EXPECT_NE(write(m).find("NAME:" + std::string(200, 'N') + "\r\n"), std::string::npos);
+}
+
+// Through rvmMelo2String: format 14 gets the string settings, the file export does not.
+TEST(ImelodyString, ThroughTheExports) {
+  std::vector<EventRecord> records;
+  for (int i = 0; i < 300; ++i)
+    records.push_back({i % 2 ? 8 : 16, i % 3, 1, 40 + i % 40, 127, 0, 0});
+  for (int n : {1, 5, 20, 300}) {
+    int32_t control[] = {5, 0, 14, 200, 0};
+    char buffer[512];
+    uint32_t length = sizeof buffer;
+    ASSERT_EQ(rvmMelo2String(records.data(), n, buffer, &length, "Export", nullptr, control), 1);
+    EXPECT_LE(length, 122u) << n;
+    EXPECT_EQ(control[4], 1);
+    const std::string text(buffer, length);
+    EXPECT_EQ(text.substr(text.size() - 15), "\r\nEND:IMELODY\r\n");
+    EXPECT_EQ(text.find("*2"), std::string::npos) << "not fitted: " << text;
+  }
 }
 
 }  // namespace

@@ -2,10 +2,15 @@
 // the size limit.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "formats/sagem.h"
+#include "rvmelody.h"
 
 namespace rv {
 namespace {
@@ -306,6 +311,46 @@ TEST(SagemRead, LongInputIsCut) {
   std::string huge = "$MUS$1.0$\nTitre:x\nData:999-385-120\n" + std::string(200000, '\'');
   Melody m;
   EXPECT_EQ(readText(huge, m), 153);
+}
+
+// Through the exports: the string form and a file written and read back.
+TEST(SagemExports, StringAndFileRoundTrip) {
+  const EventRecord records[] = {{4, 0, 1, 69, 127, 0, 0}, {8, 0, 16, 0, 0, 0, 0}};
+  int32_t control[] = {5, 0, 2, 100, 7};
+  char buffer[64];
+  uint32_t length = sizeof buffer;
+  ASSERT_EQ(rvmMelo2String(records, 2, buffer, &length, "Tune", nullptr, control), 1);
+  EXPECT_EQ(std::string(buffer, length), "$MUS$1.0$\nTitre:Tune\nData:2-385-100\n'E$ ");
+  EXPECT_EQ(control[4], 1);
+
+  std::vector<EventRecord> many(150, EventRecord{8, 0, 1, 50, 127, 0, 0});
+  const std::string path =
+      testing::TempDir() + "sagem_export_" + std::to_string(::getpid()) + ".srt";
+  int32_t exportControl[] = {9, 1, 2, 90, 0, 0, 160, 1, 1};
+  ASSERT_EQ(rvmMeloExport(many.data(), 150, "A long melody title here", path.c_str(), nullptr,
+                          exportControl),
+            1);
+  EXPECT_EQ(exportControl[4], 72);  // key 50 moved up to 57
+  std::ifstream file(path, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(file), {}};
+  EXPECT_LE(text.size(), 160u);
+  EXPECT_EQ(text.rfind("$MUS$1.0$\r\nTitre:A long melody title \r\nData:52-385-90\r\n", 0), 0u)
+      << text;
+
+  std::vector<EventRecord> back(200);
+  int32_t count = 200;
+  char title[32];
+  uint32_t titleLength = sizeof title - 1;
+  int32_t readControl[] = {4, 1, 2, 0};
+  ASSERT_EQ(rvmReadMelo(back.data(), &count, title, &titleLength, readControl, path.c_str(),
+                        nullptr, nullptr),
+            1);
+  EXPECT_EQ(count, 52);
+  EXPECT_EQ(std::string(title, titleLength), "A long melody title ");
+  EXPECT_EQ(readControl[3], 90);
+  EXPECT_EQ(back[0].EventVal1, 57);
+  EXPECT_EQ(back[0].iSimpleLen, 8);
+  std::remove(path.c_str());
 }
 
 }  // namespace
