@@ -7,7 +7,6 @@
 #include <iterator>
 #include <string>
 
-#include "formats/registry.h"
 #include "rvmelody.h"
 
 namespace rv {
@@ -115,13 +114,6 @@ TEST(Motorola, OtherTicksPerQuarter) {
   m.appendEvent(Note, 192, 69);  // a quarter at 192 per quarter
   m.appendEvent(Note, 96, 69);   // an eighth
   EXPECT_EQ(write(m).bytes, "2 A4A2");
-}
-
-TEST(Motorola, RegisteredForFilesOnly) {
-  const FormatEntry* entry = findFormat(12);
-  ASSERT_NE(entry, nullptr);
-  EXPECT_EQ(entry->write, &writeMotorola);
-  EXPECT_FALSE(entry->toStringAllowed);
 }
 
 TEST(Motorola, ExportWritesTheFileAndTheTokenCount) {
