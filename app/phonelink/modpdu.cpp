@@ -1,0 +1,187 @@
+#include "modpdu.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "phonelink/clsmsprops.h"
+#include "phonelink/rvsmsapi.h"
+
+namespace modPDU {
+namespace {
+
+ErrorHandler& handler() {
+  static ErrorHandler h;
+  return h;
+}
+
+void showError(const QString& text) {
+  if (handler()) {
+    handler()(ErrorTitle(), text);
+    return;
+  }
+  std::fprintf(stderr, "%s\n%s\n", ErrorTitle().toLocal8Bit().constData(),
+               text.toLocal8Bit().constData());
+}
+
+// A user data header carries one octet of length; one SMS carries 140 octets of data.
+constexpr int kMaxUserData = 140;
+
+}  // namespace
+
+void SetErrorHandler(ErrorHandler h) {
+  handler() = std::move(h);
+}
+
+QString ErrorTitle() {
+  return QStringLiteral("Pealix SMSSend - Error");
+}
+
+QString ErrorText(int result) {
+  QString reason = QStringLiteral("unknown error");
+  if (result == kLibraryMissing) {
+    const QString why = RvSmsApi::instance().errorText();
+    if (!why.isEmpty()) reason = why;
+  }
+  return QStringLiteral(" DLL Error (librvsms.so)\n Error #") + QString::number(result) +
+         QStringLiteral(": ") + reason;
+}
+
+int CallMakeSubmitPdu(const QByteArray& text, QByteArray* pdu, SubmitParams& params,
+                      AddressParam& destination, AddressParam* smsc, int* tpduLength) {
+  if (text.isEmpty() || !destination.Digits || destination.Digits[0] == '\0') return -1;
+  if (destination.Length < 1)
+    destination.Length = static_cast<int32_t>(qstrlen(destination.Digits));
+  if (smsc && smsc->Length < 1 && smsc->Digits)
+    smsc->Length = static_cast<int32_t>(qstrlen(smsc->Digits));
+  params.WithSMSC = 1;
+  RvSmsApi& api = RvSmsApi::instance();
+  if (!api.load()) return kLibraryMissing;
+
+  const int32_t length = static_cast<int32_t>(text.size());
+  std::vector<unsigned char> buffer(static_cast<size_t>(length) * 2 + 120);
+  int32_t size = static_cast<int32_t>(buffer.size());
+  int32_t tpdu = 0;
+  const int result = api.rvMakeSubmitPDU(text.constData(), length, buffer.data(), &size,
+                                         &destination, smsc, &params, &tpdu);
+  if (result == 1 && size >= 0 && size <= static_cast<int32_t>(buffer.size())) {
+    if (pdu) *pdu = QByteArray(reinterpret_cast<const char*>(buffer.data()), size);
+    if (tpduLength) *tpduLength = tpdu;
+  }
+  return result;
+}
+
+int BuildSmsPdu(const QByteArray& text, QByteArray* pdu, int* tpduLength, const clSMSProps& props) {
+  SubmitParams params{};
+  params.TextInType = props.TextInType();
+  params.TextInCodepage = props.TextInCodepage();
+  params.StatusSMS = props.StatusSMS();
+  params.WithSMSC = 1;
+  params.TextOutType = props.TextOutType();
+  params.TextOutCodepage = props.TextOutCodepage();
+  params.MsgClass = props.GetMsgClass();
+  params.TPDCSType = props.GetTPDCSType();
+  params.UDHI = props.GetUDHI();
+  params.TP_PID = props.PidValue();
+  params.TP_MR = props.TP_MR();
+
+  QByteArray dest, smsc;
+  AddressParam destination{}, smscRecord{};
+  props.GetDestAdrStruct(&dest, &destination.Length, &destination.AdrType);
+  props.GetSMSCStruct(&smsc, &smscRecord.Length, &smscRecord.AdrType);
+  destination.Digits = dest.constData();
+  smscRecord.Digits = smsc.constData();
+
+  const int result = CallMakeSubmitPdu(text, pdu, params, destination, &smscRecord, tpduLength);
+  if (result == 1) return 1;
+  if (result != -1) showError(ErrorText(result));
+  return -1;
+}
+
+int PackGsmAfterHeader(const QByteArray& text, int codePage, int headerLength, QByteArray* octets) {
+  RvSmsApi& api = RvSmsApi::instance();
+  if (!api.load()) return kLibraryMissing;
+  // The library reads up to the terminator; two NULs end the text.
+  QByteArray extended = text;
+  extended.append('\0').append('\0');
+  const int32_t n = static_cast<int32_t>(extended.size());
+  std::vector<unsigned char> buffer(static_cast<size_t>(n) * 2 + 5);
+  int32_t size = n * 2 + 2;
+  const int result = api.rvConvert27BitGSM(extended.constData(), static_cast<int32_t>(text.size()),
+                                           buffer.data(), &size, codePage, headerLength);
+  if (result == 1 && octets && size >= 0 && size <= static_cast<int32_t>(buffer.size()))
+    *octets = QByteArray(reinterpret_cast<const char*>(buffer.data()), size);
+  return result;
+}
+
+QString EmsDisplayText() {
+  return QStringLiteral("Pealix ringtone");
+}
+
+QByteArray EmsIMelodyHeader(const QByteArray& imelody) {
+  const int n = static_cast<int>(imelody.size());
+  if (n + 3 > 255) return {};
+  QByteArray header;
+  header.reserve(n + 4);
+  header.append(static_cast<char>(n + 3));
+  header.append(static_cast<char>(0x0C));
+  header.append(static_cast<char>(n + 1));
+  header.append('\0');
+  header.append(imelody);
+  return header;
+}
+
+int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
+  const int headerLength = static_cast<int>(imelody.size()) + 4;
+  if (headerLength >= kMaxUserData) {
+    showError(QStringLiteral("The EMS iMelody message needs more than %1 octets; one SMS holds %1.")
+                  .arg(kMaxUserData));
+    return kEmsTooLong;
+  }
+  const QByteArray header = EmsIMelodyHeader(imelody);
+  QByteArray packed;
+  const int result = PackGsmAfterHeader(EmsDisplayText().toUtf8(), 0, headerLength, &packed);
+  if (result != 1) {
+    showError(ErrorText(result));
+    return -1;
+  }
+  const QByteArray all = header + packed;
+  if (all.size() > kMaxUserData) {
+    showError(QStringLiteral("The EMS iMelody message needs %1 octets; one SMS holds %2.")
+                  .arg(all.size())
+                  .arg(kMaxUserData));
+    return kEmsTooLong;
+  }
+  if (data) *data = all;
+  return 1;
+}
+
+int MakeMessagePdu(int ringType, const QByteArray& message, const clSMSProps& global,
+                   QByteArray* pdu, int* tpduLength) {
+  clSMSProps props;
+  global.copy(props);
+  switch (ringType) {
+    case kTextSms:
+      break;
+    case kSagemRing:
+      props.Set2SagemRing();
+      break;
+    case kNokiaRing:
+      props.Set2NokiaRing();
+      break;
+    case kEmsIMelody:
+      props.Set2SagemRing();
+      props.SetUDHI(1);
+      props.setTextInType(3);
+      props.setTextOutType(0);
+      break;
+    default:
+      return -1;
+  }
+  return BuildSmsPdu(message, pdu, tpduLength, props);
+}
+
+QString ToHex(const QByteArray& octets) {
+  return QString::fromLatin1(octets.toHex().toUpper());
+}
+
+}  // namespace modPDU

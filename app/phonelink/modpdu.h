@@ -1,0 +1,70 @@
+// modPDU: turns a text or a ringtone plus the SMS parameters into one SMS-SUBMIT PDU
+// through librvsms.so, and assembles the EMS iMelody message. Failures of the library are
+// shown once through the error handler (the window sets a message box; without one they
+// go to standard error) and the caller gets -1.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+#include "rvsms.h"
+
+class clSMSProps;
+
+namespace modPDU {
+
+// Shows an error: title and text. An empty handler writes to standard error.
+using ErrorHandler = std::function<void(const QString& title, const QString& text)>;
+void SetErrorHandler(ErrorHandler handler);
+
+// The kinds of message the data-cable window sends.
+enum RingType { kTextSms = 0, kSagemRing = 1, kNokiaRing = 2, kEmsIMelody = 7 };
+
+// CallMakeSubmitPdu's result when librvsms.so cannot be loaded or lacks an export.
+constexpr int kLibraryMissing = -2;
+// MakeEmsIMelodyData's result when the message would not fit into one SMS.
+constexpr int kEmsTooLong = -3;
+
+// The title and text of the error box for a library result.
+QString ErrorTitle();
+QString ErrorText(int result);
+
+// Fills the SubmitParams from `props`, takes the two address records and builds the PDU
+// (SMSC field first). 1 on success; -1 after showing the library's result, or without a
+// message for an empty text or destination.
+int BuildSmsPdu(const QByteArray& text, QByteArray* pdu, int* tpduLength, const clSMSProps& props);
+
+// Calls rvMakeSubmitPDU with a buffer of twice the text's length plus 120 octets. -1
+// without calling when the text or the destination number is empty; kLibraryMissing when
+// the library is not there; otherwise the library's result. An address record whose
+// length is below 1 gets its number's length.
+int CallMakeSubmitPdu(const QByteArray& text, QByteArray* pdu, SubmitParams& params,
+                      AddressParam& destination, AddressParam* smsc, int* tpduLength);
+
+// Packs `text` as GSM 7-bit user data for behind a header of headerLength octets (fill
+// bits first; the header itself is not in the result). The library's result is returned;
+// on 1 `octets` holds the packed data.
+int PackGsmAfterHeader(const QByteArray& text, int codePage, int headerLength, QByteArray* octets);
+
+// The short GSM text shown by phones after the EMS iMelody header.
+QString EmsDisplayText();
+// The EMS user data header for an iMelody text of n characters: n + 3, 0x0C (user
+// defined sound), n + 1, position 0x00, then the text. Empty when n + 3 exceeds an octet.
+QByteArray EmsIMelodyHeader(const QByteArray& imelody);
+// The whole EMS message data: header, then the display text packed behind it. 1 on
+// success; kEmsTooLong (shown) when it exceeds 140 octets; else -1 after showing the
+// packing result.
+int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data);
+
+// The PDU of one message as the data-cable window makes it: the global properties are
+// copied, adjusted for the ring type and built. For kEmsIMelody `message` is the data of
+// MakeEmsIMelodyData. 1 or -1 as BuildSmsPdu; -1 for an unknown ring type.
+int MakeMessagePdu(int ringType, const QByteArray& message, const clSMSProps& global,
+                   QByteArray* pdu, int* tpduLength);
+
+// Two upper-case hexadecimal digits per octet, as the phone expects.
+QString ToHex(const QByteArray& octets);
+
+}  // namespace modPDU

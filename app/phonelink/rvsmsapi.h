@@ -1,0 +1,44 @@
+// Binds the exports of librvsms.so by name, from the application directory, the first
+// time they are needed. A missing library or export is an error text, not a crash.
+#pragma once
+
+#include <QString>
+
+#include "rvsms.h"
+
+class RvSmsApi {
+ public:
+  using VersionFn = int32_t (*)(int32_t*, int32_t*, int32_t*, int32_t*);
+  using Ansi2UniFn = int32_t (*)(int32_t, int32_t);
+  using UniPduFn = int32_t (*)(const char*, int32_t, char*, int32_t*, int32_t, int32_t, int32_t);
+  using SubmitFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, const AddressParam*,
+                               const AddressParam*, const SubmitParams*, int32_t*);
+  using ConvertFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, int32_t, int32_t);
+  using Make7BitFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, int32_t, int32_t*,
+                                 int32_t);
+
+  // The process-wide binding; loads on first use.
+  static RvSmsApi& instance();
+
+  // True when the library and all exports are bound; otherwise errorText() says why.
+  bool load();
+  bool loaded() const { return loaded_; }
+  QString errorText() const { return error_; }
+
+  // The folder the library is loaded from; defaults to the application directory.
+  static void setLibraryDirectory(const QString& dir);
+
+  VersionFn rvPduVersion = nullptr;
+  Ansi2UniFn Ansi2UniLong = nullptr;
+  UniPduFn rvMakeUniPduData = nullptr;
+  SubmitFn rvMakeSubmitPDU = nullptr;
+  ConvertFn rvConvertString = nullptr;
+  Make7BitFn rvMake7BitPduData = nullptr;
+  ConvertFn rvConvert27BitGSM = nullptr;
+
+ private:
+  RvSmsApi() = default;
+  bool tried_ = false;
+  bool loaded_ = false;
+  QString error_;
+};
