@@ -56,10 +56,11 @@ enum {
   RV_READ_FAILED = -1
 };
 
-/* Stores 1, 2, 10, 3 into the four numbers; returns 1. */
+/* Stores 1, 2, 10, 3 into the four numbers; returns 1 (213 when a pointer is NULL). */
 RVMELODY_API int32_t rvtVersion(int32_t* major, int32_t* minor, int32_t* build, int32_t* revision);
 
-/* Bit set: 1 can be written, 2 can be read; -1 for an unknown format id. */
+/* Bit set: 1 can be written, 2 can be read; -1 for an unknown format id. A known format
+ * whose reader and writer are not part of this build answers 0. */
 RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
 
 /* Reads a melody from a file (control[1] 1, fileName) or the clipboard (control[1] 2).
@@ -67,7 +68,13 @@ RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
  * bytes; titleLength: in capacity in characters, out the title's length.
  * control (N >= 4): [2] format, [3] out BPM, [4] in channel choice (255 first channel
  * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI).
- * Returns 1, 100 (truncated), 30, 31, 39, 51, 210, 213 or the reader's failure code. */
+ * The title is cut where it does not split a UTF-8 character.
+ * Returns 1, 100 (truncated), 30 (no clipboard text), 31 (empty clipboard text), 39,
+ * 51 (file cannot be opened), 210 (capacity 0 or below, empty file name), 213 (NULL
+ * pointer, N < 4, unknown source or format, format not readable) or -1 (the text could not
+ * be read in this format, also when the reader failed in any other way). On a code other
+ * than 1 and 100 the records, the title and control[3] are left as they were (MIDI's
+ * control[4] and [5] are set either way). */
 RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, char* title,
                                  uint32_t* titleLength, int32_t* control, const char* fileName,
                                  void* reserved1, void* reserved2);
@@ -75,7 +82,13 @@ RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, cha
 /* Writes recordCount records to a file (control[1] 1) or the clipboard (control[1] 2).
  * control (N >= 5): [2] format, [3] BPM when above 0, [4] out writer's result value,
  * [6..8] format options. A file is replaced only when it was written completely.
- * Returns 1, 51, 53, 213, 216, or an error code when the writer failed. */
+ * The format and target are checked before the file is touched; a failed export leaves an
+ * existing file as it was and creates none. A title of NULL is an empty title.
+ * Returns 1 (also when the writer reported a problem in control[4]), 51 (file cannot be
+ * created), 53 (could not write to file), 213 (NULL pointer, N < 5, unknown target or
+ * format, format not writable, empty file name), 216 (recordCount <= 0); when the writer
+ * throws, the error's code (-1 becomes -2; 60 when memory ran out), -3 for another
+ * runtime error, -4 for anything else; all but -4 after a message through the host. */
 RVMELODY_API int32_t rvmMeloExport(const EventRecord* records, int32_t recordCount,
                                    const char* title, const char* fileName, void* reserved,
                                    int32_t* control);
@@ -83,14 +96,18 @@ RVMELODY_API int32_t rvmMeloExport(const EventRecord* records, int32_t recordCou
 /* Renders recordCount records into buffer (no terminator; MIDI bytes are binary).
  * bufferLength: in capacity in bytes, out bytes written, or needed when 217 is returned.
  * control (N >= 5): [1] must be 0, [2] format, [3] BPM, [4] out writer's result value.
- * Returns the writer's return value, 213, 216, 217, or an error code. */
+ * Returns the writer's return value (1, or -1 when nothing could be rendered), 213 (NULL
+ * pointer, capacity 0, N < 5, control[1] not 0, format 12, 19 or unknown), 216
+ * (recordCount <= 0), 217 (buffer too small; bufferLength = bytes needed, nothing
+ * copied), or an error code as for rvmMeloExport. */
 RVMELODY_API int32_t rvmMelo2String(const EventRecord* records, int32_t recordCount, char* buffer,
                                     uint32_t* bufferLength, const char* title, void* reserved,
                                     int32_t* control);
 
 /* Transforms records in place. operation 1: durations x factor; 5: velocities to volume
  * events; 6: volume events to velocities. capacity: records available, recordCount in/out.
- * Returns 1, 2 (op 5 refused), 210, 213, 217 (more events than the capacity). */
+ * Returns 1, 2 (op 5 refused), 210, 213 (NULL pointer, unknown operation), 217 (more
+ * events than the capacity). */
 RVMELODY_API int32_t rvmModifyMelody(EventRecord* records, int32_t capacity,
                                      int32_t* recordCount, int32_t operation, int32_t factor);
 
@@ -102,7 +119,7 @@ RVMELODY_API int32_t rviVol2MVelo(int32_t volume);
 typedef struct RvHostHooks {
   void* context;
   const char* (*getClipboardText)(void* context);              /* NULL: no text on the clipboard */
-  int32_t (*setClipboardText)(void* context, const char* text); /* 1 on success */
+  int32_t (*setClipboardText)(void* context, const char* text); /* 1 on success; "" empties */
   void (*showMessage)(void* context, const char* caption, const char* text);
 } RvHostHooks;
 
