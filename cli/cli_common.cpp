@@ -86,6 +86,8 @@ const std::vector<CliFormat>& formats() {
       {"motorola", 12, "", "", {0, 0, 0}, "Motorola text (file only)"},
       {"imelody", 14, "", ".imy", {0, 0, 0}, "iMelody"},
       {"xml", 19, "", ".xml", {0, 0, 0}, "test XML (file only)"},
+      {"composer", 0, "", "", {0, 0, 0}, "Nokia composer text (by the application)"},
+      {"sagemhex", 0, "", "", {0, 0, 0}, "Sagem hex text (by the application, read only)"},
   };
   return table;
 }

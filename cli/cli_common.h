@@ -63,6 +63,17 @@ bool readMelody(const std::string& path, const CliFormat& format, int32_t channe
 bool writeMelody(const Document& doc, const std::string& path, const CliFormat& format,
                  const std::vector<int32_t>& options, bool stringForm);
 
+// Formats the application converts itself (id 0): Nokia composer text and Sagem hex text
+// (app_formats.cpp). Composer text reads with the notes raised by 48 semitones, as the
+// window's import does; delimiter: one character, else ",".
+bool isAppFormat(const CliFormat& format);
+int32_t appFormatSupport(const CliFormat& format);
+bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
+                 Document& doc);
+bool writeComposerText(const Document& doc, const std::string& path, const std::string& delimiter);
+// The range check against all eight target formats, as the main window shows it.
+void printRangeCheck(const Document& doc);
+
 // The readable text of a library result code.
 std::string resultText(int32_t code);
 

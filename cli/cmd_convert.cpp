@@ -7,12 +7,16 @@ namespace cli {
 
 void helpConvert() {
   std::cout << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
-               "                          [--option6 N] [--option7 N] [--option8 N] [--string]\n\n"
+               "                          [--option6 N] [--option7 N] [--option8 N] [--string]\n"
+               "                          [--delimiter C]\n\n"
                "Reads INPUT and writes it to OUTPUT in another format. Without --from/--to the\n"
                "format follows the file extension (.rtx/.txt RTTTL, .mid/.midi MIDI, .srt Sagem,\n"
                ".pkp key presses, .ota Nokia, .imy iMelody, .xml test XML). INPUT '-' reads\n"
                "standard input, OUTPUT '-' writes the rendering to standard output.\n\n"
-               "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml\n"
+               "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml,\n"
+               "               composer (Nokia composer text, read and write), sagemhex (Sagem\n"
+               "               hex text, read only)\n"
+               "  --delimiter C  composer text: the token delimiter (default: a blank)\n"
                "  --channel N  MIDI input: read channel N (1..16); default: the first with notes\n"
                "  --optionK N  the writer's format options (control elements 6, 7, 8);\n"
                "               sagem: 6 size limit in characters (0 none, else at least 35),\n"
@@ -32,6 +36,7 @@ int runConvert(int argc, char** argv) {
   const auto option7 = args.intValue("--option7", bad);
   const auto option8 = args.intValue("--option8", bad);
   const bool stringForm = args.flag("--string");
+  const std::string delimiter = args.value("--delimiter").value_or(" ");
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli convert: unknown option " << u << "\n";
     bad = true;
@@ -77,8 +82,18 @@ int runConvert(int argc, char** argv) {
 
   if (!loadLibrary()) return 1;
   Document doc;
-  if (!readMelody(input, *inFormat, channel ? *channel - 1 : 255, doc)) return 1;
-  if (!writeMelody(doc, output, *outFormat, options, stringForm)) return 1;
+  if (isAppFormat(*inFormat) ? !readAppText(input, *inFormat, delimiter, doc)
+                             : !readMelody(input, *inFormat, channel ? *channel - 1 : 255, doc))
+    return 1;
+  if (isAppFormat(*outFormat)) {
+    if (std::string(outFormat->name) != "composer") {
+      std::cerr << "pealix-cli convert: " << outFormat->name << " can only be read\n";
+      return 2;
+    }
+    if (!writeComposerText(doc, output, delimiter)) return 1;
+  } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {
+    return 1;
+  }
   if (output != "-")
     std::cout << "wrote " << output << " (" << outFormat->name << ", " << doc.records.size()
               << " events)\n";

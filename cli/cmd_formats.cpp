@@ -20,7 +20,7 @@ int runFormats(int, char**) {
             << "read" << std::setw(7) << "write" << std::setw(14) << "extensions"
             << "description\n";
   for (const CliFormat& f : formats()) {
-    const int32_t support = api.rvtMeloSupport(f.id);
+    const int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
     std::string extensions = f.readExtensions;
     if (*f.writeExtension && extensions.find(f.writeExtension) == std::string::npos)
       extensions += (extensions.empty() ? "" : " ") + std::string(f.writeExtension);

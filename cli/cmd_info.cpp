@@ -7,9 +7,12 @@
 namespace cli {
 
 void helpInfo() {
-  std::cout << "usage: pealix-cli info INPUT [--from FMT] [--channel N]\n\n"
+  std::cout << "usage: pealix-cli info INPUT [--from FMT] [--channel N] [--delimiter C]\n\n"
                "Shows the melody's title, tempo and events, one line each: number, length,\n"
-               "dot and the event in words. For a MIDI file also the channels with notes.\n";
+               "dot and the event in words. For a MIDI file also the channels with notes.\n"
+               "Then the range check against the eight target formats: per format the notes\n"
+               "too high and too low, the lengths too long and too short, the events left, the\n"
+               "tempo and the verdict (fits / close / does not fit).\n";
 }
 
 int runInfo(int argc, char** argv) {
@@ -17,6 +20,7 @@ int runInfo(int argc, char** argv) {
   bool bad = false;
   const auto from = args.value("--from");
   const auto channel = args.intValue("--channel", bad);
+  const std::string delimiter = args.value("--delimiter").value_or(" ");
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli info: unknown option " << u << "\n";
     bad = true;
@@ -38,7 +42,9 @@ int runInfo(int argc, char** argv) {
   }
   if (!loadLibrary()) return 1;
   Document doc;
-  if (!readMelody(input, *format, channel ? *channel - 1 : 255, doc)) return 1;
+  if (isAppFormat(*format) ? !readAppText(input, *format, delimiter, doc)
+                           : !readMelody(input, *format, channel ? *channel - 1 : 255, doc))
+    return 1;
 
   std::cout << "title:  " << doc.title << "\n"
             << "tempo:  " << doc.bpm << " bpm\n"
@@ -56,6 +62,7 @@ int runInfo(int argc, char** argv) {
               << lengthWords(r.iSimpleLen, r.iDotLen) << std::right << "  len " << std::setw(3)
               << r.iSimpleLen << " dot " << r.iDotLen << "  " << eventWords(r) << "\n";
   }
+  printRangeCheck(doc);
   return 0;
 }
 

@@ -113,6 +113,26 @@ bool MelodyFromComposerText(pxvbMelody& melody, const QString& text, const QStri
   }
 }
 
+QString SplitComposerHeader(const QString& text, QString* name, int* bpm) {
+  if (bpm) *bpm = 0;
+  if (!text.startsWith(QLatin1String("Name:"))) return text;
+  const qsizetype eol = text.indexOf(QLatin1Char('\n'));
+  if (eol < 0) return text;
+  QString line = text.left(eol);
+  if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+  const qsizetype bpmAt = line.lastIndexOf(QLatin1String(" BPM:"));
+  if (bpmAt >= 0) {
+    if (name) *name = line.mid(5, bpmAt - 5);
+    const qsizetype noAt = line.indexOf(QLatin1String(" No.:"), bpmAt);
+    bool ok = false;
+    const int v = line.mid(bpmAt + 5, noAt < 0 ? -1 : noAt - bpmAt - 5).toInt(&ok);
+    if (bpm && ok) *bpm = v;
+  } else if (name) {
+    *name = line.mid(5);
+  }
+  return text.mid(eol + 1);
+}
+
 QString ComposerImportDelimiter(const QString& setting) {
   return setting.size() == 1 ? setting : QStringLiteral(",");
 }

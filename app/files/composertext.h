@@ -15,6 +15,11 @@ int ComposerTextFromMelody(const pxvbMelody& melody, QString& out, const QString
 // or ends in an undelimited rest of 17 characters or more; unusable tokens are skipped.
 bool MelodyFromComposerText(pxvbMelody& melody, const QString& text, const QString& delimiter);
 
+// A text that starts with the rendering's first line ("Name:... BPM:... No.:...") is split
+// after it: name and bpm receive the values found (bpm 0 when none) and the tokens after
+// the line are returned. Any other text comes back unchanged.
+QString SplitComposerHeader(const QString& text, QString* name, int* bpm);
+
 // Resource strings of the import failure message.
 enum : int { kResComposerImportFailed = 834, kResComposerImportFailed2 = 836 };
 

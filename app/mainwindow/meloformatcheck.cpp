@@ -123,4 +123,49 @@ QString Verdict(const RowResult& row) {
                       : QStringLiteral("does not fit");
 }
 
+namespace {
+QString colourWord(int colour) {
+  switch (colour) {
+    case kGreen:
+      return QStringLiteral("ok");
+    case kYellow:
+      return QStringLiteral("close");
+    case kRed:
+      return QStringLiteral("too fast");
+    default:
+      return QStringLiteral("-");
+  }
+}
+}  // namespace
+
+QStringList ReportAllFormats(const clMeloFormatProps& formats, const pxvbMelody& melody) {
+  QStringList lines;
+  const auto rows = Run(formats, melody, QString::number(melody.size()),
+                        QString::number(melody.bpm()), FormatChoiceIds());
+  if (!rows) return lines;
+  const QStringList names = FormatChoiceNames();
+  lines << QStringLiteral("%1 %2 %3 %4 %5 %6  %7  %8")
+               .arg(QStringLiteral("format"), -15)
+               .arg(QStringLiteral("high"), 5)
+               .arg(QStringLiteral("low"), 5)
+               .arg(QStringLiteral("long"), 5)
+               .arg(QStringLiteral("short"), 5)
+               .arg(QStringLiteral("left"), 5)
+               .arg(QStringLiteral("tempo"), -8)
+               .arg(QStringLiteral("verdict"));
+  for (qsizetype i = 0; i < rows->size(); ++i) {
+    const RowResult& r = rows->at(i);
+    lines << QStringLiteral("%1 %2 %3 %4 %5 %6  %7  %8")
+                 .arg(names.value(i), -15)
+                 .arg(r.tooHigh, 5)
+                 .arg(r.tooLow, 5)
+                 .arg(r.tooLong, 5)
+                 .arg(r.tooShort, 5)
+                 .arg(r.remainingText.isEmpty() ? QStringLiteral("-") : r.remainingText, 5)
+                 .arg(colourWord(r.colourTempo), -8)
+                 .arg(Verdict(r));
+  }
+  return lines;
+}
+
 }  // namespace meloformatcheck

@@ -62,4 +62,9 @@ std::optional<QList<RowResult>> Run(const clMeloFormatProps& formats, const pxvb
 // A row in words: "fits" (all green), "close" (worst is yellow) or "does not fit".
 QString Verdict(const RowResult& row);
 
+// The check against every choice-list format as text lines: a header, then per format
+// its name, the four counts, the events left ("-" without a limit), the tempo colour and
+// the verdict.
+QStringList ReportAllFormats(const clMeloFormatProps& formats, const pxvbMelody& melody);
+
 }  // namespace meloformatcheck

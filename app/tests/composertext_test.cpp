@@ -98,6 +98,21 @@ TEST(ComposerText, RoundTripThroughImport) {
   }
 }
 
+TEST(ComposerText, HeaderLineSplit) {
+  QString name;
+  int bpm = -1;
+  EXPECT_EQ(SplitComposerHeader(QStringLiteral("Name:A B BPM:100 No.:2\r\n4c1 4d1"), &name, &bpm),
+            QStringLiteral("4c1 4d1"));
+  EXPECT_EQ(name, QStringLiteral("A B"));
+  EXPECT_EQ(bpm, 100);
+  EXPECT_EQ(SplitComposerHeader(QStringLiteral("4c1 4d1"), &name, &bpm), QStringLiteral("4c1 4d1"));
+  EXPECT_EQ(bpm, 0);
+  EXPECT_EQ(SplitComposerHeader(QStringLiteral("Name:x BPM:"), &name, &bpm),
+            QStringLiteral("Name:x BPM:"));
+  SplitComposerHeader(QStringLiteral("Name:x BPM:zz\n"), &name, &bpm);
+  EXPECT_EQ(bpm, 0);
+}
+
 TEST(ComposerText, ArbitraryInputNeverBreaks) {
   std::mt19937 rng(7);
   const QString alphabet = QStringLiteral("0123456789.#-pcdefgabhx ,;\r\n\t");

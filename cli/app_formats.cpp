@@ -1,0 +1,119 @@
+// The two text formats the application converts itself, without the melody library:
+// Nokia composer text and Sagem hex text.
+#include <QFile>
+#include <QString>
+#include <iostream>
+#include <iterator>
+
+#include "cli_common.h"
+#include "files/composertext.h"
+#include "files/sagemhex.h"
+#include "mainwindow/meloformatcheck.h"
+#include "melody/rvtonehead.h"
+
+namespace cli {
+namespace {
+
+bool readText(const std::string& path, QString& text) {
+  if (path == "-") {
+    const std::string bytes{std::istreambuf_iterator<char>(std::cin),
+                            std::istreambuf_iterator<char>()};
+    text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return true;
+  }
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::ReadOnly)) {
+    std::cerr << "pealix-cli: cannot open " << path << "\n";
+    return false;
+  }
+  text = QString::fromUtf8(f.readAll());
+  return true;
+}
+
+}  // namespace
+
+bool isAppFormat(const CliFormat& format) {
+  return format.id == 0;
+}
+
+int32_t appFormatSupport(const CliFormat& format) {
+  return std::string(format.name) == "composer" ? 3 : 2;
+}
+
+void toMelody(const Document& doc, pxvbMelody& melody) {
+  rvTonehead::FromRecords(melody, doc.records.data(), static_cast<int>(doc.records.size()));
+  melody.setbpm(doc.bpm);
+  melody.setsName(QString::fromStdString(doc.title));
+}
+
+bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
+                 Document& doc) {
+  QString text;
+  if (!readText(path, text)) return false;
+  pxvbMelody melody;
+  if (std::string(format.name) == "composer") {
+    // Our own rendering starts with a name line; take name and tempo from it.
+    QString name;
+    int bpm = 0;
+    text = SplitComposerHeader(text, &name, &bpm);
+    if (!ImportComposerText(melody, text, QString::fromStdString(delimiter))) {
+      std::cerr << "pealix-cli: " << path
+                << " is no composer text (no delimiter among the first seven characters, or"
+                   " an undelimited rest of 17 characters or more)\n";
+      return false;
+    }
+    if (!name.isEmpty()) melody.setsName(name);
+    if (bpm > 0) melody.setbpm(bpm);
+  } else {
+    const SagemHexOutcome o = SagemHexImport(melody, text);
+    if (o.result != 1) {
+      std::cerr << "pealix-cli: " << path << ": ";
+      if (!o.messageText.isEmpty())
+        std::cerr << o.messageText.toStdString();
+      else if (o.messageRes)
+        std::cerr << "the text is too long (" << o.textLength << " characters)";
+      else
+        std::cerr << "no notes to import (a count of 0, a tempo below 5 or no header)";
+      std::cerr << "\n";
+      return false;
+    }
+  }
+  doc.records = rvTonehead::ToRecords(melody);
+  doc.title = melody.sName().toStdString();
+  doc.bpm = melody.bpm();
+  return true;
+}
+
+bool writeComposerText(const Document& doc, const std::string& path, const std::string& delimiter) {
+  pxvbMelody melody;
+  toMelody(doc, melody);
+  QString text;
+  if (ComposerTextFromMelody(melody, text, QString::fromStdString(delimiter)) == 0)
+    std::cerr
+        << "pealix-cli: note: no event has a composer length; only the name line is written\n";
+  const QByteArray bytes = text.toUtf8();
+  if (path == "-") {
+    std::cout.write(bytes.constData(), bytes.size());
+    std::cout << "\n";
+    return true;
+  }
+  QFile f(QString::fromStdString(path));
+  if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size()) {
+    std::cerr << "pealix-cli: cannot write " << path << "\n";
+    return false;
+  }
+  return true;
+}
+
+void printRangeCheck(const Document& doc) {
+  pxvbMelody melody;
+  toMelody(doc, melody);
+  clMeloFormatProps formats;
+  formats.RegisterDefaultFormats();
+  std::cout << "range check (notes too high / too low, lengths too long / too short, events "
+               "left):\n";
+  for (const QString& line : meloformatcheck::ReportAllFormats(formats, melody))
+    std::cout << "  " << line.toStdString() << "\n";
+}
+
+}  // namespace cli
