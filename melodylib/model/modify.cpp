@@ -18,7 +18,8 @@ namespace {
 constexpr int32_t kLevelVelocity[16] = {0,  20, 29, 38, 46,  54,  62,  70,
                                         77, 84, 91, 98, 105, 112, 119, 127};
 
-// A velocity a VolumeChange starts from before any velocity has been seen.
+// Operation 5 takes the velocity before the first note as 7: a first note at 7 needs no
+// VolumeChange in front.
 constexpr int32_t kStartVelocity = 7;
 
 int32_t saturate(int64_t value) {
