@@ -1,9 +1,13 @@
 // RTTTL reader, writer, pitch fitting and tempo table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "formats/rtttl.h"
 #include "model/melody.h"
@@ -254,6 +258,60 @@ TEST(TempoTable, SnapsToTheNearestCode) {
   EXPECT_EQ(codeToTempo(32), 900);
   for (int code = 0; code < 32; ++code) EXPECT_EQ(tempoToCode(codeToTempo(code)), code);
 }
+
+// Golden files: data/rtttl/ok/<name>.rtx reads into <name>.expected; every file in
+// data/rtttl/bad/ must fail.
+std::vector<std::string> filesIn(const char* folder) {
+  std::vector<std::string> names;
+  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / folder;
+  if (!std::filesystem::exists(dir)) return names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().extension() == ".rtx") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string fileText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string dump(const Melody& m) {
+  std::ostringstream s;
+  s << "title \"" << m.title << "\" bpm " << m.getBPM() << "\n";
+  for (const MelodyEvent& e : m.events()) {
+    if (e.EID == Note)
+      s << "note " << e.EventVal1 << ' ' << e.duration << "\n";
+    else
+      s << "pause " << e.duration << "\n";
+  }
+  return s.str();
+}
+
+class RtttlGoodFile : public ::testing::TestWithParam<std::string> {};
+class RtttlBadFile : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(RtttlGoodFile, ReadsAsExpected) {
+  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / "ok";
+  ReadOutcome r = read(fileText(dir / (GetParam() + ".rtx")));
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(dump(r.melody), fileText(dir / (GetParam() + ".expected")));
+}
+
+TEST_P(RtttlBadFile, Fails) {
+  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / "bad";
+  EXPECT_EQ(read(fileText(dir / (GetParam() + ".rtx"))).result, -1);
+}
+
+// File names (letters, digits, '_') name the cases.
+std::string caseName(const ::testing::TestParamInfo<std::string>& info) {
+  return info.param;
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, RtttlGoodFile, ::testing::ValuesIn(filesIn("ok")), caseName);
+INSTANTIATE_TEST_SUITE_P(Golden, RtttlBadFile, ::testing::ValuesIn(filesIn("bad")), caseName);
 
 }  // namespace
 }  // namespace rv
