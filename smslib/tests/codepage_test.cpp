@@ -1,11 +1,9 @@
-// Code-page intake and output through iconv, and the semi-octet addresses.
+// Code-page intake and output through iconv.
 #include "codepage.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "sms_address.h"
 
 namespace {
 
@@ -59,28 +57,6 @@ TEST(Codepage, StatefulDecodersGiveTheLastCharacter) {
   EXPECT_EQ(In("Vi\xD2", 1258), u"V\u1EC9");  // a tone mark composes with its letter
 }
 
-TEST(Codepage, EveryByteInEveryCodepage) {
-  for (int cp : kTable) {
-    for (int b = 1; b < 256; ++b) {
-      int r = 0;
-      const std::u16string u = In(std::string(1, static_cast<char>(b)), cp, &r);
-      if (r == 1) {
-        EXPECT_GE(u.size(), 1u);
-        if (b < 0x80 && cp != 864 && cp != 932) {
-          EXPECT_EQ(u, std::u16string(1, static_cast<char16_t>(b))) << cp << " " << b;
-        }
-      } else {
-        EXPECT_EQ(r, -215) << cp << " " << b;
-      }
-    }
-    std::string all;
-    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
-    int r = 0;
-    In(all, cp, &r);
-    EXPECT_TRUE(r == 1 || r == -215) << cp;
-  }
-}
-
 TEST(Codepage, Output) {
   std::string out;
   ASSERT_EQ(rvsms::Utf16ToText(u"\u20ACa", 1252, 140, out), 1);
@@ -113,56 +89,6 @@ TEST(Codepage, BoundedLength) {
   EXPECT_EQ(rvsms::BoundedTextLength("abc", 10), 3u);
   EXPECT_EQ(rvsms::BoundedTextLength(nullptr, 10), 0u);
   EXPECT_EQ(rvsms::BoundedTextLength("abc", -1), 0u);
-}
-
-TEST(SmsAddress, SemiOctets) {
-  struct Row {
-    const char* digits;
-    int length;
-    int type;
-    int result;
-    std::vector<uint8_t> tpda;
-  };
-  const Row rows[] = {
-      {"12345678", 8, 1, 1, {0x08, 0x91, 0x21, 0x43, 0x65, 0x87}},
-      {"12345", 5, 2, 1, {0x05, 0xA1, 0x21, 0x43, 0xF5}},
-      {"*#abc", 5, 0, 1, {0x05, 0x81, 0xBA, 0xDC, 0xFE}},
-      {"ABC", 3, 7, 1, {0x03, 0x81, 0xDC, 0xFE}},
-      {"12345678", 3, 1, 1, {0x03, 0x91, 0x21, 0xF3}},  // only Length characters
-      {":;<=>?", 6, 1, 1, {0x06, 0x91, 0xBA, 0xDC, 0xFE}},
-      {"+4912", 5, 1, 213, {}},
-      {"12 34", 5, 1, 213, {}},
-      {"12", 5, 1, 213, {}},  // the terminator is not a digit; nothing read past it
-      {"D", 1, 1, 213, {}},
-      {"", 0, 1, 213, {}},
-      {"01234567890123456789",
-       20,
-       1,
-       1,
-       {20, 0x91, 0x10, 0x32, 0x54, 0x76, 0x98, 0x10, 0x32, 0x54, 0x76, 0x98}},
-      {"012345678901234567890", 21, 1, 213, {}},
-  };
-  for (const Row& r : rows) {
-    rvsms::SmsAddress a;
-    a.SetType(r.type);
-    ASSERT_EQ(a.SetDigits(r.digits, r.length), r.result) << r.digits;
-    if (r.result != 1) {
-      EXPECT_TRUE(a.empty());
-      continue;
-    }
-    std::vector<uint8_t> out;
-    a.AppendTpDa(out);
-    EXPECT_EQ(out, r.tpda) << r.digits;
-  }
-  rvsms::SmsAddress smsc;
-  std::vector<uint8_t> out;
-  smsc.AppendSmscField(out);
-  EXPECT_EQ(out, std::vector<uint8_t>{0x00});
-  smsc.SetType(1);
-  smsc.SetDigits("4917", 4);
-  out.clear();
-  smsc.AppendSmscField(out);
-  EXPECT_EQ(out, (std::vector<uint8_t>{0x03, 0x91, 0x94, 0x71}));
 }
 
 }  // namespace
