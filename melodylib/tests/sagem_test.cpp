@@ -267,17 +267,12 @@ TEST(SagemRead, BadHeaders) {
     int expected;
   } rows[] = {
       {"", -1},
-      {"no magic here", 151},
-      {"$MUS$1.0$", 152},
       {"$MUS$1.0$\n", 152},
-      {"$MUS$1.0$\n\n\n\nTitre:x\nData:1-385-90\n'E", 152},                 // "Titre:" at 13
       {"$MUS$1.0$\n\n\nTitre:x\nData:1-385-90\n'E", 1},                     // at 12
       {"$MUS$1.0$\nTitre:abcdefghijklmnopqrstuv\nData:1-385-90\n'E", 152},  // 22 + line feed
       {"$MUS$1.0$\nTitre:abcdefghijklmnopqrstu\nData:1-385-90\n'E", 1},
       {"$MUS$1.0$\nTitre:x\n", 152},
       {"$MUS$1.0$\nTitre:x\nData:", 152},
-      {"$MUS$1.0$\nTitre:x\nData:12345678901234567890\n'E", 152},
-      {"$MUS$1.0$\nTitre:x\nData:1000-385-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:0-385-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:-385-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:1--120\n'E", 152},
@@ -287,7 +282,6 @@ TEST(SagemRead, BadHeaders) {
       {"$MUS$1.0$\nTitre:x\nData:1-3a5-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:1-385", 152},
       {"$MUS$1.0$\nTitre:x\nData:1-385-120\n", 153},
-      {"$MUS$1.0$\nTitre:x\nData:1-385-120\n'", 153},
       {"$MUS$1.0$\nTitre:x\nData:999-385-120\n'E$", 1},  // count far above the codes
   };
   for (const Row& row : rows) EXPECT_EQ(readText(row.text), row.expected) << row.text;
