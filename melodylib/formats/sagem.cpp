@@ -264,9 +264,9 @@ void writeSagem(Melody& melody, WriteTarget /*target*/, const FormatOptions& opt
   } else {
     if (limit < kMinLimit) limit = kMinLimit;
     std::string fullTitle = sagem.title.empty() ? std::string("-") : sagem.title;
-    const int32_t probe = static_cast<int32_t>(
-        header(titlePart(fullTitle, keepTitle ? kMaxTitle : 1), eventCount, bpm, lineEnd).size());
-    int32_t headerLen = probe;
+    // The probe header reserves a title of 20 characters (keep flag) or of one.
+    const std::string probeTitle(keepTitle ? kMaxTitle : 1, 'x');
+    int32_t headerLen = static_cast<int32_t>(header(probeTitle, eventCount, bpm, lineEnd).size());
     const int32_t room = limit - headerLen;
     if (room < 2) {
       out.resultValue = out.returnValue = kSagemLimitTooSmall;

@@ -163,8 +163,8 @@ TEST(SagemWrite, SizeLimitedCounts) {
     const char* titleLine;
   } rows[] = {
       {1, 0, 1, "Titre:Tune\n"},    {99, 0, 63, "Titre:\n"},      {100, 0, 63, "Titre:\n"},
-      {150, 0, 63, "Titre:\n"},     {1, 1, 1, "Titre:Tune\n"},    {99, 1, 61, "Titre:Tune\n"},
-      {100, 1, 61, "Titre:Tune\n"}, {150, 1, 61, "Titre:Tune\n"},
+      {150, 0, 63, "Titre:\n"},     {1, 1, 1, "Titre:Tune\n"},    {99, 1, 53, "Titre:Tune\n"},
+      {100, 1, 53, "Titre:Tune\n"}, {150, 1, 53, "Titre:Tune\n"},
   };
   for (const Row& row : rows) {
     Melody m = notes(row.events);
