@@ -19,5 +19,7 @@ int runFormats(int argc, char** argv);
 void helpFormats();
 int runTransform(int argc, char** argv);
 void helpTransform();
+int runPdu(int argc, char** argv);
+void helpPdu();
 
 }  // namespace cli

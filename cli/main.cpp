@@ -14,6 +14,7 @@ const cli::Command kCommands[] = {
     {"info", "show a melody's title, tempo and events", cli::runInfo, cli::helpInfo},
     {"formats", "list the formats and what each can do", cli::runFormats, cli::helpFormats},
     {"transform", "lengthen, or velocities <-> volume", cli::runTransform, cli::helpTransform},
+    {"pdu", "build the SMS PDU of a text or a ringtone", cli::runPdu, cli::helpPdu},
 };
 
 void usage() {
