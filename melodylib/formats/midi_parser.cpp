@@ -16,7 +16,8 @@ class MidiParser::Source {
   explicit Source(std::istream& in) : in_(in), buffer_(kChunk) {}
 
   uint8_t next() {
-    if (pos_ == len_) refill();
+    if (pos_ == len_) [[unlikely]]
+      refill();
     return static_cast<uint8_t>(buffer_[pos_++]);
   }
 
@@ -32,7 +33,7 @@ class MidiParser::Source {
   static constexpr size_t kChunk = 64 * 1024;
 
   // End of data is "EOF" (58); a stream that failed for another reason is a read error.
-  void refill() {
+  __attribute__((noinline)) void refill() {
     if (in_.good()) {
       in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
       len_ = static_cast<size_t>(in_.gcount());
@@ -128,9 +129,19 @@ uint32_t MidiParser::fileInt(int bytes) {
   return value;
 }
 
+namespace {
+[[noreturn]] __attribute__((noinline)) void throwTrackData() {
+  throw MFBadTrkData();
+}
+[[noreturn]] __attribute__((noinline)) void throwVarLen(const char* message) {
+  throw std::runtime_error(message);
+}
+}  // namespace
+
 // Inside a track every byte counts against the track's length.
-uint8_t MidiParser::trackByte() {
-  if (remaining_ == 0) throw MFBadTrkData();
+inline uint8_t MidiParser::trackByte() {
+  if (remaining_ == 0) [[unlikely]]
+    throwTrackData();
   --remaining_;
   return source_->next();
 }
@@ -145,7 +156,7 @@ uint32_t MidiParser::readVarLen(const char* message) {
     value = (value << 7) | (b & 0x7F);
     if (!(b & 0x80)) return value;
   }
-  throw std::runtime_error(message);
+  throwVarLen(message);
 }
 
 // Reads (or with out null, skips) a block of track data. A length beyond the track's
