@@ -7,7 +7,6 @@
 #include <QVariant>
 
 #include <array>
-#include <limits>
 
 namespace pxsettings {
 namespace {

@@ -119,16 +119,6 @@ TEST(CommProps, ImportAndExportCopyTenPropertiesThroughTheChecks) {
   EXPECT_EQ(c.getmsoptions(), b.getmsoptions());
 }
 
-TEST(CommProps, ListsForTheWindows) {
-  const QStringList bauds = clCommProps::BaudList();
-  ASSERT_EQ(bauds.size(), 17);
-  EXPECT_EQ(bauds.first(), "110");
-  EXPECT_EQ(bauds.last(), "460800");
-  EXPECT_EQ(bauds[bauds.indexOf("9600") + 1], "14400");
-  EXPECT_EQ(clCommProps::ParityList().size(), 5);
-  EXPECT_EQ(clCommProps::SendMemList().last(), "DM");
-}
-
 class CommStoreTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
