@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   control[3] = in.smallOrAny();
   for (int i = 6; i < 12; ++i) control[i] = in.smallOrAny();
   const uint32_t bufferCapacity = in.byte() % 2 ? in.byte() * 8u : 100000u;
-  const int32_t countDelta = static_cast<int8_t>(in.byte()) % 4;
+  // 0..3 records fewer than given (a count of 0 or below included), never more.
+  const int32_t countDelta = in.byte() % 4;
   const std::string title = in.bytes(in.byte() % 32);
 
   std::vector<EventRecord> records;
@@ -54,17 +55,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (target == 0) {
     control[1] = 1;
     const std::string fileName = "/dev/shm/pealix-fuzz-export-" + std::to_string(getpid());
-    rvmMeloExport(recordPointer, count, titleText.c_str(), fileName.c_str(), nullptr, control);
+    const int32_t rc =
+        rvmMeloExport(recordPointer, count, titleText.c_str(), fileName.c_str(), nullptr, control);
+    if (fuzzTrace()) std::fprintf(stderr, "export %d file -> %d (%d)\n", format, rc, control[4]);
     std::remove(fileName.c_str());
   } else if (target == 1) {
     control[1] = 2;
-    rvmMeloExport(recordPointer, count, titleText.c_str(), "", nullptr, control);
+    const int32_t rc = rvmMeloExport(recordPointer, count, titleText.c_str(), "", nullptr, control);
+    if (fuzzTrace())
+      std::fprintf(stderr, "export %d clipboard -> %d (%d)\n", format, rc, control[4]);
   } else {
     control[1] = 0;
     Guarded<char> buffer(bufferCapacity ? bufferCapacity : 1);
     uint32_t length = bufferCapacity;
     const int32_t rc = rvmMelo2String(recordPointer, count, buffer.data(), &length,
                                       titleText.c_str(), nullptr, control);
+    if (fuzzTrace())
+      std::fprintf(stderr, "export %d string -> %d (%d), %u bytes\n", format, rc, control[4],
+                   length);
     if (rc != 217 && length > bufferCapacity) __builtin_trap();
   }
   return 0;

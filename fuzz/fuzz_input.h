@@ -2,8 +2,11 @@
 // every value is 0, so any input decides a complete call.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -43,3 +46,10 @@ class FuzzInput {
   size_t size_;
   size_t pos_ = 0;
 };
+
+// PEALIX_FUZZ_TRACE=1 makes a target print what each input called and the result code,
+// to check that the seeds reach what they were written for.
+inline bool fuzzTrace() {
+  static const bool on = std::getenv("PEALIX_FUZZ_TRACE") != nullptr;
+  return on;
+}

@@ -26,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const int32_t before = count;
   const int32_t rc = rvmModifyMelody(records.data(), capacity, &count, operation, factor);
+  if (fuzzTrace())
+    std::fprintf(stderr, "modify %d factor %d: %d -> %d records, %d\n", operation, factor, before,
+                 count, rc);
   if (rc == 1 && (count < 0 || count > capacity)) __builtin_trap();
   if (rc != 1 && rc != 217 && count != before) __builtin_trap();
   return 0;

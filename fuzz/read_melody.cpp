@@ -64,8 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Guarded<char> title(titleCapacity + 1);
   int32_t count = capacity;
   uint32_t titleLength = titleCapacity;
-  rvmReadMelo(records.data(), &count, title.data(), &titleLength, control, fileName.c_str(),
-              nullptr, nullptr);
+  const int32_t rc = rvmReadMelo(records.data(), &count, title.data(), &titleLength, control,
+                                 fileName.c_str(), nullptr, nullptr);
+  if (fuzzTrace())
+    std::fprintf(stderr, "read format %d source %d -> %d, %d records\n", format, source, rc, count);
   if (count > capacity && capacity > 0) __builtin_trap();
   return 0;
 }

@@ -1,0 +1,308 @@
+#!/usr/bin/env python3
+"""Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/.
+
+Each seed is laid out the way its target's FuzzInput reads it (see the target's source):
+a few option bytes, then the payload. The payloads are realistic melodies, texts and
+messages so that every reader, writer and export starts from a good input.
+Run again after changing a target's input layout: python3 fuzz/make_seeds.py
+"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+TOP = os.path.dirname(HERE)
+MELODY_DATA = os.path.join(TOP, "melodylib", "tests", "data")
+
+
+def small(v):
+    """FuzzInput::smallOrAny: one mode byte, then an int8 or (mode >= 200) an int32."""
+    if -128 <= v <= 127:
+        return bytes([0, v & 0xFF])
+    return bytes([200]) + struct.pack("<i", v)
+
+
+def write(target, name, data):
+    folder = os.path.join(HERE, "corpus", target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(data)
+
+
+def clear(target):
+    folder = os.path.join(HERE, "corpus", target)
+    if os.path.isdir(folder):
+        for name in os.listdir(folder):
+            os.remove(os.path.join(folder, name))
+
+
+def data_file(*parts):
+    with open(os.path.join(MELODY_DATA, *parts), "rb") as f:
+        return f.read()
+
+
+# ---------------------------------------------------------------------------------------
+# Melodies as event records: (iSimpleLen, iDotLen, nEvent, val1, val2)
+NOTE, STYLE, TEMPO, VOLUME, LOOP, PAUSE = 1, 3, 4, 5, 6, 16
+
+
+def tune():
+    events = [(0, 0, TEMPO, 112, 0), (0, 0, STYLE, 1, 0), (0, 0, VOLUME, 0, 100),
+              (0, 0, LOOP, 1, 2)]
+    phrase = [(8, 0, 76), (8, 0, 75), (8, 0, 76), (8, 0, 75), (8, 0, 76), (8, 0, 71),
+              (8, 0, 74), (8, 0, 72), (4, 1, 69), (16, 0, 60), (8, 0, 64), (8, 0, 69),
+              (4, 0, 71), (2, 2, 64), (32, 0, 80), (1, 0, 57)]
+    for length, dot, key in phrase:
+        events.append((length, dot, NOTE, key, 110))
+    events += [(8, 0, PAUSE, 0, 0), (0, 0, LOOP, 1, 2), (0, 0, STYLE, 2, 0),
+               (0, 0, VOLUME, 1, 1), (4, 3, NOTE, 84, 127), (16, 1, PAUSE, 0, 0),
+               (0, 0, TEMPO, 90, 0), (0, 0, VOLUME, 1, 0), (2, 0, NOTE, 45, 64),
+               (0, 0, STYLE, 0, 0), (4, 0, NOTE, 96, 20)]
+    return events
+
+
+def records(events):
+    out = b""
+    for length, dot, kind, v1, v2 in events:
+        # kind byte: index into the target's kind table {1,1,1,16,16,3,4,5,6,0,2,99}
+        kind_byte = {NOTE: 0, PAUSE: 3, STYLE: 5, TEMPO: 6, VOLUME: 7, LOOP: 8}[kind]
+        out += small(length) + bytes([dot & 0xFF, kind_byte]) + small(v1) + small(v2)
+        out += small(0) + small(0)
+    return out
+
+
+# ---------------------------------------------------------------------------------------
+def read_melody():
+    clear("read_melody")
+    formats = {2: 0, 7: 1, 10: 2, 3: 6, 77: 7}  # index into the target's format table
+
+    def seed(fmt, source, text, capacity=77, title=23, channel=b"\x00"):
+        return bytes([formats[fmt], source, capacity + 2, title, 12]) + channel + text
+
+    rtttl = [
+        b"Morning:d=8,o=5,b=140:e6,d#6,e6,d#6,e6,b,d6,c6,4a,c,e,a,4b,e,g#,b,4c6,p,e,e6,d#6,"
+        b"e6,d#6,e6,b,d6,c6,4a,c,e,a,4b,e,c6,b,2a",
+        b"Scale:d=4,o=6,b=200:c,c#,d,d#,e,f,f#,g,g#,a,a#,b,8c7.,16p,32h,2p.,1g4",
+        data_file("rtttl", "ok", "simple.rtx"),
+        data_file("rtttl", "ok", "crlf_lines.rtx"),
+        data_file("rtttl", "ok", "upper_case.rtx"),
+    ]
+    for i, text in enumerate(rtttl):
+        write("read_melody", f"rtttl{i}_file", seed(7, 0, text))
+        write("read_melody", f"rtttl{i}_clip", seed(7, 1, text))
+    write("read_melody", "rtttl_short_records", seed(7, 0, rtttl[0], capacity=5, title=3))
+
+    sagem = [
+        b"$MUS$1.0$\nTitre:Tune\nData:2-385-100\n'E$ ",
+        b"$MUS$1.0$\r\nTitre:Clock\r\nData:8-385-80\r\n'K'N*Q!2%5)4,A-b$ ",
+        data_file("sagem", "ok", "crlf_codes.srt"),
+        data_file("sagem", "ok", "second_spellings.srt"),
+    ]
+    for i, text in enumerate(sagem):
+        write("read_melody", f"sagem{i}_file", seed(2, 0, text))
+        write("read_melody", f"sagem{i}_clip", seed(2, 1, text))
+
+    for name in ("format0_one_channel.mid", "format1_running_status.mid"):
+        midi = data_file("midi", "ok", name)
+        stem = name.split("_")[0]
+        write("read_melody", f"midi_{stem}_file", seed(10, 0, midi))
+        write("read_melody", f"midi_{stem}_hex", seed(10, 2, midi))
+    midi = small_midi()
+    write("read_melody", "midi_song_file", seed(10, 0, midi))
+    write("read_melody", "midi_song_hex", seed(10, 2, midi))
+    write("read_melody", "midi_song_channel1", seed(10, 0, midi, channel=b"\x01\x01"))
+    write("read_melody", "midi_song_clip_plain", seed(10, 1, midi))
+    write("read_melody", "keypress_not_readable", seed(3, 0, b"1111 22 3"))
+    write("read_melody", "unknown_format", seed(77, 1, b"x"))
+
+
+def vlq(n):
+    out = [n & 0x7F]
+    n >>= 7
+    while n:
+        out.insert(0, 0x80 | (n & 0x7F))
+        n >>= 7
+    return bytes(out)
+
+
+def track(events):
+    body = b"".join(events) + b"\x00\xff\x2f\x00"
+    return b"MTrk" + struct.pack(">I", len(body)) + body
+
+
+def small_midi():
+    """Format 1, a tempo track and one melody track: name, program, style text, loop
+    markers, notes with running status and a rest."""
+    meta = [b"\x00\xff\x03" + vlq(4) + b"Song", b"\x00\xff\x51\x03\x07\xa1\x20",
+            b"\x00\xff\x58\x04\x04\x02\x18\x08"]
+    notes = [b"\x00\xc0\x10", b"\x00\xff\x01" + vlq(20) + b"StyleChange:Staccato",
+             b"\x00\xff\x06\x05Loop1"]
+    keys = [64, 66, 68, 69, 71, 73, 75, 76, 74, 72]
+    first = True
+    for i, key in enumerate(keys):
+        on = (b"\x90" if first else b"") + bytes([key, 100])
+        first = False
+        notes.append(vlq(0 if i != 4 else 96) + on)
+        notes.append(vlq(96 * (1 + i % 2)) + bytes([key, 0]))
+    notes.append(b"\x00\xff\x06\x05Loop1")
+    notes.append(b"\x00\x80\x3c\x40")
+    header = b"MThd" + struct.pack(">IHHH", 6, 1, 2, 96)
+    return header + track(meta) + track(notes)
+
+
+# ---------------------------------------------------------------------------------------
+def export_melody():
+    clear("export_melody")
+    formats = [2, 3, 7, 8, 9, 10, 12, 14, 19]
+    events = tune()
+    # The key-press composer takes notes and pauses without triplets: an event it cannot
+    # enter stops the writer.
+    composer = [(length, 0 if dot == 3 else dot, kind, v1, v2)
+                for length, dot, kind, v1, v2 in events if kind in (NOTE, PAUSE)]
+    for fmt in formats:
+        index = formats.index(fmt)
+        body = records(composer if fmt == 3 else events)
+        targets = [("file", 0), ("clip", 1)] + ([] if fmt in (12, 19) else [("string", 2)])
+        for target_name, target in targets:
+            control = small(140)  # control[3]: BPM
+            control += b"".join(small(0) for _ in range(6))  # format options
+            title = b"Morning tune"
+            head = bytes([index, target, 12]) + control
+            head += bytes([0])  # buffer capacity: plenty
+            head += bytes([0])  # count: every record
+            head += bytes([len(title)]) + title
+            write("export_melody", f"fmt{fmt}_{target_name}", head + body)
+    # Options that change what the writers do: a Sagem size limit with CR LF and the
+    # title kept, a small string buffer, a count below the records.
+    body = records(events)
+    sagem = bytes([0, 2, 12]) + small(0) + small(60) + small(1) + small(1) + b"".join(
+        small(0) for _ in range(3)) + bytes([0, 0, 4]) + b"Tiny" + body
+    write("export_melody", "fmt2_string_limited", sagem)
+    keypad = bytes([formats.index(3), 2, 12]) + small(0) + small(2) + small(1) + small(4) + b"".join(
+        small(0) for _ in range(3)) + bytes([0, 0, 0]) + records(composer)
+    write("export_melody", "fmt3_string_keypad_from4", keypad)
+    for fmt in (7, 9, 14):
+        small_buffer = bytes([formats.index(fmt), 2, 12]) + small(0) + b"".join(
+            small(0) for _ in range(6)) + bytes([1, 4, 2, 0]) + body
+        write("export_melody", f"fmt{fmt}_string_small_buffer", small_buffer)
+    long_events = (events * 12)[:301]
+    write("export_melody", "fmt9_string_301",
+          bytes([formats.index(9), 2, 12]) + small(0) + b"".join(small(0) for _ in range(6)) +
+          bytes([0, 0, 0]) + records(long_events))
+
+
+# ---------------------------------------------------------------------------------------
+def modify_melody():
+    clear("modify_melody")
+    kinds = {NOTE: 0, PAUSE: 2, VOLUME: 3, STYLE: 5, TEMPO: 6, LOOP: 7}
+
+    def seed(op_index, factor, events, capacity=None):
+        out = bytes([op_index]) + small(factor)
+        if capacity is None:
+            out += bytes([0])  # capacity 400
+        else:
+            out += bytes([1, capacity])
+        out += bytes([len(events)])
+        for length, dot, kind, v1, v2 in events:
+            out += small(length) + bytes([dot, kinds[kind]]) + small(v1) + small(v2)
+            out += small(0) + small(0)
+        return out
+
+    events = tune()
+    velocities = [(8, 0, NOTE, 60 + i, v) for i, v in enumerate([127, 100, 100, 64, 20, 0, 127, 90])]
+    volumes = [(0, 0, VOLUME, 0, 100), (8, 0, NOTE, 60, 127), (0, 0, VOLUME, 1, 1),
+               (8, 0, NOTE, 62, 127), (0, 0, VOLUME, 1, 0), (4, 1, NOTE, 64, 127),
+               (8, 0, PAUSE, 0, 0), (0, 0, VOLUME, 0, 10), (2, 0, NOTE, 65, 127)]
+    write("modify_melody", "op1_longer", seed(0, 2, events))
+    write("modify_melody", "op1_shorter_tight", seed(3, 3, events, capacity=len(events) + 8))
+    write("modify_melody", "op5_velocities", seed(1, 0, velocities + events))
+    write("modify_melody", "op5_tight", seed(1, 0, velocities, capacity=len(velocities) + 1))
+    write("modify_melody", "op6_volumes", seed(2, 0, volumes))
+    write("modify_melody", "op6_mixed", seed(2, 0, events + volumes))
+
+
+# ---------------------------------------------------------------------------------------
+def sms_exports():
+    clear("sms_exports")
+    cp = {0: 0, 65001: 1, 1252: 2, 437: 3, 866: 5, 932: 6, 1251: 11, 20127: 14}
+
+    def text(data):
+        # length = size: mode 12 or 13 (odd size), then size / 2, then the bytes
+        return bytes([12 | (len(data) & 1), len(data) // 2]) + data
+
+    def address(digits, adr_type=1):
+        mode = 3 | (adr_type << 4)  # digits given, Length = their count, AdrType
+        return bytes([mode, len(digits)]) + bytes(int(d) for d in digits)
+
+    def params(in_type, in_cp, out_type, msg_class=4, udhi=0, dcs=0, smsc=1, status=0):
+        return bytes([0, in_type, cp[in_cp], status, smsc, out_type, cp[in_cp], msg_class, dcs,
+                      udhi]) + small(0) + small(0)
+
+    plenty = bytes([4])
+    write("sms_exports", "version", bytes([0, 1, 0]))
+    write("sms_exports", "ansi2uni_1252", bytes([1, 1, 0, 0xE4, cp[1252]]))
+    write("sms_exports", "ansi2uni_866", bytes([1, 1, 0, 0xA0, cp[866]]))
+    russian = "Привет, как дела? Встречаемся в 8.".encode()
+    write("sms_exports", "uni_utf8", bytes([2, 1, cp[65001]]) + text(russian) + plenty)
+    write("sms_exports", "uni_1251", bytes([2, 1, cp[1251]]) + text(russian.decode().encode("cp1251")) + plenty)
+    seven = (b"Meet me at 8, bring {the} map & 20 EUR! " * 4)[:160]
+    dest, smsc = address("491701234567"), address("491710760000")
+    write("sms_exports", "submit_7bit_160",
+          bytes([3, 1]) + params(1, 65001, 0) + dest + smsc + b"\x00" + text(seven) + plenty)
+    write("sms_exports", "submit_ucs2_70",
+          bytes([3, 1]) + params(1, 65001, 2, msg_class=0, status=1) + dest + smsc + b"\x00" +
+          text(("Ж" * 70).encode()) + plenty)
+    ringtone = (b"\x06\x05\x04\x15\x81\x15\x81\x02\x4a\x3a\x51\xd1\x95\xcd\xd0\x04\x00\x8a\x00"
+                b"\x0b" + bytes((i * 37) & 0xFF for i in range(110)))
+    write("sms_exports", "submit_nokia_ringtone",
+          bytes([3, 1]) + params(3, 65001, 3, msg_class=1, udhi=1, dcs=1) + dest + smsc + b"\x00" +
+          text(ringtone) + plenty)
+    write("sms_exports", "submit_8bit_text_437",
+          bytes([3, 1]) + params(1, 437, 1, smsc=0) + address("0170123", 2) + address("", 0) +
+          b"\x00" + text("Grüße aus Köln".encode("cp437")) + plenty)
+    packed = bytes([0x05, 0x00, 0x03, 0x2a, 0x02, 0x01]) + bytes(range(0x41, 0x41 + 60))
+    write("sms_exports", "submit_raw_7bit_udh",
+          bytes([3, 1]) + params(3, 65001, 0, udhi=1) + dest + smsc + b"\x00" + text(packed) +
+          plenty)
+    gsm = "Hello {world} [€] ~ ^ | \\ Ünïcödé ΔΦΓΛΩ @ £ $ ¥".encode()
+    write("sms_exports", "convert_string_utf8", bytes([4, 1, cp[65001]]) + text(gsm) + plenty)
+    write("sms_exports", "convert_string_sjis",
+          bytes([4, 1, cp[932]]) + text("テスト abc".encode("cp932")) + plenty)
+    write("sms_exports", "make7bit_utf8", bytes([5, 1, cp[65001], 1]) + text(gsm) + plenty)
+    write("sms_exports", "make7bit_ascii", bytes([5, 1, cp[20127], 1]) + text(seven) + plenty)
+    write("sms_exports", "gsm_header6", bytes([6, 1, cp[65001], 0, 6]) + text(gsm) + plenty)
+    write("sms_exports", "gsm_header0_cp0", bytes([6, 1, cp[0], 0, 0]) + text(seven) + plenty)
+
+
+# ---------------------------------------------------------------------------------------
+def app_parsers():
+    clear("app_parsers")
+
+    def seed(mode, delimiter, text, prefill=2):
+        return bytes([mode | (prefill << 3), len(delimiter)]) + delimiter + text
+
+    composer = b"8#f2,4.-,16c1,8d1,8e1,4f1,4-,2g1,8a1,8b1,16#c2,32d2,1e3,4.#g1,4.-"
+    write("app_parsers", "composer_read", seed(0, b",", composer))
+    write("app_parsers", "composer_read_semicolon",
+          seed(0, b";", composer.replace(b",", b";\r\n")))
+    write("app_parsers", "composer_header",
+          seed(1, b",", b"Name:Morning BPM:140 No.:15\r\n" + composer))
+    write("app_parsers", "composer_import", seed(2, b",", composer))
+    write("app_parsers", "composer_import_space", seed(2, b" ", composer.replace(b",", b" ")))
+    write("app_parsers", "composer_import_header",
+          seed(2, b",", b"Name:Tune BPM:90 No.:3\r\n4c1,8d1,16e1"))
+    groups = "".join(f"{key:02X}00{code:02X}" for key, code in
+                     [(0x3C, 0x0A), (0x3E, 0x08), (0x40, 0x11), (0x00, 0x10), (0x41, 0x0C),
+                      (0x43, 0x0F), (0x45, 0x0A), (0x47, 0x08), (0x48, 0xFF), (0x01, 0x00)])
+    hexed = f"0A0000{140:02X}".encode() + groups.encode()
+    write("app_parsers", "sagem_hex_undo", seed(3, b"", b"01 00 00 78 3C000A"))
+    write("app_parsers", "sagem_hex", seed(4, b"", hexed))
+    write("app_parsers", "sagem_hex_spaced",
+          seed(3, b"", b" ".join(hexed[i:i + 2] for i in range(0, len(hexed), 2))))
+
+
+if __name__ == "__main__":
+    read_melody()
+    export_melody()
+    modify_melody()
+    sms_exports()
+    app_parsers()
