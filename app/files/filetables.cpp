@@ -99,9 +99,7 @@ const SaveFilter* SaveFilterForFile(const QString& fileName) {
   const QString suffix = QFileInfo(fileName).suffix().toLower();
   if (suffix.isEmpty()) return nullptr;
   const QString wanted = QStringLiteral("*.") + suffix;
-  // Own extension first, then any filter that lists the pattern.
-  for (const SaveFilter& f : SaveFilters())
-    if (f.extension.mid(1) == suffix) return &f;
+  // Dialog order: ".txt" lands on RTTTL, ".srt" on the optimised Sagem SMS filter.
   for (const SaveFilter& f : SaveFilters())
     if (f.pattern.split(QLatin1Char(';')).contains(wanted)) return &f;
   return nullptr;

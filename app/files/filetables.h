@@ -37,8 +37,8 @@ struct SaveFilter {
 const QList<OpenFilter>& OpenFilters();
 const QList<SaveFilter>& SaveFilters();
 
-// The save filter for a file name's extension (case-insensitive, the last "." only), or
-// nullptr. Names ending in ".txt" get the first filter that lists "*.txt".
+// The first save filter whose pattern lists the file name's extension (case-insensitive,
+// the last "." only), or nullptr: ".txt" is RTTTL, ".srt" the optimised Sagem SMS.
 const SaveFilter* SaveFilterForFile(const QString& fileName);
 // The save filter by format id (the first one with that id), or nullptr.
 const SaveFilter* SaveFilterForFormat(int formatId);

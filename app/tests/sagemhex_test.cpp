@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "files/sagemhex.h"
 
 namespace {
@@ -96,6 +98,30 @@ TEST(SagemHex, LengthLimits) {
   m = existing();
   EXPECT_EQ(SagemHexImport(m, QStringLiteral("FF0000783C000A00000F1")).result, 1);
   EXPECT_EQ(m.size(), 2);
+}
+
+TEST(SagemHex, ArbitraryTextsImportAPrefixOrNothing) {
+  std::mt19937 rng(11);
+  const QString digits = QStringLiteral("0123456789abcdefABCDEF \r\n");
+  for (int round = 0; round < 3000; ++round) {
+    QString text;
+    const int n = static_cast<int>(rng() % 1500);
+    for (int i = 0; i < n; ++i)
+      text +=
+          rng() % 50 ? digits[rng() % digits.size()] : QChar(static_cast<ushort>(rng() % 0xD000));
+    pxvbMelody m = existing();
+    const SagemHexOutcome o = SagemHexImport(m, text);
+    if (o.result != 1) {
+      expectUnchanged(m);
+      continue;
+    }
+    EXPECT_LE(m.size(), 105);
+    for (int i = 0; i < m.size(); ++i) {
+      EXPECT_TRUE(m.getEvent(i) == 1 || m.getEvent(i) == 16);
+      EXPECT_LE(m.getEventVal1(i), 127);
+      EXPECT_GE(m.bpm(), 5);
+    }
+  }
 }
 
 }  // namespace

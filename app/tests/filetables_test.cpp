@@ -1,0 +1,34 @@
+#include <gtest/gtest.h>
+
+#include "files/filetables.h"
+
+using namespace filetables;
+
+TEST(FileTables, ExtensionsAndTypes) {
+  EXPECT_EQ(WithExtension(QStringLiteral("song"), QStringLiteral(".rtx")),
+            QStringLiteral("song.rtx"));
+  EXPECT_EQ(WithExtension(QStringLiteral("song.rtx"), QStringLiteral(".rtx")),
+            QStringLiteral("song.rtx"));
+  EXPECT_EQ(WithExtension(QStringLiteral("song.RTX"), QStringLiteral(".rtx")),
+            QStringLiteral("song.RTX"));
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("/a/B.MID")), kTypeMidi);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("x.midi")), kTypeMidi);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("x.txt")), kTypeNone);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("rtx")), kTypeNone);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("dir.rtx/song")), kTypeNone);
+  EXPECT_EQ(FormatIdForFileType(kTypeSagem), 2);
+
+  ASSERT_EQ(SaveFilters().size(), 9);
+  const SaveFilter* f = SaveFilterForFile(QStringLiteral("x.imy"));
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->formatId, 14);
+  f = SaveFilterForFile(QStringLiteral("x.txt"));
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->formatId, 7);
+  EXPECT_EQ(SaveFilterForFile(QStringLiteral("x.doc")), nullptr);
+  EXPECT_EQ(SaveFilterForFile(QStringLiteral("noext")), nullptr);
+  f = SaveFilterForFormat(9);
+  ASSERT_TRUE(f);
+  EXPECT_EQ(f->options.at(1).settingKey, QStringLiteral("NokiaUDH"));
+  EXPECT_FALSE(SaveFilterForFormat(10)->hasOptions);
+}
