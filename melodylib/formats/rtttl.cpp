@@ -89,7 +89,7 @@ std::string gatherText(std::istream& in) {
 // anything that is not a number reads as 0. Saturates instead of overflowing.
 int32_t readDecimal(std::string_view s) {
   std::size_t i = 0;
-  while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+  while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
   bool negative = false;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
   int64_t value = 0;
@@ -100,8 +100,30 @@ int32_t readDecimal(std::string_view s) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
+// Letters are ASCII letters whatever the host's locale says.
+char asciiLower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool isNoteLetter(char lower) {
+  switch (lower) {
+    case 'p':
+    case 'c':
+    case 'd':
+    case 'e':
+    case 'f':
+    case 'g':
+    case 'a':
+    case 'b':
+    case 'h':
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool isLetter(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
 struct Defaults {
@@ -138,7 +160,7 @@ int parseDefaults(std::string_view part, Defaults& d) {
     }
     if (key.size() != 1 || value.empty()) continue;
     const int32_t v = readDecimal(value);
-    switch (std::tolower(static_cast<unsigned char>(key[0]))) {
+    switch (asciiLower(key[0])) {
       case 'b':
         if (v >= 26 && v <= 899) d.tempo = v;
         break;
@@ -178,9 +200,10 @@ bool parseToken(std::string_view raw, int32_t defaultOctave, int32_t defaultDura
     }
   }
   if (dots > 2 || sharps > 1) return false;
-  const std::size_t i = t.find_first_of("pcdefgabhPCDEFGABH");
-  if (i == std::string::npos) return false;
-  const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(t[i])));
+  std::size_t i = 0;
+  while (i < t.size() && !isNoteLetter(asciiLower(t[i]))) ++i;
+  if (i == t.size()) return false;
+  const char letter = asciiLower(t[i]);
   int32_t semitone = 0;
   switch (letter) {
     case 'c':
@@ -255,7 +278,7 @@ int parseNotes(std::string_view part, char separator, int32_t octave, int32_t du
     if (end == std::string_view::npos) end = part.size();
     std::string token(part.substr(start, end - start));
     start = end + 1;
-    for (char& c : token) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : token) c = asciiLower(c);
     const std::size_t s = token.find('s');
     if (s != std::string::npos && s + 1 < token.size() &&
         (token[s + 1] == 's' || token[s + 1] == 'c' || token[s + 1] == 'n'))
