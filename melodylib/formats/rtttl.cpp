@@ -25,10 +25,10 @@ void plainPitchFit(Melody& melody, int32_t lo, int32_t hi) {
   if (r == 3) {
     melody.clampNotes(lo, hi);
   } else if (r == 2) {
-    if (stats.nAbove > 0)
-      melody.transpose(hi - stats.maxKey);
-    else
-      melody.transpose(lo - stats.minKey);
+    // Keys below 0 are kept on creation, so the distance may not fit 32 bits.
+    const int64_t shift =
+        stats.nAbove > 0 ? int64_t{hi} - stats.maxKey : int64_t{lo} - stats.minKey;
+    melody.transpose(static_cast<int32_t>(std::clamp<int64_t>(shift, INT32_MIN, INT32_MAX)));
   }
 }
 
