@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "formats/rtttl.h"
 #include "model/melody.h"
 
 using namespace rv;
@@ -281,4 +282,15 @@ TEST(MelodyDurations, ExactnessCheck) {
   EXPECT_EQ(tooShort, 1);
   EXPECT_EQ(inexact, 0);
   EXPECT_EQ(flag, 1);
+}
+
+TEST(MelodyRange, PlainPitchFitWithKeysFarBelowZero) {
+  Melody m;
+  m.appendEvent(Note, 96, INT_MIN);
+  m.appendEvent(Note, 96, INT_MIN + 5);
+  plainPitchFit(m, 60, 107);  // the span fits: the whole melody moves up, saturated
+  for (int32_t k : keysOf(m)) {
+    EXPECT_GE(k, 0);
+    EXPECT_LE(k, 127);
+  }
 }
