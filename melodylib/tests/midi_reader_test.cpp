@@ -271,6 +271,25 @@ TEST(MidiReaderMalformed, HugeLengthsFailCheaply) {
   }
 }
 
+// Random damage to a valid file: every read ends in 1 or -1 (the sanitizer build checks
+// that none reads or writes outside its buffers).
+TEST(MidiReaderMalformed, RandomDamageNeverEscapes) {
+  const std::string file = twoTrackFile(
+      meta(0, 1, "StyleChange:Natural") + on(0, 0, 60, 100) + off(200, 0, 60) + vlq(0) +
+      bytes({0xF0, 3, 1, 2, 0xF7}) + on(100, 0, 62, 100) + vlq(50) + bytes({62, 0}) +
+      meta(0, 0x59, bytes({2, 0})) + tempoMeta(0, 300000) + on(0, 1, 64, 100) + off(10, 1, 64));
+  uint32_t seed = 7;
+  const auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+  for (int round = 0; round < 3000; ++round) {
+    std::string damaged = file;
+    const int changes = 1 + static_cast<int>(next() % 4);
+    for (int c = 0; c < changes; ++c)
+      damaged[next() % damaged.size()] = static_cast<char>(next() >> 24);
+    const int result = read(damaged).result;
+    EXPECT_TRUE(result == 1 || result == -1) << result;
+  }
+}
+
 TEST(MidiReaderMalformed, FailedStreamFails) {
   std::istringstream in(twoTrackFile(on(0, 0, 60, 100) + off(96, 0, 60)), std::ios::binary);
   in.setstate(std::ios::failbit);

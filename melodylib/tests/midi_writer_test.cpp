@@ -13,6 +13,7 @@
 
 #include "formats/midi_reader.h"
 #include "formats/midi_writer.h"
+#include "interface/host.h"
 #include "midi_test_bytes.h"
 #include "model/errors.h"
 #include "model/melody.h"
@@ -326,6 +327,25 @@ TEST(MidiWriterExports, StringClipboardAndReadBack) {
     EXPECT_EQ(back[i].nEvent, records[i].nEvent) << i;
     EXPECT_EQ(back[i].EventVal1, records[i].EventVal1) << i;
   }
+}
+
+// Clipboard texts: too short for the marker and a header is 39; odd length or non-hex
+// digits after the marker is -1, like any other unreadable MIDI data.
+TEST(MidiWriterExports, ClipboardTextsThatAreRefused) {
+  const auto readClipboard = [](const std::string& text) {
+    hostSetClipboardText(text);
+    EventRecord records[4] = {};
+    int32_t count = 4;
+    char title[8];
+    uint32_t titleLength = 7;
+    int32_t control[] = {7, 2, 10, 0, 255, 0, 0};
+    return rvmReadMelo(records, &count, title, &titleLength, control, nullptr, nullptr, nullptr);
+  };
+  EXPECT_EQ(readClipboard("//RVPXPX4D546864000"), 39);  // eleven characters after the marker
+  EXPECT_EQ(readClipboard("//RVPYPX4D54686400000006"), 39);
+  EXPECT_EQ(readClipboard("//RVPXPX4D5468640000000"), -1);
+  EXPECT_EQ(readClipboard("//RVPXPX4D546864000000Z6"), -1);
+  EXPECT_EQ(readClipboard("//RVPXPX4D54686400000006"), -1);  // a header cut short
 }
 
 // A file that cannot be read gives -1; a file that cannot be written gives 53 and an
