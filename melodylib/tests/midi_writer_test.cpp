@@ -309,6 +309,16 @@ TEST(MidiWriterExports, StringClipboardAndReadBack) {
 
   int32_t exportControl[] = {5, 2, 10, 0, 0};
   ASSERT_EQ(rvmMeloExport(records, 3, "Tune", nullptr, nullptr, exportControl), 1);
+  EXPECT_EQ(
+      hostGetClipboardText().value_or(""), "//RVPXPX4D546864" + [&] {
+        std::string hex;
+        static constexpr char kDigits[] = "0123456789ABCDEF";
+        for (const char c : write(melody).substr(4)) {
+          hex.push_back(kDigits[static_cast<unsigned char>(c) >> 4]);
+          hex.push_back(kDigits[c & 0x0F]);
+        }
+        return hex;
+      }());
   EventRecord back[8] = {};
   int32_t count = 8;
   char title[32];
