@@ -54,21 +54,6 @@ ReadOutcome read(const std::string& file, int32_t channelChoice = 255) {
   return o;
 }
 
-struct Ev {
-  int32_t kind, duration, v1, v2;
-  bool operator==(const Ev&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Ev& e) {
-  return os << "{" << e.kind << ", " << e.duration << ", " << e.v1 << ", " << e.v2 << "}";
-}
-
-std::vector<Ev> events(const Melody& m) {
-  std::vector<Ev> out;
-  for (uint32_t i = 0; i < static_cast<uint32_t>(m.count()); ++i)
-    out.push_back({m.kindAt(i), m.durationAt(i), m.value1At(i), m.value2At(i)});
-  return out;
-}
-
 // A format-1 file: a tempo track and one melody track.
 std::string twoTrackFile(const std::string& melodyEvents, int division = 96) {
   return header(1, 2, division) + track(tempoMeta(0, 500000) + meta(0, 3, "Song")) +

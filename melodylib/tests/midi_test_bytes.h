@@ -1,9 +1,13 @@
-// Building standard MIDI files byte by byte for the MIDI tests.
+// Building standard MIDI files byte by byte, and comparing melodies, for the MIDI tests.
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <ostream>
 #include <string>
+#include <vector>
+
+#include "model/melody.h"
 
 namespace rv::testing {
 
@@ -50,6 +54,21 @@ inline std::string on(uint32_t delta, int channel, int key, int velocity) {
 
 inline std::string off(uint32_t delta, int channel, int key) {
   return vlq(delta) + bytes({0x80 | channel, key, 0});
+}
+
+// An event as the tests compare it: kind, duration and the first two values.
+struct Ev {
+  int32_t kind, duration, v1, v2;
+  bool operator==(const Ev&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const Ev& e) {
+  return os << "{" << e.kind << ", " << e.duration << ", " << e.v1 << ", " << e.v2 << "}";
+}
+inline std::vector<Ev> events(const Melody& m) {
+  std::vector<Ev> out;
+  for (uint32_t i = 0; i < static_cast<uint32_t>(m.count()); ++i)
+    out.push_back({m.kindAt(i), m.durationAt(i), m.value1At(i), m.value2At(i)});
+  return out;
 }
 
 }  // namespace rv::testing

@@ -56,15 +56,6 @@ TEST(MidiWriter, EmptyMelodyIsAComplete2TrackFile) {
   EXPECT_EQ(file.substr(file.size() - 12), "MTrk" + be32(4) + bytes({0, 0xFF, 0x2F, 0}));
 }
 
-TEST(MidiWriter, OneQuarterNote) {
-  Melody melody;
-  melody.title = "One";
-  melody.appendEvent(Note, 96, 60, 100);
-  const std::string file = write(melody);
-  EXPECT_EQ(file, fileWith(bytes({0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00}), "One"));
-  EXPECT_NE(file.find(bytes({0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20})), std::string::npos);
-}
-
 TEST(MidiWriter, PausesBecomeDeltaTimes) {
   Melody melody;
   melody.appendEvent(Pause, 96);
@@ -138,20 +129,6 @@ TEST(MidiWriter, FailuresReachTheExports) {
   EXPECT_TRUE(out.bytes.empty());
   EXPECT_THROW(writeMidi(melody, WriteTarget::File, FormatOptions{}, out), RVXFileErrWrite);
   EXPECT_THROW(writeMidi(melody, WriteTarget::Clipboard, FormatOptions{}, out), RVXFileErrWrite);
-}
-
-struct Ev {
-  int32_t kind, duration, v1, v2;
-  bool operator==(const Ev&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Ev& e) {
-  return os << "{" << e.kind << ", " << e.duration << ", " << e.v1 << ", " << e.v2 << "}";
-}
-std::vector<Ev> events(const Melody& m) {
-  std::vector<Ev> out;
-  for (uint32_t i = 0; i < static_cast<uint32_t>(m.count()); ++i)
-    out.push_back({m.kindAt(i), m.durationAt(i), m.value1At(i), m.value2At(i)});
-  return out;
 }
 
 Melody sampleMelody() {
@@ -358,8 +335,7 @@ TEST(MidiWriterExports, ClipboardTextsThatAreRefused) {
   EXPECT_EQ(readClipboard("//RVPXPX4D54686400000006"), -1);  // a header cut short
 }
 
-// A file that cannot be read gives -1; a file that cannot be written gives 53 and an
-// existing file keeps its content.
+// A file that cannot be read gives -1; a file that cannot be written gives 53.
 TEST(MidiWriterExports, FailureCodes) {
   namespace fs = std::filesystem;
   const fs::path dir = fs::temp_directory_path() / ("pealix_midi_" + std::to_string(::getpid()));
@@ -384,22 +360,6 @@ TEST(MidiWriterExports, FailureCodes) {
     EXPECT_EQ(rvmMeloExport(note, 1, "T", "/dev/full", nullptr, exportControl), 53);
   }
 
-  const fs::path kept = dir / "kept.mid";
-  {
-    std::ofstream out(kept, std::ios::binary);
-    out << "old content";
-  }
-  fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
-  const int32_t result = rvmMeloExport(note, 1, "T", kept.c_str(), nullptr, exportControl);
-  fs::permissions(dir, fs::perms::owner_all);
-  if (::geteuid() != 0) {
-    EXPECT_NE(result, 1);
-  }
-  std::ifstream in(kept, std::ios::binary);
-  std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (::geteuid() != 0) {
-    EXPECT_EQ(content, "old content");
-  }
   fs::remove_all(dir);
 }
 
