@@ -2,11 +2,9 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr int32_t kGuard = 0x5EED;
+
 struct Api {
   decltype(&rvtVersion) version;
   decltype(&rvtMeloSupport) support;
@@ -29,15 +29,40 @@ struct Api {
   decltype(&rvmMeloExport) exportMelo;
   decltype(&rvmMelo2String) toString;
   decltype(&rvmModifyMelody) modify;
-  decltype(&rvMVelo2iVol) velo2Vol;
-  decltype(&rviVol2MVelo) vol2Velo;
   decltype(&rvSetHostHooks) setHooks;
 };
 
-template <typename F>
-void bind(void* lib, const char* name, F& fn) {
-  fn = reinterpret_cast<F>(dlsym(lib, name));
-  ASSERT_NE(fn, nullptr) << name;
+// The outputs of one rvmReadMelo call; one guard record and byte lie past the capacities.
+struct ReadOut {
+  std::vector<EventRecord> records;
+  int32_t count = 0;
+  char title[18];
+  uint32_t titleLength = 0;
+};
+
+// A host that keeps the clipboard and the last message in memory.
+struct HookLog {
+  std::string clipboard, caption, message;
+  bool hasText = false;
+  int sets = 0;
+};
+
+const char* hookGet(void* context) {
+  auto* log = static_cast<HookLog*>(context);
+  return log->hasText ? log->clipboard.c_str() : nullptr;
+}
+
+int32_t hookSet(void* context, const char* text) {
+  auto* log = static_cast<HookLog*>(context);
+  ++log->sets;
+  log->clipboard = text;
+  log->hasText = *text != '\0';
+  return 1;
+}
+
+void hookMessage(void* context, const char* caption, const char* text) {
+  static_cast<HookLog*>(context)->caption = caption;
+  static_cast<HookLog*>(context)->message = text;
 }
 
 class Exports : public ::testing::Test {
@@ -45,15 +70,19 @@ class Exports : public ::testing::Test {
   static void SetUpTestSuite() {
     lib_ = dlopen(PEALIX_BIN_DIR "/librvmelody.so", RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(lib_, nullptr) << dlerror();
-    bind(lib_, "rvtVersion", api_.version);
-    bind(lib_, "rvtMeloSupport", api_.support);
-    bind(lib_, "rvmReadMelo", api_.read);
-    bind(lib_, "rvmMeloExport", api_.exportMelo);
-    bind(lib_, "rvmMelo2String", api_.toString);
-    bind(lib_, "rvmModifyMelody", api_.modify);
-    bind(lib_, "rvMVelo2iVol", api_.velo2Vol);
-    bind(lib_, "rviVol2MVelo", api_.vol2Velo);
-    bind(lib_, "rvSetHostHooks", api_.setHooks);
+    bind("rvtVersion", api_.version);
+    bind("rvtMeloSupport", api_.support);
+    bind("rvmReadMelo", api_.read);
+    bind("rvmMeloExport", api_.exportMelo);
+    bind("rvmMelo2String", api_.toString);
+    bind("rvmModifyMelody", api_.modify);
+    bind("rvSetHostHooks", api_.setHooks);
+  }
+
+  template <typename F>
+  static void bind(const char* name, F& fn) {
+    fn = reinterpret_cast<F>(dlsym(lib_, name));
+    ASSERT_NE(fn, nullptr) << name;
   }
 
   void SetUp() override {
@@ -71,6 +100,12 @@ class Exports : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
+  void useHooks(HookLog& log) {
+    hooks_ = RvHostHooks{&log, hookGet, hookSet, hookMessage};
+    api_.setHooks(&hooks_);
+  }
+
+  // Quarter notes (every other one dotted) with an eighth pause every fifth event.
   static std::vector<EventRecord> notes(int n) {
     std::vector<EventRecord> records;
     for (int i = 0; i < n; ++i)
@@ -79,8 +114,17 @@ class Exports : public ::testing::Test {
     return records;
   }
 
-  // The RTTTL rendering of records through rvmMelo2String.
-  std::string rtttlOf(const std::vector<EventRecord>& records, const char* title = "Tune") {
+  static int32_t read(ReadOut& out, int32_t* control, const char* file, int32_t capacity = 16,
+                      uint32_t titleCapacity = 16) {
+    out.records.assign(capacity + 1, EventRecord{kGuard, kGuard, kGuard, kGuard, 0, 0, 0});
+    std::memset(out.title, 'z', sizeof out.title);
+    out.count = capacity;
+    out.titleLength = titleCapacity;
+    return api_.read(out.records.data(), &out.count, out.title, &out.titleLength, control, file,
+                     nullptr, nullptr);
+  }
+
+  static std::string rtttlOf(const std::vector<EventRecord>& records, const char* title = "Tune") {
     std::vector<char> buffer(65536);
     uint32_t length = buffer.size();
     int32_t control[5] = {5, 0, 7, 0, 0};
@@ -90,7 +134,7 @@ class Exports : public ::testing::Test {
     return std::string(buffer.data(), length);
   }
 
-  void writeFile(const fs::path& path, const std::string& bytes) {
+  static void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
   }
 
@@ -101,97 +145,78 @@ class Exports : public ::testing::Test {
     return s.str();
   }
 
+  static long filesIn(const fs::path& dir) {
+    return std::distance(fs::directory_iterator(dir), fs::directory_iterator());
+  }
+
   static void* lib_;
   static Api api_;
+  RvHostHooks hooks_{};
   fs::path dir_;
 };
 
 void* Exports::lib_ = nullptr;
 Api Exports::api_{};
 
-constexpr int32_t kGuard = 0x5EED;
-
 TEST_F(Exports, VersionAndSupport) {
-  int32_t a = 0, b = 0, c = 0, d = 0;
-  EXPECT_EQ(api_.version(&a, &b, &c, &d), 1);
-  EXPECT_EQ(a * 1000 + b * 100 + c * 10 + d, 1303);
-  EXPECT_EQ(api_.version(&a, nullptr, &c, &d), 213);
+  int32_t v[4] = {};
+  EXPECT_EQ(api_.version(&v[0], &v[1], &v[2], &v[3]), 1);
+  EXPECT_EQ(std::vector<int32_t>(v, v + 4), (std::vector<int32_t>{1, 2, 10, 3}));
+  EXPECT_EQ(api_.version(&v[0], nullptr, &v[2], &v[3]), 213);
   EXPECT_EQ(api_.support(7), 3);
-  EXPECT_EQ(api_.support(0), -1);
-  EXPECT_EQ(api_.support(11), -1);
-  EXPECT_EQ(api_.support(-7), -1);
+  for (int32_t id : {0, 11, -7}) EXPECT_EQ(api_.support(id), -1) << id;
 }
 
 TEST_F(Exports, ReadArgumentChecks) {
-  const fs::path file = dir_ / "a.rtx";
+  const std::string file = (dir_ / "a.rtx").string();
   writeFile(file, "x:d=4,o=5,b=100:c,d");
-  std::vector<EventRecord> records(4, EventRecord{kGuard, kGuard, kGuard, 0, 0, 0, 0});
-  char title[8] = "guard";
-  int32_t count = 4;
-  uint32_t titleLength = 7;
-  const std::string name = file.string();
-  auto read = [&](int32_t* control, const char* fileName = nullptr) {
-    count = 4;
-    titleLength = 7;
-    return api_.read(records.data(), &count, title, &titleLength, control,
-                     fileName ? fileName : name.c_str(), nullptr, nullptr);
-  };
+  ReadOut out;
+  read(out, nullptr, file.c_str());  // sizes the buffers
   int32_t control[4] = {4, 1, 7, 0};
-  EXPECT_EQ(api_.read(nullptr, &count, title, &titleLength, control, name.c_str(), 0, 0), 213);
-  EXPECT_EQ(api_.read(records.data(), nullptr, title, &titleLength, control, name.c_str(), 0, 0),
-            213);
-  EXPECT_EQ(api_.read(records.data(), &count, nullptr, &titleLength, control, name.c_str(), 0, 0),
-            213);
-  EXPECT_EQ(api_.read(records.data(), &count, title, nullptr, control, name.c_str(), 0, 0), 213);
-  EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, nullptr, name.c_str(), 0, 0),
-            213);
-  for (int32_t capacity : {0, -1}) {
-    count = capacity;
-    EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, control, name.c_str(), 0, 0),
-              210);
-  }
-  titleLength = 0;
-  EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, control, name.c_str(), 0, 0),
-            210);
+  EventRecord* r = out.records.data();
+  int32_t* n = &out.count;
+  uint32_t* tl = &out.titleLength;
+  const char* f = file.c_str();
+  EXPECT_EQ(api_.read(nullptr, n, out.title, tl, control, f, 0, 0), 213);
+  EXPECT_EQ(api_.read(r, nullptr, out.title, tl, control, f, 0, 0), 213);
+  EXPECT_EQ(api_.read(r, n, nullptr, tl, control, f, 0, 0), 213);
+  EXPECT_EQ(api_.read(r, n, out.title, nullptr, control, f, 0, 0), 213);
+  EXPECT_EQ(api_.read(r, n, out.title, tl, nullptr, f, 0, 0), 213);
+  EXPECT_EQ(read(out, control, f, 0), 210);
+  EXPECT_EQ(read(out, control, f, -1), 210);
+  EXPECT_EQ(read(out, control, f, 4, 0), 210);
 
   int32_t shortControl[4] = {3, 1, 7, kGuard};
-  EXPECT_EQ(read(shortControl), 213);
+  EXPECT_EQ(read(out, shortControl, f), 213);
   EXPECT_EQ(shortControl[3], kGuard);
-  EXPECT_EQ(records[0].iSimpleLen, kGuard);
-  EXPECT_STREQ(title, "guard");
-
-  int32_t badSource[4] = {4, 3, 7, 0};
-  EXPECT_EQ(read(badSource), 213);
-  int32_t badFormat[4] = {4, 1, 99, 0};
-  EXPECT_EQ(read(badFormat), 213);
-  int32_t writeOnly[4] = {4, 1, 9, 0};
-  if (api_.support(9) == 1) {
-    EXPECT_EQ(read(writeOnly), 213);
+  for (int32_t source : {0, 3}) {
+    int32_t c[4] = {4, source, 7, 0};
+    EXPECT_EQ(read(out, c, f), 213);
   }
-  EXPECT_EQ(read(control, ""), 210);
-  EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, control, nullptr, 0, 0), 213);
-  EXPECT_EQ(read(control, (dir_ / "missing.rtx").c_str()), 51);
-  EXPECT_EQ(records[0].iSimpleLen, kGuard);
+  int32_t badFormat[4] = {4, 1, 99, 0};
+  EXPECT_EQ(read(out, badFormat, f), 213);
+  EXPECT_EQ(read(out, control, ""), 210);
+  EXPECT_EQ(read(out, control, nullptr), 213);
+  EXPECT_EQ(read(out, control, (dir_ / "missing.rtx").c_str()), 51);
+  EXPECT_EQ(read(out, control, dir_.c_str()), -1);  // a folder opens but cannot be read
+  EXPECT_EQ(out.records[0].iSimpleLen, kGuard);
+  EXPECT_EQ(out.title[0], 'z');
 
-  EXPECT_EQ(read(control), 1);
-  EXPECT_EQ(count, 2);
+  EXPECT_EQ(read(out, control, f), 1);
+  EXPECT_EQ(out.count, 2);
   EXPECT_EQ(control[3], 100);
 }
 
-TEST_F(Exports, ReadFillsRecordsAndTitle) {
+TEST_F(Exports, ReadFillsRecordsAndCutsTheTitle) {
   const fs::path file = dir_ / "song.txt";
   writeFile(file, "Seventh:d=8,o=6,b=140:c,4d#5.,16p,\r\n2b.4,p");
-  std::vector<EventRecord> records(6, EventRecord{kGuard, kGuard, kGuard, kGuard, kGuard, 0, 0});
-  int32_t count = 5;
-  char title[8];
-  std::memset(title, 'z', sizeof title);
-  uint32_t titleLength = 5;
+  ReadOut out;
   int32_t control[6] = {5, 1, 7, 0, 255, kGuard};
-  ASSERT_EQ(api_.read(records.data(), &count, title, &titleLength, control, file.c_str(), 0, 0), 1);
-  EXPECT_EQ(count, 5);
-  EXPECT_STREQ(title, "Seven");
-  EXPECT_EQ(title[6], 'z');
-  EXPECT_EQ(titleLength, 5u);
+  ASSERT_EQ(read(out, control, file.c_str(), 5, 5), 1);
+  EXPECT_EQ(out.count, 5);
+  EXPECT_STREQ(out.title, "Seven");
+  EXPECT_EQ(out.title[6], 'z');
+  EXPECT_EQ(out.titleLength, 5u);
   EXPECT_EQ(control[3], 140);
   EXPECT_EQ(control[4], 255);
   EXPECT_EQ(control[5], kGuard);
@@ -202,25 +227,17 @@ TEST_F(Exports, ReadFillsRecordsAndTitle) {
                                    {2, 1, 1, 71, 127, 0, 0},
                                    {8, 0, 16, 0, 0, 0, 0}};
   for (int i = 0; i < 5; ++i)
-    EXPECT_EQ(0, std::memcmp(&records[i], &expected[i], sizeof(EventRecord))) << "record " << i;
-  EXPECT_EQ(records[5].iSimpleLen, kGuard);
-}
+    EXPECT_EQ(0, std::memcmp(&out.records[i], &expected[i], sizeof(EventRecord))) << i;
+  EXPECT_EQ(out.records[5].iSimpleLen, kGuard);
 
-TEST_F(Exports, ReadMoreEventsThanRecords) {
-  const fs::path file = dir_ / "long.rtx";
+  // More events than records: the records are filled as far as they go.
   writeFile(file, rtttlOf(notes(50)));
-  std::vector<EventRecord> records(41, EventRecord{kGuard, 0, 0, 0, 0, 0, 0});
-  int32_t count = 40;
-  char title[16];
-  uint32_t titleLength = 15;
-  int32_t control[4] = {4, 1, 7, 0};
-  EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, control, file.c_str(), 0, 0),
-            100);
-  EXPECT_EQ(count, 40);
-  EXPECT_EQ(records[39].nEvent, 16);
-  EXPECT_EQ(records[38].nEvent, 1);
-  EXPECT_EQ(records[40].iSimpleLen, kGuard);
-  EXPECT_STREQ(title, "Tune");
+  ASSERT_EQ(read(out, control, file.c_str(), 40), 100);
+  EXPECT_EQ(out.count, 40);
+  EXPECT_EQ(out.records[38].nEvent, 1);
+  EXPECT_EQ(out.records[39].nEvent, 16);
+  EXPECT_EQ(out.records[40].iSimpleLen, kGuard);
+  EXPECT_STREQ(out.title, "Tune");
 }
 
 TEST_F(Exports, ReadAnyFileGivesAResultCode) {
@@ -230,23 +247,11 @@ TEST_F(Exports, ReadAnyFileGivesAResultCode) {
                                    std::string("x:d=4:") + std::string(100000, 'c')}) {
     const fs::path file = dir_ / "bad.rtx";
     writeFile(file, bytes);
-    std::vector<EventRecord> records(8);
-    int32_t count = 8;
-    char title[4];
-    uint32_t titleLength = 3;
+    ReadOut out;
     int32_t control[4] = {4, 1, 7, 0};
-    const int32_t result =
-        api_.read(records.data(), &count, title, &titleLength, control, file.c_str(), 0, 0);
+    const int32_t result = read(out, control, file.c_str(), 8, 3);
     EXPECT_TRUE(result == 1 || result == 100 || result == -1) << result;
   }
-  // A folder opens but cannot be read.
-  std::vector<EventRecord> records(8);
-  int32_t count = 8;
-  char title[4];
-  uint32_t titleLength = 3;
-  int32_t control[4] = {4, 1, 7, 0};
-  EXPECT_EQ(api_.read(records.data(), &count, title, &titleLength, control, dir_.c_str(), 0, 0),
-            -1);
 }
 
 // Each export reads and writes only the first N elements of the control array.
@@ -256,34 +261,25 @@ TEST_F(Exports, ControlArrayLengthsZeroToTwelve) {
   ASSERT_EQ(api_.exportMelo(records.data(), 6, "t", nullptr, nullptr, fill), 1);
   for (int32_t n = 0; n <= 12; ++n) {
     SCOPED_TRACE("N = " + std::to_string(n));
-    std::vector<int32_t> control(n + 3, kGuard);
-    auto reset = [&](int32_t target, int32_t format) {
-      std::fill(control.begin(), control.end(), kGuard);
-      if (n > 0) control[0] = n;
-      if (n > 1) control[1] = target;
-      if (n > 2) control[2] = format;
-      if (n > 3) control[3] = 0;
-      if (n > 4) control[4] = 255;
+    std::vector<int32_t> control(n + 3);
+    auto reset = [&](int32_t target) {
+      const int32_t values[5] = {n, target, 7, 0, 255};
+      for (int32_t i = 0; i < n + 3; ++i)
+        control[i] = i == 0 ? n : i < n && i < 5 ? values[i] : kGuard;
     };
     auto guardsIntact = [&] {
       for (int32_t i = std::max(n, 1); i < n + 3; ++i) EXPECT_EQ(control[i], kGuard) << i;
     };
-    if (n == 0) {
-      control[0] = 0;
-      EXPECT_EQ(api_.exportMelo(records.data(), 6, "t", nullptr, nullptr, control.data()), 213);
-      guardsIntact();
-      continue;
-    }
 
-    reset(2, 7);
+    reset(2);
     EXPECT_EQ(api_.exportMelo(records.data(), 6, "t", nullptr, nullptr, control.data()),
               n >= 5 ? 1 : 213);
     if (n >= 5) {
-      EXPECT_EQ(control[4], 0);
+      EXPECT_EQ(control[4], 0) << "result value";
     }
     guardsIntact();
 
-    reset(0, 7);
+    reset(0);
     std::vector<char> buffer(256);
     uint32_t length = buffer.size();
     EXPECT_EQ(
@@ -291,19 +287,14 @@ TEST_F(Exports, ControlArrayLengthsZeroToTwelve) {
         n >= 5 ? 1 : 213);
     guardsIntact();
 
-    reset(2, 7);
-    std::vector<EventRecord> out(8);
-    int32_t count = 8;
-    char title[8];
-    uint32_t titleLength = 7;
-    EXPECT_EQ(api_.read(out.data(), &count, title, &titleLength, control.data(), nullptr, 0, 0),
-              n >= 4 ? 1 : 213);
+    reset(2);
+    ReadOut out;
+    EXPECT_EQ(read(out, control.data(), nullptr), n >= 4 ? 1 : 213);
     if (n >= 4) {
-      EXPECT_EQ(count, 6);
-      EXPECT_EQ(control[3], 125);
+      EXPECT_EQ(control[3], 125) << "BPM";
     }
     if (n >= 5) {
-      EXPECT_EQ(control[4], 255);
+      EXPECT_EQ(control[4], 255) << "channel choice";
     }
     guardsIntact();
   }
@@ -311,174 +302,128 @@ TEST_F(Exports, ControlArrayLengthsZeroToTwelve) {
 
 TEST_F(Exports, StringBufferAndArguments) {
   const std::vector<EventRecord> records = notes(7);
-  const std::string text = rtttlOf(records, "Birthday Song");
-  EXPECT_EQ(text.rfind("Birthday :d=4,o=5,b=125:c,c#.,d,d#.,8p,", 0), 0u) << text;
+  const char* title = "Birthday Song";
+  const std::string text = rtttlOf(records, title);
+  EXPECT_EQ(text, "Birthday :d=4,o=5,b=125:c,c#.,d,d#.,8p,f.,f#");
 
   std::vector<char> buffer(text.size() + 1, 'g');
   uint32_t length = text.size() - 1;
   int32_t control[5] = {5, 0, 7, 0, kGuard};
-  EXPECT_EQ(
-      api_.toString(records.data(), 7, buffer.data(), &length, "Birthday Song", nullptr, control),
-      217);
+  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, title, nullptr, control), 217);
   EXPECT_EQ(length, text.size());
   EXPECT_EQ(buffer[0], 'g');
-
   length = text.size();
-  EXPECT_EQ(
-      api_.toString(records.data(), 7, buffer.data(), &length, "Birthday Song", nullptr, control),
-      1);
+  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, title, nullptr, control), 1);
   EXPECT_EQ(std::string(buffer.data(), length), text);
   EXPECT_EQ(buffer[text.size()], 'g');  // no terminator
 
-  // A BPM above 0 in control[3] sets the tempo.
-  control[3] = 200;
+  control[3] = 200;  // a BPM above 0 sets the tempo
   length = buffer.size();
   EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, "x", nullptr, control), 1);
-  EXPECT_EQ(std::string(buffer.data(), 14), "x:d=4,o=5,b=20");
-  control[3] = 0;
+  EXPECT_EQ(std::string(buffer.data(), 15), "x:d=4,o=5,b=200");
 
-  length = buffer.size();
-  EXPECT_EQ(api_.toString(nullptr, 7, buffer.data(), &length, "x", nullptr, control), 213);
-  EXPECT_EQ(api_.toString(records.data(), 7, nullptr, &length, "x", nullptr, control), 213);
-  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), nullptr, "x", nullptr, control), 213);
-  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, "x", nullptr, nullptr), 213);
+  const EventRecord* r = records.data();
+  char* b = buffer.data();
+  EXPECT_EQ(api_.toString(nullptr, 7, b, &length, "x", nullptr, control), 213);
+  EXPECT_EQ(api_.toString(r, 7, nullptr, &length, "x", nullptr, control), 213);
+  EXPECT_EQ(api_.toString(r, 7, b, nullptr, "x", nullptr, control), 213);
+  EXPECT_EQ(api_.toString(r, 7, b, &length, "x", nullptr, nullptr), 213);
   length = 0;
-  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, "x", nullptr, control), 213);
+  EXPECT_EQ(api_.toString(r, 7, b, &length, "x", nullptr, control), 213);
   length = buffer.size();
-  EXPECT_EQ(api_.toString(records.data(), 0, buffer.data(), &length, "x", nullptr, control), 216);
-  EXPECT_EQ(api_.toString(records.data(), -3, buffer.data(), &length, "x", nullptr, control), 216);
-  for (int32_t format : {12, 19, 0, 99}) {
-    int32_t c[5] = {5, 0, format, 0, 0};
-    EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, "x", nullptr, c), 213)
-        << format;
+  EXPECT_EQ(api_.toString(r, 0, b, &length, "x", nullptr, control), 216);
+  EXPECT_EQ(api_.toString(r, -3, b, &length, "x", nullptr, control), 216);
+  using Pair = std::pair<int32_t, int32_t>;
+  for (auto [target, format] :
+       std::initializer_list<Pair>{{0, 12}, {0, 19}, {0, 0}, {0, 99}, {1, 7}}) {
+    int32_t c[5] = {5, target, format, 0, 0};
+    EXPECT_EQ(api_.toString(r, 7, b, &length, "x", nullptr, c), 213) << format;
   }
-  int32_t notString[5] = {5, 1, 7, 0, 0};
-  EXPECT_EQ(api_.toString(records.data(), 7, buffer.data(), &length, "x", nullptr, notString), 213);
-}
-
-struct HookLog {
-  std::string clipboard;
-  bool hasText = false;
-  int sets = 0;
-  std::string caption, message;
-};
-
-const char* hookGet(void* context) {
-  auto* log = static_cast<HookLog*>(context);
-  return log->hasText ? log->clipboard.c_str() : nullptr;
-}
-
-int32_t hookSet(void* context, const char* text) {
-  auto* log = static_cast<HookLog*>(context);
-  ++log->sets;
-  log->clipboard = text;
-  log->hasText = *text != '\0';
-  return 1;
-}
-
-void hookMessage(void* context, const char* caption, const char* text) {
-  auto* log = static_cast<HookLog*>(context);
-  log->caption = caption;
-  log->message = text;
 }
 
 TEST_F(Exports, ClipboardThroughHostHooks) {
   HookLog log;
-  const RvHostHooks hooks{&log, hookGet, hookSet, hookMessage};
-  api_.setHooks(&hooks);
+  useHooks(log);
   const std::vector<EventRecord> records = notes(9);
   int32_t control[5] = {5, 2, 7, 0, kGuard};
   ASSERT_EQ(api_.exportMelo(records.data(), 9, "Clip", nullptr, nullptr, control), 1);
   EXPECT_EQ(log.sets, 1);
   EXPECT_EQ(log.clipboard, rtttlOf(records, "Clip"));
 
-  std::vector<EventRecord> out(16);
-  int32_t count = 16;
-  char title[16];
-  uint32_t titleLength = 15;
+  ReadOut out;
   int32_t readControl[4] = {4, 2, 7, 0};
-  auto readClipboard = [&](int32_t format) {
-    count = 16;
-    titleLength = 15;
-    readControl[2] = format;
-    return api_.read(out.data(), &count, title, &titleLength, readControl, nullptr, 0, 0);
-  };
-  ASSERT_EQ(readClipboard(7), 1);
-  EXPECT_EQ(count, 9);
-  EXPECT_STREQ(title, "Clip");
-
+  ASSERT_EQ(read(out, readControl, nullptr), 1);
+  EXPECT_EQ(out.count, 9);
+  EXPECT_STREQ(out.title, "Clip");
   log.clipboard.clear();
-  EXPECT_EQ(readClipboard(7), 31);
+  EXPECT_EQ(read(out, readControl, nullptr), 31);
   log.hasText = false;
-  EXPECT_EQ(readClipboard(7), 30);
+  EXPECT_EQ(read(out, readControl, nullptr), 30);
 
   // The native format needs its marker and at least 20 characters.
   log.hasText = true;
+  readControl[2] = 10;
   for (const char* text : {"//RVPXPX4D5468", "4D546864000000060000", "//rvpxpx4D546864000000"}) {
     log.clipboard = text;
-    EXPECT_EQ(readClipboard(10), 39) << text;
+    EXPECT_EQ(read(out, readControl, nullptr), 39) << text;
   }
+  readControl[2] = 7;
 
   // A melody that renders to nothing leaves the clipboard empty.
   const EventRecord silent{0, -1, 16, 0, 0, 0, 0};
   ASSERT_EQ(api_.exportMelo(&silent, 1, "", nullptr, nullptr, control), 1);
   EXPECT_FALSE(log.hasText);
-  EXPECT_EQ(readClipboard(7), 30);
+  EXPECT_EQ(read(out, readControl, nullptr), 30);
 
   // NULL restores the process-local clipboard.
   api_.setHooks(nullptr);
   const int sets = log.sets;
   ASSERT_EQ(api_.exportMelo(records.data(), 3, "Local", nullptr, nullptr, control), 1);
   EXPECT_EQ(log.sets, sets);
-  ASSERT_EQ(readClipboard(7), 1);
-  EXPECT_EQ(count, 3);
-  EXPECT_STREQ(title, "Local");
+  ASSERT_EQ(read(out, readControl, nullptr), 1);
+  EXPECT_EQ(out.count, 3);
 
-  // A NULL member takes the built-in service: only messages go to the host here.
+  // A NULL member takes the built-in service.
   const RvHostHooks onlyMessages{&log, nullptr, nullptr, hookMessage};
   api_.setHooks(&onlyMessages);
-  ASSERT_EQ(readClipboard(7), 1);
-  EXPECT_STREQ(title, "Local");
+  ASSERT_EQ(read(out, readControl, nullptr), 1);
+  EXPECT_STREQ(out.title, "Local");
 }
 
 TEST_F(Exports, MidiClipboardForm) {
   if (!(api_.support(10) & 1)) GTEST_SKIP() << "MIDI writer not built";
+  HookLog log;
+  useHooks(log);
   const std::vector<EventRecord> records = notes(4);
   int32_t control[5] = {5, 2, 10, 0, 0};
-  HookLog log;
-  const RvHostHooks hooks{&log, hookGet, hookSet, hookMessage};
-  api_.setHooks(&hooks);
   ASSERT_EQ(api_.exportMelo(records.data(), 4, "m", nullptr, nullptr, control), 1);
   EXPECT_EQ(log.clipboard.rfind("//RVPXPX4D546864", 0), 0u) << log.clipboard.substr(0, 40);
   if (api_.support(10) & 2) {
-    std::vector<EventRecord> out(16);
-    int32_t count = 16;
-    char title[4];
-    uint32_t titleLength = 3;
+    ReadOut out;
     int32_t readControl[7] = {7, 2, 10, 0, 255, 0, 0};
-    EXPECT_EQ(api_.read(out.data(), &count, title, &titleLength, readControl, nullptr, 0, 0), 1);
+    EXPECT_EQ(read(out, readControl, nullptr), 1);
   }
 }
 
 TEST_F(Exports, ExportArgumentChecks) {
   const std::vector<EventRecord> records = notes(3);
+  const EventRecord* r = records.data();
   const std::string file = (dir_ / "out.rtx").string();
+  const char* f = file.c_str();
   int32_t control[5] = {5, 1, 7, 0, kGuard};
-  EXPECT_EQ(api_.exportMelo(nullptr, 3, "t", file.c_str(), nullptr, control), 213);
-  EXPECT_EQ(api_.exportMelo(records.data(), 3, "t", file.c_str(), nullptr, nullptr), 213);
-  EXPECT_EQ(api_.exportMelo(records.data(), 0, "t", file.c_str(), nullptr, control), 216);
-  EXPECT_EQ(api_.exportMelo(records.data(), 3, "t", "", nullptr, control), 213);
-  EXPECT_EQ(api_.exportMelo(records.data(), 3, "t", nullptr, nullptr, control), 213);
+  EXPECT_EQ(api_.exportMelo(nullptr, 3, "t", f, nullptr, control), 213);
+  EXPECT_EQ(api_.exportMelo(r, 3, "t", f, nullptr, nullptr), 213);
+  EXPECT_EQ(api_.exportMelo(r, 0, "t", f, nullptr, control), 216);
+  EXPECT_EQ(api_.exportMelo(r, 3, "t", "", nullptr, control), 213);
+  EXPECT_EQ(api_.exportMelo(r, 3, "t", nullptr, nullptr, control), 213);
   int32_t badTarget[5] = {5, 3, 7, 0, kGuard};
-  EXPECT_EQ(api_.exportMelo(records.data(), 3, "t", file.c_str(), nullptr, badTarget), 213);
+  EXPECT_EQ(api_.exportMelo(r, 3, "t", f, nullptr, badTarget), 213);
   EXPECT_FALSE(fs::exists(file));
 
-  EXPECT_EQ(api_.exportMelo(records.data(), 3, nullptr, file.c_str(), nullptr, control), 1);
+  EXPECT_EQ(api_.exportMelo(r, 3, nullptr, f, nullptr, control), 1);
   EXPECT_EQ(control[4], 0);
   EXPECT_EQ(readFile(file), rtttlOf(records, ""));
-  EXPECT_EQ(
-      api_.exportMelo(records.data(), 3, "t", (dir_ / "no/such/dir.rtx").c_str(), nullptr, control),
-      51);
+  EXPECT_EQ(api_.exportMelo(r, 3, "t", (dir_ / "no/such/dir.rtx").c_str(), nullptr, control), 51);
 }
 
 TEST_F(Exports, FileExportReplacesOnlyWhenComplete) {
@@ -486,49 +431,38 @@ TEST_F(Exports, FileExportReplacesOnlyWhenComplete) {
   const fs::path file = dir_ / "keep.rtx";
   const std::string original = "original bytes\n\x01\x02";
   writeFile(file, original);
-  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const fs::perms mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(file, mode);
 
   // An unsupported format leaves the file as it was and creates no other.
   for (int32_t format : {99, 0}) {
     int32_t control[5] = {5, 1, format, 0, 0};
     EXPECT_EQ(api_.exportMelo(records.data(), 12, "t", file.c_str(), nullptr, control), 213);
     EXPECT_EQ(readFile(file), original);
-    const fs::path fresh = dir_ / "fresh.rtx";
-    EXPECT_EQ(api_.exportMelo(records.data(), 12, "t", fresh.c_str(), nullptr, control), 213);
-    EXPECT_FALSE(fs::exists(fresh));
+    EXPECT_EQ(
+        api_.exportMelo(records.data(), 12, "t", (dir_ / "new.rtx").c_str(), nullptr, control),
+        213);
+    EXPECT_EQ(filesIn(dir_), 1);
   }
 
   int32_t control[5] = {5, 1, 7, 0, 0};
   ASSERT_EQ(api_.exportMelo(records.data(), 12, "Tune", file.c_str(), nullptr, control), 1);
   EXPECT_EQ(readFile(file), rtttlOf(records));
-  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  // No temporary file is left beside it.
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, mode);
+  EXPECT_EQ(filesIn(dir_), 1);  // no temporary file left beside it
 
   // A symbolic link stays a link to the rewritten file.
   const fs::path link = dir_ / "link.rtx";
   fs::create_symlink(file, link);
   ASSERT_EQ(api_.exportMelo(records.data(), 3, "Linked", link.c_str(), nullptr, control), 1);
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(readFile(file),
-            rtttlOf(std::vector<EventRecord>(records.begin(), records.begin() + 3), "Linked"));
-}
-
-TEST_F(Exports, FailedWriteReturns53AndShowsTheMessage) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  HookLog log;
-  const RvHostHooks hooks{&log, hookGet, hookSet, hookMessage};
-  api_.setHooks(&hooks);
-  const std::vector<EventRecord> records = notes(5);
-  int32_t control[5] = {5, 1, 7, 0, 0};
-  EXPECT_EQ(api_.exportMelo(records.data(), 5, "t", "/dev/full", nullptr, control), 53);
-  EXPECT_EQ(log.caption, "rvmelody.dll");
-  EXPECT_EQ(log.message, "could not write to file");
+  EXPECT_EQ(readFile(file), rtttlOf({records.begin(), records.begin() + 3}, "Linked"));
 }
 
 // A regular file whose new content cannot be written completely keeps its old content.
 TEST_F(Exports, FailedWriteKeepsTheOldFile) {
+  HookLog log;
+  useHooks(log);
   const fs::path file = dir_ / "old.rtx";
   const std::string original(100, 'o');
   writeFile(file, original);
@@ -541,26 +475,35 @@ TEST_F(Exports, FailedWriteKeepsTheOldFile) {
   small.rlim_cur = 500;  // the rendering is well above 500 bytes
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
   int32_t control[5] = {5, 1, 7, 0, 0};
-  const int32_t result = api_.exportMelo(records.data(), 300, "t", file.c_str(), nullptr, control);
+  const int32_t replaced = api_.exportMelo(records.data(), 300, "t", file.c_str(), 0, control);
   const int32_t created =
-      api_.exportMelo(records.data(), 300, "t", (dir_ / "new.rtx").c_str(), nullptr, control);
+      api_.exportMelo(records.data(), 300, "t", (dir_ / "new.rtx").c_str(), 0, control);
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
 
-  EXPECT_EQ(result, 53);
+  EXPECT_EQ(replaced, 53);
   EXPECT_EQ(created, 53);
   EXPECT_EQ(readFile(file), original);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
+  EXPECT_EQ(filesIn(dir_), 1);
+  EXPECT_EQ(log.caption, "rvmelody.dll");
+  EXPECT_EQ(log.message, "could not write to file");
 }
 
-TEST_F(Exports, ModifyAndVolumeMappingAreReachable) {
-  EventRecord records[2] = {{4, 0, 1, 60, 100, 0, 0}, {8, 0, 16, 0, 0, 0, 0}};
-  int32_t count = 2;
-  EXPECT_EQ(api_.modify(nullptr, 2, &count, 1, 2), 213);
-  EXPECT_EQ(api_.modify(records, 2, nullptr, 1, 2), 213);
-  const int32_t level = api_.velo2Vol(127);
-  EXPECT_GE(api_.vol2Velo(level), 0);
-  EXPECT_LE(api_.vol2Velo(level), 127);
+TEST_F(Exports, FailedDeviceWriteReturns53) {
+  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  HookLog log;
+  useHooks(log);
+  const std::vector<EventRecord> records = notes(5);
+  int32_t control[5] = {5, 1, 7, 0, 0};
+  EXPECT_EQ(api_.exportMelo(records.data(), 5, "t", "/dev/full", nullptr, control), 53);
+  EXPECT_EQ(log.message, "could not write to file");
+}
+
+TEST_F(Exports, ModifyChecksItsPointers) {
+  EventRecord records[1] = {{4, 0, 1, 60, 100, 0, 0}};
+  int32_t count = 1;
+  EXPECT_EQ(api_.modify(nullptr, 1, &count, 1, 2), 213);
+  EXPECT_EQ(api_.modify(records, 1, nullptr, 1, 2), 213);
 }
 
 // Event kinds cross back unchanged (a volume change stays 5); unknown kinds become pauses.

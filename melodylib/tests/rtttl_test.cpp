@@ -44,96 +44,11 @@ void expectEvent(const Melody& m, uint32_t i, int kind, int key, int duration) {
   EXPECT_EQ(m.durationAt(i), duration) << "event " << i;
 }
 
-TEST(RtttlRead, HeaderDefaultsAndNotes) {
-  ReadOutcome r = read("x:d=8,o=6,b=140:c,d5,p");
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(r.melody.title, "x");
-  EXPECT_EQ(r.melody.getBPM(), 140);
-  ASSERT_EQ(r.melody.count(), 3);
-  expectEvent(r.melody, 0, Note, 84, 48);
-  expectEvent(r.melody, 1, Note, 74, 48);
-  expectEvent(r.melody, 2, Pause, 0, 48);
-  EXPECT_EQ(r.melody.value2At(0), 127);
-
-  // Defaults without '=', upper-case keys and blanks inside items.
-  r = read("Name:D 16, O5, B=200:e");
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(r.melody.getBPM(), 200);
-  expectEvent(r.melody, 0, Note, 76, 24);
-}
-
-TEST(RtttlRead, DefaultsOutOfBoundsKeepStartValues) {
-  ReadOutcome r = read("x:d=3:c");
-  ASSERT_EQ(r.result, 1);
-  expectEvent(r.melody, 0, Note, 72, 96);
-
-  r = read("x:b=20:c");
-  EXPECT_EQ(r.melody.getBPM(), 63);
-  r = read("x::c");
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(r.melody.getBPM(), 63);
-  r = read("x:o=9,b=900:c");
-  EXPECT_EQ(r.melody.getBPM(), 63);
-  expectEvent(r.melody, 0, Note, 72, 96);
-  // A defaults part that ends with ',' is ignored as a whole.
-  r = read("x:b=200,:c");
-  EXPECT_EQ(r.melody.getBPM(), 63);
-}
-
-TEST(RtttlRead, MalformedHeadersFail) {
-  for (const char* text : {"", "\n", "no colon at all", "x:d=4", "x:d=4,o=5,b=63:",
-                           "x:d=4,o=5,b=63:\n", "x:d=4,o=5,b=63:\r\n\r\n", "x:d=4::c", ":::"})
-    EXPECT_EQ(read(text).result, -1) << '"' << text << '"';
-}
-
-TEST(RtttlRead, BadTokenEndsTheNotesButTheReadSucceeds) {
-  ReadOutcome r = read("x:d=4,o=5,b=63:c,8q,d");
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(r.melody.count(), 1);
-
-  r = read("x:d=4,o=5,b=63:c:ignored,d");
-  EXPECT_EQ(r.melody.count(), 1);
-
-  // A blank where the duration stands reads as duration 0; before a number it is skipped.
-  EXPECT_EQ(read("x:d=4,o=5,b=63:c, d").melody.count(), 1);
-  EXPECT_EQ(read("x:d=4,o=5,b=63:8c, 8d").melody.count(), 2);
-
-  r = read("x:d=4,o=5,b=63:q");
-  ASSERT_EQ(r.result, 1);
-  EXPECT_EQ(r.melody.count(), 0);
-
-  // Too many dots, sharps or octave digits, a duration that is no power of two.
-  for (const char* bad : {"4c...5", "c##", "c555", "3c", "1024c", "1234c"})
+// A bad token ends the notes; what came before stays. Golden files hold the other cases.
+TEST(RtttlRead, BadTokenEndsTheNotes) {
+  // Too many dots, sharps or octave digits, a duration that is no power of two or too long.
+  for (const char* bad : {"4c...5", "c##", "c555", "3c", "1024c", "1234c", "8q"})
     EXPECT_EQ(read(std::string("x:d=4,o=5,b=63:c,") + bad + ",d").melody.count(), 1) << bad;
-}
-
-TEST(RtttlRead, TokenDetails) {
-  ReadOutcome r = read("x:d=4,o=5,b=63:4c..5,16h,c#,b#,.8e,#f,32p.,512g,8c10");
-  ASSERT_EQ(r.result, 1);
-  ASSERT_EQ(r.melody.count(), 9);
-  expectEvent(r.melody, 0, Note, 72, 168);  // double-dotted quarter
-  expectEvent(r.melody, 1, Note, 83, 24);   // h is b
-  expectEvent(r.melody, 2, Note, 73, 96);
-  expectEvent(r.melody, 3, Note, 83, 96);   // b# stays b
-  expectEvent(r.melody, 4, Note, 76, 72);   // dot before the duration
-  expectEvent(r.melody, 5, Note, 78, 96);   // sharp first
-  expectEvent(r.melody, 6, Pause, 0, 18);   // dotted 32nd pause
-  expectEvent(r.melody, 7, Note, 79, 3);    // 512 is taken as 128
-  expectEvent(r.melody, 8, Note, 127, 48);  // octave 10 clamps to key 127
-}
-
-TEST(RtttlRead, LineBreaksInsideAndAtTheEnd) {
-  // The last note of a file without explicit octave keeps the default octave.
-  ReadOutcome r = read("x:d=4,o=5,b=100:\nc,d,\r\ne,\nf\n");
-  ASSERT_EQ(r.result, 1);
-  ASSERT_EQ(r.melody.count(), 4);
-  expectEvent(r.melody, 0, Note, 72, 96);
-  expectEvent(r.melody, 2, Note, 76, 96);
-  expectEvent(r.melody, 3, Note, 77, 96);
-
-  r = read("x:d=4,o=5,b=100:c\r\n");
-  ASSERT_EQ(r.result, 1);
-  expectEvent(r.melody, 0, Note, 72, 96);
 }
 
 TEST(RtttlRead, AnyBytesGiveAResult) {
