@@ -12,6 +12,29 @@ namespace {
 constexpr char kStylePrefix[] = "StyleChange:";
 constexpr size_t kStylePrefixLength = sizeof(kStylePrefix) - 1;
 
+// Events up to this count that need no splitting are handed over without copying; a
+// longer melody goes through copySplit, which applies its own event limit.
+constexpr size_t kHandOverLimit = size_t{1} << 20;
+
+// The builder's working melody, whose events can be handed over to the caller's melody
+// when copySplit would only copy them.
+class WorkMelody : public Melody {
+ public:
+  bool needsSplit() const {
+    if (events_.size() >= kHandOverLimit) return true;
+    for (const MelodyEvent& e : events_)
+      if (e.duration > wholeTicks) return true;
+    return false;
+  }
+  void handOverTo(Melody& target) {
+    target.replaceEvents(std::move(events_));
+    events_.clear();
+    refreshCount();
+    target.setBPM(BPM);
+    target.title = title;
+  }
+};
+
 // Builds a monophonic melody from the notes of the selected channel. Only events that
 // end a note or a rest use their delta time; every other event (other channels, texts,
 // tempo, stray note-offs) passes it on, so no time is lost between two notes.
@@ -23,7 +46,7 @@ class MelodyBuilder : public MidiParser {
                                                             : int16_t{0};
   }
 
-  Melody& melody() { return work_; }
+  WorkMelody& melody() { return work_; }
   int16_t selectedChannel() const { return selected_; }
   int32_t channelMask() const { return channelMask_; }
 
@@ -126,7 +149,7 @@ class MelodyBuilder : public MidiParser {
     active_ = false;
   }
 
-  Melody work_;
+  WorkMelody work_;
   int division_ = 0;
   int16_t selected_ = 0;
   bool autoSelect_ = false;
@@ -153,11 +176,14 @@ int readMidi(std::istream& in, Melody& melody, ReadRequest& request) {
     request.channelUsed = builder.selectedChannel();
     request.channelMask = builder.channelMask();
     // Notes longer than a whole note sound for a whole note; the rest becomes rests.
-    const Melody& work = builder.melody();
-    if (work.empty()) melody.clearEvents();
-    work.copySplit(melody);
-    melody.title = work.title;
-    melody.setBPM(work.getBPM());
+    WorkMelody& work = builder.melody();
+    if (work.needsSplit()) {
+      work.copySplit(melody);
+      melody.title = work.title;
+      melody.setBPM(work.getBPM());
+    } else {
+      work.handOverTo(melody);
+    }
     return 1;
   } catch (...) {
     return -1;
