@@ -69,5 +69,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (fuzzTrace())
     std::fprintf(stderr, "read format %d source %d -> %d, %d records\n", format, source, rc, count);
   if (count > capacity && capacity > 0) __builtin_trap();
+  if ((rc == 1 || rc == 100) && (count < 0 || titleLength > titleCapacity)) __builtin_trap();
   return 0;
 }
