@@ -74,7 +74,6 @@ int writeFileReplacing(const std::string& requested, const std::string& bytes) {
   const mode_t mode = exists ? (info.st_mode & 07777) : newFileMode();
   bool ok = ::fchmod(fd, mode) == 0 || exists;
   ok = writeAll(fd, bytes) && ok;
-  ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   if (ok) ok = ::rename(tempName.data(), path.c_str()) == 0;
   if (!ok) {
