@@ -4,18 +4,20 @@
 
 #include <QString>
 
+#include "librarybinding.h"
+
 #include "rvmelody.h"
 
-class RvMelodyApi {
+class RvMelodyApi : public LibraryBinding {
  public:
   using VersionFn = int32_t (*)(int32_t*, int32_t*, int32_t*, int32_t*);
   using SupportFn = int32_t (*)(int32_t);
-  using ReadFn = int32_t (*)(EventRecord*, int32_t*, char*, uint32_t*, int32_t*, const char*,
-                             void*, void*);
+  using ReadFn = int32_t (*)(EventRecord*, int32_t*, char*, uint32_t*, int32_t*, const char*, void*,
+                             void*);
   using ExportFn = int32_t (*)(const EventRecord*, int32_t, const char*, const char*, void*,
                                int32_t*);
-  using ToStringFn = int32_t (*)(const EventRecord*, int32_t, char*, uint32_t*, const char*,
-                                 void*, int32_t*);
+  using ToStringFn = int32_t (*)(const EventRecord*, int32_t, char*, uint32_t*, const char*, void*,
+                                 int32_t*);
   using ModifyFn = int32_t (*)(EventRecord*, int32_t, int32_t*, int32_t, int32_t);
   using VolumeFn = int32_t (*)(int32_t);
   using HooksFn = void (*)(const RvHostHooks*);
@@ -23,13 +25,8 @@ class RvMelodyApi {
   // The process-wide binding; loads on first use.
   static RvMelodyApi& instance();
 
-  // True when the library and all exports are bound; otherwise errorText() says why.
-  bool load();
-  bool loaded() const { return loaded_; }
-  QString errorText() const { return error_; }
-
   // The folder the library is loaded from; defaults to the application directory.
-  static void setLibraryDirectory(const QString& dir);
+  static void setLibraryDirectory(const QString& dir) { instance().setDirectory(dir); }
 
   VersionFn rvtVersion = nullptr;
   SupportFn rvtMeloSupport = nullptr;
@@ -42,8 +39,6 @@ class RvMelodyApi {
   HooksFn rvSetHostHooks = nullptr;
 
  private:
-  RvMelodyApi() = default;
-  bool tried_ = false;
-  bool loaded_ = false;
-  QString error_;
+  RvMelodyApi() : LibraryBinding("librvmelody.so", "melody library") {}
+  void bindExports() override;
 };

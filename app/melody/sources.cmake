@@ -1,4 +1,5 @@
 target_sources(pealixcore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/librarybinding.cpp
   ${CMAKE_CURRENT_LIST_DIR}/rvmelodyapi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pxvbnote.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pxvbmelody.cpp

@@ -4,9 +4,11 @@
 
 #include <QString>
 
+#include "melody/librarybinding.h"
+
 #include "rvsms.h"
 
-class RvSmsApi {
+class RvSmsApi : public LibraryBinding {
  public:
   using VersionFn = int32_t (*)(int32_t*, int32_t*, int32_t*, int32_t*);
   using Ansi2UniFn = int32_t (*)(int32_t, int32_t);
@@ -20,13 +22,8 @@ class RvSmsApi {
   // The process-wide binding; loads on first use.
   static RvSmsApi& instance();
 
-  // True when the library and all exports are bound; otherwise errorText() says why.
-  bool load();
-  bool loaded() const { return loaded_; }
-  QString errorText() const { return error_; }
-
   // The folder the library is loaded from; defaults to the application directory.
-  static void setLibraryDirectory(const QString& dir);
+  static void setLibraryDirectory(const QString& dir) { instance().setDirectory(dir); }
 
   VersionFn rvPduVersion = nullptr;
   Ansi2UniFn Ansi2UniLong = nullptr;
@@ -37,8 +34,6 @@ class RvSmsApi {
   ConvertFn rvConvert27BitGSM = nullptr;
 
  private:
-  RvSmsApi() = default;
-  bool tried_ = false;
-  bool loaded_ = false;
-  QString error_;
+  RvSmsApi() : LibraryBinding("librvsms.so", "SMS library") {}
+  void bindExports() override;
 };
