@@ -117,6 +117,30 @@ const CliFormat* formatForWrite(const std::string& path) {
   return nullptr;
 }
 
+const CliFormat* chooseFormat(const char* command, const std::optional<std::string>& named,
+                              const std::string& path, bool reading) {
+  const CliFormat* format =
+      named ? formatByName(*named) : (reading ? formatForRead(path) : formatForWrite(path));
+  if (!format)
+    std::cerr << "pealix-cli " << command << ": "
+              << (named ? "unknown format '" + *named + "'"
+                        : "cannot tell the format of " + path + "; name it with " +
+                              (reading ? "--from" : "--to"))
+              << "\n";
+  return format;
+}
+
+std::vector<int32_t> composeOptions(const CliFormat& format,
+                                    const std::optional<int32_t> (&given)[3]) {
+  int last = -1;
+  for (int i = 0; i < 3; ++i)
+    if (given[i]) last = i;
+  std::vector<int32_t> options;
+  for (int i = 0; i <= last; ++i)
+    options.push_back(given[i] ? *given[i] : format.defaultOptions[i]);
+  return options;
+}
+
 Args::Args(int argc, char** argv, int first) {
   for (int i = first; i < argc; ++i) items_.emplace_back(argv[i]);
   used_.assign(items_.size(), false);

@@ -26,6 +26,14 @@ const CliFormat* formatByName(const std::string& name);
 // The format a file name's extension stands for when reading or writing; null when none.
 const CliFormat* formatForRead(const std::string& path);
 const CliFormat* formatForWrite(const std::string& path);
+// The format named by --from/--to, else the one the path's extension stands for; prints
+// why (as "pealix-cli COMMAND: ...") and returns null when there is none.
+const CliFormat* chooseFormat(const char* command, const std::optional<std::string>& named,
+                              const std::string& path, bool reading);
+// Control elements 6..8 from the --option6..8 values. They are positional in the control
+// array: a later one given alone brings the format's defaults for the earlier ones.
+std::vector<int32_t> composeOptions(const CliFormat& format,
+                                    const std::optional<int32_t> (&given)[3]);
 
 // A melody as records, the form in which it crosses to the library.
 struct Document {

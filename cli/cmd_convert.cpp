@@ -53,32 +53,10 @@ int runConvert(int argc, char** argv) {
     return 2;
   }
 
-  const CliFormat* inFormat = from ? formatByName(*from) : formatForRead(input);
-  const CliFormat* outFormat = to ? formatByName(*to) : formatForWrite(output);
-  if (!inFormat) {
-    std::cerr << "pealix-cli convert: "
-              << (from ? "unknown format '" + *from + "'"
-                       : "cannot tell the format of " + input + "; name it with --from")
-              << "\n";
-    return 2;
-  }
-  if (!outFormat) {
-    std::cerr << "pealix-cli convert: "
-              << (to ? "unknown format '" + *to + "'"
-                     : "cannot tell the format of " + output + "; name it with --to")
-              << "\n";
-    return 2;
-  }
-
-  // Options are positional in the control array: a later one given alone brings the
-  // format's defaults for the earlier ones.
-  std::vector<int32_t> options;
-  const std::optional<int32_t> given[3] = {option6, option7, option8};
-  int last = -1;
-  for (int i = 0; i < 3; ++i)
-    if (given[i]) last = i;
-  for (int i = 0; i <= last; ++i)
-    options.push_back(given[i] ? *given[i] : outFormat->defaultOptions[i]);
+  const CliFormat* inFormat = chooseFormat("convert", from, input, true);
+  const CliFormat* outFormat = inFormat ? chooseFormat("convert", to, output, false) : nullptr;
+  if (!inFormat || !outFormat) return 2;
+  const std::vector<int32_t> options = composeOptions(*outFormat, {option6, option7, option8});
 
   if (!loadLibrary()) return 1;
   Document doc;

@@ -106,28 +106,10 @@ int runTransform(int argc, char** argv) {
   const std::string input = args.positional()[0];
   const std::string output = args.positional()[1];
 
-  const CliFormat* inFormat = from ? formatByName(*from) : formatForRead(input);
-  const CliFormat* outFormat = to ? formatByName(*to) : formatForWrite(output);
-  if (!inFormat || !outFormat) {
-    const bool isIn = !inFormat;
-    const auto& named = isIn ? from : to;
-    const std::string& path = isIn ? input : output;
-    std::cerr << "pealix-cli transform: "
-              << (named ? "unknown format '" + *named + "'"
-                        : "cannot tell the format of " + path + "; name it with " +
-                              (isIn ? "--from" : "--to"))
-              << "\n";
-    return 2;
-  }
-
-  // Options are positional in the control array: a later one given alone brings the
-  // format's defaults for the earlier ones.
-  std::vector<int32_t> options;
-  int last = -1;
-  for (int i = 0; i < 3; ++i)
-    if (given[i]) last = i;
-  for (int i = 0; i <= last; ++i)
-    options.push_back(given[i] ? *given[i] : outFormat->defaultOptions[i]);
+  const CliFormat* inFormat = chooseFormat("transform", from, input, true);
+  const CliFormat* outFormat = inFormat ? chooseFormat("transform", to, output, false) : nullptr;
+  if (!inFormat || !outFormat) return 2;
+  const std::vector<int32_t> options = composeOptions(*outFormat, given);
 
   if (!loadLibrary()) return 1;
   Document doc;

@@ -391,7 +391,10 @@ int Melody::eraseRange(uint32_t first, uint32_t count) {
 // becomes rests, so the total time is kept.
 int Melody::copySplit(Melody& target) const {
   if (events_.empty()) return 0;
-  const std::vector<MelodyEvent> source = events_;  // target may be this melody
+  // The target may be this melody: then work from a copy.
+  std::vector<MelodyEvent> ownCopy;
+  if (&target == this) ownCopy = events_;
+  const std::vector<MelodyEvent>& source = &target == this ? ownCopy : events_;
   const int32_t W = wholeTicks;
   target.removeLast(static_cast<uint32_t>(target.count()));
   for (const MelodyEvent& e : source) {
