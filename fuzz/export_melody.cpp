@@ -74,6 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::fprintf(stderr, "export %d string -> %d (%d), %u bytes\n", format, rc, control[4],
                    length);
     if (rc != 217 && length > bufferCapacity) __builtin_trap();
+    // The needed size that 217 reports must be enough, and exactly what is then written.
+    if (rc == 217 && length > bufferCapacity && length <= (1u << 22)) {
+      const uint32_t needed = length;
+      Guarded<char> exact(needed);
+      int32_t again[12];
+      std::copy(std::begin(control), std::end(control), std::begin(again));
+      const int32_t rc2 = rvmMelo2String(recordPointer, count, exact.data(), &length,
+                                         titleText.c_str(), nullptr, again);
+      if (rc2 == 217 || length != needed) __builtin_trap();
+    }
   }
   return 0;
 }
