@@ -194,11 +194,12 @@ TEST(LanguageLibrary, ExportChecksItsBufferAndCutsOnCharacterBoundaries) {
 
 TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
   const char* libs[] = {"pxde.so", "pxen.so", "pxfr.so", "pxres.so"};
-  const int named[] = {2,   4,   12,  14,  101, 103, 390, 401, 402, 450, 451, 452, 453, 454, 456,
-                       457, 458, 459, 461, 462, 640, 800, 801, 807, 811, 817, 818, 821, 822, 825,
-                       826, 827, 828, 829, 830, 831, 834, 836, 837, 838, 839, 840, 841, 842, 843,
-                       844, 845, 846, 847, 848, 850, 851, 853, 854, 855, 856, 857, 858, 859, 860,
-                       863, 864, 866, 869, 870, 894, 895, 967, 968, 976, 991, 992, 993, 994, 996};
+  const int named[] = {2,   4,   12,  14,  101, 103, 390, 401, 402, 450, 451, 452, 453,
+                       454, 456, 457, 458, 459, 461, 462, 640, 658, 659, 800, 801, 807,
+                       811, 817, 818, 821, 822, 825, 826, 827, 828, 829, 830, 831, 834,
+                       836, 837, 838, 839, 840, 841, 842, 843, 844, 845, 846, 847, 848,
+                       850, 851, 853, 854, 855, 856, 857, 858, 859, 860, 863, 864, 866,
+                       869, 870, 894, 895, 967, 968, 976, 991, 992, 993, 994, 996};
   for (const char* lib : libs) {
     void* h = dlopen((kBin + "/" + lib).toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(h, nullptr) << lib;
@@ -208,6 +209,31 @@ TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
     for (int id : named) EXPECT_GT(fn(id, buf, sizeof buf), 0) << lib << " " << id;
     dlclose(h);
   }
+}
+
+// The range names of the move-into-range command and the warnings column name the format
+// whose note limits they are: 57-85 Sagem, 60-107 Nokia, 60-83 Alcatel, 72-107 composer.
+TEST(LanguageLibrary, RangeNamesMatchTheirFormats) {
+  void* h = dlopen((kBin + "/pxen.so").toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(h, nullptr);
+  auto fn = reinterpret_cast<PxLoadStringFn>(dlsym(h, PXLANG_EXPORT_NAME));
+  ASSERT_NE(fn, nullptr);
+  const struct {
+    int id;
+    const char* name;
+    const char* range;
+  } ranges[] = {{863, "Sagem", "57-85"},
+                {830, "Nokia", "60-107"},
+                {864, "Alcatel", "60-83"},
+                {866, "composer", "72-107"}};
+  for (const auto& r : ranges) {
+    char buf[256];
+    ASSERT_GT(fn(r.id, buf, sizeof buf), 0);
+    const QString text = QString::fromUtf8(buf);
+    EXPECT_TRUE(text.contains(QLatin1String(r.name))) << r.id << " " << buf;
+    EXPECT_TRUE(text.contains(QLatin1String(r.range))) << r.id << " " << buf;
+  }
+  dlclose(h);
 }
 
 TEST(DataFiles, InstrumentFilesHave128Names) {
