@@ -168,7 +168,7 @@ SagemMelody::SagemMelody() {
 }
 
 // Header: magic, "Titre:" at position 9..12, at most 22 characters up to "Data:", then
-// count (1-3 digits), value (1-6 digits, 0..30000) and tempo (up to 4 digits). The codes
+// count (1-3 digits), value (1-6 digits) and tempo (up to 4 digits). The codes
 // follow after one line feed or up to two blanks; carriage-return/line-feed pairs between
 // codes are skipped; the first bad code ends the reading.
 int parseSagem(const std::string& text, Melody& melody) {
@@ -198,7 +198,8 @@ int parseSagem(const std::string& text, Melody& melody) {
   if (dash2 == window || dash2 - dash1 < 2 || dash2 - dash1 > 7) return kSagemBadHeader;
   int32_t count = 0, value = 0;
   if (!parseDigits(text, numbers, dash1, count) || count <= 0) return kSagemBadHeader;
-  if (!parseDigits(text, dash1 + 1, dash2, value) || value > 30000) return kSagemBadHeader;
+  // The middle value is not used: one outside 0..30000 stands for 215, not for a bad header.
+  if (!parseDigits(text, dash1 + 1, dash2, value)) return kSagemBadHeader;
   size_t pos = dash2 + 1;
   int32_t tempo = 0;
   for (int digits = 0; digits < 4 && pos < text.size() && isDigit(text[pos]); ++digits, ++pos)

@@ -276,7 +276,8 @@ TEST(SagemRead, BadHeaders) {
       {"$MUS$1.0$\nTitre:x\nData:0-385-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:-385-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:1--120\n'E", 152},
-      {"$MUS$1.0$\nTitre:x\nData:1-30001-120\n'E", 152},
+      {"$MUS$1.0$\nTitre:x\nData:1-30001-120\n'E", 1},  // value taken as 215
+      {"$MUS$1.0$\nTitre:x\nData:1-999999-120\n'E", 1},
       {"$MUS$1.0$\nTitre:x\nData:1-30000-120\n'E", 1},
       {"$MUS$1.0$\nTitre:x\nData:1-1234567-120\n'E", 152},
       {"$MUS$1.0$\nTitre:x\nData:1-3a5-120\n'E", 152},
