@@ -143,13 +143,11 @@ RVSMS_API int32_t rvMake7BitPduData(const char* text, int32_t textLength, unsign
     Bytes codes;
     const int r = TextToGsmCodes(text, textLength, codePage, codes);
     if (r != 1) return r;
-    Bytes septets;
-    for (uint8_t c : codes)
-      if (c < 0x80) septets.push_back(c);
-    if (septets.size() > rvsms::kMaxSeptets) septets.resize(rvsms::kMaxSeptets);
+    // Cut at 160 codes, then packed (which drops codes of 0x80 and above).
+    if (codes.size() > rvsms::kMaxSeptets) codes.resize(rvsms::kMaxSeptets);
     Bytes octets;
     int count = 0;
-    if (rvsms::PackSeptets(septets, 0, octets, count) != 1) return RVSMS_FAILED;
+    if (rvsms::PackSeptets(codes, 0, octets, count) != 1) return RVSMS_FAILED;
     if (octets.empty()) return -3;
     // Cannot happen with a buffer of twice the text length; never cut silently.
     if (octets.size() > static_cast<size_t>(*bufferSize)) return RVSMS_BUFFER_SMALL;

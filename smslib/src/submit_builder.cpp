@@ -90,10 +90,9 @@ int SmsSubmitBuilder::MakeUserData(uint8_t& udl, Bytes& ud) {
         udl = static_cast<uint8_t>(ud.size() * 8 / 7);
       } else {
         if (converter_.ConvertToGsm() != 1) return 215;
-        Bytes codes;
-        for (uint8_t c : converter_.GsmCodesToBytes())
-          if (c < 0x80) codes.push_back(c);
-        // The cut counts codes: an extension character straddling it keeps its escape.
+        Bytes codes = converter_.GsmCodesToBytes();
+        // The cut counts codes before the packing drops any of 0x80 and above; an
+        // extension character straddling it keeps its escape.
         if (codes.size() > kMaxSeptets) codes.resize(kMaxSeptets);
         int count = 0;
         if (PackSeptets(codes, 0, ud, count) != 1) return 215;

@@ -333,6 +333,13 @@ TEST_F(RvsmsExports, SevenBitCut) {
   EXPECT_EQ(r.decoded.septets.back(), 0x1B);
   r = Submit(std::string(158, 'a') + "\xE2\x82\xAC" + "b", TextParams());
   EXPECT_EQ(r.decoded.text, std::u16string(158, u'a') + u"\u20AC");
+  // A passed-through escape with a follower above 0x7F: both count towards the 160
+  // codes, the packing then drops the follower.
+  const std::string passThrough = std::string("\x1B\xC3\xA9") + std::string(159, 'a');
+  r = Submit(passThrough, TextParams());
+  ASSERT_EQ(r.rc, 1);
+  EXPECT_EQ(r.decoded.udl, 159);
+  EXPECT_EQ(r.decoded.septets.front(), 0x1B);
   // Text made only of characters the alphabet lacks.
   EXPECT_EQ(Submit("\xD0\x96\xD0\x98", TextParams()).rc, 215);
   // Texts round-trip through a phone's reading of the default alphabet.
@@ -655,6 +662,10 @@ TEST_F(RvsmsExports, Make7BitPduData) {
   EXPECT_EQ(octets.size(), 140u);
   EXPECT_EQ(call("\x80", 1, 2, 1252, &octets, &septets), 1);  // escape and 0x65
   EXPECT_EQ(septets, 2);
+  // The cut counts codes before the packing drops those of 0x80 and above.
+  EXPECT_EQ(
+      call(std::string("\x1B\xE9") + std::string(159, 'a'), 161, 322, 1252, &octets, &septets), 1);
+  EXPECT_EQ(septets, 159);
   EXPECT_EQ(call("abc", 0, 6, 1252, &octets, &septets), 210);
   EXPECT_EQ(call("abc", 3, 5, 1252, &octets, &septets), 211);
   EXPECT_EQ(call("abc", 3, 6, 4242, &octets, &septets), 214);
