@@ -56,6 +56,17 @@ TEST(MidiWriter, EmptyMelodyIsAComplete2TrackFile) {
   EXPECT_EQ(file.substr(file.size() - 12), "MTrk" + be32(4) + bytes({0, 0xFF, 0x2F, 0}));
 }
 
+TEST(MidiWriter, OneQuarterNoteByteForByte) {
+  Melody melody;
+  melody.appendEvent(Note, 96, 60, 100);
+  const std::string file = write(melody);
+  EXPECT_EQ(file.substr(0, 14), bytes({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0, 0x60}));
+  EXPECT_NE(file.find(bytes({0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20})), std::string::npos);
+  EXPECT_EQ(file.substr(file.size() - 20),
+            "MTrk" + bytes({0, 0, 0, 12, 0x00, 0x90, 0x3C, 0x64, 0x60, 0x80, 0x3C, 0x00, 0x00, 0xFF,
+                            0x2F, 0x00}));
+}
+
 TEST(MidiWriter, PausesBecomeDeltaTimes) {
   Melody melody;
   melody.appendEvent(Pause, 96);
