@@ -144,7 +144,14 @@ int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
     showError(ErrorText(result));
     return -1;
   }
-  const QByteArray all = header + packed;
+  QByteArray all = header + packed;
+  // The PDU builder counts TP-UDL from the octets (x 8 / 7, rounded down): when the
+  // text leaves seven bits to spare in its last octet, that count takes in one more
+  // septet, which zero bits would show as '@'. A carriage return fills it instead
+  // (3GPP TS 23.038 6.1.2.1.1). Every display character is one GSM code.
+  const int septets = (headerLength * 8 + 6) / 7 + static_cast<int>(EmsDisplayText().size());
+  if (!packed.isEmpty() && all.size() * 8 / 7 > septets)
+    all[all.size() - 1] = static_cast<char>(all.back() | 0x0D << 1);
   if (all.size() > kMaxUserData) {
     showError(QStringLiteral("The EMS iMelody message needs %1 octets; one SMS holds %2.")
                   .arg(all.size())

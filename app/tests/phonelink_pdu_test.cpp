@@ -135,6 +135,33 @@ TEST_F(PduTest, EmsHeaderOf104OctetsTakesOneFillBit) {
   EXPECT_TRUE(pdu.endsWith(data));
 }
 
+// Septet k of 7-bit user data, counted from the first bit of the data.
+int septetAt(const QByteArray& ud, int k) {
+  const int bit = k * 7;
+  unsigned v = static_cast<unsigned char>(ud[bit / 8]) >> (bit % 8);
+  if (bit % 8 > 1 && bit / 8 + 1 < ud.size())
+    v |= static_cast<unsigned>(static_cast<unsigned char>(ud[bit / 8 + 1])) << (8 - bit % 8);
+  return static_cast<int>(v & 0x7F);
+}
+
+// A phone reads TP-UDL = octets x 8 / 7 septets: after the header come the display
+// text and, where seven bits are to spare, a carriage return, never an '@' (code 0).
+TEST_F(PduTest, EmsDisplayTextReadsBackAfterEveryHeaderLength) {
+  const QString display = modPDU::EmsDisplayText();
+  for (int n = 1; n <= 119; ++n) {
+    QByteArray data;
+    ASSERT_EQ(modPDU::MakeEmsIMelodyData(QByteArray(n, 'x'), &data), 1) << n;
+    const int udl = static_cast<int>(data.size()) * 8 / 7;
+    const int first = ((n + 4) * 8 + 6) / 7;
+    QString read;
+    for (int k = first; k < udl; ++k) {
+      const int c = septetAt(data, k);
+      read += c == 0x0D ? QChar('\r') : QChar(c);  // plain letters sit at their own codes
+    }
+    EXPECT_TRUE(read == display || read == display + '\r') << n << " " << read.toStdString();
+  }
+}
+
 TEST_F(PduTest, EmsMessageOverOneSmsIsRefusedWithAMessage) {
   QByteArray data = "kept";
   EXPECT_EQ(modPDU::MakeEmsIMelodyData(QByteArray(136, 'x'), &data), modPDU::kEmsTooLong);
