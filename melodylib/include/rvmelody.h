@@ -87,8 +87,8 @@ RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, cha
  * Returns 1 (also when the writer reported a problem in control[4]), 51 (file cannot be
  * created), 53 (could not write to file), 213 (NULL pointer, N < 5, unknown target or
  * format, format not writable, empty file name), 216 (recordCount <= 0); when the writer
- * throws, the error's code (-1 becomes -2; 60 when memory ran out), -3 for another
- * runtime error, -4 for anything else; all but -4 after a message through the host. */
+ * throws, the error's code (-1 becomes -2), -3 for another runtime error, -4 for
+ * anything else (memory ran out, too); all but -4 after a message through the host. */
 RVMELODY_API int32_t rvmMeloExport(const EventRecord* records, int32_t recordCount,
                                    const char* title, const char* fileName, void* reserved,
                                    int32_t* control);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -70,7 +69,8 @@ void buildMelody(Melody& melody, const EventRecord* records, int32_t count, cons
 
 // Runs body and turns what it throws into the exports' result codes: the library's error
 // classes show their message and return their code (-1 becomes -2), other runtime errors
-// show theirs and return -3, anything else returns -4.
+// show theirs and return -3, anything else (a standard allocation failure too) returns -4
+// without a message.
 template <typename Body>
 int32_t guarded(Body body) {
   try {
@@ -78,10 +78,6 @@ int32_t guarded(Body body) {
   } catch (const rt_erri& e) {
     hostShowMessage(kMessageCaption, e.what());
     return e.code() == -1 ? -2 : e.code();
-  } catch (const std::bad_alloc&) {
-    const RVXMemoryAllocErr e;
-    hostShowMessage(kMessageCaption, e.what());
-    return e.code();
   } catch (const std::runtime_error& e) {
     hostShowMessage(kMessageCaption, e.what());
     return -3;

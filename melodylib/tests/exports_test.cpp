@@ -4,7 +4,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,24 @@
 #include "interface/readrecords.h"
 #include "model/melody.h"
 #include "rvmelody.h"
+
+// One allocation can be made to fail, to see what an export does when memory runs out.
+// The library loaded by name takes its allocations from here as well.
+static std::atomic<int> gFailNextAllocation{0};
+
+void* operator new(std::size_t size) {
+  int armed = 1;
+  if (gFailNextAllocation.compare_exchange_strong(armed, 0)) throw std::bad_alloc();
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+// Not inlined: the compiler would otherwise pair operator new with free and warn.
+[[gnu::noinline]] void operator delete(void* p) noexcept {
+  std::free(p);
+}
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
 
 namespace {
 
@@ -163,7 +183,9 @@ TEST_F(Exports, VersionAndSupport) {
   EXPECT_EQ(api_.version(&v[0], &v[1], &v[2], &v[3]), 1);
   EXPECT_EQ(std::vector<int32_t>(v, v + 4), (std::vector<int32_t>{1, 2, 10, 3}));
   EXPECT_EQ(api_.version(&v[0], nullptr, &v[2], &v[3]), 213);
-  EXPECT_EQ(api_.support(7), 3);
+  // 3 for the formats that are read and written, 1 for the write-only ones.
+  for (int32_t id : {2, 7, 10}) EXPECT_EQ(api_.support(id), 3) << id;
+  for (int32_t id : {3, 8, 9, 12, 14, 19}) EXPECT_EQ(api_.support(id), 1) << id;
   for (int32_t id : {0, 11, -7}) EXPECT_EQ(api_.support(id), -1) << id;
 }
 
@@ -497,6 +519,22 @@ TEST_F(Exports, FailedDeviceWriteReturns53) {
   int32_t control[5] = {5, 1, 7, 0, 0};
   EXPECT_EQ(api_.exportMelo(records.data(), 5, "t", "/dev/full", nullptr, control), 53);
   EXPECT_EQ(log.message, "could not write to file");
+}
+
+// A standard allocation failure is not one of the library's errors: -4, and no message.
+TEST_F(Exports, AllocationFailureReturnsMinusFour) {
+  HookLog log;
+  useHooks(log);
+  const std::vector<EventRecord> records = notes(3);
+  std::vector<char> buffer(256);
+  uint32_t length = buffer.size();
+  int32_t control[5] = {5, 0, 7, 0, 0};
+  gFailNextAllocation = 1;  // the first event added to the melody
+  const int32_t result =
+      api_.toString(records.data(), 3, buffer.data(), &length, "x", nullptr, control);
+  gFailNextAllocation = 0;
+  EXPECT_EQ(result, -4);
+  EXPECT_EQ(log.message, "");
 }
 
 TEST_F(Exports, ModifyChecksItsPointers) {
