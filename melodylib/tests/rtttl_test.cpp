@@ -1,6 +1,8 @@
 // RTTTL reader, writer, pitch fitting and tempo table.
 #include <gtest/gtest.h>
 
+#include "golden.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -176,47 +178,21 @@ TEST(TempoTable, SnapsToTheNearestCode) {
 
 // Golden files: data/rtttl/ok/<name>.rtx reads into <name>.expected; every file in
 // data/rtttl/bad/ must fail.
-std::vector<std::string> filesIn(const char* folder) {
-  std::vector<std::string> names;
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / folder;
-  if (!std::filesystem::exists(dir)) return names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().extension() == ".rtx") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string fileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::string dump(const Melody& m) {
-  std::ostringstream s;
-  s << "title \"" << m.title << "\" bpm " << m.getBPM() << "\n";
-  for (const MelodyEvent& e : m.events()) {
-    if (e.EID == Note)
-      s << "note " << e.EventVal1 << ' ' << e.duration << "\n";
-    else
-      s << "pause " << e.duration << "\n";
-  }
-  return s.str();
-}
+using golden::dump;
+using golden::fileText;
 
 class RtttlGoodFile : public ::testing::TestWithParam<std::string> {};
 class RtttlBadFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(RtttlGoodFile, ReadsAsExpected) {
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / "ok";
+  const std::filesystem::path dir = golden::folder("rtttl", "ok");
   ReadOutcome r = read(fileText(dir / (GetParam() + ".rtx")));
   ASSERT_EQ(r.result, 1);
   EXPECT_EQ(dump(r.melody), fileText(dir / (GetParam() + ".expected")));
 }
 
 TEST_P(RtttlBadFile, Fails) {
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "rtttl" / "bad";
+  const std::filesystem::path dir = golden::folder("rtttl", "bad");
   EXPECT_EQ(read(fileText(dir / (GetParam() + ".rtx"))).result, -1);
 }
 
@@ -225,8 +201,10 @@ std::string caseName(const ::testing::TestParamInfo<std::string>& info) {
   return info.param;
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, RtttlGoodFile, ::testing::ValuesIn(filesIn("ok")), caseName);
-INSTANTIATE_TEST_SUITE_P(Golden, RtttlBadFile, ::testing::ValuesIn(filesIn("bad")), caseName);
+INSTANTIATE_TEST_SUITE_P(Golden, RtttlGoodFile,
+                         ::testing::ValuesIn(golden::cases("rtttl", "ok", ".rtx")), caseName);
+INSTANTIATE_TEST_SUITE_P(Golden, RtttlBadFile,
+                         ::testing::ValuesIn(golden::cases("rtttl", "bad", ".rtx")), caseName);
 
 }  // namespace
 }  // namespace rv

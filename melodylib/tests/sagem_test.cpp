@@ -2,6 +2,8 @@
 // the size limit.
 #include <gtest/gtest.h>
 
+#include "golden.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -351,50 +353,28 @@ TEST(SagemExports, StringAndFileRoundTrip) {
 }
 
 // data/sagem/ok/NAME.srt reads as NAME.expected; data/sagem/bad/CODE_NAME.srt gives CODE.
-std::vector<std::string> filesIn(const char* folder) {
-  std::vector<std::string> names;
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "sagem" / folder;
-  if (!std::filesystem::exists(dir)) return names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir))
-    if (entry.path().extension() == ".srt") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string fileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string{std::istreambuf_iterator<char>(in), {}};
-}
-
-std::string dump(const Melody& m) {
-  std::ostringstream s;
-  s << "title \"" << m.title << "\" bpm " << m.getBPM() << "\n";
-  for (const MelodyEvent& e : m.events()) {
-    if (e.EID == Note)
-      s << "note " << e.EventVal1 << ' ' << e.duration << "\n";
-    else
-      s << "pause " << e.duration << "\n";
-  }
-  return s.str();
-}
+using golden::dump;
+using golden::fileText;
 
 class SagemGoodFile : public ::testing::TestWithParam<std::string> {};
 class SagemBadFile : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(SagemGoodFile, ReadsAsExpected) {
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "sagem" / "ok";
+  const std::filesystem::path dir = golden::folder("sagem", "ok");
   Melody m;
   ASSERT_EQ(readText(fileText(dir / (GetParam() + ".srt")), m), 1);
   EXPECT_EQ(dump(m), fileText(dir / (GetParam() + ".expected")));
 }
 
 TEST_P(SagemBadFile, GivesItsCode) {
-  const std::filesystem::path dir = std::filesystem::path(PEALIX_TEST_DATA) / "sagem" / "bad";
+  const std::filesystem::path dir = golden::folder("sagem", "bad");
   EXPECT_EQ(readText(fileText(dir / (GetParam() + ".srt"))), std::stoi(GetParam()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Golden, SagemGoodFile, ::testing::ValuesIn(filesIn("ok")));
-INSTANTIATE_TEST_SUITE_P(Golden, SagemBadFile, ::testing::ValuesIn(filesIn("bad")));
+INSTANTIATE_TEST_SUITE_P(Golden, SagemGoodFile,
+                         ::testing::ValuesIn(golden::cases("sagem", "ok", ".srt")));
+INSTANTIATE_TEST_SUITE_P(Golden, SagemBadFile,
+                         ::testing::ValuesIn(golden::cases("sagem", "bad", ".srt")));
 
 }  // namespace
 }  // namespace rv
