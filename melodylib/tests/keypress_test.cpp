@@ -6,20 +6,10 @@
 #include <string>
 
 #include "rvmelody.h"
+#include "test_melodies.h"
 
 namespace rv {
 namespace {
-
-struct Ev {
-  int32_t len, dot, kind, v1;
-};
-
-Melody melodyOf(std::initializer_list<Ev> events) {
-  Melody m;
-  m.title = "T";
-  for (const Ev& e : events) m.addRecord(e.len, e.dot, e.kind, e.v1, 100, 0, 0);
-  return m;
-}
 
 // Readable labels without the header line unless asked otherwise.
 WriteResult write(Melody m, int32_t labels = 1, int32_t header = 0, int32_t start = 0) {

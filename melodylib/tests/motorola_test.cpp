@@ -8,20 +8,10 @@
 #include <string>
 
 #include "rvmelody.h"
+#include "test_melodies.h"
 
 namespace rv {
 namespace {
-
-struct Ev {
-  int32_t len, dot, kind, v1;
-};
-
-Melody melodyOf(std::initializer_list<Ev> events, int32_t bpm = 120) {
-  Melody m;
-  m.setBPM(bpm);
-  for (const Ev& e : events) m.addRecord(e.len, e.dot, e.kind, e.v1, 100, 0, 0);
-  return m;
-}
 
 WriteResult write(Melody m, int32_t option6 = 0, bool has6 = false, int32_t option7 = 0,
                   bool has7 = false) {
