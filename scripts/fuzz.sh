@@ -11,6 +11,9 @@ out="$top/fuzz-out"
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPEALIX_FUZZ=ON > /dev/null || exit 1
 # Only the fuzz programs: the rest of the tree is not needed here.
 targets=$(cmake --build "$build" --target help | awk '/^\.\.\. fuzz_/ {print $2}')
+if [ -n "${TARGETS:-}" ]; then
+  targets=$(for t in $targets; do [[ " $TARGETS " == *" ${t#fuzz_} "* ]] && echo "$t"; done)
+fi
 [ -n "$targets" ] || { echo "no fuzz targets configured"; exit 1; }
 # shellcheck disable=SC2086
 cmake --build "$build" -j"${JOBS:-2}" --target $targets > "$build/build.log" 2>&1 ||
