@@ -98,7 +98,7 @@ TEST_F(CliPduTest, EmsIMelodyAndSagemMessages) {
 TEST_F(CliPduTest, BadUseIsRefusedWithAReason) {
   EXPECT_EQ(run({"--text", "hi"}).exitCode, 2);
   EXPECT_EQ(run({"--text", "hi", "--ringtone", "nokia", "x.rtx", "--to", "1"}).exitCode, 2);
-  EXPECT_EQ(run({"--ringtone", "ericsson", example("Twinkle.rtx"), "--to", "1"}).exitCode, 2);
+  EXPECT_EQ(run({"--ringtone", "flute", example("Twinkle.rtx"), "--to", "1"}).exitCode, 2);
   EXPECT_EQ(run({"--text", "", "--to", "1"}).exitCode, 2);
   EXPECT_EQ(run({"--text", "hi", "--to", "+()"}).exitCode, 2);
   const CliRun bad = run({"--text", "hi", "--to", "12x"});
