@@ -1,0 +1,125 @@
+// pealix-cli convert and info end to end: the program loading the melody library by name.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QByteArray output;
+  QString errors;
+};
+
+class CliConvertTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cli_ = QStringLiteral(PEALIX_BIN_DIR "/pealix-cli");
+    if (!QFileInfo(cli_).isExecutable()) GTEST_SKIP() << "pealix-cli is not built";
+    ASSERT_TRUE(dir_.isValid());
+  }
+  CliRun run(const QStringList& args, const QByteArray& input = {}) {
+    QProcess p;
+    p.start(cli_, args);
+    p.write(input);
+    p.closeWriteChannel();
+    CliRun r;
+    if (!p.waitForFinished(30000)) return r;
+    r.exitCode = p.exitCode();
+    r.output = p.readAllStandardOutput();
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+  }
+  QString path(const QString& name) const { return dir_.filePath(name); }
+  static QString example(const char* name) {
+    return QStringLiteral(PEALIX_SOURCE_DIR "/examples/") + name;
+  }
+  static QByteArray fileBytes(const QString& file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // The event lines of `info`: lengths and notes, without title and tempo.
+  QStringList events(const QString& file, const QStringList& extra = {}) {
+    const CliRun r = run(QStringList{"info", file} + extra);
+    EXPECT_EQ(r.exitCode, 0) << r.errors.toStdString();
+    QStringList lines;
+    for (const QByteArray& line : r.output.split('\n'))
+      if (line.contains(" len ")) lines << QString::fromUtf8(line);
+    return lines;
+  }
+  QString cli_;
+  QTemporaryDir dir_;
+};
+
+TEST_F(CliConvertTest, RtttlRoundTripsThroughRtttlAndMidi) {
+  const QStringList original = events(example("OdeToJoy.rtx"));
+  ASSERT_EQ(original.size(), 30);
+  ASSERT_EQ(run({"convert", example("OdeToJoy.rtx"), path("a.rtx")}).exitCode, 0);
+  ASSERT_EQ(run({"convert", path("a.rtx"), path("b.rtx")}).exitCode, 0);
+  EXPECT_EQ(fileBytes(path("a.rtx")), fileBytes(path("b.rtx")));
+  EXPECT_EQ(events(path("b.rtx")), original);
+
+  ASSERT_EQ(run({"convert", example("OdeToJoy.rtx"), path("a.mid")}).exitCode, 0);
+  EXPECT_TRUE(fileBytes(path("a.mid")).startsWith("MThd"));
+  EXPECT_EQ(events(path("a.mid")), original);
+  ASSERT_EQ(run({"convert", path("a.mid"), path("c.txt")}).exitCode, 0);  // .txt is RTTTL
+  EXPECT_EQ(events(path("c.txt")), original);
+}
+
+TEST_F(CliConvertTest, ExtensionsChooseTheFormats) {
+  const struct {
+    const char* file;
+    const char* start;
+  } cases[] = {{"t.srt", "$MUS$"},     {"t.ota", "0605041581"}, {"t.imy", "BEGIN:IMELODY"},
+               {"t.pkp", ""},          {"t.xml", "<?xml"},      {"t.midi", "MThd"},
+               {"t.rtx", "Twinkle:d="}};
+  for (const auto& c : cases) {
+    const CliRun r = run({"convert", example("Twinkle.rtx"), path(c.file)});
+    EXPECT_EQ(r.exitCode, 0) << c.file << ": " << r.errors.toStdString();
+    const QByteArray bytes = fileBytes(path(c.file));
+    EXPECT_FALSE(bytes.isEmpty()) << c.file;
+    EXPECT_TRUE(bytes.startsWith(c.start)) << c.file << ": " << bytes.left(20).toStdString();
+  }
+  // Formats without an extension of their own need --to; an unknown one is a usage error.
+  EXPECT_EQ(run({"convert", example("Twinkle.rtx"), path("t.alc")}).exitCode, 2);
+  EXPECT_EQ(run({"convert", example("Twinkle.rtx"), path("t.alc"), "--to", "alcatel"}).exitCode, 0);
+  EXPECT_EQ(run({"convert", example("Twinkle.rtx"), path("t.x"), "--to", "flute"}).exitCode, 2);
+  EXPECT_EQ(run({"convert", path("missing.rtx"), path("t.mid")}).exitCode, 1);
+}
+
+TEST_F(CliConvertTest, StandardInputAndOutput) {
+  const CliRun text =
+      run({"convert", "-", "-", "--from", "rtttl", "--to", "rtttl"}, "x:d=8,o=6,b=140:c,d5,p");
+  ASSERT_EQ(text.exitCode, 0) << text.errors.toStdString();
+  EXPECT_EQ(text.output, "x:d=4,o=5,b=140:8c6,8d,8p\n");
+
+  const CliRun midi = run({"convert", example("Twinkle.rtx"), "-", "--to", "midi"});
+  ASSERT_EQ(midi.exitCode, 0);
+  const CliRun back = run({"convert", "-", "-", "--from", "midi", "--to", "rtttl"}, midi.output);
+  ASSERT_EQ(back.exitCode, 0) << back.errors.toStdString();
+  EXPECT_TRUE(back.output.startsWith("Twinkle:d=4,o=5,b=112:c,c,g,g,a,a,2g"));
+
+  // Motorola has no string form: --string is refused by the library, not faked.
+  EXPECT_EQ(run({"convert", example("Twinkle.rtx"), "-", "--to", "motorola", "--string"}).exitCode,
+            1);
+}
+
+TEST_F(CliConvertTest, InfoChecksTheEightTargetFormats) {
+  const CliRun r = run({"info", example("Westminster.rtx")});
+  ASSERT_EQ(r.exitCode, 0);
+  const QString text = QString::fromUtf8(r.output);
+  EXPECT_TRUE(text.contains("title:  Chimes"));
+  EXPECT_TRUE(text.contains("tempo:  90 bpm"));
+  int verdicts = 0;
+  for (const QString& line : text.split('\n'))
+    if (line.endsWith("fits") || line.endsWith("close") || line.endsWith("does not fit"))
+      ++verdicts;
+  EXPECT_EQ(verdicts, 8);
+  EXPECT_TRUE(text.contains(QRegularExpression("Alcatel .* does not fit")));  // too fast
+}
+
+}  // namespace
