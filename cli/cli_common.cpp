@@ -7,6 +7,11 @@
 #include <iterator>
 #include <sstream>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "files/filetables.h"
 #include "melody/rvmelodyapi.h"
 
 namespace cli {
@@ -15,21 +20,6 @@ namespace {
 std::string lower(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
   return s;
-}
-
-std::string extensionOf(const std::string& path) {
-  const size_t slash = path.find_last_of('/');
-  const size_t dot = path.find_last_of('.');
-  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-  return lower(path.substr(dot));
-}
-
-bool listContains(const char* list, const std::string& ext) {
-  std::istringstream in(list);
-  std::string item;
-  while (in >> item)
-    if (item == ext) return true;
-  return false;
 }
 
 // The clipboard hooks carry standard input in and a rendering out.
@@ -75,19 +65,18 @@ std::string toHex(const std::string& bytes) {
 }  // namespace
 
 const std::vector<CliFormat>& formats() {
-  // The open and save dialogs' extensions; .txt reads as RTTTL and is written as RTTTL.
   static const std::vector<CliFormat> table = {
-      {"sagem", 2, ".srt", ".srt", {0, 0, 0}, "Sagem melody text"},
-      {"keypress", 3, "", ".pkp", {1, 1, 0}, "phone key presses for the composer"},
-      {"rtttl", 7, ".rtx .txt", ".rtx", {0, 0, 0}, "RTTTL/Nokring text"},
-      {"alcatel", 8, "", "", {0, 0, 0}, "Alcatel text"},
-      {"nokia", 9, "", ".ota", {1, 1, 140}, "Nokia smart-messaging ringtone"},
-      {"midi", 10, ".mid .midi", ".mid", {0, 0, 0}, "standard MIDI file"},
-      {"motorola", 12, "", "", {0, 0, 0}, "Motorola text (file only)"},
-      {"imelody", 14, "", ".imy", {0, 0, 0}, "iMelody"},
-      {"xml", 19, "", ".xml", {0, 0, 0}, "test XML (file only)"},
-      {"composer", 0, "", "", {0, 0, 0}, "Nokia composer text (by the application)"},
-      {"sagemhex", 0, "", "", {0, 0, 0}, "Sagem hex text (by the application, read only)"},
+      {"sagem", 2, {0, 0, 0}, "Sagem melody text"},
+      {"keypress", 3, {1, 1, 0}, "phone key presses for the composer"},
+      {"rtttl", 7, {0, 0, 0}, "RTTTL/Nokring text"},
+      {"alcatel", 8, {0, 0, 0}, "Alcatel text"},
+      {"nokia", 9, {1, 1, 140}, "Nokia smart-messaging ringtone"},
+      {"midi", 10, {0, 0, 0}, "standard MIDI file"},
+      {"motorola", 12, {0, 0, 0}, "Motorola text (file only)"},
+      {"imelody", 14, {0, 0, 0}, "iMelody"},
+      {"xml", 19, {0, 0, 0}, "test XML (file only)"},
+      {"composer", 0, {0, 0, 0}, "Nokia composer text (by the application)"},
+      {"sagemhex", 0, {0, 0, 0}, "Sagem hex text (by the application, read only)"},
   };
   return table;
 }
@@ -99,22 +88,40 @@ const CliFormat* formatByName(const std::string& name) {
   return nullptr;
 }
 
-const CliFormat* formatForRead(const std::string& path) {
-  const std::string ext = extensionOf(path);
-  if (ext.empty()) return nullptr;
+const CliFormat* formatById(int32_t id) {
   for (const CliFormat& f : formats())
-    if (listContains(f.readExtensions, ext)) return &f;
+    if (f.id == id && id != 0) return &f;
+  return nullptr;
+}
+
+const CliFormat* formatForRead(const std::string& path) {
+  const QString fileName = QFileInfo(QString::fromStdString(path)).fileName();
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (QDir::match(f.pattern, fileName)) return formatById(f.formatId);
   return nullptr;
 }
 
 const CliFormat* formatForWrite(const std::string& path) {
-  const std::string ext = extensionOf(path);
-  if (ext.empty()) return nullptr;
-  if (ext == ".txt") return formatByName("rtttl");
-  if (ext == ".midi") return formatByName("midi");
-  for (const CliFormat& f : formats())
-    if (ext == f.writeExtension) return &f;
-  return nullptr;
+  const filetables::SaveFilter* f =
+      filetables::SaveFilterForFile(QFileInfo(QString::fromStdString(path)).fileName());
+  return f ? formatById(f->formatId) : nullptr;
+}
+
+std::string extensionsOf(const CliFormat& format) {
+  QStringList extensions;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.formatId == format.id) extensions << f.pattern.split(';');
+  if (const filetables::SaveFilter* f = filetables::SaveFilterForFormat(format.id))
+    if (format.id != 0) extensions << "*" + f->extension;
+  extensions.removeDuplicates();
+  // Only the extensions that pick this format (".txt" is RTTTL's, not Sagem's).
+  std::string out;
+  for (const QString& pattern : extensions) {
+    const std::string file = "x" + pattern.mid(1).toStdString();
+    if (formatForRead(file) != &format && formatForWrite(file) != &format) continue;
+    out += (out.empty() ? "" : " ") + pattern.mid(1).toStdString();
+  }
+  return out;
 }
 
 const CliFormat* chooseFormat(const char* command, const std::optional<std::string>& named,

@@ -14,18 +14,20 @@ namespace cli {
 // One melody format as the command line names it.
 struct CliFormat {
   const char* name;
-  int32_t id;                  // library format id; 0 for formats converted by the application
-  const char* readExtensions;  // space-separated, the open dialog's mapping
-  const char* writeExtension;  // the save dialog's extension, "" when it has none
-  int32_t defaultOptions[3];   // control elements 6, 7, 8 when only later ones are given
+  int32_t id;                 // library format id; 0 for formats converted by the application
+  int32_t defaultOptions[3];  // control elements 6, 7, 8 when only later ones are given
   const char* description;
 };
 
 const std::vector<CliFormat>& formats();
 const CliFormat* formatByName(const std::string& name);
-// The format a file name's extension stands for when reading or writing; null when none.
+const CliFormat* formatById(int32_t id);
+// The format a file name's extension stands for, by the open and save dialogs' tables;
+// null when none.
 const CliFormat* formatForRead(const std::string& path);
 const CliFormat* formatForWrite(const std::string& path);
+// The extensions that choose a format when reading or writing.
+std::string extensionsOf(const CliFormat& format);
 // The format named by --from/--to, else the one the path's extension stands for; prints
 // why (as "pealix-cli COMMAND: ...") and returns null when there is none.
 const CliFormat* chooseFormat(const char* command, const std::optional<std::string>& named,

@@ -21,9 +21,7 @@ int runFormats(int, char**) {
             << "description\n";
   for (const CliFormat& f : formats()) {
     const int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
-    std::string extensions = f.readExtensions;
-    if (*f.writeExtension && extensions.find(f.writeExtension) == std::string::npos)
-      extensions += (extensions.empty() ? "" : " ") + std::string(f.writeExtension);
+    const std::string extensions = extensionsOf(f);
     std::cout << std::setw(10) << f.name << std::setw(4) << f.id << std::setw(6)
               << (support > 0 && (support & 2) ? "yes" : "-") << std::setw(7)
               << (support > 0 && (support & 1) ? "yes" : "-") << std::setw(14) << extensions
