@@ -83,11 +83,13 @@ fi
 cd "$work"
 
 step "no reference to the build or source tree"
+# The only library search path allowed is the program's own folder; an empty entry would
+# mean the working directory.
 while IFS= read -r -d '' f; do
   [ "$(head -c 4 "$f" | od -An -c | tr -d ' ')" = '177ELF' ] || continue
   paths=$(readelf -d "$f" | sed -n 's/.*(\(RPATH\|RUNPATH\)).*\[\(.*\)\]/\2/p')
-  [ -z "$paths" ] || [ "$paths" = '$ORIGIN' ] || fail "$f has the search path $paths"
-done < <(find "$root" -type f -print0)
+  [ -z "$paths" ] || [ "$paths" = '$ORIGIN' ] || fail "$f has the search path '$paths'"
+done < <(find "$root" "$build/bin" -maxdepth 3 -type f -print0)
 refs=$(grep -rlF -e "$build" -e "$src" "$root" || true)
 [ -z "$refs" ] || fail "files refer to the build or source tree: $refs"
 
