@@ -54,6 +54,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   status_->setObjectName(QStringLiteral("lbStatus"));
   statusBar()->setObjectName(QStringLiteral("sbMain"));
   statusBar()->addWidget(status_, 1);
+  showStatus(GetResString(1058));
 
   LoadFormTexts(this);
   model_->retranslate();
