@@ -49,6 +49,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   buildCentral();
   buildActions();
   buildLanguageMenu();
+  arrangeFocusAndContextMenu();
 
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("lbStatus"));
@@ -77,6 +78,7 @@ void frmMain::buildCentral() {
   lbTitle->setProperty("Tag", 1047);
   title_ = new QLineEdit(central);
   title_->setObjectName(QStringLiteral("tfTitel"));
+  title_->setProperty("ToolTipText", 1095);
   title_->setMaxLength(64);
   lbTitle->setBuddy(title_);
   auto* lbTempo = new QLabel(central);
@@ -84,6 +86,7 @@ void frmMain::buildCentral() {
   lbTempo->setProperty("Tag", 1046);
   bpm_ = new QLineEdit(central);
   bpm_->setObjectName(QStringLiteral("tfBPM"));
+  bpm_->setProperty("ToolTipText", 1096);
   // Digits only (Backspace works as ever).
   bpm_->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), bpm_));
@@ -111,6 +114,7 @@ void frmMain::buildCentral() {
   model_ = new EventListModel(&state_.document.melody(), this);
   list_ = new QTableView(central);
   list_->setObjectName(QStringLiteral("liwNoten"));
+  list_->setProperty("ToolTipText", 1097);
   list_->setModel(model_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -151,6 +155,24 @@ void frmMain::buildCentral() {
     commitFields();
     refresh();
   });
+}
+
+void frmMain::arrangeFocusAndContextMenu() {
+  // Tab goes title, tempo, list, the command buttons, then the range check.
+  QWidget* previous = bpm_;
+  setTabOrder(title_, bpm_);
+  const auto next = [&previous](QWidget* w) {
+    setTabOrder(previous, w);
+    previous = w;
+  };
+  next(list_);
+  for (QToolButton* b : buttons_) next(b);
+  for (int row = 0; row < formatCheck_->size(); ++row) next(formatCheck_->choice(row));
+  next(autoCheck_);
+  // The list's own menu: the clipboard and delete commands.
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuEditDelNotesSel"})
+    if (QAction* a = command(name)) list_->addAction(a);
 }
 
 void frmMain::buildFormatCheck(QVBoxLayout* outer) {

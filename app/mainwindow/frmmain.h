@@ -120,6 +120,7 @@ class frmMain : public QMainWindow {
   void buildCentral();
   void buildFormatCheck(QVBoxLayout* outer);
   void buildLanguageMenu();
+  void arrangeFocusAndContextMenu();
   void loadSettings();
   void saveSettings();
   void applyListStyle();
