@@ -44,6 +44,10 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   loadSettings();
   setWindowTitle(GetResString(1000));
   InstallHostHooks();
+  // The melody library's own messages go through the same box as the window's.
+  SetHostMessageHandler([this](const QString& caption, const QString& text) {
+    ask(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+  });
 
   buildMenus();
   buildCentral();
@@ -64,7 +68,9 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   resize(860, 640);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  SetHostMessageHandler(nullptr);
+}
 
 void frmMain::buildCentral() {
   auto* central = new QWidget(this);
