@@ -21,9 +21,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The General MIDI SoundFont of the built-in synthesizer; the display plug-in for Wayland
-# sessions (Qt falls back to X11 without it).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont")
+# The General MIDI SoundFont of the built-in synthesizer (any package that provides one at
+# /usr/share/sounds/sf2/default-GM.sf2 will do); the display plug-in for Wayland sessions
+# (Qt falls back to X11 without it).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)
