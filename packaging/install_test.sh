@@ -5,6 +5,8 @@
 # source tree, no file refers to either tree, the desktop entry, metainfo and MIME
 # package pass their validators, and the Debian package holds the same tree with its
 # dependencies declared.
+# Pipelines end in a reader that takes all its input (no grep -q or head at the end), so
+# no stage dies of SIGPIPE under pipefail.
 set -euo pipefail
 build=$(realpath "$1")
 src=$(realpath "$2")
@@ -59,7 +61,7 @@ LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld-convert \
 grep -q "OdeToJoy" info.txt || fail "info does not show the melody's title"
 "$root/bin/pealix-cli" convert ode.mid ode.srt > /dev/null
 [ "$(head -c 5 ode.srt)" = '$MUS$' ] || fail "the Sagem file lacks its header"
-grep -h 'calling init: .*librvmelody.so' "$work"/ld-convert.* | grep -qF "$app/" ||
+grep -h 'calling init: .*librvmelody.so' "$work"/ld-convert.* | grep -F "$app/" > /dev/null ||
   fail "pealix-cli did not load the installed melody library"
 for log in "$work"/ld-convert.*; do
   [ -z "$(loaded_from_trees "$log")" ] || fail "pealix-cli loaded from the build tree: $(loaded_from_trees "$log")"
@@ -72,9 +74,9 @@ if [ $has_window = 1 ]; then
     LD_DEBUG_OUTPUT=$work/ld-window timeout 60 "$root/bin/pealix" "$app/examples/OdeToJoy.rtx" \
     > "$work/window.log" 2>&1 || { cat "$work/window.log" >&2; fail "Pealix failed to start"; }
   [ -s "$work/window.png" ] || fail "Pealix showed no window"
-  grep -h 'calling init: ' "$work"/ld-window.* | grep -qE "$app/px(en|res)\.so" ||
+  grep -h 'calling init: ' "$work"/ld-window.* | grep -E "$app/px(en|res)\.so" > /dev/null ||
     fail "Pealix did not load a language library from its folder"
-  grep -h 'calling init: ' "$work"/ld-window.* | grep -qF "$app/librvmelody.so" ||
+  grep -h 'calling init: ' "$work"/ld-window.* | grep -F "$app/librvmelody.so" > /dev/null ||
     fail "Pealix did not load the melody library to open the example"
   for log in "$work"/ld-window.*; do
     [ -z "$(loaded_from_trees "$log")" ] || fail "Pealix loaded from the build tree: $(loaded_from_trees "$log")"
@@ -110,7 +112,7 @@ for line in '50:audio/x-rtttl:*.rtx' '50:text/richtext:*.rtx' \
   grep -qxF "$line" "$work/mime/globs2" || fail "globs2 lacks $line"
 done
 # The Sagem type is found by its header: the magic section names it with "$MUS$".
-grep -aA1 -F '[60:audio/x-sagem-ringtone]' "$work/mime/magic" | grep -qaF '$MUS$' ||
+grep -aA1 -F '[60:audio/x-sagem-ringtone]' "$work/mime/magic" | grep -aF '$MUS$' > /dev/null ||
   fail "the magic file does not know the Sagem header"
 grep -qF 'audio/x-rtttl text/plain' "$work/mime/subclasses" || fail "RTTTL is not text"
 ! grep -qF 'audio/x-sagem-ringtone text/plain' "$work/mime/subclasses" ||
@@ -143,7 +145,7 @@ while IFS= read -r -d '' f; do
   [ "$(head -c 4 "$f" | od -An -c | tr -d ' ')" = '177ELF' ] || continue
   for lib in $(readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'); do
     [ -e "$(dirname "$f")/$lib" ] && continue  # shipped beside it
-    owner=$(dpkg -S "*/$multiarch/$lib" 2> /dev/null | head -1 | cut -d: -f1) || true
+    owner=$(dpkg -S "*/$multiarch/$lib" 2> /dev/null | sed -n '1s/:.*//p') || true
     [ -n "$owner" ] || fail "no installed package provides $lib, needed by $f"
     [[ $declared == *" $owner "* ]] || fail "$f needs $lib from $owner, which Depends lacks: $depends"
   done
