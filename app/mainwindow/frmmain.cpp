@@ -267,9 +267,12 @@ void frmMain::buildLanguageMenu() {
     a->setCheckable(true);
     a->setChecked(i == langs.GetSaveLang());
     group->addAction(a);
-    connect(a, &QAction::triggered, this, [this, i] {
+    connect(a, &QAction::triggered, this, [this, menu, i] {
       const bool closeNow = ChooseLanguage(this, i);
-      buildLanguageMenu();
+      // The entry checked is the language of the next start.
+      const int saved = AppLanguages().GetSaveLang();
+      for (QAction* entry : menu->actions())
+        entry->setChecked(entry->property("Index").toInt() == saved);
       if (closeNow) close();
     });
   }
