@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 #include <QWindow>
@@ -22,6 +23,9 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Pealix"));
   QApplication::setApplicationVersion(QStringLiteral(PEALIX_VERSION));
+  // Lets task bars and Wayland compositors match the window to its desktop entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pealix.Pealix"));
+  QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.pealix.Pealix")));
 
   AppState state;
   StartUp(state, QApplication::arguments().mid(1));
