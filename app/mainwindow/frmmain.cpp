@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTableView>
@@ -467,8 +465,4 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
 }
