@@ -12,3 +12,4 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/wavrender.cpp
 )
 target_link_libraries(pealixcore PRIVATE ${PEALIX_SOUND_LINK_LIBRARIES})
+target_sources(pealixcore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/noteviewedit.cpp)
