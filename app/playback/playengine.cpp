@@ -1,5 +1,7 @@
 #include "playback/playengine.h"
 
+#include <sys/prctl.h>
+
 #include <chrono>
 
 namespace pxplay {
@@ -69,6 +71,10 @@ bool PlaybackEngine::sleepUntil(int64_t deadlineUs, bool stoppable) {
 }
 
 PlaybackResult PlaybackEngine::run(const Schedule& schedule, const PlaybackObserver& observer) {
+  // Wake at the deadlines themselves, not up to 50 us later as the kernel's default timer
+  // slack allows; the thread's own setting comes back at the end.
+  const int slack = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
+  prctl(PR_SET_TIMERSLACK, 1, 0, 0, 0);
   PlaybackResult result;
   result.expectedMs = schedule.totalMs;
   const int64_t t0 = timer_.nowUs();
@@ -91,6 +97,7 @@ PlaybackResult PlaybackEngine::run(const Schedule& schedule, const PlaybackObser
   }
   result.stopped = stop_;
   result.elapsedMs = (timer_.nowUs() - t0) / 1000;
+  if (slack > 0) prctl(PR_SET_TIMERSLACK, slack, 0, 0, 0);
   return result;
 }
 
