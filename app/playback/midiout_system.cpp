@@ -165,6 +165,16 @@ fluid_synth_t* newSynth(fluid_settings_t* settings, QString* error) {
           "file in PEALIX_SOUNDFONT).");
     return nullptr;
   }
+  // A SoundFont is a RIFF file of form "sfbk"; anything else is refused here, before the
+  // loaders (and their own complaints on the terminal) see it.
+  QFile file(soundFont);
+  const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(12) : QByteArray();
+  if (head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "sfbk") {
+    if (error)
+      *error =
+          QStringLiteral("%1 is not a SoundFont file.").arg(QDir::toNativeSeparators(soundFont));
+    return nullptr;
+  }
   fluid_settings_setnum(settings, "synth.gain", 0.6);
   fluid_synth_t* synth = new_fluid_synth(settings);
   if (!synth) {
