@@ -14,6 +14,8 @@
 #include "settings/mainsettings.h"
 #include "settings/settingsstore.h"
 
+struct MidiPlayback;
+
 // The melody file named on the command line.
 struct CommandLineFile {
   QString path;
@@ -35,6 +37,8 @@ struct AppState {
   MainSettings settings;
   CommandLineFile commandLine;
   std::unique_ptr<pxsettings::SettingsStore> store;
+  // The MIDI output and player, made on first use (tests put in their own).
+  std::shared_ptr<MidiPlayback> midi;
 };
 
 // The start-up steps before the main window loads: program-wide defaults (play action

@@ -30,6 +30,7 @@ class QToolButton;
 class QVBoxLayout;
 class EventListModel;
 class clCMeloFormatCheck;
+struct MidiPlayback;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -165,6 +166,12 @@ class frmMain : public QMainWindow {
   void onReadme();
   void onAbout();
   void onListStyleToggle();
+  // The note view and the program's own MIDI output (frmmain_playback.cpp).
+  void installPlayback();
+  MidiPlayback& midiPlayback();
+  bool playThroughOutput(const QString& path);
+  void onNoteView();
+  void onStopPlaying();
 
   AppState& state_;
   EventListModel* model_ = nullptr;

@@ -32,6 +32,7 @@ class modMidiplay {
   modMidiplay(pxmidi::MidiBackend& backend, MessageSink sink,
               std::unique_ptr<pxplay::PlaybackTimer> timer = nullptr);
   ~modMidiplay();
+  void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
   modMidiplay(const modMidiplay&) = delete;
   modMidiplay& operator=(const modMidiplay&) = delete;
 
