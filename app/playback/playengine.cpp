@@ -1,7 +1,10 @@
 #include "playback/playengine.h"
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/prctl.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace pxplay {
@@ -75,6 +78,16 @@ PlaybackResult PlaybackEngine::run(const Schedule& schedule, const PlaybackObser
   // slack allows; the thread's own setting comes back at the end.
   const int slack = prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0);
   prctl(PR_SET_TIMERSLACK, 1, 0, 0, 0);
+  // Where the system allows it (an audio group's real-time limit, rtkit-style setups),
+  // the playing thread gets a low real-time priority, so a busy machine delays no
+  // message; otherwise it plays at its normal priority.
+  int policy = SCHED_OTHER;
+  sched_param param{};
+  const bool gotParams = pthread_getschedparam(pthread_self(), &policy, &param) == 0;
+  sched_param realtime{};
+  realtime.sched_priority = std::min(10, sched_get_priority_max(SCHED_FIFO));
+  const bool raised = gotParams && policy == SCHED_OTHER &&
+                      pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime) == 0;
   PlaybackResult result;
   result.expectedMs = schedule.totalMs;
   const int64_t t0 = timer_.nowUs();
@@ -97,6 +110,7 @@ PlaybackResult PlaybackEngine::run(const Schedule& schedule, const PlaybackObser
   }
   result.stopped = stop_;
   result.elapsedMs = (timer_.nowUs() - t0) / 1000;
+  if (raised) pthread_setschedparam(pthread_self(), policy, &param);
   if (slack > 0) prctl(PR_SET_TIMERSLACK, slack, 0, 0, 0);
   return result;
 }
