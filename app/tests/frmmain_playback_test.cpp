@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,6 +124,25 @@ TEST_F(FrmMainPlaybackTest, NoteViewCancelChangesNothing) {
   EXPECT_EQ(doc.melody().size(), 2);
   EXPECT_EQ(doc.undoCount(), undoBefore);
   EXPECT_FALSE(doc.isModified());
+}
+
+TEST_F(FrmMainPlaybackTest, NoteViewPastesTheClipboardsEventsBeforeTheSelection) {
+  ASSERT_EQ(state_->document.copyRows({1}).result, 1);  // the 1/128 note 64 as MIDI hex
+  withNoteView([this](frmNoteview* view) {
+    press(view, "paste");
+    const pxvbMelody& m = view->edit().melody();
+    ASSERT_EQ(m.size(), 3);
+    EXPECT_EQ(m.getEventVal1(0), 64);
+    EXPECT_EQ(m.getEventVal1(1), 60);
+    EXPECT_LE(m.getSimpleLen(0), 64);  // within the view's limits
+
+    // A clipboard without a melody: the library's message, nothing inserted.
+    QApplication::clipboard()->setText(QStringLiteral("no melody here"));
+    press(view, "paste");
+    EXPECT_EQ(m.size(), 3);
+    EXPECT_FALSE(messages_.isEmpty());
+  });
+  EXPECT_EQ(state_->document.melody().size(), 2);  // closed without OK
 }
 
 TEST_F(FrmMainPlaybackTest, PlayActionPlaysTheExportedFileOnTheOutput) {
