@@ -256,6 +256,11 @@ void frmNoteview::buildUi() {
     edit_.select(pos);
     pxvSelectAndShowNote(pos);
   });
+  connect(display_, &NoteDisplay::stepRequested, this, [this](int step) {
+    if (playing_ || !edit_.hasSelection()) return;
+    const long long to = static_cast<long long>(edit_.selected()) + step;
+    pxvSelectAndShowNote(static_cast<int>(std::clamp<long long>(to, 0, edit_.melody().last())));
+  });
   connect(vscNote_, &QScrollBar::valueChanged, this,
           [this](int v) { showOctave(NoteviewEdit::kMaxOctave - v); });
 
@@ -288,6 +293,7 @@ void frmNoteview::buildUi() {
   tfSelNote_->setMaximumWidth(60);
   lbSel->setBuddy(tfSelNote_);
   connect(tfSelNote_, &QLineEdit::returnPressed, this, &frmNoteview::onSelNoteEntered);
+  tfSelNote_->installEventFilter(this);
   controls->addWidget(cbHigher_);
   controls->addWidget(cbLower_);
   controls->addSpacing(12);
@@ -599,6 +605,15 @@ void frmNoteview::onOk() {
   accept();
 }
 
+bool frmNoteview::eventFilter(QObject* watched, QEvent* e) {
+  // A double click on the event number selects it, as Enter does.
+  if (watched == tfSelNote_ && e->type() == QEvent::MouseButtonDblClick && !playing_) {
+    onSelNoteEntered();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
 void frmNoteview::closeEvent(QCloseEvent* e) {
   player_.AbortPlay();
   QDialog::closeEvent(e);
@@ -614,12 +629,7 @@ void frmNoteview::done(int result) {
 }
 
 void frmNoteview::keyPressEvent(QKeyEvent* e) {
-  // Left and right walk through the events; Escape stops a playback rather than closing.
-  if (e->key() == Qt::Key_Left || e->key() == Qt::Key_Right) {
-    const int step = e->key() == Qt::Key_Left ? -1 : 1;
-    if (!playing_ && edit_.hasSelection()) pxvSelectAndShowNote(edit_.selected() + step);
-    return;
-  }
+  // Escape stops a playback rather than closing the window.
   if (e->key() == Qt::Key_Escape && playing_) {
     onStop();
     return;

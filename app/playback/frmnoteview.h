@@ -57,6 +57,7 @@ class frmNoteview : public QDialog {
   void closeEvent(QCloseEvent* e) override;
   void done(int result) override;
   void keyPressEvent(QKeyEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void buildUi();

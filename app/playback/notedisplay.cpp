@@ -1,5 +1,6 @@
 #include "playback/notedisplay.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -122,6 +123,26 @@ void NoteDisplay::mousePressEvent(QMouseEvent* e) {
   const int pos = eventAt(e->position().toPoint());
   if (pos >= 0) emit eventClicked(pos);
   QWidget::mousePressEvent(e);
+}
+
+void NoteDisplay::keyPressEvent(QKeyEvent* e) {
+  // Taken here, before the surrounding scroll area would scroll with them.
+  switch (e->key()) {
+    case Qt::Key_Left:
+      emit stepRequested(-1);
+      return;
+    case Qt::Key_Right:
+      emit stepRequested(1);
+      return;
+    case Qt::Key_Home:
+      emit stepRequested(-1'000'000);
+      return;
+    case Qt::Key_End:
+      emit stepRequested(1'000'000);
+      return;
+    default:
+      QWidget::keyPressEvent(e);
+  }
 }
 
 void NoteDisplay::paintSymbol(QPainter& p, const QRectF& r, int len, bool pause) {

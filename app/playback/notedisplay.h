@@ -35,11 +35,14 @@ class NoteDisplay : public QWidget {
 
  signals:
   void eventClicked(int pos);
+  // Left / Right (-1 / +1), Home / End (a large step) while the display has the focus.
+  void stepRequested(int step);
 
  protected:
   void paintEvent(QPaintEvent*) override;
   void mousePressEvent(QMouseEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
 
  private:
   double yOf(int note) const;

@@ -215,7 +215,17 @@ TEST_F(NoteviewTest, DisplayRangeClickAndOctaveScroll) {
   QTest::mouseClick(display, Qt::LeftButton, {}, QPoint(display->columnX(1) + 5, y));
   EXPECT_EQ(w->edit().selected(), 0);
   QTest::mouseClick(display, Qt::LeftButton, {}, QPoint(display->columnX(3) + 5, y));
-  EXPECT_EQ(w->edit().selected(), 3);     // a pause is always shown
+  EXPECT_EQ(w->edit().selected(), 3);      // a pause is always shown
+  QTest::keyClick(display, Qt::Key_Left);  // the keys walk through the events
+  EXPECT_EQ(w->edit().selected(), 2);
+  QTest::keyClick(display, Qt::Key_End);
+  EXPECT_EQ(w->edit().selected(), 3);
+  QTest::keyClick(display, Qt::Key_Home);
+  EXPECT_EQ(w->edit().selected(), 0);
+  QLineEdit* number = child<QLineEdit>(w.get(), "tfSelNote");
+  number->setText("4");
+  QTest::mouseDClick(number, Qt::LeftButton);
+  EXPECT_EQ(w->edit().selected(), 3);
   octave->setValue(octave->value() - 2);  // two octaves up: 117..127
   QTest::mouseClick(display, Qt::LeftButton, {}, QPoint(display->columnX(1) + 5, y));
   EXPECT_EQ(w->edit().selected(), 1);
