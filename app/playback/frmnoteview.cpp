@@ -160,7 +160,7 @@ QToolBar* frmNoteview::buildNoteBar() {
   i = 0;
   for (int len = 1; len <= 64; len *= 2, ++i)
     add(QStringLiteral("p%1").arg(len), symbolIcon(len, true), kResWholePause + i,
-        QStringLiteral("Shift+%1").arg(kNoteKeys[i]).toLatin1().constData());
+        QStringLiteral("Ctrl+%1").arg(kNoteKeys[i]).toLatin1().constData());
   bar->addSeparator();
   add(QStringLiteral("dott"), textIcon(QStringLiteral(".")), kResDot, ".");
   add(QStringLiteral("newn"), textIcon(QStringLiteral("+<")), kResInsertNote, "Ins");
