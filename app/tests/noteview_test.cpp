@@ -148,6 +148,19 @@ TEST_F(NoteviewTest, LengthDotAndPitchButtons) {
   EXPECT_EQ(m.getEventVal1(1), 127);
   QTest::mouseClick(child<QPushButton>(w.get(), "cbLower"), Qt::LeftButton);
   EXPECT_EQ(m.getEventVal1(1), 126);
+
+  // The same from the keyboard: 1-7 lengths, Ctrl+1-7 pauses, "." the dot.
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  NoteDisplay* display = w->findChild<NoteDisplay*>();
+  display->setFocus();
+  QTest::keyClick(display, Qt::Key_2);
+  EXPECT_EQ(m.getSimpleLen(1), 2);
+  QTest::keyClick(display, Qt::Key_Period);
+  EXPECT_EQ(m.getDotLen(1), 1);
+  QTest::keyClick(display, Qt::Key_5, Qt::ControlModifier);
+  EXPECT_EQ(m.getEvent(1), 16);
+  EXPECT_EQ(m.getSimpleLen(1), 16);
 }
 
 TEST_F(NoteviewTest, InsertDeleteStyleAndVolumeButtons) {
