@@ -88,7 +88,9 @@ void helpPlay() {
 namespace {
 
 // Ctrl-C and SIGTERM are taken by a thread of their own: the first stops the playback
-// after the sounding note, the next one ends it at once.
+// after the sounding note, the next one ends it at once. The signals are blocked before
+// any other thread exists (the synthesizer's audio thread among them), so none of them
+// ends the program with a note left sounding.
 class InterruptWatch {
  public:
   explicit InterruptWatch(modMidiplay& player) : player_(player) {
@@ -97,11 +99,10 @@ class InterruptWatch {
     sigaddset(&set_, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &set_, nullptr);
     thread_ = std::thread([this] {
-      int count = 0;
       const timespec step{0, 100'000'000};
       while (!done_) {
         if (sigtimedwait(&set_, nullptr, &step) < 0) continue;
-        if (++count == 1)
+        if (++count_ == 1)
           player_.StopPlay();
         else
           player_.AbortPlay();
@@ -113,11 +114,14 @@ class InterruptWatch {
     thread_.join();
     pthread_sigmask(SIG_UNBLOCK, &set_, nullptr);
   }
+  // True once Ctrl-C or SIGTERM came.
+  bool interrupted() const { return count_ > 0; }
 
  private:
   modMidiplay& player_;
   sigset_t set_;
   std::atomic<bool> done_{false};
+  std::atomic<int> count_{0};
   std::thread thread_;
 };
 
@@ -157,6 +161,8 @@ int runPlay(int argc, char** argv) {
   modMidiplay player(backend, [](const QString& text) {
     std::cerr << "pealix-cli play: " << QString(text).replace("\n\n", ": ").toStdString() << "\n";
   });
+  // Before the device opens: its threads must inherit the blocked signals.
+  const InterruptWatch watch(player);
   if (silent) {
     player.UseOutput(std::make_unique<pxmidi::NullOutput>());
   } else if (!player.OpenMidiOut(deviceId, true, false)) {
@@ -172,13 +178,11 @@ int runPlay(int argc, char** argv) {
       std::printf("%lld %d %d %d\n", static_cast<long long>(sentUs / 1000), status, d1, d2);
       std::fflush(stdout);
     };
+  if (watch.interrupted()) return 130;
   pxplay::PlaybackResult result;
-  {
-    InterruptWatch watch(player);
-    player.StartPlay(setup.melody, setup.ignoreVolume, observer,
-                     [&result](const pxplay::PlaybackResult& r) { result = r; });
-    player.WaitPlay();
-  }
+  player.StartPlay(setup.melody, setup.ignoreVolume, observer,
+                   [&result](const pxplay::PlaybackResult& r) { result = r; });
+  player.WaitPlay();
   if (!result.error.isEmpty()) {
     std::cerr << "pealix-cli play: the playback ended early: " << result.error.toStdString()
               << "\n";
