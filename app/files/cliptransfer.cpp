@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kNoClipboardText = 822;
 constexpr int kTextTooLong = 825;
+constexpr int kResNotInFormat = 841;
 // The PDU export renders a Sagem SMS that fits one message.
 constexpr int kPduSmsChars = 160;
 
@@ -127,6 +128,15 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
         filecmd::SetLibraryError(r, o, res);
         return r;
       }
+      if (read.size() == 0) {
+        // Text the reader accepted without finding a single event.
+        rvTonehead::Outcome none;
+        none.code = -1;
+        none.message = {-1, rvTonehead::kResReadOperation, rvTonehead::kResReadClipboard,
+                        kResNotInFormat};
+        filecmd::SetLibraryError(r, none, res);
+        return r;
+      }
       r.truncated = o.truncated;
       target.assign(read);
       r.result = 1;
@@ -146,13 +156,17 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
       r.result = o.result;
       return r;
     }
-    case Import::NokiaComposer:
-      if (!ImportComposerText(target, *text, options.nokCImp))
+    case Import::NokiaComposer: {
+      // A text without a single usable token imports nothing either.
+      pxvbMelody read;
+      if (!ImportComposerText(read, *text, options.nokCImp) || read.size() == 0)
         return failure(
             res(kResComposerImportFailed) + QLatin1Char('\n') + res(kResComposerImportFailed2),
             res);
+      target.assign(read);
       r.result = 1;
       return r;
+    }
   }
   return r;
 }
