@@ -16,7 +16,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "melody/pxvbmelody.h"
+#include "mainwindow/melodydocument.h"
 #include "melody/rvtonehead.h"
 #include "settings/formtexts.h"
 #include "settings/settingsstore.h"
@@ -53,9 +53,9 @@ int volumeVelocity(int step) {
 
 }  // namespace
 
-frmNewEvent::frmNewEvent(pxvbMelody& melody, std::function<void()> changed,
+frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed,
                          pxsettings::SettingsStore* store, QWidget* parent)
-    : QDialog(parent), melody_(melody), changed_(std::move(changed)), store_(store) {
+    : QDialog(parent), document_(document), changed_(std::move(changed)), store_(store) {
   setObjectName(QStringLiteral("frmNewEvent"));
   setWindowFlag(Qt::Tool);
   setModal(false);
@@ -227,14 +227,17 @@ pxvbNote frmNewEvent::builtEvent() const {
 
 void frmNewEvent::add() {
   const pxvbNote e = builtEvent();
-  melody_.addevent(e.iSimpleLen(), e.iDotLen(), e.nEvent(), e.getEventVal1(), e.getEventVal2(),
-                   e.getEventVal3(), e.getEventVal4());
+  document_.takeUndoCopy();
+  document_.melody().addevent(e.iSimpleLen(), e.iDotLen(), e.nEvent(), e.getEventVal1(),
+                              e.getEventVal2(), e.getEventVal3(), e.getEventVal4());
   if (changed_) changed_();
 }
 
 void frmNewEvent::change() {
-  // A position beyond the melody's end is ignored by the melody itself.
-  if (!melody_.setclNote(editIndex_, builtEvent())) return;
+  // A position beyond the melody's end writes nothing.
+  if (editIndex_ < 0 || editIndex_ >= document_.melody().size()) return;
+  document_.takeUndoCopy();
+  document_.melody().setclNote(editIndex_, builtEvent());
   if (changed_) changed_();
 }
 
@@ -251,14 +254,14 @@ void frmNewEvent::openForNew() {
 }
 
 bool frmNewEvent::openForEdit(int index) {
-  if (index < 0 || index >= melody_.size()) return false;
+  if (index < 0 || index >= document_.melody().size()) return false;
   editType_ = 1;
   editIndex_ = index;
   setWindowTitle(QStringLiteral(" Edit Event No.") + QString::number(index + 1));
   pxvbNote e;
-  melody_.getclNote(index, e);
+  document_.melody().getclNote(index, e);
   eventbuilder::Choice c = choice();
-  if (eventbuilder::Fill(e, melody_.getiMelVolume(index), c)) setChoice(c);
+  if (eventbuilder::Fill(e, document_.melody().getiMelVolume(index), c)) setChoice(c);
   updateEnabled();
   restorePosition();
   show();

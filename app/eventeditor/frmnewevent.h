@@ -15,7 +15,7 @@ class QGroupBox;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class pxvbMelody;
+class MelodyDocument;
 
 namespace pxsettings {
 class SettingsStore;
@@ -24,10 +24,11 @@ class SettingsStore;
 class frmNewEvent : public QDialog {
   Q_OBJECT
  public:
-  // melody: the melody edited; changed runs after every add or change (the window's
-  // refresh); store keeps the window position ("NewEvLeft", "NewEvTop"), may be null.
-  frmNewEvent(pxvbMelody& melody, std::function<void()> changed, pxsettings::SettingsStore* store,
-              QWidget* parent = nullptr);
+  // document: its melody is edited, each add or change one step of its history; changed
+  // runs afterwards (the main window's refresh); store keeps the window position
+  // ("NewEvLeft", "NewEvTop") and may be null.
+  frmNewEvent(MelodyDocument& document, std::function<void()> changed,
+              pxsettings::SettingsStore* store, QWidget* parent = nullptr);
   ~frmNewEvent() override;
 
   bool Loaded() const { return isVisible(); }
@@ -57,7 +58,7 @@ class frmNewEvent : public QDialog {
   void restorePosition();
   void savePosition();
 
-  pxvbMelody& melody_;
+  MelodyDocument& document_;
   std::function<void()> changed_;
   pxsettings::SettingsStore* store_;
   int editType_ = 0;

@@ -5,7 +5,7 @@
 #include "files/sagemhex.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
-#include "settings/appoptions.h"
+#include "settings/mainsettings.h"
 
 namespace cliptransfer {
 namespace {
@@ -55,12 +55,12 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
 
 }  // namespace
 
-ExportFormat ExportFormatOf(Export kind, const AppOptions& options) {
+ExportFormat ExportFormatOf(Export kind, const MainSettings& options) {
   switch (kind) {
     case Export::Sagem:
       return {2, {0, 0, 0}};
     case Export::SagemSms:
-      return {2, {options.sOpti, options.sOptiLF, 0}};
+      return {2, {options.sagemOpti, options.sagemOptiLF, 0}};
     case Export::Rtttl:
       return {7, {0, 0, 0}};
     // Readable labels with the header line, from the first event on.
@@ -80,14 +80,14 @@ ExportFormat ExportFormatOf(Export kind, const AppOptions& options) {
     case Export::NokiaSms:
       return {9, {1, 1, 140}};
     case Export::Pdu:
-      return {2, {kPduSmsChars, options.sOptiLF, 0}};
+      return {2, {kPduSmsChars, options.sagemOptiLF, 0}};
     case Export::NokiaComposer:
       return {0, {0, 0, 0}};
   }
   return {};
 }
 
-TextResult ExportText(const pxvbMelody& melody, Export kind, const AppOptions& options,
+TextResult ExportText(const pxvbMelody& melody, Export kind, const MainSettings& options,
                       const clSMSProps& sms, const filecmd::ResFn& res) {
   if (kind == Export::NokiaComposer) {
     TextResult t;
@@ -112,7 +112,7 @@ TextResult ExportText(const pxvbMelody& melody, Export kind, const AppOptions& o
 }
 
 filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<QString>& text,
-                           const AppOptions& options, const filecmd::ResFn& res) {
+                           const MainSettings& options, const filecmd::ResFn& res) {
   if (!text) return failure(res(kNoClipboardText), res);
   if (text->size() > kMaxImportChars) return failure(res(kTextTooLong), res);
 

@@ -12,7 +12,7 @@
 #include "melody/pxvbmelody.h"
 
 class clSMSProps;
-struct AppOptions;
+struct MainSettings;
 
 namespace cliptransfer {
 
@@ -45,7 +45,7 @@ struct ExportFormat {
   int formatId = 0;  // 0: converted by the application
   int options[3] = {0, 0, 0};
 };
-ExportFormat ExportFormatOf(Export kind, const AppOptions& options);
+ExportFormat ExportFormatOf(Export kind, const MainSettings& options);
 
 struct TextResult {
   filecmd::Result status;  // result 1 with text; -1 with the message to show
@@ -53,13 +53,13 @@ struct TextResult {
 };
 
 // Renders the melody for the clipboard. sms: the SMS settings the PDU is built with.
-TextResult ExportText(const pxvbMelody& melody, Export kind, const AppOptions& options,
+TextResult ExportText(const pxvbMelody& melody, Export kind, const MainSettings& options,
                       const clSMSProps& sms, const filecmd::ResFn& res);
 
 // Reads clipboard text (std::nullopt: the clipboard holds no text) into target. On success
 // target is the melody read (the window then names the file ClipboardImportName()); on any
 // failure target is unchanged and the result says why (result 0: nothing to import).
 filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<QString>& text,
-                           const AppOptions& options, const filecmd::ResFn& res);
+                           const MainSettings& options, const filecmd::ResFn& res);
 
 }  // namespace cliptransfer

@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
-#include "settings/appoptions.h"
+#include "settings/mainsettings.h"
 
 namespace filecmd {
 namespace {
@@ -146,7 +146,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   return r;
 }
 
-rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const AppOptions& options) {
+rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const MainSettings& options) {
   rvTonehead::Request request = {1, filter.formatId, 0, 0, kChannelAny};
   for (const filetables::Option& opt : filter.options)
     request.push_back(opt.settingKey.isEmpty() ? opt.value : options.exportOption(opt.settingKey));
@@ -159,7 +159,7 @@ QString SavePath(const QString& chosenPath, const filetables::SaveFilter& filter
 }
 
 Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
-                      const filetables::SaveFilter& filter, const AppOptions& options,
+                      const filetables::SaveFilter& filter, const MainSettings& options,
                       const ResFn& res) {
   Result r;
   if (path.isEmpty()) return r;

@@ -11,7 +11,7 @@
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 
-struct AppOptions;
+struct MainSettings;
 
 namespace filecmd {
 
@@ -85,14 +85,14 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
 
 // The request of a save filter: file, format id, the filter's options (stored ones from
 // options).
-rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const AppOptions& options);
+rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const MainSettings& options);
 // The path a save writes: the filter's extension appended unless the name ends with it.
 QString SavePath(const QString& chosenPath, const filetables::SaveFilter& filter);
 
 // Writes the melody to path (the extension already applied) with the filter's format and
 // options. A failure shows the library error box and leaves an existing file as it was.
 Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
-                      const filetables::SaveFilter& filter, const AppOptions& options,
+                      const filetables::SaveFilter& filter, const MainSettings& options,
                       const ResFn& res);
 
 // The save filter that writes a file of an open file type back in its own format (RTTTL,

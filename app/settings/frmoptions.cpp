@@ -23,9 +23,9 @@
 #include "files/recentfiles.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "settings/appoptions.h"
 #include "settings/codepages.h"
 #include "settings/formtexts.h"
+#include "settings/mainsettings.h"
 #include "settings/notefont.h"
 #include "settings/reslang.h"
 #include "settings/settingsstore.h"
@@ -111,9 +111,9 @@ bool isEditingKey(int key) {
 
 }  // namespace
 
-frmOptions::frmOptions(AppOptions& options, clCommProps& comm, clSMSProps& sms, RecentFiles& recent,
-                       pxsettings::SettingsStore& store, std::function<void()> recentCleared,
-                       QWidget* parent)
+frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms,
+                       RecentFiles& recent, pxsettings::SettingsStore& store,
+                       std::function<void()> recentCleared, QWidget* parent)
     : QDialog(parent),
       options_(options),
       comm_(comm),
@@ -413,18 +413,18 @@ QWidget* frmOptions::buildSmsTab() {
   return page;
 }
 
-void frmOptions::fillProgram(const AppOptions& o) {
+void frmOptions::fillProgram(const MainSettings& o) {
   cbNewLine_->setChecked(o.moreLines != 0);
   cbSpace_->setChecked(o.space != 0);
-  cbStopat_->setChecked(o.stopAt != 0);
+  cbStopat_->setChecked(o.stopAtSb != 0);
   tfDelimiter_->setText(o.nokCImp.left(1));
   tfNokCExpDelimiter_->setText(o.nokCExp.left(1));
-  checkId(optPlayAction_, o.midiplay == QLatin1String("play") ? 1 : 0);
-  chbStyleMainGridLines_->setChecked(o.mainGridLines != 0);
-  chbStyleMainFullSelect_->setChecked(o.mainFullSelect != 0);
-  chbStyleNViewFlatBar_->setChecked(o.nvFlatbar != 0);
-  tffrExpSagemOptiChars_->setText(QString::number(o.sOpti));
-  checkId(optfrExpSagemOptiLF_, o.sOptiLF == 1 ? 1 : 0);
+  checkId(optPlayAction_, o.playAction == QLatin1String("play") ? 1 : 0);
+  chbStyleMainGridLines_->setChecked(o.gridLines);
+  chbStyleMainFullSelect_->setChecked(o.fullSelect);
+  chbStyleNViewFlatBar_->setChecked(o.noteViewFlatBar);
+  tffrExpSagemOptiChars_->setText(QString::number(o.sagemOpti));
+  checkId(optfrExpSagemOptiLF_, o.sagemOptiLF == 1 ? 1 : 0);
   chkExpNokiaringUDH_->setChecked(o.nokiaUDH != 0);
   checkId(optExpNokiaringBinHex_, o.nokiaExport == 1 ? 1 : 0);
   tffrExpNokiaOptiBytes_->setText(QString::number(o.nokiaOpti));
@@ -476,18 +476,18 @@ void frmOptions::loadValues() {
 void frmOptions::SaveProps() {
   options_.moreLines = cbNewLine_->isChecked() ? 1 : 0;
   options_.space = cbSpace_->isChecked() ? 1 : 0;
-  options_.stopAt = cbStopat_->isChecked() ? 1 : 0;
+  options_.stopAtSb = cbStopat_->isChecked() ? 1 : 0;
   // An emptied delimiter field keeps the blank, the standard delimiter.
   options_.nokCImp = tfDelimiter_->text().isEmpty() ? QStringLiteral(" ") : tfDelimiter_->text();
   options_.nokCExp =
       tfNokCExpDelimiter_->text().isEmpty() ? QStringLiteral(" ") : tfNokCExpDelimiter_->text();
-  options_.midiplay =
+  options_.playAction =
       optPlayAction_->checkedId() == 1 ? QStringLiteral("play") : QStringLiteral("open");
-  options_.mainGridLines = chbStyleMainGridLines_->isChecked() ? 1 : 0;
-  options_.mainFullSelect = chbStyleMainFullSelect_->isChecked() ? 1 : 0;
-  options_.nvFlatbar = chbStyleNViewFlatBar_->isChecked() ? 1 : 0;
-  options_.sOpti = numberOf(tffrExpSagemOptiChars_);
-  options_.sOptiLF = optfrExpSagemOptiLF_->checkedId() == 1 ? 1 : 0;
+  options_.gridLines = chbStyleMainGridLines_->isChecked();
+  options_.fullSelect = chbStyleMainFullSelect_->isChecked();
+  options_.noteViewFlatBar = chbStyleNViewFlatBar_->isChecked();
+  options_.sagemOpti = numberOf(tffrExpSagemOptiChars_);
+  options_.sagemOptiLF = optfrExpSagemOptiLF_->checkedId() == 1 ? 1 : 0;
   options_.nokiaUDH = chkExpNokiaringUDH_->isChecked() ? 1 : 0;
   options_.nokiaExport = optExpNokiaringBinHex_->checkedId() == 1 ? 1 : 0;
   options_.nokiaOpti = numberOf(tffrExpNokiaOptiBytes_);
@@ -522,7 +522,7 @@ void frmOptions::SaveProps() {
 }
 
 void frmOptions::SetProDefaults() {
-  AppOptions standard = options_;
+  MainSettings standard = options_;
   standard.setStandard();
   fillProgram(standard);
 }

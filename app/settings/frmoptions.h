@@ -16,7 +16,7 @@ class QTabWidget;
 class RecentFiles;
 class clCommProps;
 class clSMSProps;
-struct AppOptions;
+struct MainSettings;
 
 namespace pxsettings {
 class SettingsStore;
@@ -26,7 +26,7 @@ class frmOptions : public QDialog {
   Q_OBJECT
  public:
   // recentCleared runs after the recent-files list was deleted (the menu is rebuilt).
-  frmOptions(AppOptions& options, clCommProps& comm, clSMSProps& sms, RecentFiles& recent,
+  frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms, RecentFiles& recent,
              pxsettings::SettingsStore& store, std::function<void()> recentCleared,
              QWidget* parent = nullptr);
   ~frmOptions() override;
@@ -58,14 +58,14 @@ class frmOptions : public QDialog {
   void loadValues();
   void fillSerial(const clCommProps& comm);
   void fillSms(const clSMSProps& sms);
-  void fillProgram(const AppOptions& o);
+  void fillProgram(const MainSettings& o);
   void checkCodepage(const QComboBox* combo);
   void deleteRecentFiles();
   void installFont();
   void stepTab(int delta);
   static void setCodepage(QComboBox* combo, int codePage);
 
-  AppOptions& options_;
+  MainSettings& options_;
   clCommProps& comm_;
   clSMSProps& sms_;
   RecentFiles& recent_;

@@ -18,12 +18,12 @@
 #include "eventeditor/frmnewevent.h"
 #include "files/frmmidiopendlg.h"
 #include "files/recentfiles.h"
-#include "melody/pxvbmelody.h"
+#include "mainwindow/melodydocument.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "settings/appoptions.h"
 #include "settings/frmoptions.h"
+#include "settings/mainsettings.h"
 #include "settings/reslang.h"
 #include "settings/settingsstore.h"
 
@@ -97,11 +97,12 @@ TEST_F(WindowsTest, MidiOpenDialogListsTheChannelsWithNotes) {
 }
 
 TEST_F(WindowsTest, EventEditorBuildsAndAppendsEvents) {
-  pxvbMelody melody;
+  MelodyDocument doc;
+  pxvbMelody& melody = doc.melody();
   melody.addevent(4, 0, 1, 70, 100);
   int refreshes = 0;
   frmNewEvent editor(
-      melody, [&] { ++refreshes; }, store_.get());
+      doc, [&] { ++refreshes; }, store_.get());
   editor.openForNew();
   editor.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
@@ -126,6 +127,11 @@ TEST_F(WindowsTest, EventEditorBuildsAndAppendsEvents) {
   EXPECT_EQ(melody.getSimpleLen(1), 4);
   EXPECT_EQ(melody.getDotLen(1), 3);
   EXPECT_EQ(refreshes, 1);
+  // Each add is one step of the history.
+  EXPECT_TRUE(doc.isModified());
+  ASSERT_TRUE(doc.undo());
+  EXPECT_EQ(doc.melody().size(), 1);
+  ASSERT_TRUE(doc.redo());
 
   typeInto(velocity, QStringLiteral("200"));
   QTest::keyClick(velocity, Qt::Key_Tab);
@@ -153,11 +159,12 @@ TEST_F(WindowsTest, EventEditorBuildsAndAppendsEvents) {
 }
 
 TEST_F(WindowsTest, EventEditorEditsOneEventAndReopensForNew) {
-  pxvbMelody melody;
+  MelodyDocument doc;
+  pxvbMelody& melody = doc.melody();
   melody.addevent(4, 0, 1, 70, 100);
   melody.addevent(16, 2, 16);
   melody.addevent(0, 0, 3, 2);
-  frmNewEvent editor(melody, nullptr, store_.get());
+  frmNewEvent editor(doc, nullptr, store_.get());
   EXPECT_FALSE(editor.openForEdit(3));
   ASSERT_TRUE(editor.openForEdit(1));
   EXPECT_EQ(editor.windowTitle(), QStringLiteral(" Edit Event No.2"));
@@ -177,8 +184,10 @@ TEST_F(WindowsTest, EventEditorEditsOneEventAndReopensForNew) {
 
   // The edit position is kept when the melody shrinks; a change then writes nothing.
   melody.resize(0);
+  const int steps = doc.undoCount();
   click(&editor, "cbfnevChange");
   EXPECT_EQ(melody.size(), 0);
+  EXPECT_EQ(doc.undoCount(), steps);
 
   editor.move(40, 30);
   editor.openForNew();  // closes the edit-mode window first, which stores its place
@@ -202,7 +211,7 @@ class OptionsTest : public WindowsTest {
     w->showMessage = [this](const QString& text) { messages_ << text; };
     return w;
   }
-  AppOptions options_;
+  MainSettings options_;
   clCommProps comm_;
   clSMSProps sms_;
   RecentFiles recent_;
@@ -211,20 +220,20 @@ class OptionsTest : public WindowsTest {
 };
 
 TEST_F(OptionsTest, StandardThenOkWritesTheStandardValues) {
-  options_.sOpti = 60;
+  options_.sagemOpti = 60;
   options_.nokiaOpti = 40;
-  options_.midiplay = QStringLiteral("play");
-  options_.mainGridLines = 1;
+  options_.playAction = QStringLiteral("play");
+  options_.gridLines = true;
   auto w = open();
   EXPECT_EQ(child<QLineEdit>(w.get(), "tffrExpSagemOptiChars")->text(), QStringLiteral("60"));
   EXPECT_TRUE(child<QRadioButton>(w.get(), "optPlay")->isChecked());
   click(w.get(), "cmdStandard");
-  EXPECT_EQ(options_.sOpti, 60);  // nothing saved yet
+  EXPECT_EQ(options_.sagemOpti, 60);  // nothing saved yet
   click(w.get(), "cmdOK");
-  EXPECT_EQ(options_.sOpti, 160);
+  EXPECT_EQ(options_.sagemOpti, 160);
   EXPECT_EQ(options_.nokiaOpti, 140);
-  EXPECT_EQ(options_.midiplay, QStringLiteral("open"));
-  EXPECT_EQ(options_.mainGridLines, 0);
+  EXPECT_EQ(options_.playAction, QStringLiteral("open"));
+  EXPECT_FALSE(options_.gridLines);
 }
 
 TEST_F(OptionsTest, CancelKeepsTheValuesAndApplySavesThem) {
@@ -232,7 +241,7 @@ TEST_F(OptionsTest, CancelKeepsTheValuesAndApplySavesThem) {
   child<QCheckBox>(w.get(), "chbStyleMainFullSelect")->setChecked(true);
   click(w.get(), "chkExpMotoSpace");
   click(w.get(), "cmdCancel");
-  EXPECT_EQ(options_.mainFullSelect, 0);
+  EXPECT_FALSE(options_.fullSelect);
   EXPECT_EQ(options_.motoSpace, 0);
 
   w = open();
@@ -244,9 +253,9 @@ TEST_F(OptionsTest, CancelKeepsTheValuesAndApplySavesThem) {
   click(w.get(), "chkExpMotoSMS");
   child<QListWidget>(w.get(), "liInstrument")->setCurrentRow(19);
   click(w.get(), "cmdApply");
-  EXPECT_EQ(options_.sOpti, 120);
+  EXPECT_EQ(options_.sagemOpti, 120);
   EXPECT_EQ(options_.nokCImp, QStringLiteral(";"));
-  EXPECT_EQ(options_.sOptiLF, 0);
+  EXPECT_EQ(options_.sagemOptiLF, 0);
   EXPECT_EQ(options_.motoSMS, 1);
   EXPECT_EQ(options_.midExInstr, 19);
   EXPECT_EQ(child<QListWidget>(w.get(), "liInstrument")->count(), 128);

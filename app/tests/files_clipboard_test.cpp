@@ -8,7 +8,7 @@
 #include "melody/rvmelodyapi.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/rvsmsapi.h"
-#include "settings/appoptions.h"
+#include "settings/mainsettings.h"
 
 namespace {
 
@@ -56,7 +56,7 @@ class ClipboardTest : public ::testing::Test {
     RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
     RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
   }
-  AppOptions options_;
+  MainSettings options_;
   clSMSProps sms_;
 };
 

@@ -9,7 +9,7 @@
 
 #include "files/filecommands.h"
 #include "melody/rvmelodyapi.h"
-#include "settings/appoptions.h"
+#include "settings/mainsettings.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ class FileCommandsTest : public ::testing::Test {
   }
 
   QTemporaryDir dir_;
-  AppOptions options_;
+  MainSettings options_;
 };
 
 TEST_F(FileCommandsTest, NewMelodyIsOneEighthNoteAtTempo120) {
@@ -112,8 +112,8 @@ TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
 }
 
 TEST_F(FileCommandsTest, SaveRequestsCarryTheFilterOptions) {
-  options_.sOpti = 120;
-  options_.sOptiLF = 0;
+  options_.sagemOpti = 120;
+  options_.sagemOptiLF = 0;
   options_.nokiaExport = 0;
   options_.nokiaUDH = 1;
   options_.nokiaOpti = 90;

@@ -6,52 +6,45 @@
 #include <QTemporaryDir>
 
 #include "eventeditor/eventbuilder.h"
-#include "settings/appoptions.h"
 #include "settings/codepages.h"
+#include "settings/mainsettings.h"
 #include "settings/notefont.h"
-#include "settings/settingsstore.h"
 
 namespace {
 
-TEST(AppOptions, StoredValuesRoundTripAndStandardValues) {
-  QTemporaryDir dir;
-  pxsettings::SettingsStore store =
-      pxsettings::SettingsStore::atPath(dir.filePath(QStringLiteral("p.conf")));
-  AppOptions a;
-  a.sOpti = 99;
-  a.sOptiLF = 0;
+TEST(MainSettings, StandardValuesAndExportOptions) {
+  MainSettings a;
+  a.sagemOpti = 99;
+  a.sagemOptiLF = 0;
   a.nokiaOpti = 33;
   a.nokiaExport = 0;
+  a.nokiaUDH = 0;
   a.nokCImp = QStringLiteral(",");
-  a.midiplay = QStringLiteral("play");
-  a.mainGridLines = 1;
+  a.playAction = QStringLiteral("play");
+  a.gridLines = true;
+  a.motoSpace = 1;
   a.midExInstr = 40;
+  a.newLang = 2;
   a.lastDir = QStringLiteral("/music");
-  a.motoSpace = 1;  // not stored
-  a.save(store);
+  EXPECT_EQ(a.exportOption(QStringLiteral("SOpti")), 99);
+  EXPECT_EQ(a.exportOption(QStringLiteral("SOptiLF")), 0);
+  EXPECT_EQ(a.exportOption(QStringLiteral("NokiaOpti")), 33);
+  EXPECT_EQ(a.exportOption(QStringLiteral("NokiaExport")), 0);
+  EXPECT_EQ(a.exportOption(QStringLiteral("NokiaUDH")), 0);
+  EXPECT_EQ(a.exportOption(QStringLiteral("LDir")), 0);
 
-  AppOptions b;
-  b.load(store);
-  EXPECT_EQ(b.sOpti, 99);
-  EXPECT_EQ(b.sOptiLF, 0);
-  EXPECT_EQ(b.nokiaOpti, 33);
-  EXPECT_EQ(b.nokiaExport, 0);
-  EXPECT_EQ(b.nokCImp, QStringLiteral(","));
-  EXPECT_EQ(b.midiplay, QStringLiteral("play"));
-  EXPECT_EQ(b.mainGridLines, 1);
-  EXPECT_EQ(b.midExInstr, 40);
-  EXPECT_EQ(b.lastDir, QStringLiteral("/music"));
-  EXPECT_EQ(b.motoSpace, 0);
-  EXPECT_EQ(b.exportOption(QStringLiteral("NokiaOpti")), 33);
-
-  b.setStandard();
-  EXPECT_EQ(b.sOpti, 160);
-  EXPECT_EQ(b.nokiaOpti, 140);
-  EXPECT_EQ(b.nokCImp, QStringLiteral(" "));
-  EXPECT_EQ(b.midiplay, QStringLiteral("open"));
-  EXPECT_EQ(b.mainGridLines, 0);
-  EXPECT_EQ(b.lastDir, QStringLiteral("/music"));
-  EXPECT_EQ(b.midExInstr, 40);
+  a.setStandard();
+  EXPECT_EQ(a.sagemOpti, 160);
+  EXPECT_EQ(a.sagemOptiLF, 1);
+  EXPECT_EQ(a.nokiaOpti, 140);
+  EXPECT_EQ(a.nokCImp, QStringLiteral(" "));
+  EXPECT_EQ(a.playAction, QStringLiteral("open"));
+  EXPECT_FALSE(a.gridLines);
+  EXPECT_EQ(a.motoSpace, 0);
+  // Not options of the Standard button.
+  EXPECT_EQ(a.lastDir, QStringLiteral("/music"));
+  EXPECT_EQ(a.midExInstr, 40);
+  EXPECT_EQ(a.newLang, 2);
 }
 
 TEST(CodePages, ValidityAndComboTexts) {
