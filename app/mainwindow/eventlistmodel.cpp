@@ -116,7 +116,7 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
   }
-  if (role == Qt::TextAlignmentRole && index.column() <= kLength)
+  if (role == Qt::TextAlignmentRole && index.column() == kNumber)
     return int(Qt::AlignRight | Qt::AlignVCenter);
   return {};
 }

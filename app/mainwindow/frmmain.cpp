@@ -44,16 +44,22 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   loadSettings();
   setWindowTitle(GetResString(1000));
   InstallHostHooks();
+  // The melody library's own messages go through the same box as the window's.
+  SetHostMessageHandler([this](const QString& caption, const QString& text) {
+    ask(QMessageBox::Warning, caption, text, QMessageBox::Ok);
+  });
 
   buildMenus();
   buildCentral();
   buildActions();
   buildLanguageMenu();
+  arrangeFocusAndContextMenu();
 
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("lbStatus"));
   statusBar()->setObjectName(QStringLiteral("sbMain"));
   statusBar()->addWidget(status_, 1);
+  showStatus(GetResString(1058));
 
   initFileCommands();
   LoadFormTexts(this);
@@ -63,7 +69,9 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   resize(860, 640);
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+  SetHostMessageHandler(nullptr);
+}
 
 void frmMain::buildCentral() {
   auto* central = new QWidget(this);
@@ -77,6 +85,7 @@ void frmMain::buildCentral() {
   lbTitle->setProperty("Tag", 1047);
   title_ = new QLineEdit(central);
   title_->setObjectName(QStringLiteral("tfTitel"));
+  title_->setProperty("ToolTipText", 1095);
   title_->setMaxLength(64);
   lbTitle->setBuddy(title_);
   auto* lbTempo = new QLabel(central);
@@ -84,6 +93,7 @@ void frmMain::buildCentral() {
   lbTempo->setProperty("Tag", 1046);
   bpm_ = new QLineEdit(central);
   bpm_->setObjectName(QStringLiteral("tfBPM"));
+  bpm_->setProperty("ToolTipText", 1096);
   // Digits only (Backspace works as ever).
   bpm_->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), bpm_));
@@ -111,6 +121,7 @@ void frmMain::buildCentral() {
   model_ = new EventListModel(&state_.document.melody(), this);
   list_ = new QTableView(central);
   list_->setObjectName(QStringLiteral("liwNoten"));
+  list_->setProperty("ToolTipText", 1097);
   list_->setModel(model_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -151,6 +162,24 @@ void frmMain::buildCentral() {
     commitFields();
     refresh();
   });
+}
+
+void frmMain::arrangeFocusAndContextMenu() {
+  // Tab goes title, tempo, list, the command buttons, then the range check.
+  QWidget* previous = bpm_;
+  setTabOrder(title_, bpm_);
+  const auto next = [&previous](QWidget* w) {
+    setTabOrder(previous, w);
+    previous = w;
+  };
+  next(list_);
+  for (QToolButton* b : buttons_) next(b);
+  for (int row = 0; row < formatCheck_->size(); ++row) next(formatCheck_->choice(row));
+  next(autoCheck_);
+  // The list's own menu: the clipboard and delete commands.
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  for (const char* name : {"mnuEditCut", "mnuEditCopy", "mnuEditPaste", "mnuEditDelNotesSel"})
+    if (QAction* a = command(name)) list_->addAction(a);
 }
 
 void frmMain::buildFormatCheck(QVBoxLayout* outer) {

@@ -54,7 +54,8 @@ class frmMain : public QMainWindow {
     const char* keys;    // shortcuts, "; "-separated portable text ("Ctrl+Z"), or nullptr
     Handler handler;
     unsigned flags;
-    int index = -1;  // member of a control array ("Index" property), -1: none
+    int index = -1;     // member of a control array ("Index" property), -1: none
+    int buttonTag = 0;  // the button's own caption when it differs from the menu's
   };
   static const std::vector<Command>& CommandTable();
 
@@ -135,6 +136,7 @@ class frmMain : public QMainWindow {
   void buildCentral();
   void buildFormatCheck(QVBoxLayout* outer);
   void buildLanguageMenu();
+  void arrangeFocusAndContextMenu();
   void loadSettings();
   void saveSettings();
   void applyListStyle();

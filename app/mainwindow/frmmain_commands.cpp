@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -31,6 +32,18 @@ constexpr MenuDef kMenus[] = {
     {"mnuExtras", 1024, nullptr},       {"mnuLanguage", 1028, nullptr},
     {"mnuHelp", 1029, nullptr},
 };
+
+// Pictures from the desktop's style for the commands that have an obvious one.
+int standardIcon(const char* name) {
+  static const std::pair<const char*, QStyle::StandardPixmap> kIcons[] = {
+      {"mnuEditUndo", QStyle::SP_ArrowBack},          {"mnuEditRedo", QStyle::SP_ArrowForward},
+      {"mnuPlayMidi", QStyle::SP_MediaPlay},          {"mnuFileExit", QStyle::SP_DialogCloseButton},
+      {"mnuHelpReadme", QStyle::SP_DialogHelpButton},
+  };
+  for (const auto& [n, icon] : kIcons)
+    if (qstrcmp(n, name) == 0) return icon;
+  return -1;
+}
 
 }  // namespace
 
@@ -105,11 +118,11 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
       {"mnuEditDelPausesEnd", "mnuEditPauses", nullptr, 1064, 0, nullptr, &F::onDelPausesEnd,
        kNeedsMelody},
       {"mnuEditDelPausesFirstEnd", "mnuEditPauses", "cbDelPStartEnd", 1065, 1075, nullptr,
-       &F::onDelPausesFirstEnd, kNeedsMelody},
+       &F::onDelPausesFirstEnd, kNeedsMelody, -1, 1093},
       {"mnuEditDelPausesAll", "mnuEditPauses", nullptr, 1066, 0, nullptr, &F::onDelPausesAll,
        kNeedsMelody},
       {"mnuEditMoveOctFormat", "mnuEditMoveOct", "cbMove2Scale", 863, 1055, nullptr,
-       &F::onMoveRange<0>, kNeedsMelody, 0},
+       &F::onMoveRange<0>, kNeedsMelody, 0, 1094},
       {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 830, 0, nullptr, &F::onMoveRange<1>,
        kNeedsMelody, 1},
       {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 864, 0, nullptr, &F::onMoveRange<2>,
@@ -170,7 +183,7 @@ void frmMain::buildActions() {
   toolBar_ = addToolBar(QString());
   toolBar_->setObjectName(QStringLiteral("tobMain"));
   toolBar_->setMovable(false);
-  toolBar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
   auto* sideLayout = qobject_cast<QVBoxLayout*>(sidePanel_ ? sidePanel_->layout() : nullptr);
 
   for (const Command& c : CommandTable()) {
@@ -194,11 +207,15 @@ void frmMain::buildActions() {
       if (c.flags & kSeparator && !menu->isEmpty()) menu->addSeparator();
       menu->addAction(a);
     }
+    if (const int icon = standardIcon(c.name); icon >= 0)
+      a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
     if (c.flags & kToolBar) toolBar_->addAction(a);
     if (c.button && sideLayout) {
+      // A button shows the action's icon text: its own caption when it has one.
+      if (c.buttonTag > 0) a->setIconText(GetResString(c.buttonTag));
       auto* b = new QToolButton(sidePanel_);
       b->setObjectName(QLatin1String(c.button));
-      b->setProperty("Tag", c.tag);
+      b->setProperty("Tag", c.buttonTag > 0 ? c.buttonTag : c.tag);
       if (c.tip > 0) b->setProperty("ToolTipText", c.tip);
       b->setDefaultAction(a);
       b->setToolButtonStyle(Qt::ToolButtonTextOnly);
