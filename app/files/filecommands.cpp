@@ -1,5 +1,6 @@
 #include "files/filecommands.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -20,7 +21,37 @@ QString joinFilters(const QStringList& texts) {
   return texts.join(QStringLiteral(";;"));
 }
 
+// Files larger than this are no ringtone of the formats the application reads itself.
+constexpr qint64 kMaxAppReaderBytes = 1 << 20;
+constexpr int kResReadFile = 842;
+constexpr int kResCannotRead = 856;
+
 }  // namespace
+
+// The Nokia ringtone and iMelody files: read by the application's own readers.
+Result ReadWithAppReader(pxvbMelody& target, const QString& path,
+                         const filetables::OpenFilter& filter, const ResFn& res) {
+  Result r;
+  r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+  r.result = -1;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxAppReaderBytes) {
+    r.errorText = res(kResReadFile) + QLatin1Char('\n') + res(rvTonehead::kResTitle) +
+                  QStringLiteral(": ") + res(kResCannotRead);
+    return r;
+  }
+  pxvbMelody read;
+  QString error;
+  if (!filter.read(file.readAll(), read, &error) || read.size() == 0) {
+    r.errorText = res(kResReadFile) + QLatin1Char('\n') + res(rvTonehead::kResTitle) +
+                  QStringLiteral(": ") + (error.isEmpty() ? res(841) : error);
+    return r;
+  }
+  target.assign(read);
+  r.errorTitle.clear();
+  r.result = 1;
+  return r;
+}
 
 QString ClipboardImportName() {
   return QStringLiteral("Clipboard Import");
@@ -108,8 +139,12 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     r.errorText = FileNotFoundText(path, res);
     return r;
   }
-  const int formatId = filetables::FormatIdForFileType(fileType);
-  if (formatId < 0) return r;
+  const filetables::OpenFilter* filter = nullptr;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.fileType == fileType && !filter) filter = &f;
+  if (!filter) return r;
+  const int formatId = filter->formatId;
+  if (filter->read) return ReadWithAppReader(target, path, *filter, res);
 
   // Read into a scratch melody: the target changes only after a complete read.
   pxvbMelody read;

@@ -75,7 +75,13 @@ int OpenFileType(int filterIndex);
 // Returns the channel 1..16; anything else cancels the open.
 using ChannelChooser = std::function<int(int mask)>;
 
-// Opens a melody file of a file type (1 RTTTL, 2 MIDI, 3 Sagem) into target. A missing
+// Reads a file of an open filter that has the application's own reader (Nokia ringtone,
+// iMelody) into target; target is unchanged unless the result is 1.
+Result ReadWithAppReader(pxvbMelody& target, const QString& path,
+                         const filetables::OpenFilter& filter, const ResFn& res);
+
+// Opens a melody file of a file type (1 RTTTL, 2 MIDI, 3 Sagem; 4 Nokia ringtone and
+// 5 iMelody through the application's readers) into target. A missing
 // file gives the file-not-found text; a library failure the library error box; a MIDI file
 // is read a second time with the channel the chooser picks (cancel: result 0). A MIDI file
 // without notes on any channel fails like a library read. On success target holds the

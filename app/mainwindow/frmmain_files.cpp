@@ -102,8 +102,9 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   const int fileType = FileTypeOfFormat(formatId);
   if (fileType == filetables::kTypeNone || path.isEmpty()) return false;
 
-  // The file is checked and read (with the MIDI channel question) into a scratch melody
-  // first; only a good read goes into the document, as one step of its history.
+  // The file is checked and read (with the MIDI channel question, or by the application's
+  // own reader) into a scratch melody first; only a good read goes into the document, as
+  // one step of its history.
   pxvbMelody scratch;
   const filecmd::Result r =
       filecmd::OpenMelodyFile(scratch, path, fileType, midiChannelChooser, res);
@@ -112,13 +113,8 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
     ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
     return false;
   }
-  const int channel = r.channel >= 1 ? r.channel - 1 : 255;
-  const rvTonehead::Outcome o = state_.document.openFile(path, formatId, channel);
-  if (o.result != 1) {
-    showLibraryError(o);
-    return false;
-  }
-  if (o.truncated)
+  state_.document.adoptFile(scratch, path, formatId);
+  if (r.truncated)
     ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
   if (state_.recent.add(path, fileType)) rebuildRecentMenu();
   state_.document.setPendingStatus(res(filecmd::kResOpened) + QFileInfo(path).fileName());

@@ -92,9 +92,9 @@ TEST_F(FileCommandsTest, NewMelodyIsOneEighthNoteAtTempo120) {
 }
 
 TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
-  EXPECT_EQ(filecmd::OpenDialogFilters(),
-            QStringLiteral("RTTTL/Nokring (*.txt;*.rtx);;Midi (*.mid;*.midi);;SagemMelodie "
-                           "(*.srt;*.txt)"));
+  EXPECT_TRUE(filecmd::OpenDialogFilters().startsWith(
+      QStringLiteral("RTTTL/Nokring (*.txt;*.rtx);;Midi (*.mid;*.midi);;SagemMelodie "
+                     "(*.srt;*.txt)")));
   EXPECT_TRUE(filecmd::SaveDialogFilters().startsWith(
       QStringLiteral("Sagem SMS opti. (*.srt);;SagemMelodie (*.srt);;RTTTL/Nokring")));
   EXPECT_EQ(filecmd::SaveFilterIndex(QStringLiteral("iMelody (*.imy)")), 8);
@@ -215,6 +215,16 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
   }
   // No notes on any channel reads as a MIDI file without notes.
   EXPECT_TRUE(r.errorText.endsWith(QStringLiteral(": <838>"))) << r.errorText.toStdString();
+
+  // The application's own readers refuse garbage the same way.
+  for (int type : {filetables::kTypeNokia, filetables::kTypeImelody}) {
+    const QString path = writeFile(QStringLiteral("garbage%1").arg(type), garbage);
+    pxvbMelody kept = existing();
+    r = filecmd::OpenMelodyFile(kept, path, type, nullptr, res);
+    EXPECT_EQ(r.result, -1) << type;
+    EXPECT_TRUE(r.errorText.startsWith(QStringLiteral("<842>\n<2>: "))) << type;
+    expectExisting(kept);
+  }
 }
 
 TEST_F(FileCommandsTest, AFailedSaveLeavesTheExistingFile) {

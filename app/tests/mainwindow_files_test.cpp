@@ -207,6 +207,14 @@ TEST_F(MainFilesTest, SaveAsAppendsTheExtensionAndSaveWritesInPlace) {
   trigger("mnuFileSaveAs");
   EXPECT_TRUE(QFileInfo::exists(dir_.filePath("tune.imy")));
   EXPECT_EQ(window_->document().filePath(), saved);
+  // The iMelody file opens through the application's own reader, as one undoable step.
+  window_->document().setModified(false);
+  openVia(dir_.filePath("tune.imy"), QStringLiteral("iMelody (*.imy)"));
+  EXPECT_TRUE(messages_.isEmpty()) << messages_.join("\n").toStdString();
+  EXPECT_EQ(window_->document().fileFormat(), 14);
+  EXPECT_EQ(state_->recent.at(0)->fileType, 5);
+  trigger("mnuEditUndo");
+  EXPECT_EQ(window_->document().filePath(), saved);
   trigger("mnuFileNew");
   nextPath_.clear();
   trigger("mnuFileSave");
