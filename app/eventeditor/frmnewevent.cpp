@@ -79,8 +79,9 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
     texts(opt, kOptTags[i]);
     optEvents_->addButton(opt, i);
     kindsLayout->addWidget(opt);
-    groups_[i] = new QGroupBox(this);
+    groups_[i] = new QGroupBox(QString::fromLatin1(kOptTexts[i]).remove(QLatin1Char('&')), this);
     groups_[i]->setObjectName(QString::fromLatin1(kGroupNames[i]));
+    texts(groups_[i], kOptTags[i]);
   }
   connect(optEvents_, &QButtonGroup::idClicked, this, &frmNewEvent::updateEnabled);
 
@@ -130,7 +131,7 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   optESStyle_->setObjectName(QStringLiteral("optESStyle"));
   auto* style = new QHBoxLayout(groups_[2]);
   static const char* kStyleTexts[] = {"Natural", "Legato", "Staccato"};
-  static const int kStyleTags[] = {1311, 1312, 1313};
+  static const int kStyleTags[] = {1311, 1325, 1313};
   for (int i = 0; i < 3; ++i) {
     auto* opt = new QRadioButton(QString::fromLatin1(kStyleTexts[i]), groups_[2]);
     opt->setObjectName(QStringLiteral("optESStyle_%1").arg(i));

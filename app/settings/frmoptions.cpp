@@ -59,7 +59,6 @@ QLabel* label(QWidget* parent, const char* text, int tag, QWidget* buddy) {
   l->setObjectName(QStringLiteral("lb") + buddy->objectName());
   texts(l, tag);
   l->setBuddy(buddy);
-  l->setWordWrap(true);
   return l;
 }
 
