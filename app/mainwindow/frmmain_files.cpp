@@ -11,6 +11,8 @@
 #include <QMimeData>
 #include <QTableView>
 
+#include <cstdio>
+
 #include "eventeditor/frmnewevent.h"
 #include "files/cliptransfer.h"
 #include "files/filecommands.h"
@@ -58,8 +60,14 @@ void frmMain::initFileCommands() {
   };
   midiChannelChooser = [this](int mask) { return frmMidiOpenDlg::choose(mask, this); };
   saveAsCommand = [this] { return saveAs(); };
-  modPDU::SetErrorHandler([this](const QString& title, const QString& text) {
-    ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
+  // The SMS library's errors (the PDU export) go through the window's message box while
+  // the window lives.
+  QPointer<frmMain> self(this);
+  modPDU::SetErrorHandler([self](const QString& title, const QString& text) {
+    if (self)
+      self->ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    else
+      std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
   });
 
   // The File menu's submenus sit between Save As and the Sagem import.
