@@ -134,6 +134,16 @@ TEST_F(MainFilesTest, NewAndOpenAreUndoableStepsWithTitleAndRecentFiles) {
   EXPECT_EQ(melody().getEventVal1(0), 72);
 }
 
+TEST_F(MainFilesTest, AFileWithMoreEventsThanTheMelodyHoldsIsCutWithANotice) {
+  QByteArray text = "Long:d=16,o=5,b=200:";
+  for (int i = 0; i < 400; ++i) text += i ? ",c" : "c";
+  openVia(writeFile("long.rtx", text), kRtttlFilter);
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_TRUE(messages_[0].endsWith("|" + GetResString(821)));
+  EXPECT_EQ(melody().size(), AppState::kMaxEvents + 10);
+  EXPECT_EQ(window_->document().filePath(), dir_.filePath("long.rtx"));
+}
+
 TEST_F(MainFilesTest, ModifiedMelodyIsAskedAboutFirst) {
   trigger("mnuFileNew");
   trigger("mnuEditNotesHigher");
