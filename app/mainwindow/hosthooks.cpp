@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMessageBox>
-#include <QMimeData>
 
 #include "files/clipboardhost.h"
 
