@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTableView>
@@ -268,9 +266,12 @@ void frmMain::buildLanguageMenu() {
     a->setCheckable(true);
     a->setChecked(i == langs.GetSaveLang());
     group->addAction(a);
-    connect(a, &QAction::triggered, this, [this, i] {
+    connect(a, &QAction::triggered, this, [this, menu, i] {
       const bool closeNow = ChooseLanguage(this, i);
-      buildLanguageMenu();
+      // The entry checked is the language of the next start.
+      const int saved = AppLanguages().GetSaveLang();
+      for (QAction* entry : menu->actions())
+        entry->setChecked(entry->property("Index").toInt() == saved);
       if (closeNow) close();
     });
   }
@@ -457,8 +458,4 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
 }

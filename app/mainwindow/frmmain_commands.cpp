@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "mainwindow/frmmain.h"
 #include "mainwindow/melodydocument.h"
@@ -221,12 +222,29 @@ void frmMain::buildActions() {
       b->setToolButtonStyle(Qt::ToolButtonTextOnly);
       b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
       b->setFocusPolicy(Qt::StrongFocus);
-      sideLayout->addWidget(b);
       buttons_.append(b);
     }
     actions_.emplace_back(&c, a);
   }
-  if (sideLayout) sideLayout->addStretch(1);
+  if (!sideLayout) return;
+  // The buttons in the order of work: play, pitch, length, clean-up, range; buttons of
+  // other commands follow in table order.
+  static const char* const kButtonOrder[] = {"cbExPlayAll",   "cbHigherNo",   "cbLowerNo",
+                                             "cbLongerNo",    "cbShorterNo",  "cbDelPStartEnd",
+                                             "cbDelSelected", "cbMove2Scale", "cbMvsFUpdate"};
+  std::stable_sort(buttons_.begin(), buttons_.end(), [](QToolButton* a, QToolButton* b) {
+    const auto rank = [](QToolButton* t) {
+      int i = 0;
+      for (const char* name : kButtonOrder) {
+        if (t->objectName() == QLatin1String(name)) return i;
+        ++i;
+      }
+      return i;
+    };
+    return rank(a) < rank(b);
+  });
+  for (QToolButton* b : buttons_) sideLayout->addWidget(b);
+  sideLayout->addStretch(1);
 }
 
 void frmMain::updateCommandStates() {

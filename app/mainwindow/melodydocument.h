@@ -38,8 +38,10 @@ class MelodyDocument {
   bool hasMelody() const { return hasMelody_; }
   void setHasMelody(bool on) { hasMelody_ = on; }
 
-  bool isModified() const { return modified_; }
-  void setModified(bool on) { modified_ = on; }
+  // Modified: the melody differs from the state last marked unmodified (opened or saved).
+  // Undoing back to that state makes it unmodified again.
+  bool isModified() const { return state_ != cleanState_; }
+  void setModified(bool on) { cleanState_ = on ? -1 : state_; }
 
   // A text shown once in the status line at the next refresh.
   QString pendingStatus() const { return pendingStatus_; }
@@ -124,11 +126,12 @@ class MelodyDocument {
     pxvbMelody melody;
     QString filePath;
     int fileFormat = -1;
+    long long state = 0;
   };
   Snapshot current() const;
   void restore(const Snapshot& s);
   // Drops the snapshot takeUndoCopy() just pushed (an edit that did not happen).
-  void dropUndoCopy(bool wasModified);
+  void dropUndoCopy();
   void removeRuns(const std::vector<bool>& remove);
 
   pxvbMelody main_;
@@ -136,7 +139,10 @@ class MelodyDocument {
   std::deque<Snapshot> undo_;
   std::deque<Snapshot> redo_;
   bool hasMelody_ = false;
-  bool modified_ = false;
+  // Every state of the melody gets a number; the history keeps them with the snapshots.
+  long long state_ = 0;
+  long long cleanState_ = 0;
+  long long lastState_ = 0;
   QString pendingStatus_;
   QString filePath_;
   int fileFormat_ = -1;
