@@ -8,11 +8,14 @@
 #include <memory>
 
 #include "mainwindow/melodydocument.h"
+#include "files/recentfiles.h"
 #include "mainwindow/meloformatprops.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "settings/mainsettings.h"
 #include "settings/settingsstore.h"
+
+struct MidiPlayback;
 
 // The melody file named on the command line.
 struct CommandLineFile {
@@ -33,8 +36,11 @@ struct AppState {
   clSMSProps sms;
   clMeloFormatProps formats;
   MainSettings settings;
+  RecentFiles recent;
   CommandLineFile commandLine;
   std::unique_ptr<pxsettings::SettingsStore> store;
+  // The MIDI output and player, made on first use (tests put in their own).
+  std::shared_ptr<MidiPlayback> midi;
 };
 
 // The start-up steps before the main window loads: program-wide defaults (play action

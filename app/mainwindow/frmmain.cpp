@@ -59,9 +59,11 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   statusBar()->addWidget(status_, 1);
   showStatus(GetResString(1058));
 
+  initFileCommands();
   LoadFormTexts(this);
   model_->retranslate();
   applyListStyle();
+  installPlayback();
   updateCommandStates();
   resize(860, 640);
 }
@@ -287,12 +289,14 @@ void frmMain::loadSettings() {
   }
   state_.comm.RegLoad(*state_.store);
   state_.sms.RegLoad(*state_.store);
+  state_.recent.load(*state_.store);
 }
 
 void frmMain::saveSettings() {
   if (!state_.store) return;
   state_.settings.newLang = AppLanguages().GetSaveLang();
   state_.settings.save(*state_.store);
+  state_.recent.save(*state_.store);
   state_.store->sync();
 }
 
@@ -369,17 +373,7 @@ void frmMain::runFormatCheck() {
 }
 
 bool frmMain::openMelodyFile(const QString& path, int formatId) {
-  commitFields();
-  const rvTonehead::Outcome o = state_.document.openFile(path, formatId);
-  if (o.result != 1) {
-    showLibraryError(o);
-    return false;
-  }
-  if (o.truncated)
-    ask(QMessageBox::Information, GetResString(1000), GetResString(821), QMessageBox::Ok);
-  list_->clearSelection();
-  enableEditing();
-  return true;
+  return openChecked(path, formatId, true);
 }
 
 QMessageBox::StandardButton frmMain::ask(QMessageBox::Icon icon, const QString& title,

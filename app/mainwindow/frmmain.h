@@ -30,6 +30,8 @@ class QToolButton;
 class QVBoxLayout;
 class EventListModel;
 class clCMeloFormatCheck;
+class frmNewEvent;
+struct MidiPlayback;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -106,6 +108,21 @@ class frmMain : public QMainWindow {
   // installed, "play" opens the file like "open".
   std::function<bool(const QString& path)> playFileCommand;
 
+  // The file dialogs and the MIDI channel question; tests answer through these instead.
+  // A dialog returns the chosen path (empty: cancelled) and the chosen filter text.
+  using FileDialogFn = std::function<QString(const QString& title, const QString& dir,
+                                             const QString& filters, QString* selectedFilter)>;
+  FileDialogFn openFileDialog;
+  FileDialogFn saveFileDialog;
+  std::function<int(int mask)> midiChannelChooser;
+
+  // Save As through the dialog; true when the melody was written.
+  bool saveAs();
+  // Rebuilds the recent-files menu from the list.
+  void rebuildRecentMenu();
+  // The event editor, once opened.
+  frmNewEvent* eventEditor() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
@@ -164,6 +181,36 @@ class frmMain : public QMainWindow {
   void onReadme();
   void onAbout();
   void onListStyleToggle();
+  // File, clipboard, event editor and options commands (frmmain_files.cpp).
+  void initFileCommands();
+  bool openChecked(const QString& path, int formatId, bool askFirst);
+  void updateWindowTitle();
+  void onFileNew();
+  void onFileOpen();
+  void onFileSave();
+  void onFileSaveAs();
+  void onRecentFile(int index);
+  void clipExport(int kind);
+  template <int Kind>
+  void onClipExport() {
+    clipExport(Kind);
+  }
+  void clipImport(int kind);
+  template <int Kind>
+  void onClipImport() {
+    clipImport(Kind);
+  }
+  void onFileImportSagem();
+  void onAddEvent();
+  void onEditEvent();
+  void onOptions();
+  void ensureEventEditor();
+  // The note view and the program's own MIDI output (frmmain_playback.cpp).
+  void installPlayback();
+  MidiPlayback& midiPlayback();
+  bool playThroughOutput(const QString& path);
+  void onNoteView();
+  void onStopPlaying();
 
   AppState& state_;
   EventListModel* model_ = nullptr;
@@ -180,4 +227,7 @@ class frmMain : public QMainWindow {
   QList<QToolButton*> buttons_;
   QPointer<QWidget> sidePanel_;
   bool closing_ = false;
+  QPointer<frmNewEvent> eventEditor_;
+  int lastOpenFilter_ = 1;
+  int lastSaveFilter_ = 1;
 };

@@ -280,15 +280,19 @@ rvTonehead::Outcome MelodyDocument::openFile(const QString& path, int formatId, 
   rvTonehead::Outcome o = rvTonehead::ReadMelo(work, req, path, true);
   if (request) *request = req;
   if (o.result != 1) return o;
+  adoptFile(work, path, formatId);
+  return o;
+}
+
+void MelodyDocument::adoptFile(const pxvbMelody& read, const QString& path, int formatId) {
   takeUndoCopy();
-  main_.assign(work);
+  main_.assign(read);
   if (main_.sName().isEmpty() || main_.sName() == QLatin1String("midi2Pealix"))
     main_.setsName(NameFromFile(path));
   filePath_ = path;
   fileFormat_ = formatId;
   setModified(false);
   hasMelody_ = true;
-  return o;
 }
 
 QString MelodyDocument::NameFromFile(const QString& path) {

@@ -112,6 +112,11 @@ class MelodyDocument {
   rvTonehead::Outcome openFile(const QString& path, int formatId, int channel = 255,
                                rvTonehead::Request* request = nullptr);
 
+  // Takes a melody that was read and checked elsewhere (the open command's channel round
+  // and the application's own readers) as the melody of a file, with the same rules as
+  // openFile: one undoable step, current file, unmodified, name from the file if none.
+  void adoptFile(const pxvbMelody& read, const QString& path, int formatId);
+
   // A new melody name from a file path: the file name up to its first ".", right-trimmed
   // and cut to 20 characters (the whole name when it has no "." or starts with one).
   static QString NameFromFile(const QString& path);
