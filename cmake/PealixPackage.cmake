@@ -7,9 +7,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Pealix maintainers <maintainers@pealix.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ringtone editor and converter for mobile phones")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pealix edits the monophonic ringtones of classic mobile phones: it reads and writes\n"
-    "RTTTL, standard MIDI, Sagem, Nokia smart messaging, iMelody, Motorola, Alcatel and\n"
-    "key-press formats, checks a melody against a phone format's limits, plays it\n"
+    "Pealix edits the monophonic ringtones of classic mobile phones: it reads RTTTL,\n"
+    "standard MIDI, Sagem, Nokia smart messaging and iMelody, writes these and Motorola,\n"
+    "Alcatel and key-press texts, checks a melody against a phone format's limits, plays it\n"
     "through a built-in synthesizer or a MIDI output, and sends it to a phone over a\n"
     "serial data cable.\n"
     "\n"

@@ -132,6 +132,11 @@ int FileTypeFromPath(const QString& path) {
   if (suffix == QLatin1String("rtx")) return kTypeRtttl;
   if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi")) return kTypeMidi;
   if (suffix == QLatin1String("srt")) return kTypeSagem;
+  // The formats the application reads itself open the same way as the library's.
+  if (suffix == QLatin1String("ota") || suffix == QLatin1String("ott") ||
+      suffix == QLatin1String("rng"))
+    return kTypeNokia;
+  if (suffix == QLatin1String("imy")) return kTypeImelody;
   return kTypeNone;
 }
 

@@ -63,7 +63,8 @@ const QList<SaveFilter>& SaveFilters();
 const SaveFilter* SaveFilterForFile(const QString& fileName);
 // The save filter by format id (the first one with that id), or nullptr.
 const SaveFilter* SaveFilterForFormat(int formatId);
-// File type from a path's extension: rtx 1, mid or midi 2, srt 3, anything else -1.
+// File type from a path's extension (the command line, dropped files): rtx 1, mid or
+// midi 2, srt 3, ota, ott or rng 4, imy 5, anything else -1.
 int FileTypeFromPath(const QString& path);
 // Format id of a file type; -1 for none. Nokia ringtones and iMelody are read by the
 // filter's AppReader, not by the library.

@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <memory>
 
-#include "mainwindow/melodydocument.h"
 #include "files/recentfiles.h"
+#include "mainwindow/melodydocument.h"
 #include "mainwindow/meloformatprops.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
@@ -20,12 +20,12 @@ struct MidiPlayback;
 // The melody file named on the command line.
 struct CommandLineFile {
   QString path;
-  int fileType = -1;  // 1 RTTTL, 2 MIDI, 3 Sagem, -1 none
-  int formatId = -1;  // 7, 10, 2, -1
+  int fileType = -1;  // 1 RTTTL, 2 MIDI, 3 Sagem, 4 Nokia ringtone, 5 iMelody, -1 none
+  int formatId = -1;  // 7, 10, 2, 9, 14, -1
 };
 
 // The first argument is a melody file when its extension, in lower case, is rtx, mid,
-// midi or srt; anything else, or no argument, names no file.
+// midi, srt, ota, ott, rng or imy; anything else, or no argument, names no file.
 CommandLineFile ParseCommandLine(const QStringList& arguments);
 
 struct AppState {

@@ -16,6 +16,13 @@ TEST(FileTables, ExtensionsAndTypes) {
   EXPECT_EQ(FileTypeFromPath(QStringLiteral("x.txt")), kTypeNone);
   EXPECT_EQ(FileTypeFromPath(QStringLiteral("rtx")), kTypeNone);
   EXPECT_EQ(FileTypeFromPath(QStringLiteral("dir.rtx/song")), kTypeNone);
+  // Nokia ringtones and iMelody, which the application reads itself.
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("tune.OTT")), kTypeNokia);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("tune.rng")), kTypeNokia);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("tune.ota")), kTypeNokia);
+  EXPECT_EQ(FileTypeFromPath(QStringLiteral("tune.imy")), kTypeImelody);
+  EXPECT_EQ(FormatIdForFileType(kTypeNokia), 9);
+  EXPECT_EQ(FormatIdForFileType(kTypeImelody), 14);
   EXPECT_EQ(FormatIdForFileType(kTypeSagem), 2);
 
   ASSERT_EQ(SaveFilters().size(), 9);
