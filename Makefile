@@ -4,7 +4,7 @@ ASAN_BUILD := build-asan
 BENCH_BUILD := build-bench
 JOBS       ?= 2
 
-.PHONY: all deps configure build test run bench fuzz clean
+.PHONY: all deps configure build test run bench bench-batch fuzz clean
 
 all: build
 
@@ -33,6 +33,11 @@ bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=ON > /dev/null
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
+
+# A collection of 10,000 RTTTL tunes to MIDI files: one batch against one process a tune.
+# BENCH_DIR=/dev/shm puts the output files on a memory file system.
+bench-batch: build
+	python3 bench/batch_bench.py --cli $(BUILD)/bin/pealix-cli $(if $(BENCH_DIR),--dir $(BENCH_DIR))
 
 # make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
 SECONDS ?= 60
