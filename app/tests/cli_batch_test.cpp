@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace {
 
@@ -179,6 +180,24 @@ TEST_F(CliBatchTest, AnOutputFolderThatIsNotWritable) {
   QFile::setPermissions(out(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.errors.contains("Permission denied")) << r.errors.toStdString();
+}
+
+// A batch ended by a signal leaves finished files and no temporary ones.
+TEST_F(CliBatchTest, AnInterruptedBatchLeavesNoPartialFiles) {
+  QByteArray many;
+  for (int i = 0; i < 4000; ++i)
+    many += "Tune " + QByteArray::number(i) + ":d=8,o=5,b=120:c,d,e,f,g,a,b,c6,d6,e6\n";
+  writeFile("many.txt", many);
+  QProcess p;
+  p.start(cli_, {"convert", "--to", "xml", "--out-dir", out(), "--each-line", path("many.txt")});
+  ASSERT_TRUE(p.waitForStarted());
+  for (int i = 0; i < 3000 && entries(out()).isEmpty(); ++i) QThread::msleep(10);
+  p.terminate();
+  ASSERT_TRUE(p.waitForFinished(30000));
+  for (const QString& name : entries(out())) {
+    EXPECT_FALSE(name.startsWith('.')) << name.toStdString();
+    EXPECT_TRUE(fileBytes(out() + "/" + name).endsWith("</Melody>")) << name.toStdString();
+  }
 }
 
 TEST_F(CliBatchTest, WriterOptionsByName) {
