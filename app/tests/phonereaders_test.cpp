@@ -191,7 +191,7 @@ TEST(IMelody, TheWritersExampleAndTheHeader) {
   const QByteArray v12 =
       "begin:imelody\nVERSION:1.2\nFORMAT:CLASS1.0\nNAME:Alle\nCOMPOSER:Trad.\nBEAT:180\n"
       "STYLE:S2\nVOLUME:V10\nMELODY:*5c0:&e5;#b3\nEND:IMELODY";
-  pxvbMelody n = readImy(v12);
+  pxvbMelody n = readImy("\xEF\xBB\xBF" + v12);  // with a byte order mark
   EXPECT_EQ(n.bpm(), 180);
   EXPECT_EQ(n.sComposer(), QStringLiteral("Trad."));
   // Flat of E is D#; sharp of B is the C above.
