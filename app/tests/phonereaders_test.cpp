@@ -88,7 +88,8 @@ TEST(NokiaRingtone, TheWritersFormsOfOneNote) {
   const QByteArray udh = "06050415811581";
   for (const QByteArray& data :
        {hex, udh + hex, QByteArray::fromHex(hex), QByteArray::fromHex(udh + hex),
-        QByteArray("06 05 04 15 81 15 81\r\n024A3A4004\n0002690000\n"), hex.toLower()}) {
+        QByteArray("06 05 04 15 81 15 81\r\n024A3A4004\n0002690000\n"), hex.toLower(),
+        "//SCKL15811581 " + hex + "\r\n", "//SCKL15811581 " + hex + "\r\n"}) {
     const pxvbMelody m = readNokia(data);
     EXPECT_EQ(eventsOf(m), QStringList{"1 4 0 81 127"}) << data.toHex().data();
     EXPECT_EQ(m.bpm(), 63);
