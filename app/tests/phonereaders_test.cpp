@@ -268,6 +268,64 @@ TEST(IMelody, RefusesWithReasonAndPlace) {
   }
 }
 
+// Golden files: data/<format>/ok/NAME.<ext> reads into NAME.expected (title, tempo and
+// the events); every file in data/<format>/bad/ is refused with a reason.
+struct GoldenCase {
+  const char* format;
+  QString file;
+};
+
+std::vector<GoldenCase> goldenCases(const char* kind) {
+  std::vector<GoldenCase> out;
+  for (const char* format : {"nokia", "imelody"}) {
+    const QDir dir(QStringLiteral(PEALIX_TEST_DATA "/%1/%2").arg(format, kind));
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+      if (!name.endsWith(QLatin1String(".expected"))) out.push_back({format, dir.filePath(name)});
+  }
+  return out;
+}
+
+bool readGolden(const GoldenCase& c, pxvbMelody& m, QString& error) {
+  QFile f(c.file);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << c.file.toStdString();
+  const QByteArray data = f.readAll();
+  return QByteArray(c.format) == "nokia" ? readNokiaRingtone(data, m, &error)
+                                         : readIMelody(data, m, &error);
+}
+
+class PhoneGoodFile : public ::testing::TestWithParam<GoldenCase> {};
+class PhoneBadFile : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(PhoneGoodFile, ReadsAsExpected) {
+  pxvbMelody m;
+  QString error;
+  ASSERT_TRUE(readGolden(GetParam(), m, error)) << error.toStdString();
+  const QString dump = QStringLiteral("title \"%1\" bpm %2\n").arg(m.sName()).arg(m.bpm()) +
+                       eventsOf(m).join(QLatin1Char('\n')) + QLatin1Char('\n');
+  const QFileInfo file(GetParam().file);
+  QFile expected(file.path() + "/" + file.completeBaseName() + ".expected");
+  ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << expected.fileName().toStdString();
+  EXPECT_EQ(dump, QString::fromUtf8(expected.readAll()));
+}
+
+TEST_P(PhoneBadFile, IsRefusedWithAReason) {
+  pxvbMelody m;
+  QString error;
+  EXPECT_FALSE(readGolden(GetParam(), m, error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(m.size(), 0);
+}
+
+std::string goldenName(const ::testing::TestParamInfo<GoldenCase>& info) {
+  QString name =
+      QString::fromLatin1(info.param.format) + "_" + QFileInfo(info.param.file).fileName();
+  name.replace(QLatin1Char('.'), QLatin1Char('_'));
+  return name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, PhoneGoodFile, ::testing::ValuesIn(goldenCases("ok")), goldenName);
+INSTANTIATE_TEST_SUITE_P(Golden, PhoneBadFile, ::testing::ValuesIn(goldenCases("bad")), goldenName);
+
 TEST(OpenFilters, TwoPhoneFormatsAfterTheLibrarysThree) {
   const QList<filetables::OpenFilter>& f = filetables::OpenFilters();
   ASSERT_EQ(f.size(), 5);
