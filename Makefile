@@ -57,6 +57,7 @@ bench: deps
 # A collection of 10,000 RTTTL tunes to MIDI files: one batch against one process a tune.
 # BENCH_DIR=/dev/shm puts the output files on a memory file system.
 bench-batch: build
+	@scripts/deps.sh bench
 	python3 bench/batch_bench.py --cli $(BUILD)/bin/pealix-cli $(if $(BENCH_DIR),--dir $(BENCH_DIR))
 
 # make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
