@@ -439,7 +439,9 @@ void frmMain::dropEvent(QDropEvent* event) {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched == list_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+    // Either Delete key: the number block's comes with the keypad flag.
+    if (key->key() == Qt::Key_Delete &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
       if (state_.document.hasMelody()) onDelSelected();
       return true;
     }
