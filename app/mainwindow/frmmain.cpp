@@ -84,7 +84,6 @@ void frmMain::buildCentral() {
   title_ = new QLineEdit(central);
   title_->setObjectName(QStringLiteral("tfTitel"));
   title_->setProperty("ToolTipText", 1095);
-  title_->setMaxLength(64);
   lbTitle->setBuddy(title_);
   auto* lbTempo = new QLabel(central);
   lbTempo->setObjectName(QStringLiteral("lbBPM"));
