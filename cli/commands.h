@@ -21,5 +21,11 @@ int runTransform(int argc, char** argv);
 void helpTransform();
 int runPdu(int argc, char** argv);
 void helpPdu();
+int runDevices(int argc, char** argv);
+void helpDevices();
+int runPlay(int argc, char** argv);
+void helpPlay();
+int runRender(int argc, char** argv);
+void helpRender();
 
 }  // namespace cli

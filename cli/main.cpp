@@ -15,6 +15,9 @@ const cli::Command kCommands[] = {
     {"formats", "list the formats and what each can do", cli::runFormats, cli::helpFormats},
     {"transform", "lengthen, or velocities <-> volume", cli::runTransform, cli::helpTransform},
     {"pdu", "build the SMS PDU of a text or a ringtone", cli::runPdu, cli::helpPdu},
+    {"devices", "list the MIDI output devices", cli::runDevices, cli::helpDevices},
+    {"play", "play a melody on a MIDI output device", cli::runPlay, cli::helpPlay},
+    {"render", "render a melody's playback into a WAV file", cli::runRender, cli::helpRender},
 };
 
 void usage() {
