@@ -21,5 +21,9 @@ int runTransform(int argc, char** argv);
 void helpTransform();
 int runPdu(int argc, char** argv);
 void helpPdu();
+int runPorts(int argc, char** argv);
+void helpPorts();
+int runSend(int argc, char** argv);
+void helpSend();
 
 }  // namespace cli

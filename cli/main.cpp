@@ -15,6 +15,9 @@ const cli::Command kCommands[] = {
     {"formats", "list the formats and what each can do", cli::runFormats, cli::helpFormats},
     {"transform", "lengthen, or velocities <-> volume", cli::runTransform, cli::helpTransform},
     {"pdu", "build the SMS PDU of a text or a ringtone", cli::runPdu, cli::helpPdu},
+    {"ports", "list the serial ports with their numbers", cli::runPorts, cli::helpPorts},
+    {"send", "send an SMS, a ringtone, key presses or the clock to a phone", cli::runSend,
+     cli::helpSend},
 };
 
 void usage() {
