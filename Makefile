@@ -3,8 +3,9 @@ BUILD      := build
 ASAN_BUILD := build-asan
 BENCH_BUILD := build-bench
 JOBS       ?= 2
+PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test run bench fuzz clean
+.PHONY: all deps configure build test run install package bench fuzz clean screenshots startup-time
 
 all: build
 
@@ -29,10 +30,29 @@ test: build
 run: build
 	@scripts/run.sh $(BUILD)
 
+# The main window, rendered without a display, for the README.
+screenshots: build
+	@scripts/screenshots.sh $(BUILD)
+
+# How long the main window takes to appear (also printed by make bench).
+startup-time: build
+	@scripts/startup-time.sh $(BUILD)
+
+# make install [PREFIX=/usr/local] [DESTDIR=/staging]: the application directory goes to
+# PREFIX/lib/pealix, the commands pealix and pealix-cli to PREFIX/bin, the desktop files
+# and manual pages under PREFIX/share.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)" --strip
+
+# make package: build/pealix_<version>_<arch>.deb, installing into /usr.
+package: build
+	cd $(BUILD) && cpack --config CPackConfig.cmake
+
 bench: deps
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=ON > /dev/null
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
+	@scripts/startup-time.sh $(BUILD)
 
 # make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
 SECONDS ?= 60

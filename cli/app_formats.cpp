@@ -7,6 +7,7 @@
 
 #include "cli_common.h"
 #include "files/composertext.h"
+#include "files/filetables.h"
 #include "files/sagemhex.h"
 #include "mainwindow/meloformatcheck.h"
 #include "melody/rvtonehead.h"
@@ -14,19 +15,23 @@
 namespace cli {
 namespace {
 
-bool readText(const std::string& path, QString& text) {
+bool readBytes(const std::string& path, QByteArray& bytes, std::string& error) {
   if (path == "-") {
-    const std::string bytes{std::istreambuf_iterator<char>(std::cin),
-                            std::istreambuf_iterator<char>()};
-    text = QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const std::string in{std::istreambuf_iterator<char>(std::cin),
+                         std::istreambuf_iterator<char>()};
+    bytes = QByteArray(in.data(), static_cast<qsizetype>(in.size()));
     return true;
   }
   QFile f(QString::fromStdString(path));
   if (!f.open(QIODevice::ReadOnly)) {
-    std::cerr << "pealix-cli: cannot open " << path << "\n";
+    error = "cannot open the file (" + f.errorString().toStdString() + ")";
     return false;
   }
-  text = QString::fromUtf8(f.readAll());
+  bytes = f.readAll();
+  if (f.error() != QFileDevice::NoError) {
+    error = "cannot read the file (" + f.errorString().toStdString() + ")";
+    return false;
+  }
   return true;
 }
 
@@ -40,41 +45,52 @@ int32_t appFormatSupport(const CliFormat& format) {
   return std::string(format.name) == "composer" ? 3 : 2;
 }
 
+AppReaderFn appReaderFor(const CliFormat& format) {
+  if (isAppFormat(format)) return nullptr;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.formatId == format.id && f.read) return f.read;
+  return nullptr;
+}
+
 void toMelody(const Document& doc, pxvbMelody& melody) {
   rvTonehead::FromRecords(melody, doc.records.data(), static_cast<int>(doc.records.size()));
   melody.setbpm(doc.bpm);
   melody.setsName(QString::fromStdString(doc.title));
 }
 
-bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
-                 Document& doc) {
-  QString text;
-  if (!readText(path, text)) return false;
+bool readAppInput(const std::string& path, const CliFormat& format, const std::string& delimiter,
+                  Document& doc, std::string& error) {
+  QByteArray bytes;
+  if (!readBytes(path, bytes, error)) return false;
   pxvbMelody melody;
-  if (std::string(format.name) == "composer") {
+  if (const AppReaderFn read = appReaderFor(format)) {
+    QString why;
+    if (!read(bytes, melody, &why)) {
+      error = why.toStdString();
+      return false;
+    }
+  } else if (std::string(format.name) == "composer") {
     // Our own rendering starts with a name line; take name and tempo from it.
     QString name;
     int bpm = 0;
-    text = SplitComposerHeader(text, &name, &bpm);
+    const QString text = SplitComposerHeader(QString::fromUtf8(bytes), &name, &bpm);
     if (!ImportComposerText(melody, text, QString::fromStdString(delimiter))) {
-      std::cerr << "pealix-cli: " << path
-                << " is no composer text (no delimiter among the first seven characters, or"
-                   " an undelimited rest of 17 characters or more)\n";
+      error =
+          "no composer text (no delimiter among the first seven characters, or an undelimited "
+          "rest of 17 characters or more)";
       return false;
     }
     if (!name.isEmpty()) melody.setsName(name);
     if (bpm > 0) melody.setbpm(bpm);
   } else {
-    const SagemHexOutcome o = SagemHexImport(melody, text);
+    const SagemHexOutcome o = SagemHexImport(melody, QString::fromUtf8(bytes));
     if (o.result != 1) {
-      std::cerr << "pealix-cli: " << path << ": ";
       if (!o.messageText.isEmpty())
-        std::cerr << o.messageText.toStdString();
+        error = o.messageText.toStdString();
       else if (o.messageRes)
-        std::cerr << "the text is too long (" << o.textLength << " characters)";
+        error = "the text is too long (" + std::to_string(o.textLength) + " characters)";
       else
-        std::cerr << "no notes to import (a count of 0, a tempo below 5 or no header)";
-      std::cerr << "\n";
+        error = "no notes to import (a count of 0, a tempo below 5 or no header)";
       return false;
     }
   }
@@ -82,6 +98,14 @@ bool readAppText(const std::string& path, const CliFormat& format, const std::st
   doc.title = melody.sName().toStdString();
   doc.bpm = melody.bpm();
   return true;
+}
+
+bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
+                 Document& doc) {
+  std::string error;
+  if (readAppInput(path, format, delimiter, doc, error)) return true;
+  std::cerr << "pealix-cli: " << path << ": " << error << "\n";
+  return false;
 }
 
 bool writeComposerText(const Document& doc, const std::string& path, const std::string& delimiter) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iostream>
 #include <iterator>
+#include <mutex>
 #include <sstream>
 
 #include <QDir>
@@ -22,7 +23,8 @@ std::string lower(std::string s) {
   return s;
 }
 
-// The clipboard hooks carry standard input in and a rendering out.
+// The clipboard hooks carry standard input (or one tune of a collection) in and a
+// rendering out. Each thread has its own, so a batch converts on all cores at once.
 struct HookState {
   std::string clipboardIn;
   bool hasClipboardIn = false;
@@ -30,21 +32,27 @@ struct HookState {
 };
 
 HookState& hookState() {
-  static HookState state;
+  thread_local HookState state;
   return state;
 }
 
+std::mutex& messageMutex() {
+  static std::mutex m;
+  return m;
+}
+
 void installHooks() {
-  static RvHostHooks hooks{&hookState(),
-                           [](void* ctx) -> const char* {
-                             auto* s = static_cast<HookState*>(ctx);
-                             return s->hasClipboardIn ? s->clipboardIn.c_str() : nullptr;
+  static RvHostHooks hooks{nullptr,
+                           [](void*) -> const char* {
+                             const HookState& s = hookState();
+                             return s.hasClipboardIn ? s.clipboardIn.c_str() : nullptr;
                            },
-                           [](void* ctx, const char* text) -> int32_t {
-                             static_cast<HookState*>(ctx)->clipboardOut = text ? text : "";
+                           [](void*, const char* text) -> int32_t {
+                             hookState().clipboardOut = text ? text : "";
                              return 1;
                            },
                            [](void*, const char* caption, const char* text) {
+                             std::lock_guard<std::mutex> lock(messageMutex());
                              std::cerr << (caption ? caption : "") << ": " << (text ? text : "")
                                        << "\n";
                            }};
@@ -216,19 +224,13 @@ bool loadLibrary() {
   return true;
 }
 
-bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc) {
+namespace {
+
+// Reads through rvmReadMelo, growing the records until the whole melody fits.
+bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat& format,
+                        int32_t channel, Document& doc, std::string& error) {
   RvMelodyApi& api = RvMelodyApi::instance();
-  int32_t source = 1;
-  if (path == "-") {
-    // Standard input goes in as clipboard text (MIDI bytes in their clipboard hex form).
-    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (format.id == 10) text = "//RVPXPX" + toHex(text);
-    hookState().clipboardIn = text;
-    hookState().hasClipboardIn = true;
-    source = 2;
-  }
-  // Grow the records until the whole melody fits.
-  for (int32_t capacity = 1024;; capacity *= 4) {
+  for (int32_t capacity = 512;; capacity *= 4) {
     doc.records.assign(static_cast<size_t>(capacity), EventRecord{});
     int32_t count = capacity;
     char title[256] = {};
@@ -238,8 +240,8 @@ bool readMelody(const std::string& path, const CliFormat& format, int32_t channe
                                        path.c_str(), nullptr, nullptr);
     if (rc == 100 && capacity < (1 << 22)) continue;
     if (rc != 1 && rc != 100) {
-      std::cerr << "pealix-cli: cannot read " << path << " as " << format.name << ": "
-                << resultText(rc) << " (" << rc << ")\n";
+      error = "cannot read as " + std::string(format.name) + ": " + resultText(rc) + " (" +
+              std::to_string(rc) + ")";
       return false;
     }
     doc.records.resize(static_cast<size_t>(std::clamp(count, 0, capacity)));
@@ -249,6 +251,102 @@ bool readMelody(const std::string& path, const CliFormat& format, int32_t channe
     doc.channelMask = control[5];
     return true;
   }
+}
+
+}  // namespace
+
+bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc) {
+  int32_t source = 1;
+  if (path == "-") {
+    // Standard input goes in as clipboard text (MIDI bytes in their clipboard hex form).
+    std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (format.id == 10) text = "//RVPXPX" + toHex(text);
+    hookState().clipboardIn = text;
+    hookState().hasClipboardIn = true;
+    source = 2;
+  }
+  std::string error;
+  if (readThroughLibrary(path, source, format, channel, doc, error)) return true;
+  std::cerr << "pealix-cli: " << path << ": " << error << "\n";
+  return false;
+}
+
+bool readRtttlText(const std::string& text, Document& doc, std::string& error) {
+  HookState& state = hookState();
+  state.clipboardIn = text;
+  state.hasClipboardIn = true;
+  const bool ok = readThroughLibrary("", 2, *formatByName("rtttl"), 255, doc, error);
+  state.hasClipboardIn = false;
+  state.clipboardIn.clear();
+  return ok;
+}
+
+bool readInput(const std::string& path, const CliFormat& format, int32_t channel,
+               const std::string& delimiter, Document& doc, std::string* error) {
+  std::string why;
+  bool ok = false;
+  if (isAppFormat(format) || appReaderFor(format))
+    ok = readAppInput(path, format, delimiter, doc, why);
+  else if (path == "-")
+    return readMelody(path, format, channel, doc);
+  else
+    ok = readThroughLibrary(path, 1, format, channel, doc, why);
+  if (!ok) {
+    if (error)
+      *error = why;
+    else
+      std::cerr << "pealix-cli: " << path << ": " << why << "\n";
+  }
+  return ok;
+}
+
+bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,
+                  std::string& bytes, std::string& error) {
+  RvMelodyApi& api = RvMelodyApi::instance();
+  if (doc.records.empty()) {
+    error = "the melody has no events to write";
+    return false;
+  }
+  std::vector<int32_t> control = {0, 0, format.id, doc.bpm, 0, 0};
+  control.insert(control.end(), options.begin(), options.end());
+  control[0] = static_cast<int32_t>(control.size());
+  const int32_t count = static_cast<int32_t>(doc.records.size());
+  int32_t rc = 0;
+  // The string rendering is the file's for every format but these three: iMelody's string
+  // is fitted and cut for a text message, Motorola and the test XML have none. They go
+  // through the (per-thread) clipboard, which receives the file's text.
+  if (format.id == 14 || format.id == 12 || format.id == 19) {
+    control[1] = 2;
+    hookState().clipboardOut.clear();
+    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), "", nullptr,
+                           control.data());
+    bytes = std::move(hookState().clipboardOut);
+    hookState().clipboardOut.clear();
+  } else {
+    std::vector<char> buffer(4096);
+    for (;;) {
+      uint32_t length = static_cast<uint32_t>(buffer.size());
+      rc = api.rvmMelo2String(doc.records.data(), count, buffer.data(), &length, doc.title.c_str(),
+                              nullptr, control.data());
+      if (rc == 217 && length > buffer.size()) {
+        buffer.resize(length);
+        continue;
+      }
+      if (rc == 1) bytes.assign(buffer.data(), std::min<size_t>(length, buffer.size()));
+      break;
+    }
+  }
+  if (rc != 1) {
+    error = "cannot write " + std::string(format.name) + ": " + resultText(rc) + " (" +
+            std::to_string(rc) + ")";
+    return false;
+  }
+  if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
+    error = control[4] == 160 ? "cannot write sagem: the size limit leaves no room for a note (160)"
+                              : "cannot write sagem: no note or pause to write (4)";
+    return false;
+  }
+  return true;
 }
 
 bool writeMelody(const Document& doc, const std::string& path, const CliFormat& format,
@@ -298,7 +396,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   // code (160) or no event gives one (4): that is a failure for the user.
   if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
     std::cerr << "pealix-cli: cannot write sagem: "
-              << (control[4] == 160 ? "the size limit (--option6) leaves no room for a note"
+              << (control[4] == 160 ? "the size limit (--size-limit) leaves no room for a note"
                                     : "no note or pause to write")
               << " (" << control[4] << ")\n";
     return false;

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <QByteArray>
+
+#include "melody/pxvbmelody.h"
 #include "rvmelody.h"
 
 namespace cli {
@@ -69,6 +72,21 @@ bool loadLibrary();
 // Reads a melody file with a library format; prints a message and returns false on failure.
 bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc);
 
+// Reads a file (or standard input, "-") in any readable format: the library's, the phone
+// formats the application reads (Nokia ringtone, iMelody) and the application's text
+// formats. On failure the reason goes to *error, or to standard error when error is null.
+// Safe to call from several threads at once (files only, not standard input).
+bool readInput(const std::string& path, const CliFormat& format, int32_t channel,
+               const std::string& delimiter, Document& doc, std::string* error = nullptr);
+
+// Reads one RTTTL tune given as text. Thread-safe.
+bool readRtttlText(const std::string& text, Document& doc, std::string& error);
+
+// Renders the melody as a file in this format would hold it (options: control elements
+// 6..8). Thread-safe; false with the reason in error when the library refuses.
+bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,
+                  std::string& bytes, std::string& error);
+
 // Writes to a file, or to standard output when path is "-". options: control elements 6..8.
 bool writeMelody(const Document& doc, const std::string& path, const CliFormat& format,
                  const std::vector<int32_t>& options, bool stringForm);
@@ -80,6 +98,14 @@ bool isAppFormat(const CliFormat& format);
 int32_t appFormatSupport(const CliFormat& format);
 bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
                  Document& doc);
+// The application's reader of a format the library only writes (Nokia ringtone, iMelody),
+// from the open dialog's table; null when the library reads the format or none does.
+using AppReaderFn = bool (*)(const QByteArray&, pxvbMelody&, QString*);
+AppReaderFn appReaderFor(const CliFormat& format);
+// Reads a file with the application's own converters (app formats and app readers); the
+// reason goes to error. Thread-safe for files.
+bool readAppInput(const std::string& path, const CliFormat& format, const std::string& delimiter,
+                  Document& doc, std::string& error);
 bool writeComposerText(const Document& doc, const std::string& path, const std::string& delimiter);
 // The range check against all eight target formats, as the main window shows it.
 void printRangeCheck(const Document& doc);

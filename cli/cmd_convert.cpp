@@ -1,29 +1,41 @@
 #include <iostream>
 
+#include "batch.h"
 #include "cli_common.h"
 #include "commands.h"
+#include "writer_options.h"
 
 namespace cli {
 
 void helpConvert() {
-  std::cout << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
-               "                          [--option6 N] [--option7 N] [--option8 N] [--string]\n"
-               "                          [--delimiter C]\n\n"
-               "Reads INPUT and writes it to OUTPUT in another format. Without --from/--to the\n"
-               "format follows the file extension (.rtx/.txt RTTTL, .mid/.midi MIDI, .srt Sagem,\n"
-               ".pkp key presses, .ota Nokia, .imy iMelody, .xml test XML). INPUT '-' reads\n"
-               "standard input, OUTPUT '-' writes the rendering to standard output.\n\n"
-               "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml,\n"
-               "               composer (Nokia composer text, read and write), sagemhex (Sagem\n"
-               "               hex text, read only)\n"
-               "  --delimiter C  composer text: the token delimiter (default: a blank)\n"
-               "  --channel N  MIDI input: read channel N (1..16); default: the first with notes\n"
-               "  --optionK N  the writer's format options (control elements 6, 7, 8);\n"
-               "               sagem: 6 size limit in characters (0 none, else at least 35),\n"
-               "               7 line end (0 line feed, 1 carriage return + line feed),\n"
-               "               8 keep up to 20 title characters within the size limit (1)\n"
-               "  --string     write the library's string rendering (iMelody: fitted, at most\n"
-               "               122 characters)\n";
+  std::cout
+      << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
+         "                          [WRITER OPTIONS] [--string] [--delimiter C]\n"
+         "       pealix-cli convert --to FMT --out-dir DIR [--each-line] [--quiet] [--jobs N]\n"
+         "                          [--from FMT] [WRITER OPTIONS] INPUT...\n\n"
+         "Reads INPUT and writes it to OUTPUT in another format. Without --from/--to the\n"
+         "format follows the file extension (.rtx/.txt RTTTL, .mid/.midi MIDI, .srt Sagem,\n"
+         ".pkp key presses, .ota/.ott/.rng Nokia, .imy iMelody, .xml test XML). INPUT '-'\n"
+         "reads standard input, OUTPUT '-' writes the rendering to standard output.\n\n"
+         "With --out-dir every INPUT (files, and folders walked for the readable extensions)\n"
+         "is converted into DIR, each output named after its input with the format's\n"
+         "extension (a name already taken gets -2, -3 ...). The work runs on all cores; each\n"
+         "file appears in DIR only once it is complete. Every failure is listed with its\n"
+         "file (and line) and reason, then a summary line; the exit status is 1 when any\n"
+         "input failed.\n\n"
+         "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml,\n"
+         "               composer (Nokia composer text, read and write), sagemhex (Sagem\n"
+         "               hex text, read only); nokia and imelody are read by the application\n"
+         "  --each-line  every non-empty line of an input is one RTTTL tune, named after the\n"
+         "               tune's name (made safe for file names)\n"
+         "  --quiet      no progress bar (it is shown only when standard error is a terminal)\n"
+         "  --jobs N     worker threads (default: one per core)\n"
+         "  --delimiter C  composer text: the token delimiter (default: a blank)\n"
+         "  --channel N  MIDI input: read channel N (1..16); default: the first with notes\n"
+         "  --string     write the library's string rendering (iMelody: fitted, at most\n"
+         "               122 characters)\n\n"
+         "Writer options, by output format:\n"
+      << writerOptionsHelp();
 }
 
 int runConvert(int argc, char** argv) {
@@ -32,42 +44,94 @@ int runConvert(int argc, char** argv) {
   const auto from = args.value("--from");
   const auto to = args.value("--to");
   const auto channel = args.intValue("--channel", bad);
-  const auto option6 = args.intValue("--option6", bad);
-  const auto option7 = args.intValue("--option7", bad);
-  const auto option8 = args.intValue("--option8", bad);
+  const auto outDir = args.value("--out-dir");
+  const bool eachLine = args.flag("--each-line");
+  const bool quiet = args.flag("--quiet");
+  const auto jobs = args.intValue("--jobs", bad);
   const bool stringForm = args.flag("--string");
   const std::string delimiter = args.value("--delimiter").value_or(" ");
-  for (const std::string& u : args.unknown()) {
-    std::cerr << "pealix-cli convert: unknown option " << u << "\n";
-    bad = true;
-  }
-  if (bad || args.positional().size() != 2) {
-    if (!bad) std::cerr << "pealix-cli convert: needs INPUT and OUTPUT\n";
+  const bool batch = outDir.has_value();
+  if (bad) {
     helpConvert();
     return 2;
   }
-  const std::string input = args.positional()[0];
-  const std::string output = args.positional()[1];
   if (channel && (*channel < 1 || *channel > 16)) {
     std::cerr << "pealix-cli convert: --channel takes 1..16\n";
     return 2;
   }
 
-  const CliFormat* inFormat = chooseFormat("convert", from, input, true);
-  const CliFormat* outFormat = inFormat ? chooseFormat("convert", to, output, false) : nullptr;
-  if (!inFormat || !outFormat) return 2;
-  const std::vector<int32_t> options = composeOptions(*outFormat, {option6, option7, option8});
-
-  if (!loadLibrary()) return 1;
-  Document doc;
-  if (isAppFormat(*inFormat) ? !readAppText(input, *inFormat, delimiter, doc)
-                             : !readMelody(input, *inFormat, channel ? *channel - 1 : 255, doc))
-    return 1;
-  if (isAppFormat(*outFormat)) {
-    if (std::string(outFormat->name) != "composer") {
-      std::cerr << "pealix-cli convert: " << outFormat->name << " can only be read\n";
+  const CliFormat* inFormat = nullptr;
+  const CliFormat* outFormat = nullptr;
+  std::string input, output;
+  if (batch) {
+    if (!to || args.positional().empty() || stringForm || (jobs && *jobs < 1)) {
+      std::cerr << "pealix-cli convert: --out-dir needs --to and at least one INPUT"
+                   " (no --string; --jobs at least 1)\n";
       return 2;
     }
+    if (from && !(inFormat = chooseFormat("convert", from, "", true))) return 2;
+    if (!(outFormat = chooseFormat("convert", to, "", false))) return 2;
+    if (eachLine && from && std::string(inFormat->name) != "rtttl") {
+      std::cerr << "pealix-cli convert: --each-line reads RTTTL tunes\n";
+      return 2;
+    }
+  } else {
+    if (eachLine || quiet || jobs) {
+      std::cerr << "pealix-cli convert: --each-line, --quiet and --jobs need --out-dir\n";
+      return 2;
+    }
+    if (args.positional().size() != 2) {
+      std::cerr << "pealix-cli convert: needs INPUT and OUTPUT\n";
+      helpConvert();
+      return 2;
+    }
+    input = args.positional()[0];
+    output = args.positional()[1];
+    inFormat = chooseFormat("convert", from, input, true);
+    outFormat = inFormat ? chooseFormat("convert", to, output, false) : nullptr;
+    if (!inFormat || !outFormat) return 2;
+  }
+  if (isAppFormat(*outFormat) && std::string(outFormat->name) != "composer") {
+    std::cerr << "pealix-cli convert: " << outFormat->name << " can only be read\n";
+    return 2;
+  }
+  if (batch && isAppFormat(*outFormat)) {
+    std::cerr << "pealix-cli convert: composer text is written one file at a time\n";
+    return 2;
+  }
+  std::vector<int32_t> options;
+  std::string error;
+  if (!writerOptions(args, *outFormat, options, error)) {
+    if (!error.empty()) std::cerr << "pealix-cli convert: " << error << "\n";
+    return 2;
+  }
+  for (const std::string& u : args.unknown()) {
+    std::cerr << "pealix-cli convert: unknown option " << u << "\n";
+    bad = true;
+  }
+  if (bad) {
+    helpConvert();
+    return 2;
+  }
+
+  if (!loadLibrary()) return 1;
+  if (batch) {
+    BatchSettings settings;
+    settings.from = inFormat;
+    settings.to = outFormat;
+    settings.options = options;
+    settings.outDir = *outDir;
+    settings.eachLine = eachLine;
+    settings.progress = !quiet;
+    settings.jobs = jobs.value_or(0);
+    settings.channel = channel ? *channel - 1 : 255;
+    settings.delimiter = delimiter;
+    return runBatch(settings, args.positional());
+  }
+
+  Document doc;
+  if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, delimiter, doc)) return 1;
+  if (isAppFormat(*outFormat)) {
     if (!writeComposerText(doc, output, delimiter)) return 1;
   } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {
     return 1;

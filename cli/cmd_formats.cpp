@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iomanip>
 #include <iostream>
 
@@ -17,14 +18,15 @@ int runFormats(int, char**) {
   if (!loadLibrary()) return 1;
   RvMelodyApi& api = RvMelodyApi::instance();
   std::cout << std::left << std::setw(10) << "name" << std::setw(4) << "id" << std::setw(6)
-            << "read" << std::setw(7) << "write" << std::setw(14) << "extensions"
+            << "read" << std::setw(7) << "write" << std::setw(16) << "extensions"
             << "description\n";
   for (const CliFormat& f : formats()) {
-    const int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
+    int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
+    if (appReaderFor(f)) support = std::max(support, 0) | 2;  // read by the application
     const std::string extensions = extensionsOf(f);
     std::cout << std::setw(10) << f.name << std::setw(4) << f.id << std::setw(6)
               << (support > 0 && (support & 2) ? "yes" : "-") << std::setw(7)
-              << (support > 0 && (support & 1) ? "yes" : "-") << std::setw(14) << extensions
+              << (support > 0 && (support & 1) ? "yes" : "-") << std::setw(16) << extensions
               << f.description << "\n";
   }
   return 0;

@@ -42,9 +42,7 @@ int runInfo(int argc, char** argv) {
   }
   if (!loadLibrary()) return 1;
   Document doc;
-  if (isAppFormat(*format) ? !readAppText(input, *format, delimiter, doc)
-                           : !readMelody(input, *format, channel ? *channel - 1 : 255, doc))
-    return 1;
+  if (!readInput(input, *format, channel ? *channel - 1 : 255, delimiter, doc)) return 1;
 
   std::cout << "title:  " << doc.title << "\n"
             << "tempo:  " << doc.bpm << " bpm\n"

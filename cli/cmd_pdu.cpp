@@ -176,9 +176,7 @@ int runPdu(int argc, char** argv) {
     }
     if (!loadLibrary()) return 1;
     Document doc;
-    if (isAppFormat(*format) ? !readAppText(input, *format, " ", doc)
-                             : !readMelody(input, *format, channel ? *channel - 1 : 255, doc))
-      return 1;
+    if (!readInput(input, *format, channel ? *channel - 1 : 255, " ", doc)) return 1;
     if (!renderRingtone(doc, *kind, settings, &message)) return 1;
     if (kind->ringType == modPDU::kEmsIMelody) {
       QByteArray data;

@@ -113,7 +113,7 @@ int runTransform(int argc, char** argv) {
 
   if (!loadLibrary()) return 1;
   Document doc;
-  if (!readMelody(input, *inFormat, channel ? *channel - 1 : 255, doc)) return 1;
+  if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, " ", doc)) return 1;
   if (doc.records.empty()) {
     std::cerr << "pealix-cli transform: " << input << " holds no events\n";
     return 1;

@@ -24,7 +24,8 @@ void usage() {
   std::cout << "usage: pealix-cli COMMAND [ARGS...]\n\ncommands:\n";
   for (const cli::Command& c : kCommands)
     std::cout << "  " << c.name << std::string(12 - std::strlen(c.name), ' ') << c.summary << "\n";
-  std::cout << "\n'pealix-cli COMMAND --help' describes a command.\n";
+  std::cout << "\n'pealix-cli COMMAND --help' describes a command; 'pealix-cli --version'\n"
+               "prints the version.\n";
 }
 
 }  // namespace
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
     usage();
     return argc < 2 ? 2 : 0;
+  }
+  if (!std::strcmp(argv[1], "--version")) {
+    std::cout << "pealix-cli " PEALIX_VERSION "\n";
+    return 0;
   }
   for (const cli::Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) != 0) continue;

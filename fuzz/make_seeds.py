@@ -300,9 +300,89 @@ def app_parsers():
           seed(3, b"", b" ".join(hexed[i:i + 2] for i in range(0, len(hexed), 2))))
 
 
+# ---------------------------------------------------------------------------------------
+class Bits:
+    """Packs fields most significant bit first, as smart-messaging ringtones are laid out."""
+
+    def __init__(self):
+        self.bits = []
+
+    def put(self, value, n):
+        self.bits += [(value >> (n - 1 - i)) & 1 for i in range(n)]
+        return self
+
+    def align(self):
+        while len(self.bits) % 8:
+            self.bits.append(0)
+        return self
+
+    def bytes(self):
+        self.align()
+        return bytes(int("".join(map(str, self.bits[i:i + 8])), 2)
+                     for i in range(0, len(self.bits), 8))
+
+
+def ringtone(title, patterns, unicode=False):
+    """patterns: (id, loop, [instructions]) with instructions ("note", value, dur, spec),
+    ("scale", s), ("style", s), ("tempo", code), ("volume", v)."""
+    b = Bits().put(3 if unicode else 2, 8).put(0x25, 7).align()
+    if unicode:
+        b.put(0x22, 7).align()
+    b.put(0x1D, 7).put(1, 3).put(len(title), 4)
+    for c in title:
+        b.put(ord(c), 16 if unicode else 8)
+    b.put(len(patterns), 8)
+    kinds = {"note": (1, (4, 3, 2)), "scale": (2, (2,)), "style": (3, (2,)),
+             "tempo": (4, (5,)), "volume": (5, (4,))}
+    for pid, loop, steps in patterns:
+        b.put(0, 3).put(pid, 2).put(loop, 4).put(len(steps), 8)
+        for step in steps:
+            ident, widths = kinds[step[0]]
+            b.put(ident, 3)
+            for value, width in zip(step[1:], widths):
+                b.put(value, width)
+    b.align().put(0, 8)
+    return b.bytes()
+
+
+def phone_readers():
+    clear("nokia_ringtone")
+    clear("imelody_reader")
+    udh = bytes([6, 5, 4, 0x15, 0x81, 0x15, 0x81])
+    melody = [("tempo", 15), ("scale", 1), ("style", 1), ("volume", 12)]
+    for value, dur in [(5, 3), (4, 3), (5, 3), (4, 3), (5, 3), (12, 3), (3, 3), (1, 3),
+                       (10, 2), (0, 3), (1, 3), (5, 3), (10, 3), (12, 2)]:
+        melody.append(("note", value, dur, 0))
+    melody += [("scale", 2), ("note", 1, 1, 1), ("scale", 0), ("note", 8, 4, 3)]
+    ota = ringtone("Elise", [(0, 0, melody)])
+    write("nokia_ringtone", "nokia_binary", ota)
+    write("nokia_ringtone", "nokia_binary_udh", udh + ota)
+    write("nokia_ringtone", "nokia_hex_udh", (udh + ota).hex().upper().encode())
+    write("nokia_ringtone", "nokia_hex_lines",
+          b"\r\n".join(ota.hex().encode()[i:i + 32] for i in range(0, 2 * len(ota), 32)))
+    write("nokia_ringtone", "nokia_loops_unicode",
+          ringtone("Tö", [(1, 2, [("note", 10, 2, 0), ("tempo", 20)]),
+                                     (1, 1, []), (2, 15, [("note", 1, 3, 0)])], unicode=True))
+    write("nokia_ringtone", "nokia_example", bytes.fromhex("024A3A40040002690000"))
+    imy = (b"BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\n"
+           b"COMPOSER:Trad.\r\nBEAT:140\r\nSTYLE:S1\r\nVOLUME:V9\r\n"
+           b"MELODY:c2#d3.r4*3e1&b2:(*5c3d3@2V+)ledonV12vibeonbackon*4a0;V-ledoffvibeoffbackoff"
+           b"\r\nEND:IMELODY\r\n")
+    write("imelody_reader", "imelody_12", imy)
+    folded = b"MELODY:" + b"c3d3e3f3g3a3b3*5c3" * 6
+    lines = folded[:75] + b"\r\n " + folded[75:149] + b"\r\n " + folded[149:]
+    write("imelody_reader", "imelody_folded",
+          b"BEGIN:IMELODY\r\nVERSION:1.0\r\nFORMAT:CLASS1.0\r\n" + lines +
+          b"\r\nEND:IMELODY\r\n")
+    write("imelody_reader", "imelody_nested",
+          b"begin:imelody\nmelody:((c2@2)(d2e2@3V-)@2)r1\n")
+
+
 if __name__ == "__main__":
-    read_melody()
-    export_melody()
-    modify_melody()
-    sms_exports()
-    app_parsers()
+    import sys
+    targets = {"read_melody": read_melody, "export_melody": export_melody,
+               "modify_melody": modify_melody, "sms_exports": sms_exports,
+               "app_parsers": app_parsers, "nokia_ringtone": phone_readers,
+               "imelody_reader": phone_readers}
+    for name in sys.argv[1:] or targets:
+        targets[name]()

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   midicsv
+  help2man desktop-file-utils appstream shared-mime-info dpkg-dev file
 )
 # make fuzz also needs clang and its fuzzer runtime.
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)

@@ -2,6 +2,9 @@
 
 #include <QFileInfo>
 
+#include "files/imelodyreader.h"
+#include "files/nokiaringtone.h"
+
 namespace filetables {
 
 const QList<OpenFilter>& OpenFilters() {
@@ -11,6 +14,10 @@ const QList<OpenFilter>& OpenFilters() {
       {2, QStringLiteral("Midi (*.mid;*.midi)"), QStringLiteral("*.mid;*.midi"), kTypeMidi, 10},
       {3, QStringLiteral("SagemMelodie (*.srt;*.txt)"), QStringLiteral("*.srt;*.txt"), kTypeSagem,
        2},
+      {4, QStringLiteral("Nokia ringtone (*.ota;*.ott;*.rng)"), QStringLiteral("*.ota;*.ott;*.rng"),
+       kTypeNokia, 9, readNokiaRingtone},
+      {5, QStringLiteral("iMelody (*.imy)"), QStringLiteral("*.imy"), kTypeImelody, 14,
+       readIMelody},
   };
   return filters;
 }
@@ -93,6 +100,15 @@ const QList<SaveFilter>& SaveFilters() {
        kTypeNone},
   };
   return filters;
+}
+
+const OpenFilter* OpenFilterForFile(const QString& fileName) {
+  const QString suffix = QFileInfo(fileName).suffix().toLower();
+  if (suffix.isEmpty()) return nullptr;
+  const QString wanted = QStringLiteral("*.") + suffix;
+  for (const OpenFilter& f : OpenFilters())
+    if (f.pattern.split(QLatin1Char(';')).contains(wanted)) return &f;
+  return nullptr;
 }
 
 const SaveFilter* SaveFilterForFile(const QString& fileName) {

@@ -1,20 +1,36 @@
 // The open and save dialogs' format tables and the file types of the recent-files list.
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+
+#include "melody/pxvbmelody.h"
 
 namespace filetables {
 
 // File types of the recent-files list and the command line.
-enum FileType : int { kTypeNone = -1, kTypeRtttl = 1, kTypeMidi = 2, kTypeSagem = 3 };
+enum FileType : int {
+  kTypeNone = -1,
+  kTypeRtttl = 1,
+  kTypeMidi = 2,
+  kTypeSagem = 3,
+  kTypeNokia = 4,    // read by the application (files/nokiaringtone.h)
+  kTypeImelody = 5,  // read by the application (files/imelodyreader.h)
+};
+
+// A reader of the application for a format the melody library only writes: replaces the
+// melody's events, tempo and name, or returns false with the melody unchanged and *error
+// saying why.
+using AppReader = bool (*)(const QByteArray& data, pxvbMelody& melody, QString* error);
 
 struct OpenFilter {
   int index;           // 1-based filter index of the dialog
   QString filterText;  // e.g. "Midi (*.mid;*.midi)"
   QString pattern;     // e.g. "*.mid;*.midi"
   int fileType;
-  int formatId;
+  int formatId;              // the library's id of the format
+  AppReader read = nullptr;  // set: the file is read by this instead of the library
 };
 
 // A format option: a fixed value, or the stored setting of that name.
@@ -34,7 +50,12 @@ struct SaveFilter {
   int recentType;         // kTypeNone when the file does not go to the recent files
 };
 
+// The open dialog's filters in order: the library's three readable formats, then the
+// Nokia ringtone and iMelody, which the application reads itself.
 const QList<OpenFilter>& OpenFilters();
+// The first open filter whose pattern lists the file name's extension (case-insensitive),
+// or nullptr: ".txt" is RTTTL.
+const OpenFilter* OpenFilterForFile(const QString& fileName);
 const QList<SaveFilter>& SaveFilters();
 
 // The first save filter whose pattern lists the file name's extension (case-insensitive,
@@ -44,7 +65,8 @@ const SaveFilter* SaveFilterForFile(const QString& fileName);
 const SaveFilter* SaveFilterForFormat(int formatId);
 // File type from a path's extension: rtx 1, mid or midi 2, srt 3, anything else -1.
 int FileTypeFromPath(const QString& path);
-// Format id that opens a file type; -1 for none.
+// Format id of a file type; -1 for none. Nokia ringtones and iMelody are read by the
+// filter's AppReader, not by the library.
 int FormatIdForFileType(int fileType);
 // Appends extension unless the name already ends with it (case-insensitive).
 QString WithExtension(const QString& fileName, const QString& extension);

@@ -2,4 +2,6 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/composertext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sagemhex.cpp
   ${CMAKE_CURRENT_LIST_DIR}/filetables.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/nokiaringtone.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/imelodyreader.cpp
 )

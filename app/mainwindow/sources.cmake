@@ -1,4 +1,7 @@
 target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/meloformatprops.cpp
   ${CMAKE_CURRENT_LIST_DIR}/meloformatcheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/melodydocument.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/eventlistmodel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/appstate.cpp
 )

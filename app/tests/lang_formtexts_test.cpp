@@ -96,7 +96,7 @@ TEST_F(FormTextsTest, EachKindOfControlTakesItsTexts) {
   LoadFormTexts(&window);
 
   EXPECT_EQ(window.windowTitle(), "Pealix - Ringtone Editor");
-  EXPECT_EQ(label->text(), "Tempo (BPM)");
+  EXPECT_EQ(label->text(), "Tempo (&BPM)");
   EXPECT_EQ(button->text(), "Send");
   EXPECT_EQ(button->toolTip(), "Send the chosen item to the phone");
   EXPECT_EQ(keep->text(), "keep me");

@@ -25,25 +25,24 @@ std::string encodeClipboardMidi(const std::string& bytes) {
   return text;
 }
 
-// Hex digit pairs (either case) to bytes. Line breaks, blanks or a terminating zero at
-// the end of the clipboard block are dropped; anything else that is not a digit, or an
-// odd number of digits, makes the text invalid.
-bool decodeClipboardMidi(const std::string& text, std::string& bytes) {
-  size_t end = text.size();
-  while (end > 0 && (text[end - 1] == '\r' || text[end - 1] == '\n' || text[end - 1] == ' ' ||
-                     text[end - 1] == '\t' || text[end - 1] == '\0'))
-    --end;
-  if (end % 2 != 0) return false;
+// The text after the marker, two characters at a time, each pair read as a hexadecimal
+// number (its leading digits; a pair without any reads as 0); an odd final character is
+// read on its own. Nothing is refused here: characters after the MIDI data, such as the
+// line break that ends a clipboard block, give bytes that the MIDI reader never reaches,
+// since it reads only as far as the header and track lengths say.
+std::string decodeClipboardMidi(std::string_view text) {
   std::string out;
-  out.reserve(end / 2);
-  for (size_t i = 0; i < end; i += 2) {
-    const int high = hexDigit(text[i]);
-    const int low = hexDigit(text[i + 1]);
-    if (high < 0 || low < 0) return false;
-    out.push_back(static_cast<char>(high * 16 + low));
+  out.reserve((text.size() + 1) / 2);
+  for (size_t i = 0; i < text.size(); i += 2) {
+    int value = 0;
+    for (size_t j = i; j < i + 2 && j < text.size(); ++j) {
+      const int digit = hexDigit(text[j]);
+      if (digit < 0) break;
+      value = value * 16 + digit;
+    }
+    out.push_back(static_cast<char>(value));
   }
-  bytes = std::move(out);
-  return true;
+  return out;
 }
 
 }  // namespace rv

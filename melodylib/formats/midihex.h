@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace rv {
 
@@ -10,7 +11,8 @@ inline constexpr char kClipboardMidiMarker[] = "//RVPXPX";
 // Marker plus upper-case hex digits of every byte.
 std::string encodeClipboardMidi(const std::string& bytes);
 
-// Decodes the text after the marker; false when the digits are not valid hex pairs.
-bool decodeClipboardMidi(const std::string& text, std::string& bytes);
+// Decodes the text after the marker into bytes, a pair of hex digits each; an odd final
+// digit makes a byte of its own.
+std::string decodeClipboardMidi(std::string_view text);
 
 }  // namespace rv

@@ -184,13 +184,22 @@ struct Token {
   int32_t dots = 0;
 };
 
-// One note token: [duration] letter ['#'] ['.'] [octave], '#' and '.' anywhere, line
-// breaks ignored. Duration 1..512 in powers of two, at most two dots and one sharp.
+// Blanks, tabs and line breaks inside a token carry no meaning: " c", "2  a" and "8c\n"
+// are the tokens "c", "2a" and "8c".
+std::string withoutBlanks(std::string_view raw) {
+  std::string t;
+  t.reserve(raw.size());
+  for (char c : raw)
+    if (c != ' ' && c != '\t' && c != '\r' && c != '\n') t.push_back(c);
+  return t;
+}
+
+// One note token (blanks already removed): [duration] letter ['#'] ['.'] [octave], '#' and
+// '.' anywhere. Duration 1..512 in powers of two, at most two dots and one sharp.
 bool parseToken(std::string_view raw, int32_t defaultOctave, int32_t defaultDuration, Token& out) {
   std::string t;
   int dots = 0, sharps = 0;
   for (char c : raw) {
-    if (c == '\r' || c == '\n') continue;
     if (c == '.') {
       ++dots;
     } else if (c == '#') {
@@ -265,8 +274,10 @@ bool parseToken(std::string_view raw, int32_t defaultOctave, int32_t defaultDura
   return true;
 }
 
-// Notes part: tokens split at the separator; the first token that does not parse ends the
-// notes, keeping what came before. Tokens "ss", "sc", "sn" (after the first 's') are skipped.
+// Notes part: tokens split at the separator; a token that is empty once its blanks are gone
+// (a leading, trailing or doubled comma) is skipped; the first token that does not parse
+// ends the notes, keeping what came before. Tokens "ss", "sc", "sn" (after the first 's')
+// are skipped.
 int parseNotes(std::string_view part, char separator, int32_t octave, int32_t duration,
                Melody& melody) {
   if (part.empty()) return 216;
@@ -276,8 +287,9 @@ int parseNotes(std::string_view part, char separator, int32_t octave, int32_t du
   while (start <= part.size()) {
     std::size_t end = part.find(separator, start);
     if (end == std::string_view::npos) end = part.size();
-    std::string token(part.substr(start, end - start));
+    std::string token = withoutBlanks(part.substr(start, end - start));
     start = end + 1;
+    if (token.empty()) continue;
     for (char& c : token) c = asciiLower(c);
     const std::size_t s = token.find('s');
     if (s != std::string::npos && s + 1 < token.size() &&
@@ -356,9 +368,8 @@ int readRtttl(std::istream& in, Melody& melody, ReadRequest& /*request*/) {
 void writeRtttl(Melody& melody, WriteTarget /*target*/, const FormatOptions& /*options*/,
                 WriteResult& out) {
   out.bytes.clear();
-  out.resultValue = 0;
   if (melody.empty()) {
-    out.returnValue = -1;
+    out.resultValue = out.returnValue = -1;
     return;
   }
   plainPitchFit(melody, 60, 107);
@@ -398,7 +409,7 @@ void writeRtttl(Melody& melody, WriteTarget /*target*/, const FormatOptions& /*o
     const int32_t octave = std::clamp(key / 12, 5, 8) - 1;
     if (octave != 5) text += std::to_string(octave);
   }
-  out.returnValue = 1;
+  out.resultValue = out.returnValue = 1;
 }
 
 }  // namespace rv

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "../formats/format_api.h"
 #include "../formats/midihex.h"
@@ -112,7 +113,7 @@ int32_t readMelody(EventRecord* records, int32_t* recordCount, char* title, uint
     if (formatId == kMidiFormat) {
       const std::size_t markerLength = sizeof(kClipboardMidiMarker) - 1;
       if (text->size() < 20 || text->compare(0, markerLength, kClipboardMidiMarker) != 0) return 39;
-      if (!decodeClipboardMidi(text->substr(markerLength), data)) return -1;
+      data = decodeClipboardMidi(std::string_view(*text).substr(markerLength));
     } else {
       data = *text;
     }

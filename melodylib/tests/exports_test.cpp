@@ -297,7 +297,7 @@ TEST_F(Exports, ControlArrayLengthsZeroToTwelve) {
     EXPECT_EQ(api_.exportMelo(records.data(), 6, "t", nullptr, nullptr, control.data()),
               n >= 5 ? 1 : 213);
     if (n >= 5) {
-      EXPECT_EQ(control[4], 0) << "result value";
+      EXPECT_EQ(control[4], 1) << "the RTTTL writer's result value";
     }
     guardsIntact();
 
@@ -427,6 +427,96 @@ TEST_F(Exports, MidiClipboardForm) {
   }
 }
 
+// The clipboard text of a MIDI file is taken as far as the MIDI data goes: an odd last
+// digit or characters after the data do not refuse it.
+TEST_F(Exports, MidiClipboardTextWithATail) {
+  if ((api_.support(10) & 3) != 3) GTEST_SKIP() << "MIDI reader or writer not built";
+  HookLog log;
+  useHooks(log);
+  const std::vector<EventRecord> records = notes(4);
+  int32_t control[5] = {5, 2, 10, 0, 0};
+  ASSERT_EQ(api_.exportMelo(records.data(), 4, "m", nullptr, nullptr, control), 1);
+  const std::string exact = log.clipboard;
+  ReadOut out;
+  int32_t readControl[7] = {7, 2, 10, 0, 255, 0, 0};
+  for (const std::string tail : {"", "0", "F", "\r\n", "ABC", " trailing words\r\n"}) {
+    log.clipboard = exact + tail;
+    EXPECT_EQ(read(out, readControl, nullptr), 1) << "tail '" << tail << "'";
+    EXPECT_EQ(out.count, 4);
+  }
+  // Damage inside the MIDI data still fails the read.
+  log.clipboard = exact.substr(0, 8) + "ZZ" + exact.substr(10);  // the "M" of "MThd"
+  EXPECT_EQ(read(out, readControl, nullptr), -1);
+  log.clipboard = exact.substr(0, exact.size() - 3);
+  EXPECT_EQ(read(out, readControl, nullptr), -1);
+}
+
+// The RTTTL writer's result (1, or -1 for a melody without events) reaches control[4] of
+// both the export and the string rendering, as the other text writers' results do.
+TEST_F(Exports, RtttlWriterResultInControl) {
+  HookLog log;
+  useHooks(log);
+  const std::vector<EventRecord> records = notes(3);
+  const EventRecord silent{0, 0, 16, 0, 0, 0, 0};  // a pause without length is dropped
+  const std::string file = (dir_ / "t.rtx").string();
+  std::vector<char> buffer(256);
+  for (int32_t target : {1, 2}) {
+    SCOPED_TRACE("target " + std::to_string(target));
+    int32_t control[5] = {5, target, 7, 0, kGuard};
+    EXPECT_EQ(api_.exportMelo(records.data(), 3, "t", file.c_str(), nullptr, control), 1);
+    EXPECT_EQ(control[4], 1);
+    control[4] = kGuard;
+    EXPECT_EQ(api_.exportMelo(&silent, 1, "t", file.c_str(), nullptr, control), 1);
+    EXPECT_EQ(control[4], -1);
+  }
+  int32_t control[5] = {5, 0, 7, 0, kGuard};
+  uint32_t length = buffer.size();
+  EXPECT_EQ(api_.toString(records.data(), 3, buffer.data(), &length, "t", nullptr, control), 1);
+  EXPECT_EQ(control[4], 1);
+  length = buffer.size();
+  control[4] = kGuard;
+  EXPECT_EQ(api_.toString(&silent, 1, buffer.data(), &length, "t", nullptr, control), -1);
+  EXPECT_EQ(control[4], -1);
+  EXPECT_EQ(length, 0u);
+}
+
+// Blanks inside RTTTL tokens and empty tokens do not cut a tune short.
+TEST_F(Exports, RtttlReadKeepsTokensWithBlanks) {
+  HookLog log;
+  useHooks(log);
+  log.hasText = true;
+  struct Row {
+    const char* text;
+    int32_t count;
+    int32_t bpm;
+  } rows[] = {
+      {"c: d=4, o=5, b=100: c, d, e", 3, 100},
+      {"x:d=4,o=5,b=140:,8#g4,32p,a", 3, 140},
+      {"x:d=4,o=5,b=140:8g,e5,2  a,b.,\t16c6 ,,p,", 6, 140},
+      {"x:d=4,o=5,b=63: , ,", 0, 63},
+  };
+  for (const Row& row : rows) {
+    log.clipboard = row.text;
+    ReadOut out;
+    int32_t control[4] = {4, 2, 7, 0};
+    ASSERT_EQ(read(out, control, nullptr), 1) << row.text;
+    EXPECT_EQ(out.count, row.count) << row.text;
+    EXPECT_EQ(control[3], row.bpm) << row.text;
+  }
+  log.clipboard = "x:d=4,o=5,b=140:8g,e5,2  a,b.,\t16c6 ,,p,";
+  ReadOut out;
+  int32_t control[4] = {4, 2, 7, 0};
+  ASSERT_EQ(read(out, control, nullptr), 1);
+  const int32_t expected[6][4] = {{8, 0, 1, 79}, {4, 0, 1, 76},  {2, 0, 1, 81},
+                                  {4, 1, 1, 83}, {16, 0, 1, 84}, {4, 0, 16, 0}};
+  for (int i = 0; i < 6; ++i) {
+    const EventRecord& r = out.records[i];
+    EXPECT_EQ((std::vector<int32_t>{r.iSimpleLen, r.iDotLen, r.nEvent, r.EventVal1}),
+              (std::vector<int32_t>(expected[i], expected[i] + 4)))
+        << "event " << i;
+  }
+}
+
 TEST_F(Exports, ExportArgumentChecks) {
   const std::vector<EventRecord> records = notes(3);
   const EventRecord* r = records.data();
@@ -443,7 +533,7 @@ TEST_F(Exports, ExportArgumentChecks) {
   EXPECT_FALSE(fs::exists(file));
 
   EXPECT_EQ(api_.exportMelo(r, 3, nullptr, f, nullptr, control), 1);
-  EXPECT_EQ(control[4], 0);
+  EXPECT_EQ(control[4], 1);
   EXPECT_EQ(readFile(file), rtttlOf(records, ""));
   EXPECT_EQ(api_.exportMelo(r, 3, "t", (dir_ / "no/such/dir.rtx").c_str(), nullptr, control), 51);
 }

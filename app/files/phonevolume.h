@@ -1,0 +1,20 @@
+// The sixteen volume steps of phone ringtones (0 silent .. 15 loudest) as MIDI velocities,
+// the same steps the melody library maps volume changes through.
+#pragma once
+
+#include <algorithm>
+
+inline int PhoneVolumeToVelocity(int level) {
+  static constexpr int kVelocity[16] = {0,  20, 29, 38, 46,  54,  62,  70,
+                                        77, 84, 91, 98, 105, 112, 119, 127};
+  return kVelocity[std::clamp(level, 0, 15)];
+}
+
+// Event kinds and values of the application's melody that the phone-format readers create.
+namespace phoneimport {
+enum : int { kNote = 1, kStyle = 3, kTempo = 4, kVolume = 5, kPause = 16 };
+// Velocity of every note read: these formats carry loudness only as volume changes.
+constexpr int kNoteVelocity = 127;
+// Unrolling repeats stops a file from growing past this many events.
+constexpr int kMaxEvents = 20000;
+}  // namespace phoneimport

@@ -1,0 +1,46 @@
+// Everything the program holds from start to end: the melody document, the serial and SMS
+// properties, the target formats, the program-wide settings and the settings store, and
+// the file named on the command line. Start-up fills it; the main window receives it.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "mainwindow/melodydocument.h"
+#include "mainwindow/meloformatprops.h"
+#include "phonelink/clcommprops.h"
+#include "phonelink/clsmsprops.h"
+#include "settings/mainsettings.h"
+#include "settings/settingsstore.h"
+
+// The melody file named on the command line.
+struct CommandLineFile {
+  QString path;
+  int fileType = -1;  // 1 RTTTL, 2 MIDI, 3 Sagem, -1 none
+  int formatId = -1;  // 7, 10, 2, -1
+};
+
+// The first argument is a melody file when its extension, in lower case, is rtx, mid,
+// midi or srt; anything else, or no argument, names no file.
+CommandLineFile ParseCommandLine(const QStringList& arguments);
+
+struct AppState {
+  static constexpr int kMaxEvents = 301;
+
+  MelodyDocument document;
+  clCommProps comm;
+  clSMSProps sms;
+  clMeloFormatProps formats;
+  MainSettings settings;
+  CommandLineFile commandLine;
+  std::unique_ptr<pxsettings::SettingsStore> store;
+};
+
+// The start-up steps before the main window loads: program-wide defaults (play action
+// "open", at most 301 events, no status text), the melodies, the serial properties, the
+// languages (English current, default and saved), the SMS properties, the eight target
+// formats; then the command line. store: the settings store to use (the per-user one when
+// null). arguments: the command line without the program name.
+void StartUp(AppState& state, const QStringList& arguments,
+             std::unique_ptr<pxsettings::SettingsStore> store = nullptr);

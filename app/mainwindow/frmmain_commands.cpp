@@ -1,0 +1,210 @@
+// The main window's command table and what reads it: the menus, the command buttons, the
+// tool bar and the enabled states.
+#include <QAction>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "mainwindow/frmmain.h"
+#include "mainwindow/melodydocument.h"
+#include "settings/reslang.h"
+
+namespace {
+
+// The menus of the menu bar and their submenus: object name, Tag, parent menu.
+struct MenuDef {
+  const char* name;
+  int tag;
+  const char* parent;
+};
+constexpr MenuDef kMenus[] = {
+    {"mnuFile", 1001, nullptr},         {"mnuEdit", 1009, nullptr},
+    {"mnuEditPauses", 1020, "mnuEdit"}, {"mnuEditMoveOct", 1021, "mnuEdit"},
+    {"mnuAdvanced", 1067, nullptr},     {"mnuPlay", 1032, nullptr},
+    {"mnuExtras", 1024, nullptr},       {"mnuLanguage", 1028, nullptr},
+    {"mnuHelp", 1029, nullptr},
+};
+
+// Pictures from the desktop's style for the commands that have an obvious one.
+int standardIcon(const char* name) {
+  static const std::pair<const char*, QStyle::StandardPixmap> kIcons[] = {
+      {"mnuEditUndo", QStyle::SP_ArrowBack},          {"mnuEditRedo", QStyle::SP_ArrowForward},
+      {"mnuPlayMidi", QStyle::SP_MediaPlay},          {"mnuFileExit", QStyle::SP_DialogCloseButton},
+      {"mnuHelpReadme", QStyle::SP_DialogHelpButton},
+  };
+  for (const auto& [n, icon] : kIcons)
+    if (qstrcmp(n, name) == 0) return icon;
+  return -1;
+}
+
+}  // namespace
+
+const std::vector<frmMain::Command>& frmMain::CommandTable() {
+  using F = frmMain;
+  static const std::vector<Command> table = {
+      // name, menu, button, Tag, ToolTipText, shortcuts, handler, flags[, index]
+      {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
+
+      {"mnuEditUndo", "mnuEdit", nullptr, 1010, 1052, "Ctrl+Z", &F::onUndo,
+       kUndoCommand | kToolBar},
+      {"mnuEditRedo", "mnuEdit", nullptr, 1059, 1060, "Ctrl+Shift+Z; Ctrl+Y", &F::onRedo,
+       kRedoCommand | kToolBar},
+      {"mnuEditCut", "mnuEdit", nullptr, 1011, 1088, "Ctrl+X", &F::onCut,
+       kNeedsMelody | kNeedsSelection | kSeparator},
+      {"mnuEditCopy", "mnuEdit", nullptr, 1012, 1089, "Ctrl+C", &F::onCopy,
+       kNeedsMelody | kNeedsSelection},
+      {"mnuEditPaste", "mnuEdit", nullptr, 1013, 1090, "Ctrl+V", &F::onPaste, kNeedsMelody},
+      {"mnuEditDelNotesSel", "mnuEdit", "cbDelSelected", 1014, 1076, nullptr, &F::onDelSelected,
+       kNeedsMelody | kNeedsSelection | kSeparator},
+      {"mnuEditDelNotesNonSel", "mnuEdit", nullptr, 1015, 0, nullptr, &F::onDelNotSelected,
+       kNeedsMelody | kNeedsSelection},
+      {"mnuEditNotesHigher", "mnuEdit", "cbHigherNo", 1016, 1053, "Ctrl+Up", &F::onNotesHigher,
+       kNeedsMelody | kSeparator},
+      {"mnuEditNotesLower", "mnuEdit", "cbLowerNo", 1017, 1054, "Ctrl+Down", &F::onNotesLower,
+       kNeedsMelody},
+      {"mnuEditNotesOhigher", "mnuEdit", nullptr, 1061, 0, "Ctrl+Shift+Up", &F::onOctaveHigher,
+       kNeedsMelody},
+      {"mnuEditNotesOlower", "mnuEdit", nullptr, 1062, 0, "Ctrl+Shift+Down", &F::onOctaveLower,
+       kNeedsMelody},
+      {"mnuEditNoteslonger", "mnuEdit", "cbLongerNo", 1018, 1073, "Ctrl+Right", &F::onLonger,
+       kNeedsMelody | kSeparator},
+      {"mnuEditNotesShorter", "mnuEdit", "cbShorterNo", 1019, 1074, "Ctrl+Left", &F::onShorter,
+       kNeedsMelody},
+      {"mnuEditDelPausesFirst", "mnuEditPauses", nullptr, 1063, 0, nullptr, &F::onDelPausesFirst,
+       kNeedsMelody},
+      {"mnuEditDelPausesEnd", "mnuEditPauses", nullptr, 1064, 0, nullptr, &F::onDelPausesEnd,
+       kNeedsMelody},
+      {"mnuEditDelPausesFirstEnd", "mnuEditPauses", "cbDelPStartEnd", 1065, 1075, nullptr,
+       &F::onDelPausesFirstEnd, kNeedsMelody, -1, 1093},
+      {"mnuEditDelPausesAll", "mnuEditPauses", nullptr, 1066, 0, nullptr, &F::onDelPausesAll,
+       kNeedsMelody},
+      {"mnuEditMoveOctFormat", "mnuEditMoveOct", "cbMove2Scale", 863, 1055, nullptr,
+       &F::onMoveRange<0>, kNeedsMelody, 0, 1094},
+      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 830, 0, nullptr, &F::onMoveRange<1>,
+       kNeedsMelody, 1},
+      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 864, 0, nullptr, &F::onMoveRange<2>,
+       kNeedsMelody, 2},
+      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 1085, 0, nullptr, &F::onMoveRange<3>,
+       kNeedsMelody, 3},
+      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 866, 0, nullptr, &F::onMoveRange<4>,
+       kNeedsMelody, 4},
+
+      {"mnuAdvAllNotesLonger", "mnuAdvanced", nullptr, 1068, 0, nullptr, &F::onAllNotesLonger,
+       kNeedsMelody},
+      {"mnuAdvEvVol2MidiVelo", "mnuAdvanced", nullptr, 1069, 0, nullptr, &F::onVolumeToVelocity,
+       kNeedsMelody},
+      {"mnuAdvMidiVelo2Vol", "mnuAdvanced", nullptr, 1070, 0, nullptr, &F::onVelocityToVolume,
+       kNeedsMelody},
+      {"mnuAdvCheckNow", "mnuAdvanced", "cbMvsFUpdate", 1078, 1087, "F9", &F::onCheckNow,
+       kNeedsMelody | kSeparator},
+
+      {"mnuPlayMidi", "mnuPlay", "cbExPlayAll", 1071, 1050, "F5", &F::onPlayAll,
+       kNeedsMelody | kToolBar},
+      {"mnuPlaySelected", "mnuPlay", nullptr, 1072, 1077, "Shift+F5", &F::onPlaySelected,
+       kNeedsMelody | kNeedsSelection},
+
+      {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
+
+      {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
+      {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},
+  };
+  return table;
+}
+
+void frmMain::buildMenus() {
+  for (const MenuDef& def : kMenus) {
+    QMenu* parent = def.parent ? menuNamed(def.parent) : nullptr;
+    auto* menu = new QMenu(parent ? static_cast<QWidget*>(parent) : menuBar());
+    menu->setObjectName(QLatin1String(def.name));
+    menu->setProperty("Tag", def.tag);
+    menu->setTitle(GetResString(def.tag));
+    menu->menuAction()->setObjectName(QLatin1String(def.name) + QLatin1String("Title"));
+    if (parent)
+      parent->addMenu(menu);
+    else
+      menuBar()->addMenu(menu);
+    menus_.append(menu);
+  }
+}
+
+void frmMain::buildActions() {
+  toolBar_ = addToolBar(QString());
+  toolBar_->setObjectName(QStringLiteral("tobMain"));
+  toolBar_->setMovable(false);
+  toolBar_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  auto* sideLayout = qobject_cast<QVBoxLayout*>(sidePanel_ ? sidePanel_->layout() : nullptr);
+
+  for (const Command& c : CommandTable()) {
+    auto* a = new QAction(this);
+    a->setObjectName(QLatin1String(c.name));
+    a->setProperty("Tag", c.tag);
+    if (c.tip > 0) a->setProperty("ToolTipText", c.tip);
+    if (c.index >= 0) a->setProperty("Index", c.index);
+    a->setText(GetResString(c.tag));
+    if (c.tip > 0) {
+      a->setToolTip(GetResString(c.tip));
+      a->setStatusTip(GetResString(c.tip));
+    }
+    if (c.keys)
+      a->setShortcuts(
+          QKeySequence::listFromString(QLatin1String(c.keys), QKeySequence::PortableText));
+    addAction(a);  // shortcuts work while the menu bar is closed
+    const Handler h = c.handler;
+    connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
+    if (QMenu* menu = c.menu ? menuNamed(c.menu) : nullptr) {
+      if (c.flags & kSeparator && !menu->isEmpty()) menu->addSeparator();
+      menu->addAction(a);
+    }
+    if (const int icon = standardIcon(c.name); icon >= 0)
+      a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    if (c.flags & kToolBar) toolBar_->addAction(a);
+    if (c.button && sideLayout) {
+      // A button shows the action's icon text: its own caption when it has one.
+      if (c.buttonTag > 0) a->setIconText(GetResString(c.buttonTag));
+      auto* b = new QToolButton(sidePanel_);
+      b->setObjectName(QLatin1String(c.button));
+      b->setProperty("Tag", c.buttonTag > 0 ? c.buttonTag : c.tag);
+      if (c.tip > 0) b->setProperty("ToolTipText", c.tip);
+      b->setDefaultAction(a);
+      b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+      b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+      b->setFocusPolicy(Qt::StrongFocus);
+      sideLayout->addWidget(b);
+      buttons_.append(b);
+    }
+    actions_.emplace_back(&c, a);
+  }
+  if (sideLayout) sideLayout->addStretch(1);
+}
+
+void frmMain::updateCommandStates() {
+  const MelodyDocument& doc = state_.document;
+  const bool selection = !selectedRows().isEmpty();
+  for (const auto& [c, a] : actions_) {
+    bool on = true;
+    if (c->flags & kNeedsMelody) on = on && doc.hasMelody();
+    if (c->flags & kNeedsSelection) on = on && selection;
+    if (c->flags & kUndoCommand) on = on && doc.canUndo();
+    if (c->flags & kRedoCommand) on = on && doc.canRedo();
+    a->setEnabled(on);
+  }
+  if (title_) title_->setEnabled(doc.hasMelody());
+  if (bpm_) bpm_->setEnabled(doc.hasMelody());
+}
+
+QAction* frmMain::command(const char* name) const {
+  for (const auto& [c, a] : actions_)
+    if (qstrcmp(c->name, name) == 0) return a;
+  return nullptr;
+}
+
+QMenu* frmMain::menuNamed(const char* name) const {
+  for (QMenu* m : menus_)
+    if (m->objectName() == QLatin1String(name)) return m;
+  return nullptr;
+}

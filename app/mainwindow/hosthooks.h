@@ -1,0 +1,14 @@
+// Services the melody library asks of the program: the desktop clipboard (so events cut
+// or copied in one Pealix can be pasted in another, and the hex text is on the desktop's
+// clipboard) and a message box for errors that reach its exports.
+#pragma once
+
+#include <QString>
+#include <functional>
+
+// Installs the hooks into the melody library; false when the library is not available.
+bool InstallHostHooks();
+
+// Who shows the library's messages (caption, text); a message box unless replaced.
+using HostMessageFn = std::function<void(const QString& caption, const QString& text)>;
+void SetHostMessageHandler(HostMessageFn fn);

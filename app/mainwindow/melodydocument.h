@@ -1,0 +1,153 @@
+// The melody being edited in the main window, with everything that belongs to it: the
+// main and paste melodies, the history of whole-melody snapshots behind Undo and Redo,
+// the modified flag, the status text waiting for the next refresh and the current file.
+// Every editing command of the main window is an operation here, so each can run and be
+// checked without a window.
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <deque>
+
+#include "melody/pxvbmelody.h"
+#include "melody/rvtonehead.h"
+
+class MelodyDocument {
+ public:
+  // At least this many edits can be undone; the oldest snapshot goes first.
+  static constexpr int kHistoryDepth = 200;
+
+  // One fixed note range of the "move into range" command.
+  struct Range {
+    int high;
+    int low;
+    int nameRes;  // resource string of its name, 0 for the literal name
+    const char* literalName;
+  };
+  static constexpr int kRangeCount = 5;
+  // Entry 0 is the Sagem range of the tool button; -1 entries outside 0..4 give nullptr.
+  static const Range* MoveRange(int entry);
+  static QString MoveRangeName(int entry);
+
+  pxvbMelody& melody() { return main_; }
+  const pxvbMelody& melody() const { return main_; }
+  pxvbMelody& pasteMelody() { return paste_; }
+  const pxvbMelody& pasteMelody() const { return paste_; }
+
+  // True once a melody was loaded or created; until then the editing commands are off.
+  bool hasMelody() const { return hasMelody_; }
+  void setHasMelody(bool on) { hasMelody_ = on; }
+
+  bool isModified() const { return modified_; }
+  void setModified(bool on) { modified_ = on; }
+
+  // A text shown once in the status line at the next refresh.
+  QString pendingStatus() const { return pendingStatus_; }
+  void setPendingStatus(const QString& text) { pendingStatus_ = text; }
+  QString takePendingStatus();
+
+  // The file the melody came from or was last saved to; type is the format id (-1 none).
+  QString filePath() const { return filePath_; }
+  int fileFormat() const { return fileFormat_; }
+  void setFile(const QString& path, int formatId);
+
+  // History. takeUndoCopy() is the first step of every edit: the current state goes on the
+  // undo history, Redo is forgotten, the status text is cleared and the melody counts as
+  // modified.
+  void takeUndoCopy();
+  bool canUndo() const { return !undo_.empty(); }
+  bool canRedo() const { return !redo_.empty(); }
+  int undoCount() const { return static_cast<int>(undo_.size()); }
+  int redoCount() const { return static_cast<int>(redo_.size()); }
+  bool undo();
+  bool redo();
+  void clearHistory();
+
+  // The refresh rule: an empty melody gets one eighth pause. True when one was added.
+  bool ensureNotEmpty();
+
+  // Editing commands on the whole melody.
+  void changeNotes(int delta);
+  void longer();
+  void shorter();
+  void deleteLeadingPauses();
+  void deleteTrailingPauses();
+  void deleteLeadingAndTrailingPauses();
+  void deleteAllPauses();
+  // Removes the events at rows (positions; order and duplicates do not matter). Nothing
+  // happens, and false is returned, when no row inside the melody is given.
+  bool deleteRows(const QList<int>& rows);
+  // Removes every event whose row is not given; false when no row is selected.
+  bool deleteOtherRows(const QList<int>& rows);
+  // MoveToScale into range entry 0..4; the result (1 moved, 2 already inside, -1 does not
+  // fit) also leaves its message as the pending status text. 0 for an unknown entry.
+  int moveIntoRange(int entry);
+
+  // The tempo field's text on leaving it: its numeric value, below 1 taken as 1. Returns
+  // the text the field shows afterwards (empty for an empty melody, which is not changed).
+  QString applyTempoText(const QString& text);
+  // The title field's text on leaving it becomes the melody's name.
+  void applyTitle(const QString& text);
+
+  // The melody library's clipboard (standard MIDI as hex text, format 10).
+  // Copy: the selected rows to the clipboard; the paste melody is emptied first.
+  rvTonehead::Outcome copyRows(const QList<int>& rows);
+  // Cut: copy, then delete the rows (only when the copy succeeded).
+  rvTonehead::Outcome cutRows(const QList<int>& rows);
+  // Paste: the clipboard's events go in before position pos (0 when pos is outside).
+  rvTonehead::Outcome pasteAt(int pos);
+
+  // A library transformation as one undoable step: 1 with factor 2 (all notes longer),
+  // 5 velocities to volume events, 6 volume events to velocities. The melody is unchanged
+  // when the library fails.
+  rvTonehead::Outcome transform(int operation, int param);
+
+  // Reads a file into the melody as one undoable step. formatId: 7 RTTTL, 10 MIDI,
+  // 2 Sagem; channel is the MIDI channel choice (255 the first channel with notes). On
+  // success the file becomes the current file, the melody counts as unmodified and a name
+  // that is empty or the MIDI reader's placeholder becomes the file's name. request
+  // receives the channel used and the channel mask in elements 4 and 5.
+  rvTonehead::Outcome openFile(const QString& path, int formatId, int channel = 255,
+                               rvTonehead::Request* request = nullptr);
+
+  // A new melody name from a file path: the file name up to its first ".", right-trimmed
+  // and cut to 20 characters (the whole name when it has no "." or starts with one).
+  static QString NameFromFile(const QString& path);
+
+ private:
+  struct Snapshot {
+    pxvbMelody melody;
+    QString filePath;
+    int fileFormat = -1;
+  };
+  Snapshot current() const;
+  void restore(const Snapshot& s);
+  // Drops the snapshot takeUndoCopy() just pushed (an edit that did not happen).
+  void dropUndoCopy(bool wasModified);
+  void removeRuns(const std::vector<bool>& remove);
+
+  pxvbMelody main_;
+  pxvbMelody paste_;
+  std::deque<Snapshot> undo_;
+  std::deque<Snapshot> redo_;
+  bool hasMelody_ = false;
+  bool modified_ = false;
+  QString pendingStatus_;
+  QString filePath_;
+  int fileFormat_ = -1;
+};
+
+// What became of an export of the melody for listening.
+struct PlayExport {
+  enum Status { Ok, Nothing, CannotReplace, NotWritten, LibraryFailed };
+  Status status = Nothing;
+  QString path;
+  rvTonehead::Outcome outcome;
+};
+
+// Exports the melody (or only the rows given) as a standard MIDI file at path, replacing
+// the one there: CannotReplace when the old file cannot be removed (nothing is written),
+// NotWritten when the file is missing after the export, LibraryFailed with the library's
+// outcome, Nothing when there is no event to play.
+PlayExport ExportForPlay(const pxvbMelody& melody, const QString& path,
+                         const QList<int>* rows = nullptr);

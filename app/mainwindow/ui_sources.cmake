@@ -1,0 +1,7 @@
+target_sources(pealixui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/hosthooks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/meloformatrows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmmain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmmain_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmmain_edit.cpp
+)

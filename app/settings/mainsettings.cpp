@@ -1,0 +1,45 @@
+#include "settings/mainsettings.h"
+
+#include "settings/settingsstore.h"
+
+using pxsettings::Key;
+
+void MainSettings::load(const pxsettings::SettingsStore& store, int languageCount) {
+  playAction = store.midiplay().trimmed().toLower() == QLatin1String("play")
+                   ? QStringLiteral("play")
+                   : QStringLiteral("open");
+  newLang = store.newLang(languageCount);
+  lastDir = store.lastDir();
+  sagemOpti = store.sagemOpti();
+  sagemOptiLF = store.sagemOptiLF();
+  nokiaExport = store.nokiaExport();
+  nokiaUDH = store.nokiaUDH();
+  nokiaOpti = store.nokiaOpti();
+  midExInstr = store.midExInstr();
+  gridLines = store.mainGridLines() == 1;
+  fullSelect = store.mainFullSelect() == 1;
+  noteViewFlatBar = store.nvFlatbar() == 1;
+  stopAtSb = store.stopAtSb();
+  moreLines = store.moreLines();
+  nokCImp = store.nokiaComposerImportDelimiter();
+  nokCExp = store.nokiaComposerExportDelimiter();
+}
+
+void MainSettings::save(pxsettings::SettingsStore& store) const {
+  store.setText(Key::Midiplay, playAction);
+  store.setInteger(Key::NewLang, newLang);
+  store.setText(Key::LDir, lastDir);
+  store.setInteger(Key::SOpti, sagemOpti);
+  store.setInteger(Key::SOptiLF, sagemOptiLF);
+  store.setInteger(Key::NokiaExport, nokiaExport);
+  store.setInteger(Key::NokiaUDH, nokiaUDH);
+  store.setInteger(Key::NokiaOpti, nokiaOpti);
+  store.setInteger(Key::MidExInstr, midExInstr);
+  store.setInteger(Key::MainGirdLines, gridLines ? 1 : 0);
+  store.setInteger(Key::MainFullSelect, fullSelect ? 1 : 0);
+  store.setInteger(Key::NVFlatbar, noteViewFlatBar ? 1 : 0);
+  store.setInteger(Key::Stopatsb, stopAtSb);
+  store.setInteger(Key::MoreLines, moreLines);
+  store.setText(Key::NokCImp, nokCImp);
+  store.setText(Key::NokCExp, nokCExp);
+}

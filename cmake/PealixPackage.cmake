@@ -1,0 +1,29 @@
+# make package: a Debian package of the installed tree (prefix /usr), named
+# pealix_<version>_amd64.deb. dpkg-shlibdeps derives the library dependencies from the
+# programs; what is loaded at run time without being linked is named here.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME pealix)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Pealix maintainers <maintainers@pealix.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ringtone editor and converter for mobile phones")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pealix edits the monophonic ringtones of classic mobile phones: it reads and writes\n"
+    "RTTTL, standard MIDI, Sagem, Nokia smart messaging, iMelody, Motorola, Alcatel and\n"
+    "key-press formats, checks a melody against a phone format's limits, plays it\n"
+    "through a built-in synthesizer or a MIDI output, and sends it to a phone over a\n"
+    "serial data cable.\n"
+    "\n"
+    "The package also holds pealix-cli, a command-line converter for scripts.")
+string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION sound)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The General MIDI SoundFont of the built-in synthesizer; the display plug-in for Wayland
+# sessions (Qt falls back to X11 without it).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+include(CPack)
