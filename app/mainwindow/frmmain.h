@@ -165,6 +165,7 @@ class frmMain : public QMainWindow {
   void onReadme();
   void onAbout();
   void onListStyleToggle();
+  void onDataCable();  // frmmain_cable.cpp
 
   AppState& state_;
   EventListModel* model_ = nullptr;

@@ -109,6 +109,7 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody | kNeedsSelection},
 
       {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
+      {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kSeparator},
 
       {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
       {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},

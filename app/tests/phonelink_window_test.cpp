@@ -3,6 +3,7 @@
 // clock buttons, and the two flags it keeps in the settings.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -18,6 +19,8 @@
 #include <QTimer>
 
 #include "../../smslib/tests/pdu_decoder.h"
+#include "mainwindow/appstate.h"
+#include "mainwindow/frmmain.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/rvtonehead.h"
@@ -291,6 +294,33 @@ TEST_F(WindowTest, ClipboardButtonAndStoredFlags) {
   EXPECT_FALSE(window_->isVisible());
   EXPECT_FALSE(store_->sendSMS());
   EXPECT_FALSE(store_->intNumbers());
+}
+
+// The main window's send-by-cable command opens the window on the program's melody and
+// properties, once.
+TEST(MainWindowCableTest, CommandOpensOneDataCableWindow) {
+  app();
+  reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  AppState state;
+  StartUp(state, {},
+          std::make_unique<pxsettings::SettingsStore>(
+              pxsettings::SettingsStore::atPath(dir.filePath("Pealix.conf"))));
+  frmMain main(state);
+  main.show();
+  QAction* command = main.command("mnuExtrasDataCable");
+  ASSERT_NE(command, nullptr);
+  EXPECT_TRUE(command->isEnabled());
+  EXPECT_FALSE(command->shortcut().isEmpty());
+  command->trigger();
+  command->trigger();
+  const QList<frmDataCable*> windows = main.findChildren<frmDataCable*>();
+  ASSERT_EQ(windows.size(), 1);
+  EXPECT_TRUE(windows[0]->isVisible());
+  EXPECT_EQ(windows[0]->windowTitle(), GetResString(1100));
+  windows[0]->close();
+  main.document().setModified(false);
 }
 
 }  // namespace
