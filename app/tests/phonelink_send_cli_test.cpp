@@ -96,7 +96,7 @@ class SendCliTest : public ::testing::Test {
 TEST_F(SendCliTest, TextSmsAndEveryRingtoneKindReachThePhone) {
   startPhone();
   CliRun r = send("sms", {"--to", "+4917112345", "--text", "Hello phone", "--status-report",
-                          "--line-size", "20"});
+                          "--line-size", "20", "--settings", "9600,n,8,1"});
   ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString() << r.out.toStdString();
   EXPECT_TRUE(r.out.contains("Sending 1/"));
   EXPECT_TRUE(r.out.contains("Sending: OK"));
@@ -157,6 +157,10 @@ TEST_F(SendCliTest, FailuresGiveStatusOneWithTheReason) {
   EXPECT_TRUE(r.errors.contains("Error #213"));
   EXPECT_FALSE(record().contains("AT+CMGS"));
 
+  r = send("clock", {"--settings", "19200,x,8,1"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("19200,x,8,1")) << r.errors.toStdString();
+
   r = run({"send", "sms", "--port", "/dev/no-such-port", "--to", "1", "--text", "x"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.errors.contains("/dev/no-such-port"));
@@ -172,6 +176,7 @@ TEST_F(SendCliTest, UsageErrorsAndThePortList) {
   EXPECT_EQ(run({"send", "keys"}).exitCode, 2);
   EXPECT_EQ(run({"send", "clock", "--port", "0"}).exitCode, 2);
   EXPECT_EQ(run({"send", "clock", "--line-size", "-1"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "clock", "--settings", "fast"}).exitCode, 2);
   const CliRun ports = run({"ports"});
   EXPECT_EQ(ports.exitCode, 0);
   EXPECT_FALSE(ports.out.isEmpty());
