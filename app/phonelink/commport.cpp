@@ -89,6 +89,10 @@ QString CommPort::ResolvedDevice() const {
   return path_.isEmpty() ? PathOfNumber(number_) : path_;
 }
 
+bool CommPort::AcceptsSettings(const QString& text) {
+  return parseSettings(text, nullptr);
+}
+
 bool CommPort::setSettings(const QString& text) {
   if (!parseSettings(text, nullptr)) return false;
   settings_ = text.trimmed();

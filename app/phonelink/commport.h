@@ -49,6 +49,7 @@ class CommPort : public QObject {
   // False (nothing changed) for a text the port cannot take.
   QString Settings() const { return settings_; }
   bool setSettings(const QString& text);
+  static bool AcceptsSettings(const QString& text);
   // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both (RTS/CTS governs). Anything else is refused.
   int Handshaking() const { return handshaking_; }
   bool setHandshaking(int mode);

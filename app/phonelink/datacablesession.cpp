@@ -122,10 +122,21 @@ int DataCableSession::WaitForAnswer(const QString& expected, int timeoutMs) {
 
 void DataCableSession::WaitMs(int ms) {
   const int wait = scaled(ms);
-  if (wait <= 0) return;
+  if (wait <= 0 || stop_) return;
   QEventLoop loop;
-  QTimer::singleShot(wait, &loop, &QEventLoop::quit);
+  QTimer timer;
+  timer.setSingleShot(true);
+  connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+  // A Stop cuts the pause short; the wait that follows then ends the session.
+  connect(this, &DataCableSession::wakeWaiter, &loop, [this, &loop] {
+    if (stop_) loop.quit();
+  });
+  timer.start(wait);
   loop.exec();
+}
+
+void DataCableSession::closePort() {
+  if (!running_) port_.setPortOpen(false);
 }
 
 void DataCableSession::ReportAnswerError(int code, const QString& step) {

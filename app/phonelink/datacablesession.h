@@ -71,8 +71,10 @@ class DataCableSession : public QObject {
   // 1 the expected text arrived (case-sensitive), 2 "Error" arrived (any case; wins over
   // the expected text), 3 time-out (0 means 5000 ms) or the port was lost, 4 stopped.
   int WaitForAnswer(const QString& expected, int timeoutMs);
-  // Pauses for `ms` while events go on being processed.
+  // Pauses for `ms` while events go on being processed; a Stop ends the pause.
   void WaitMs(int ms);
+  // Closes the port between sessions (a running session closes it itself).
+  void closePort();
   // Line break, the message for the answer code, ": " and the step.
   void ReportAnswerError(int code, const QString& step);
   void AppendStatus(const QString& text) { status_.append(text); }

@@ -282,11 +282,8 @@ void frmDataCable::loadState() {
   chbFlashSMS_->setChecked(sms_.FlashSMS() == 1);
   chbStatusSMS_->setChecked(sms_.StatusSMS() != 0);
   // Settings the serial port cannot take give way to the data-cable standard.
-  if (!port_.setSettings(comm_.getmsoptions())) {
+  if (!CommPort::AcceptsSettings(comm_.getmsoptions()))
     comm_.setmsoptions(clCommProps::FallbackSettings());
-    port_.setSettings(comm_.getmsoptions());
-  }
-  port_.setHandshaking(comm_.Handshaking());
   session_.setLocalEcho(comm_.LocalEcho());
 }
 
@@ -379,7 +376,7 @@ void frmDataCable::cbSend_Click() {
   }
   if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
   tbsWindow_->setCurrentIndex(0);
-  port_.setPortOpen(false);
+  session_.closePort();
 
   if (mode == cableMessage::kModeTextSms) {
     session_.SendSmsPdu(tfSMSText_->toPlainText().toUtf8(), modPDU::kTextSms,
@@ -536,7 +533,7 @@ void frmDataCable::closeEvent(QCloseEvent* event) {
   }
   closePending_ = false;
   saveState();
-  port_.setPortOpen(false);
+  session_.closePort();
   event->accept();
 }
 
@@ -548,6 +545,6 @@ void frmDataCable::reject() {
   }
   closePending_ = false;
   saveState();
-  port_.setPortOpen(false);
+  session_.closePort();
   QDialog::reject();
 }

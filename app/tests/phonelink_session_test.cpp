@@ -338,6 +338,17 @@ TEST_F(SessionTest, BadPortBadNumberAndASecondSession) {
   EXPECT_EQ(comm_.Port(), 1);
   EXPECT_TRUE(comm_.PortPath().isEmpty());
 
+  // A port another program holds.
+  comm_.setPortPath(sim_.devicePath());
+  {
+    CommPort other;
+    other.setPortPath(sim_.devicePath());
+    ASSERT_TRUE(other.setPortOpen(true)) << other.ErrorText().toStdString();
+    EXPECT_EQ(session_.SyncClock(), DataCableSession::kPortFailed);
+    EXPECT_EQ(portErrors_.size(), 2);
+    EXPECT_TRUE(sim_.commands().isEmpty());
+  }
+
   // A number with letters: the library refuses the PDU; the session ends with the port
   // closed and nothing sent.
   comm_.setPortPath(sim_.devicePath());
