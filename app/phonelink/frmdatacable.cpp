@@ -186,7 +186,7 @@ void frmDataCable::buildWindow() {
   portGrid->addWidget(lbBaud, 0, 2);
   portGrid->addWidget(cboBaud_, 0, 3);
   portGrid->addWidget(chkEcho_, 0, 4);
-  portGrid->addWidget(tagged(new QLabel(tr("Stores")), "lbMem", 0), 1, 0);
+  portGrid->addWidget(tagged(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
   portGrid->addWidget(cboMemRead_, 1, 1);
   portGrid->addWidget(cboMemOut_, 1, 2);
   portGrid->addWidget(cboMemIn_, 1, 3);
@@ -449,10 +449,12 @@ void frmDataCable::optSend_Click(int index) {
   } else if (index == 1) {
     sendMode_ = cableMessage::kModeTextSms;
     caption = kResSendSms;
+    statusBar_->clearMessage();
     tbsWindow_->setCurrentIndex(1);
   } else {
     sendMode_ = cableMessage::kModeKeys;
     caption = kResSendKeys;
+    statusBar_->clearMessage();
     tbsWindow_->setCurrentIndex(0);
   }
   cbSend_->setProperty("Tag", caption);
