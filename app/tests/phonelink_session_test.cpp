@@ -187,6 +187,23 @@ TEST_F(RingtoneSessionTest, EachRingtoneKindDecodesWithItsPreset) {
   EXPECT_EQ(session_.status().text().count("<454>: OK"), 1);  // the box starts anew each time
 }
 
+// A melody longer than one SMS holds is cut by the writers, so each kind still goes out
+// as exactly one message that a phone reads back.
+TEST_F(RingtoneSessionTest, LongMelodyStillGoesOutAsOneSms) {
+  melody_.resize(0);
+  for (int i = 0; i < 250; ++i) melody_.addevent(8, 0, 1, 60 + i % 12, 100);
+  for (const int mode :
+       {cableMessage::kModeSagem, cableMessage::kModeNokia, cableMessage::kModeEmsIMelody}) {
+    const QByteArray data = render(mode);
+    ASSERT_LE(data.size(), 160) << mode;
+    ASSERT_EQ(session_.SendSmsPdu(data, cableMessage::RingTypeOf(mode), false), 1) << mode;
+  }
+  ASSERT_EQ(sim_.sentMessages().size(), 3);
+  for (const QByteArray& hex : sim_.sentMessages()) EXPECT_EQ(decode(hex).error, "");
+  EXPECT_TRUE(pduErrors_.isEmpty());
+  EXPECT_EQ(cableMessage::Render(pxvbMelody(), cableMessage::kModeNokia, 1).result, 0);
+}
+
 TEST_F(RingtoneSessionTest, KeysSiemensBlocksAndTheClock) {
   // Key presses in pieces of 60.
   const QByteArray keys = QByteArray("^V1#Z2345").repeated(15).left(130);
