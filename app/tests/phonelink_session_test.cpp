@@ -1,6 +1,6 @@
 // The data-cable sessions against the simulated phone on a pseudo-terminal: the bytes on
 // the line, the PDUs read back by an independent decoder, the status text, and how every
-// kind of phone fault and a Stop end a session. Time-outs run at a twentieth.
+// kind of phone fault and a Stop end a session. Time-outs run at a tenth.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -50,7 +50,7 @@ class SessionTest : public ::testing::Test {
     comm_.setPortPath(sim_.devicePath());
     comm_.setBaud("19200");
     sms_.SetDestAdr("+4917112345", 1);
-    session_.setTimeScale(0.05);
+    session_.setTimeScale(0.1);
     session_.setStrings([](int id) { return QStringLiteral("<%1>").arg(id); });
     session_.setPortErrorHandler([this](const QString& text) { portErrors_ << text; });
     modPDU::SetErrorHandler([this](const QString&, const QString& text) { pduErrors_ << text; });
@@ -279,8 +279,8 @@ struct FaultCase {
 TEST_F(SessionTest, PhoneFaultsEndTheSessionWithTheirAnswerCode) {
   const FaultCase cases[] = {
       {"AT", Fault::Silent, {}, 0, 3},
-      {"AT", Fault::Slow, {}, 20, 1},   // late but within the time-out
-      {"AT", Fault::Slow, {}, 400, 3},  // later than the time-out
+      {"AT", Fault::Slow, {}, 20, 1},    // late but within the time-out
+      {"AT", Fault::Slow, {}, 1000, 3},  // later than the time-out
       {"AT+CMGF=0", Fault::Reply, "\r\nERROR\r\n", 0, 2},
       {"AT+CMGS=*", Fault::Reply, "\r\n+cms error: 500\r\n", 0, 2},
       {"DATA", Fault::Reply, "\r\n+CMS ERROR: 500\r\n", 0, 2},

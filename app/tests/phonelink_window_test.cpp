@@ -63,7 +63,7 @@ class WindowTest : public ::testing::Test {
   }
   void open() {
     window_ = std::make_unique<frmDataCable>(melody_, comm_, sms_, *store_);
-    window_->session().setTimeScale(0.05);
+    window_->session().setTimeScale(0.1);
     window_->setMessageBox(
         [this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons buttons) {
           messages_ << text;
