@@ -158,11 +158,13 @@ bool DataCableSession::TestPort(bool showErrors) {
   echo_ = comm_.LocalEcho();
   QString error;
   if (!port_.setSettings(comm_.getmsoptions()))
-    error = tr("The serial port does not take the settings %1.").arg(comm_.getmsoptions());
+    error = res(kResBadSettings) + ' ' + comm_.getmsoptions();
   else if (!port_.setHandshaking(comm_.Handshaking()))
-    error = tr("The serial port does not take the handshaking mode %1.").arg(comm_.Handshaking());
+    error = res(kResBadHandshaking) + ' ' + QString::number(comm_.Handshaking());
+  else if (port_.ResolvedDevice().isEmpty())
+    error = res(kResNoSuchPort) + ' ' + QString::number(comm_.Port());
   else if (!port_.setPortOpen(true))
-    error = port_.ErrorText();
+    error = port_.ErrorText();  // the system's own words, with the device's path
   if (error.isEmpty()) {
     port_.setPortOpen(false);
     return true;

@@ -44,6 +44,9 @@ class DataCableSession : public QObject {
     kResAnswerTimeout = 458,
     kResAnswerStopped = 459,
     kResPortLost = 1131,
+    kResBadSettings = 1133,
+    kResBadHandshaking = 1134,
+    kResNoSuchPort = 1135,
   };
 
   DataCableSession(CommPort& port, clCommProps& comm, clSMSProps& sms, QObject* parent = nullptr);
