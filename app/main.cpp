@@ -31,19 +31,14 @@ int main(int argc, char* argv[]) {
   StartUp(state, QApplication::arguments().mid(1));
   frmMain window(state);
   window.show();
-  if (!state.commandLine.path.isEmpty())
-    window.openMelodyFile(state.commandLine.path, state.commandLine.formatId);
+  const auto openCommandLineFile = [&window, &state] {
+    if (!state.commandLine.path.isEmpty())
+      window.openMelodyFile(state.commandLine.path, state.commandLine.formatId);
+  };
 
   const QString screenshot = qEnvironmentVariable("PEALIX_SCREENSHOT");
-  if (!screenshot.isEmpty()) {
-    QTimer::singleShot(300, &window, [&window, screenshot] {
-      QDir().mkpath(QFileInfo(screenshot).absolutePath());
-      const bool saved = window.grab().save(screenshot);
-      std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", qPrintable(screenshot));
-      window.document().setModified(false);
-      QCoreApplication::exit(saved ? 0 : 1);
-    });
-  } else if (qEnvironmentVariableIsSet("PEALIX_STARTUP_TIME")) {
+  if (qEnvironmentVariableIsSet("PEALIX_STARTUP_TIME") && screenshot.isEmpty()) {
+    openCommandLineFile();
     // Shown means: on the screen with its first picture painted.
     QElapsedTimer wait;
     wait.start();
@@ -54,6 +49,17 @@ int main(int argc, char* argv[]) {
                 static_cast<long long>(sinceStart.elapsed()));
     window.document().setModified(false);
     return 0;
+  }
+  // The file opens once the window is up, so that a message about it has its window.
+  QTimer::singleShot(0, &window, openCommandLineFile);
+  if (!screenshot.isEmpty()) {
+    QTimer::singleShot(300, &window, [&window, screenshot] {
+      QDir().mkpath(QFileInfo(screenshot).absolutePath());
+      const bool saved = window.grab().save(screenshot);
+      std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", qPrintable(screenshot));
+      window.document().setModified(false);
+      QCoreApplication::exit(saved ? 0 : 1);
+    });
   }
   return app.exec();
 }

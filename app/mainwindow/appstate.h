@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "mainwindow/melodydocument.h"
+#include "files/recentfiles.h"
 #include "mainwindow/meloformatprops.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
@@ -33,6 +34,7 @@ struct AppState {
   clSMSProps sms;
   clMeloFormatProps formats;
   MainSettings settings;
+  RecentFiles recent;
   CommandLineFile commandLine;
   std::unique_ptr<pxsettings::SettingsStore> store;
 };

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStatusBar>
 #include <QTableView>
@@ -61,6 +59,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   statusBar()->addWidget(status_, 1);
   showStatus(GetResString(1058));
 
+  initFileCommands();
   LoadFormTexts(this);
   model_->retranslate();
   applyListStyle();
@@ -267,9 +266,12 @@ void frmMain::buildLanguageMenu() {
     a->setCheckable(true);
     a->setChecked(i == langs.GetSaveLang());
     group->addAction(a);
-    connect(a, &QAction::triggered, this, [this, i] {
+    connect(a, &QAction::triggered, this, [this, menu, i] {
       const bool closeNow = ChooseLanguage(this, i);
-      buildLanguageMenu();
+      // The entry checked is the language of the next start.
+      const int saved = AppLanguages().GetSaveLang();
+      for (QAction* entry : menu->actions())
+        entry->setChecked(entry->property("Index").toInt() == saved);
       if (closeNow) close();
     });
   }
@@ -286,12 +288,14 @@ void frmMain::loadSettings() {
   }
   state_.comm.RegLoad(*state_.store);
   state_.sms.RegLoad(*state_.store);
+  state_.recent.load(*state_.store);
 }
 
 void frmMain::saveSettings() {
   if (!state_.store) return;
   state_.settings.newLang = AppLanguages().GetSaveLang();
   state_.settings.save(*state_.store);
+  state_.recent.save(*state_.store);
   state_.store->sync();
 }
 
@@ -368,17 +372,7 @@ void frmMain::runFormatCheck() {
 }
 
 bool frmMain::openMelodyFile(const QString& path, int formatId) {
-  commitFields();
-  const rvTonehead::Outcome o = state_.document.openFile(path, formatId);
-  if (o.result != 1) {
-    showLibraryError(o);
-    return false;
-  }
-  if (o.truncated)
-    ask(QMessageBox::Information, GetResString(1000), GetResString(821), QMessageBox::Ok);
-  list_->clearSelection();
-  enableEditing();
-  return true;
+  return openChecked(path, formatId, true);
 }
 
 QMessageBox::StandardButton frmMain::ask(QMessageBox::Icon icon, const QString& title,
@@ -464,8 +458,4 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
 }

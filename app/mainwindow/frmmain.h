@@ -30,6 +30,7 @@ class QToolButton;
 class QVBoxLayout;
 class EventListModel;
 class clCMeloFormatCheck;
+class frmNewEvent;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -106,12 +107,26 @@ class frmMain : public QMainWindow {
   // installed, "play" opens the file like "open".
   std::function<bool(const QString& path)> playFileCommand;
 
+  // The file dialogs and the MIDI channel question; tests answer through these instead.
+  // A dialog returns the chosen path (empty: cancelled) and the chosen filter text.
+  using FileDialogFn = std::function<QString(const QString& title, const QString& dir,
+                                             const QString& filters, QString* selectedFilter)>;
+  FileDialogFn openFileDialog;
+  FileDialogFn saveFileDialog;
+  std::function<int(int mask)> midiChannelChooser;
+
+  // Save As through the dialog; true when the melody was written.
+  bool saveAs();
+  // Rebuilds the recent-files menu from the list.
+  void rebuildRecentMenu();
+  // The event editor, once opened.
+  frmNewEvent* eventEditor() const;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   // Layout and the command table.
@@ -166,6 +181,30 @@ class frmMain : public QMainWindow {
   void onAbout();
   void onListStyleToggle();
   void onDataCable();  // frmmain_cable.cpp
+  // File, clipboard, event editor and options commands (frmmain_files.cpp).
+  void initFileCommands();
+  bool openChecked(const QString& path, int formatId, bool askFirst);
+  void updateWindowTitle();
+  void onFileNew();
+  void onFileOpen();
+  void onFileSave();
+  void onFileSaveAs();
+  void onRecentFile(int index);
+  void clipExport(int kind);
+  template <int Kind>
+  void onClipExport() {
+    clipExport(Kind);
+  }
+  void clipImport(int kind);
+  template <int Kind>
+  void onClipImport() {
+    clipImport(Kind);
+  }
+  void onFileImportSagem();
+  void onAddEvent();
+  void onEditEvent();
+  void onOptions();
+  void ensureEventEditor();
 
   AppState& state_;
   EventListModel* model_ = nullptr;
@@ -182,4 +221,7 @@ class frmMain : public QMainWindow {
   QList<QToolButton*> buttons_;
   QPointer<QWidget> sidePanel_;
   bool closing_ = false;
+  QPointer<frmNewEvent> eventEditor_;
+  int lastOpenFilter_ = 1;
+  int lastSaveFilter_ = 1;
 };

@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "mainwindow/frmmain.h"
 #include "mainwindow/melodydocument.h"
@@ -23,9 +24,12 @@ struct MenuDef {
   const char* parent;
 };
 constexpr MenuDef kMenus[] = {
-    {"mnuFile", 1001, nullptr},         {"mnuEdit", 1009, nullptr},
+    {"mnuFile", 1001, nullptr},         {"mnuFileRecent", 1034, "mnuFile"},
+    {"mnuFileClipEx", 1035, "mnuFile"}, {"mnuFileClipImport", 1036, "mnuFile"},
+    {"mnuEdit", 1009, nullptr},
     {"mnuEditPauses", 1020, "mnuEdit"}, {"mnuEditMoveOct", 1021, "mnuEdit"},
-    {"mnuAdvanced", 1067, nullptr},     {"mnuPlay", 1032, nullptr},
+    {"mnuAdvanced", 1067, nullptr},     {"mnuAdvClipEx", 1035, "mnuAdvanced"},
+    {"mnuAdvClipImp", 1036, "mnuAdvanced"}, {"mnuPlay", 1032, nullptr},
     {"mnuExtras", 1024, nullptr},       {"mnuLanguage", 1028, nullptr},
     {"mnuHelp", 1029, nullptr},
 };
@@ -48,8 +52,43 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
   using F = frmMain;
   static const std::vector<Command> table = {
       // name, menu, button, Tag, ToolTipText, shortcuts, handler, flags[, index]
+      {"mnuFileNew", "mnuFile", nullptr, 1002, 1568, "Ctrl+N", &F::onFileNew, kToolBar},
+      {"mnuFileOpen", "mnuFile", nullptr, 1003, 1048, "Ctrl+O", &F::onFileOpen, kToolBar},
+      {"mnuFileSave", "mnuFile", nullptr, 1004, 1049, "Ctrl+S", &F::onFileSave,
+       kNeedsMelody | kToolBar},
+      {"mnuFileSaveAs", "mnuFile", nullptr, 1005, 1569, "Ctrl+Shift+S", &F::onFileSaveAs,
+       kNeedsMelody},
+      // Clipboard exports and imports; the number is the kind in cliptransfer.
+      {"mnuFileClipExSagem", "mnuFileClipEx", nullptr, 1554, 0, nullptr, &F::onClipExport<0>,
+       kNeedsMelody},
+      {"mnuFileClipExSMS", "mnuFileClipEx", nullptr, 1555, 0, nullptr, &F::onClipExport<1>,
+       kNeedsMelody},
+      {"mnuFileClipExRTTTL", "mnuFileClipEx", nullptr, 1556, 0, nullptr, &F::onClipExport<2>,
+       kNeedsMelody},
+      {"mnuFileClipExKeypress", "mnuFileClipEx", nullptr, 1557, 0, nullptr,
+       &F::onClipExport<3>, kNeedsMelody},
+      {"mnuFileClipExAlcatel", "mnuFileClipEx", nullptr, 1559, 0, nullptr, &F::onClipExport<5>,
+       kNeedsMelody},
+      {"mnuFileClipExMoto", "mnuFileClipEx", nullptr, 1560, 0, nullptr, &F::onClipExport<6>,
+       kNeedsMelody},
+      {"mnuFileClipExiMelody", "mnuFileClipEx", nullptr, 1561, 0, nullptr, &F::onClipExport<7>,
+       kNeedsMelody},
+      {"mnuFileClipExPDU", "mnuFileClipEx", nullptr, 1563, 0, nullptr, &F::onClipExport<9>,
+       kNeedsMelody},
+      {"mnuFileClipExNokComp", "mnuFileClipEx", nullptr, 1037, 0, nullptr, &F::onClipExport<10>,
+       kNeedsMelody},
+      {"mnuFileClipImportRTX", "mnuFileClipImport", nullptr, 1556, 0, nullptr,
+       &F::onClipImport<0>, kNone},
+      {"mnuFileClipImportSagem", "mnuFileClipImport", nullptr, 1554, 0, nullptr,
+       &F::onClipImport<1>, kNone},
+      {"mnuFileImportSagem", "mnuFile", nullptr, 1564, 0, nullptr, &F::onFileImportSagem,
+       kSeparator},
       {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
 
+      {"mnuEditAddEvent", "mnuEdit", "cbMainAddEvent", 1022, 1571, nullptr, &F::onAddEvent,
+       kNeedsMelody},
+      {"mnuEditEditEvent", "mnuEdit", "cbMainEditEvent", 1023, 1572, nullptr, &F::onEditEvent,
+       kNeedsMelody | kNeedsSelection},
       {"mnuEditUndo", "mnuEdit", nullptr, 1010, 1052, "Ctrl+Z", &F::onUndo,
        kUndoCommand | kToolBar},
       {"mnuEditRedo", "mnuEdit", nullptr, 1059, 1060, "Ctrl+Shift+Z; Ctrl+Y", &F::onRedo,
@@ -100,6 +139,14 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody},
       {"mnuAdvMidiVelo2Vol", "mnuAdvanced", nullptr, 1070, 0, nullptr, &F::onVelocityToVolume,
        kNeedsMelody},
+      {"mnuAdvClipExATKeys", "mnuAdvClipEx", nullptr, 1558, 0, nullptr, &F::onClipExport<4>,
+       kNeedsMelody},
+      {"mnuAdvClipExNokiaSMS", "mnuAdvClipEx", nullptr, 1562, 0, nullptr, &F::onClipExport<8>,
+       kNeedsMelody},
+      {"mnuAdvClipImpSagemHex", "mnuAdvClipImp", nullptr, 1038, 0, nullptr, &F::onClipImport<2>,
+       kNone},
+      {"mnuAdvClipImpNokComp", "mnuAdvClipImp", nullptr, 1037, 0, nullptr, &F::onClipImport<3>,
+       kNone},
       {"mnuAdvCheckNow", "mnuAdvanced", "cbMvsFUpdate", 1078, 1087, "F9", &F::onCheckNow,
        kNeedsMelody | kSeparator},
 
@@ -109,7 +156,8 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody | kNeedsSelection},
 
       {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
-      {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kSeparator},
+      {"mnuExtrasOptions", "mnuExtras", nullptr, 1025, 1573, nullptr, &F::onOptions, kSeparator},
+      {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kNone},
 
       {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
       {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},
@@ -175,12 +223,29 @@ void frmMain::buildActions() {
       b->setToolButtonStyle(Qt::ToolButtonTextOnly);
       b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
       b->setFocusPolicy(Qt::StrongFocus);
-      sideLayout->addWidget(b);
       buttons_.append(b);
     }
     actions_.emplace_back(&c, a);
   }
-  if (sideLayout) sideLayout->addStretch(1);
+  if (!sideLayout) return;
+  // The buttons in the order of work: play, pitch, length, clean-up, range; buttons of
+  // other commands follow in table order.
+  static const char* const kButtonOrder[] = {"cbExPlayAll",   "cbHigherNo",   "cbLowerNo",
+                                             "cbLongerNo",    "cbShorterNo",  "cbDelPStartEnd",
+                                             "cbDelSelected", "cbMove2Scale", "cbMvsFUpdate"};
+  std::stable_sort(buttons_.begin(), buttons_.end(), [](QToolButton* a, QToolButton* b) {
+    const auto rank = [](QToolButton* t) {
+      int i = 0;
+      for (const char* name : kButtonOrder) {
+        if (t->objectName() == QLatin1String(name)) return i;
+        ++i;
+      }
+      return i;
+    };
+    return rank(a) < rank(b);
+  });
+  for (QToolButton* b : buttons_) sideLayout->addWidget(b);
+  sideLayout->addStretch(1);
 }
 
 void frmMain::updateCommandStates() {
@@ -194,6 +259,7 @@ void frmMain::updateCommandStates() {
     if (c->flags & kRedoCommand) on = on && doc.canRedo();
     a->setEnabled(on);
   }
+  updateWindowTitle();
   if (title_) title_->setEnabled(doc.hasMelody());
   if (bpm_) bpm_->setEnabled(doc.hasMelody());
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -166,8 +167,10 @@ void frmMain::playMelody(bool selectedOnly) {
     case PlayExport::Ok:
       if (state_.settings.playAction == QLatin1String("play") && playFileCommand)
         playFileCommand(e.path);
-      else
-        QDesktopServices::openUrl(QUrl::fromLocalFile(e.path));
+      else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(e.path)))
+        ask(QMessageBox::Information, GetResString(1000),
+            GetResString(1098) + QLatin1Char('\n') + QDir::toNativeSeparators(e.path),
+            QMessageBox::Ok);
       break;
   }
   updateCommandStates();

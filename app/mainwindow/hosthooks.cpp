@@ -4,8 +4,7 @@
 #include <QClipboard>
 #include <QMessageBox>
 
-#include "melody/rvmelodyapi.h"
-#include "melody/rvtonehead.h"
+#include "files/clipboardhost.h"
 
 namespace {
 
@@ -14,49 +13,39 @@ HostMessageFn& messageHandler() {
   return fn;
 }
 
-// The text handed to the library stays valid until the next hook call.
-QByteArray& clipboardBuffer() {
-  static QByteArray text;
-  return text;
-}
-
-const char* getClipboardText(void*) {
-  if (!QGuiApplication::instance()) return nullptr;
+std::optional<QByteArray> readClipboard() {
+  if (!QGuiApplication::instance()) return std::nullopt;
   const QString text = QGuiApplication::clipboard()->text();
-  if (text.isNull()) return nullptr;
-  clipboardBuffer() = text.toUtf8();
-  return clipboardBuffer().constData();
+  if (text.isNull()) return std::nullopt;
+  return text.toUtf8();
 }
 
-int32_t setClipboardText(void*, const char* text) {
-  if (!QGuiApplication::instance()) return 0;
+bool writeClipboard(const QByteArray& text) {
+  if (!QGuiApplication::instance()) return false;
   QClipboard* c = QGuiApplication::clipboard();
-  if (!text || !*text)
+  if (text.isEmpty())
     c->clear();
   else
     c->setText(QString::fromUtf8(text));
-  return 1;
+  return true;
 }
 
-void showMessage(void*, const char* caption, const char* text) {
-  const QString cap = QString::fromUtf8(caption ? caption : "");
-  const QString body = QString::fromUtf8(text ? text : "");
+void showMessage(const QString& caption, const QString& text) {
   if (messageHandler()) {
-    messageHandler()(cap, body);
+    messageHandler()(caption, text);
     return;
   }
   if (qobject_cast<QApplication*>(QCoreApplication::instance()))
-    QMessageBox::warning(QApplication::activeWindow(), cap, body);
+    QMessageBox::warning(QApplication::activeWindow(), caption, text);
 }
 
 }  // namespace
 
 bool InstallHostHooks() {
-  if (!rvTonehead::EnsureLoaded()) return false;
-  static const RvHostHooks hooks{nullptr, getClipboardText, setClipboardText, showMessage};
-  if (!RvMelodyApi::instance().rvSetHostHooks) return false;
-  RvMelodyApi::instance().rvSetHostHooks(&hooks);
-  return true;
+  // The library's hooks lead to the clipboard host, which takes the desktop's clipboard
+  // unless a clipboard transfer lends it a text for one call.
+  clipboardhost::SetProvider({readClipboard, writeClipboard, showMessage});
+  return clipboardhost::Install();
 }
 
 void SetHostMessageHandler(HostMessageFn fn) {

@@ -51,6 +51,7 @@ MelodyDocument::Snapshot MelodyDocument::current() const {
   s.melody.assign(main_);
   s.filePath = filePath_;
   s.fileFormat = fileFormat_;
+  s.state = state_;
   return s;
 }
 
@@ -58,6 +59,7 @@ void MelodyDocument::restore(const Snapshot& s) {
   main_.assign(s.melody);
   filePath_ = s.filePath;
   fileFormat_ = s.fileFormat;
+  state_ = s.state;
 }
 
 void MelodyDocument::takeUndoCopy() {
@@ -65,12 +67,13 @@ void MelodyDocument::takeUndoCopy() {
   while (static_cast<int>(undo_.size()) > kHistoryDepth) undo_.pop_front();
   redo_.clear();
   pendingStatus_.clear();
-  modified_ = true;
+  state_ = ++lastState_;
 }
 
-void MelodyDocument::dropUndoCopy(bool wasModified) {
-  if (!undo_.empty()) undo_.pop_back();
-  modified_ = wasModified;
+void MelodyDocument::dropUndoCopy() {
+  if (undo_.empty()) return;
+  state_ = undo_.back().state;
+  undo_.pop_back();
 }
 
 bool MelodyDocument::undo() {
@@ -78,7 +81,6 @@ bool MelodyDocument::undo() {
   redo_.push_back(current());
   restore(undo_.back());
   undo_.pop_back();
-  modified_ = true;
   return true;
 }
 
@@ -87,7 +89,6 @@ bool MelodyDocument::redo() {
   undo_.push_back(current());
   restore(redo_.back());
   redo_.pop_back();
-  modified_ = true;
   return true;
 }
 
@@ -196,12 +197,11 @@ bool MelodyDocument::deleteOtherRows(const QList<int>& rows) {
 int MelodyDocument::moveIntoRange(int entry) {
   const Range* r = MoveRange(entry);
   if (!r) return 0;
-  const bool wasModified = modified_;
   takeUndoCopy();
   const int result = main_.MoveToScale(r->high, r->low);
   if (result == 1) return result;
   // Nothing moved: no step to undo.
-  dropUndoCopy(wasModified);
+  dropUndoCopy();
   if (result == 2)
     pendingStatus_ = GetResString(992);
   else
@@ -280,15 +280,19 @@ rvTonehead::Outcome MelodyDocument::openFile(const QString& path, int formatId, 
   rvTonehead::Outcome o = rvTonehead::ReadMelo(work, req, path, true);
   if (request) *request = req;
   if (o.result != 1) return o;
+  adoptFile(work, path, formatId);
+  return o;
+}
+
+void MelodyDocument::adoptFile(const pxvbMelody& read, const QString& path, int formatId) {
   takeUndoCopy();
-  main_.assign(work);
+  main_.assign(read);
   if (main_.sName().isEmpty() || main_.sName() == QLatin1String("midi2Pealix"))
     main_.setsName(NameFromFile(path));
   filePath_ = path;
   fileFormat_ = formatId;
-  modified_ = false;
+  setModified(false);
   hasMelody_ = true;
-  return o;
 }
 
 QString MelodyDocument::NameFromFile(const QString& path) {

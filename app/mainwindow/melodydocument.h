@@ -38,8 +38,10 @@ class MelodyDocument {
   bool hasMelody() const { return hasMelody_; }
   void setHasMelody(bool on) { hasMelody_ = on; }
 
-  bool isModified() const { return modified_; }
-  void setModified(bool on) { modified_ = on; }
+  // Modified: the melody differs from the state last marked unmodified (opened or saved).
+  // Undoing back to that state makes it unmodified again.
+  bool isModified() const { return state_ != cleanState_; }
+  void setModified(bool on) { cleanState_ = on ? -1 : state_; }
 
   // A text shown once in the status line at the next refresh.
   QString pendingStatus() const { return pendingStatus_; }
@@ -110,6 +112,11 @@ class MelodyDocument {
   rvTonehead::Outcome openFile(const QString& path, int formatId, int channel = 255,
                                rvTonehead::Request* request = nullptr);
 
+  // Takes a melody that was read and checked elsewhere (the open command's channel round
+  // and the application's own readers) as the melody of a file, with the same rules as
+  // openFile: one undoable step, current file, unmodified, name from the file if none.
+  void adoptFile(const pxvbMelody& read, const QString& path, int formatId);
+
   // A new melody name from a file path: the file name up to its first ".", right-trimmed
   // and cut to 20 characters (the whole name when it has no "." or starts with one).
   static QString NameFromFile(const QString& path);
@@ -119,11 +126,12 @@ class MelodyDocument {
     pxvbMelody melody;
     QString filePath;
     int fileFormat = -1;
+    long long state = 0;
   };
   Snapshot current() const;
   void restore(const Snapshot& s);
   // Drops the snapshot takeUndoCopy() just pushed (an edit that did not happen).
-  void dropUndoCopy(bool wasModified);
+  void dropUndoCopy();
   void removeRuns(const std::vector<bool>& remove);
 
   pxvbMelody main_;
@@ -131,7 +139,10 @@ class MelodyDocument {
   std::deque<Snapshot> undo_;
   std::deque<Snapshot> redo_;
   bool hasMelody_ = false;
-  bool modified_ = false;
+  // Every state of the melody gets a number; the history keeps them with the snapshots.
+  long long state_ = 0;
+  long long cleanState_ = 0;
+  long long lastState_ = 0;
   QString pendingStatus_;
   QString filePath_;
   int fileFormat_ = -1;

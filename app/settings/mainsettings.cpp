@@ -43,3 +43,20 @@ void MainSettings::save(pxsettings::SettingsStore& store) const {
   store.setText(Key::NokCImp, nokCImp);
   store.setText(Key::NokCExp, nokCExp);
 }
+
+void MainSettings::setStandard() {
+  MainSettings standard;
+  standard.newLang = newLang;
+  standard.lastDir = lastDir;
+  standard.midExInstr = midExInstr;
+  *this = standard;
+}
+
+int MainSettings::exportOption(const QString& key) const {
+  if (key == QLatin1String("SOpti")) return sagemOpti;
+  if (key == QLatin1String("SOptiLF")) return sagemOptiLF;
+  if (key == QLatin1String("NokiaExport")) return nokiaExport;
+  if (key == QLatin1String("NokiaUDH")) return nokiaUDH;
+  if (key == QLatin1String("NokiaOpti")) return nokiaOpti;
+  return 0;
+}

@@ -29,6 +29,18 @@ struct MainSettings {
   int moreLines = 0;
   QString nokCImp = QStringLiteral(" ");
   QString nokCExp = QStringLiteral(" ");
+  // Not stored: the RTTTL blank option is on at every start, the two Motorola clipboard
+  // options off.
+  int space = 1;
+  int motoSpace = 0;
+  int motoSMS = 0;
+
+  // The standard values of the import, export, play and style options (the options
+  // window's Standard button); the language, the last folder and the instrument stay.
+  void setStandard();
+  // A stored export option by its settings key ("SOpti", "SOptiLF", "NokiaExport",
+  // "NokiaUDH", "NokiaOpti"); 0 for any other key.
+  int exportOption(const QString& key) const;
 
   // Reads every value through the store's checks; newLang falls back to the default when
   // it is not below languageCount.

@@ -19,6 +19,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 
@@ -361,6 +362,37 @@ TEST_F(FrmMainTest, LanguageChosenLastTimeGivesTheCaptions) {
   const QList<QAction*> langs = fr.menuNamed("mnuLanguage")->actions();
   ASSERT_EQ(langs.size(), 3);
   EXPECT_TRUE(langs[2]->isChecked());
+}
+
+TEST_F(FrmMainTest, LanguageMenuAsksInBothLanguagesAndKeepsTheChoice) {
+  frmMain& w = start();
+  // Answers the language question with No and acknowledges the notice that follows.
+  QStringList seen;
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box) return;
+    seen.append(box->text());
+    if (QAbstractButton* no = box->button(QMessageBox::No))
+      no->click();
+    else
+      box->accept();
+  });
+  answer.start(20);
+  QAction* german = w.menuNamed("mnuLanguage")->actions().value(0);
+  ASSERT_NE(german, nullptr);
+  german->trigger();
+  answer.stop();
+  ASSERT_EQ(seen.size(), 2);
+  EXPECT_TRUE(seen[0].contains(GetResString(829)));  // English, the current language
+  EXPECT_TRUE(seen[0].contains(AppLanguages().GetSingle_DllString(829, 0, 1024)));
+  EXPECT_TRUE(seen[1].contains(GetResString(858)));
+  EXPECT_TRUE(w.isVisible());
+  EXPECT_EQ(AppLanguages().GetSaveLang(), 0);
+  EXPECT_EQ(AppLanguages().GetLang(), 1);  // this run keeps its texts
+  EXPECT_TRUE(w.menuNamed("mnuLanguage")->actions().value(0)->isChecked());
+  EXPECT_TRUE(w.close());
+  EXPECT_EQ(pxsettings::SettingsStore::atPath(confPath()).newLang(3), 0);
 }
 
 TEST_F(FrmMainTest, SettingsWrittenAtCloseAndReadAtTheNextStart) {

@@ -395,9 +395,15 @@ TEST_F(DocumentLibrary, OpenAndTransformAreUndoableSteps) {
 
   ASSERT_EQ(doc.transform(1, 2).result, 1);
   EXPECT_EQ(doc.melody().getSimpleLen(0), 2);
+  EXPECT_TRUE(doc.isModified());
   doc.undo();
   EXPECT_EQ(doc.melody().getSimpleLen(0), 4);
+  EXPECT_FALSE(doc.isModified());  // back to what the file holds
+  doc.redo();
+  EXPECT_TRUE(doc.isModified());
   doc.undo();
+  doc.undo();
+  EXPECT_TRUE(doc.isModified());  // the melody before the file was changed
   EXPECT_EQ(doc.melody().size(), 1);
   EXPECT_TRUE(doc.filePath().isEmpty());
 

@@ -1,0 +1,174 @@
+#include "files/cliptransfer.h"
+
+#include "files/clipboardhost.h"
+#include "files/composertext.h"
+#include "files/sagemhex.h"
+#include "phonelink/clsmsprops.h"
+#include "phonelink/modpdu.h"
+#include "settings/mainsettings.h"
+
+namespace cliptransfer {
+namespace {
+
+constexpr int kNoClipboardText = 822;
+constexpr int kTextTooLong = 825;
+constexpr int kResNotInFormat = 841;
+// The PDU export renders a Sagem SMS that fits one message.
+constexpr int kPduSmsChars = 160;
+
+filecmd::Result failure(const QString& text, const filecmd::ResFn& res) {
+  filecmd::Result r;
+  r.result = -1;
+  r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+  r.errorText = text;
+  return r;
+}
+
+// Renders through the library into text; Motorola is an export to the clipboard whose
+// text is caught on its way there.
+TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
+                         const filecmd::ResFn& res) {
+  TextResult t;
+  const int formatRes = rvTonehead::FormatNameRes(f.formatId);
+  rvTonehead::Outcome o;
+  QByteArray bytes;
+  if (f.formatId == 12) {
+    clipboardhost::ScopedClipboard scope(std::nullopt);
+    const rvTonehead::Request request = {
+        2, f.formatId, 0, 0, 255, f.options[0], f.options[1], f.options[2]};
+    o = rvTonehead::MeloExport(melody, request, QString(), nullptr, formatRes);
+    bytes = scope.written();
+  } else {
+    o = rvTonehead::Melo2String(melody, f.formatId, {f.options[0], f.options[1], f.options[2]},
+                                bytes, nullptr, formatRes);
+  }
+  t.status.writerValue = o.writerValue;
+  if (o.result == 0) return t;
+  if (o.result != 1) {
+    filecmd::SetLibraryError(t.status, o, res);
+    return t;
+  }
+  t.text = QString::fromUtf8(bytes);
+  t.status.result = 1;
+  return t;
+}
+
+}  // namespace
+
+ExportFormat ExportFormatOf(Export kind, const MainSettings& options) {
+  switch (kind) {
+    case Export::Sagem:
+      return {2, {0, 0, 0}};
+    case Export::SagemSms:
+      return {2, {options.sagemOpti, options.sagemOptiLF, 0}};
+    case Export::Rtttl:
+      return {7, {0, 0, 0}};
+    // Readable labels with the header line, from the first event on.
+    case Export::Keypress:
+      return {3, {1, 1, 0}};
+    case Export::AtKeys:
+      return {3, {2, 0, 0}};
+    case Export::Alcatel:
+      return {8, {0, 0, 0}};
+    // One option word: bit 0 header and trailer, bit 2 (the second option) a blank
+    // before each token.
+    case Export::Motorola:
+      return {12, {options.motoSMS ? 1 : 0, options.motoSpace ? 1 : 0, 0}};
+    case Export::IMelody:
+      return {14, {0, 0, 0}};
+    // The library's defaults: hex text with the user data header, 140 bytes.
+    case Export::NokiaSms:
+      return {9, {1, 1, 140}};
+    case Export::Pdu:
+      return {2, {kPduSmsChars, options.sagemOptiLF, 0}};
+    case Export::NokiaComposer:
+      return {0, {0, 0, 0}};
+  }
+  return {};
+}
+
+TextResult ExportText(const pxvbMelody& melody, Export kind, const MainSettings& options,
+                      const clSMSProps& sms, const filecmd::ResFn& res) {
+  if (kind == Export::NokiaComposer) {
+    TextResult t;
+    ComposerTextFromMelody(melody, t.text, options.nokCExp);
+    t.status.result = 1;
+    return t;
+  }
+  TextResult t = libraryExport(melody, ExportFormatOf(kind, options), res);
+  if (kind != Export::Pdu || t.status.result != 1) return t;
+
+  // The Sagem SMS goes into an SMS-SUBMIT PDU with the Sagem preset of the SMS settings;
+  // a failure of the PDU library is shown by modPDU itself.
+  QByteArray pdu;
+  int tpduLength = 0;
+  if (modPDU::MakeMessagePdu(modPDU::kSagemRing, t.text.toUtf8(), sms, &pdu, &tpduLength) != 1) {
+    t.status.result = -1;
+    t.text.clear();
+    return t;
+  }
+  t.text = modPDU::ToHex(pdu);
+  return t;
+}
+
+filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<QString>& text,
+                           const MainSettings& options, const filecmd::ResFn& res) {
+  if (!text) return failure(res(kNoClipboardText), res);
+  if (text->size() > kMaxImportChars) return failure(res(kTextTooLong), res);
+
+  filecmd::Result r;
+  switch (kind) {
+    case Import::Rtttl:
+    case Import::Sagem: {
+      pxvbMelody read;
+      rvTonehead::Request request = {2, kind == Import::Rtttl ? 7 : 2, 0, 0, 255, 0};
+      clipboardhost::ScopedClipboard scope(text->toUtf8());
+      const rvTonehead::Outcome o = rvTonehead::ReadMelo(read, request, QString(), true);
+      if (o.result != 1) {
+        filecmd::SetLibraryError(r, o, res);
+        return r;
+      }
+      if (read.size() == 0) {
+        // Text the reader accepted without finding a single event.
+        rvTonehead::Outcome none;
+        none.code = -1;
+        none.message = {-1, rvTonehead::kResReadOperation, rvTonehead::kResReadClipboard,
+                        kResNotInFormat};
+        filecmd::SetLibraryError(r, none, res);
+        return r;
+      }
+      r.truncated = o.truncated;
+      target.assign(read);
+      r.result = 1;
+      return r;
+    }
+    case Import::SagemHex: {
+      const SagemHexOutcome o = SagemHexImport(target, *text);
+      if (o.result == -1) {
+        QString message = o.messageText;
+        if (message.isEmpty() && o.messageRes) {
+          message = res(o.messageRes);
+          if (o.textLength > 0)
+            message = QString::number(o.textLength) + QLatin1Char(' ') + message;
+        }
+        return failure(message, res);
+      }
+      r.result = o.result;
+      return r;
+    }
+    case Import::NokiaComposer: {
+      // A text without a single usable token imports nothing either.
+      pxvbMelody read;
+      if (!ImportComposerText(read, *text, options.nokCImp) || read.size() == 0)
+        return failure(
+            res(kResComposerImportFailed) + QLatin1Char('\n') + res(kResComposerImportFailed2),
+            res);
+      target.assign(read);
+      r.result = 1;
+      return r;
+    }
+  }
+  return r;
+}
+
+}  // namespace cliptransfer

@@ -1,0 +1,112 @@
+// The file commands without their windows: a new melody, opening a melody file (with the
+// second round that reads a chosen MIDI channel), saving through a dialog filter, and the
+// texts of their messages. The target melody changes only when a command succeeds.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+#include "files/filetables.h"
+#include "melody/pxvbmelody.h"
+#include "melody/rvtonehead.h"
+
+struct MainSettings;
+
+namespace filecmd {
+
+// The text of a resource string (the current language's GetResString in the program).
+using ResFn = std::function<QString(int)>;
+
+// Resource strings of the file commands.
+enum : int {
+  kResNew = 4,             // "New"
+  kResMelodyWord = 103,    // " melody"
+  kResOpenTitle = 658,     // open dialog title
+  kResSaveTitle = 659,     // save dialog title
+  kResSaveQuestion = 826,  // "The melody has been changed. Save it first?"
+  kResSaveQuestionTitle = 827,
+  kResFileNotFound = 1550,   // "File not found"
+  kResSaved = 1551,          // status text after a save
+  kResClipboardDone = 1552,  // status text after a clipboard export
+  kResOpened = 1553,         // status text after an open
+};
+
+// The name of the clipboard imports' melody.
+QString ClipboardImportName();
+
+// What a command tells its window.
+struct Result {
+  int result = 0;      // 1 done, 0 cancelled or nothing to do, -1 failed (melody unchanged)
+  QString errorTitle;  // for -1: the message box (exclamation icon)
+  QString errorText;
+  bool truncated = false;  // a read dropped events: show the notice (NoticeText)
+  int channel = 0;         // MIDI: the channel read (1..16)
+  int writerValue = 0;     // save: the writer's result value
+};
+
+// The notice after a read that dropped events.
+QString TruncatedNoticeText(const ResFn& res);
+// The file-not-found text: "<text>: ", a line break and the file name.
+QString FileNotFoundText(const QString& path, const ResFn& res);
+// Title and text of the library error box for an outcome.
+void SetLibraryError(Result& r, const rvTonehead::Outcome& o, const ResFn& res);
+
+// The melody after New: one eighth note 72 at velocity 127, tempo 120, name, composer and
+// copyright "Pealix".
+void MakeNewMelody(pxvbMelody& melody);
+// The current file name of a new melody (resource strings 4 and 103).
+QString NewMelodyFileName(const ResFn& res);
+
+// The filters of the dialogs joined for QFileDialog (";;"), in table order.
+QString OpenDialogFilters();
+QString SaveDialogFilters();
+// The 1-based index of a selected filter text, 1 when it is not in the table.
+int OpenFilterIndex(const QString& selectedFilter);
+int SaveFilterIndex(const QString& selectedFilter);
+// The filter text of a 1-based index (the first for an index outside the table).
+QString OpenFilterText(int index);
+QString SaveFilterText(int index);
+// The file type of an open filter, or the file type a path's extension implies when the
+// filter is unknown.
+int OpenFileType(int filterIndex);
+
+// Asks which MIDI channel to read: mask has bit 0 for channel 1 ... bit 15 for channel 16.
+// Returns the channel 1..16; anything else cancels the open.
+using ChannelChooser = std::function<int(int mask)>;
+
+// Reads a file of an open filter that has the application's own reader (Nokia ringtone,
+// iMelody) into target; target is unchanged unless the result is 1.
+Result ReadWithAppReader(pxvbMelody& target, const QString& path,
+                         const filetables::OpenFilter& filter, const ResFn& res);
+
+// Opens a melody file of a file type (1 RTTTL, 2 MIDI, 3 Sagem; 4 Nokia ringtone and
+// 5 iMelody through the application's readers) into target. A missing
+// file gives the file-not-found text; a library failure the library error box; a MIDI file
+// is read a second time with the channel the chooser picks (cancel: result 0). A MIDI file
+// without notes on any channel fails like a library read. On success target holds the
+// melody read (its name from the file) and the result is 1.
+Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
+                      const ChannelChooser& chooser, const ResFn& res);
+
+// The request of a save filter: file, format id, the filter's options (stored ones from
+// options).
+rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const MainSettings& options);
+// The path a save writes: the filter's extension appended unless the name ends with it.
+QString SavePath(const QString& chosenPath, const filetables::SaveFilter& filter);
+
+// Writes the melody to path (the extension already applied) with the filter's format and
+// options. A failure shows the library error box and leaves an existing file as it was.
+Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
+                      const filetables::SaveFilter& filter, const MainSettings& options,
+                      const ResFn& res);
+
+// The save filter that writes a file of an open file type back in its own format (RTTTL,
+// MIDI, Sagem text), or nullptr when the file cannot be saved in place.
+const filetables::SaveFilter* InPlaceSaveFilter(int fileType);
+
+// The main window's title: "<file name>[*] - <product>" (the mark while modified), or the
+// product title alone when there is no file name.
+QString WindowTitle(const QString& product, const QString& filePath, bool modified);
+
+}  // namespace filecmd

@@ -1,0 +1,316 @@
+// The main window's file, clipboard, event editor and options commands: New, Open, Save,
+// Save As, the recent files, every clipboard export and import, the event editor and the
+// options window. The work is done by the file and clipboard functions of the core; this
+// file asks, shows and refreshes.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMimeData>
+#include <QTableView>
+
+#include <cstdio>
+
+#include "eventeditor/frmnewevent.h"
+#include "files/cliptransfer.h"
+#include "files/filecommands.h"
+#include "files/frmmidiopendlg.h"
+#include "mainwindow/frmmain.h"
+#include "phonelink/modpdu.h"
+#include "settings/frmoptions.h"
+#include "settings/reslang.h"
+
+namespace {
+
+QString res(int id) {
+  return GetResString(id);
+}
+
+// The file type (1 RTTTL, 2 MIDI, 3 Sagem) of a format id that the open command reads.
+int FileTypeOfFormat(int formatId) {
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.formatId == formatId) return f.fileType;
+  return filetables::kTypeNone;
+}
+
+QString RunFileDialog(QWidget* parent, bool save, const QString& title, const QString& dir,
+                      const QString& filters, QString* selectedFilter) {
+  QFileDialog dialog(parent, title, dir, filters);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::ReadOnly, false);
+  if (selectedFilter && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
+  return dialog.selectedFiles().first();
+}
+
+}  // namespace
+
+void frmMain::initFileCommands() {
+  openFileDialog = [this](const QString& title, const QString& dir, const QString& filters,
+                          QString* selected) {
+    return RunFileDialog(this, false, title, dir, filters, selected);
+  };
+  saveFileDialog = [this](const QString& title, const QString& dir, const QString& filters,
+                          QString* selected) {
+    return RunFileDialog(this, true, title, dir, filters, selected);
+  };
+  midiChannelChooser = [this](int mask) { return frmMidiOpenDlg::choose(mask, this); };
+  saveAsCommand = [this] { return saveAs(); };
+  // The SMS library's errors (the PDU export) go through the window's message box while
+  // the window lives.
+  QPointer<frmMain> self(this);
+  modPDU::SetErrorHandler([self](const QString& title, const QString& text) {
+    if (self)
+      self->ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
+    else
+      std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+  });
+
+  // The File menu's submenus sit between Save As and the Sagem import.
+  if (QMenu* file = menuNamed("mnuFile")) {
+    QAction* before = command("mnuFileImportSagem");
+    for (const char* name : {"mnuFileRecent", "mnuFileClipEx", "mnuFileClipImport"}) {
+      if (QMenu* sub = menuNamed(name)) {
+        file->removeAction(sub->menuAction());
+        if (before) file->insertMenu(before, sub);
+      }
+    }
+    if (before) file->insertSeparator(before);
+  }
+  if (QMenu* adv = menuNamed("mnuAdvanced")) {
+    QAction* before = command("mnuAdvCheckNow");
+    for (const char* name : {"mnuAdvClipEx", "mnuAdvClipImp"}) {
+      if (QMenu* sub = menuNamed(name)) {
+        adv->removeAction(sub->menuAction());
+        if (before) adv->insertMenu(before, sub);
+      }
+    }
+  }
+  connect(list_, &QTableView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (!index.isValid() || !state_.document.hasMelody()) return;
+    commitFields();
+    ensureEventEditor();
+    eventEditor_->openForEdit(index.row());
+  });
+  rebuildRecentMenu();
+}
+
+void frmMain::updateWindowTitle() {
+  const MelodyDocument& doc = state_.document;
+  setWindowTitle(filecmd::WindowTitle(res(1000), doc.filePath(), doc.isModified()));
+}
+
+bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
+  commitFields();
+  if (askFirst && !confirmDiscard()) return false;
+  const int fileType = FileTypeOfFormat(formatId);
+  if (fileType == filetables::kTypeNone || path.isEmpty()) return false;
+
+  // The file is checked and read (with the MIDI channel question, or by the application's
+  // own reader) into a scratch melody first; only a good read goes into the document, as
+  // one step of its history.
+  pxvbMelody scratch;
+  const filecmd::Result r =
+      filecmd::OpenMelodyFile(scratch, path, fileType, midiChannelChooser, res);
+  if (r.result == 0) return false;
+  if (r.result != 1) {
+    ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
+    return false;
+  }
+  state_.document.adoptFile(scratch, path, formatId);
+  if (r.truncated)
+    ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
+  if (state_.recent.add(path, fileType)) rebuildRecentMenu();
+  state_.document.setPendingStatus(res(filecmd::kResOpened) + QFileInfo(path).fileName());
+  list_->clearSelection();
+  enableEditing();
+  return true;
+}
+
+void frmMain::onFileNew() {
+  commitFields();
+  if (!confirmDiscard()) return;
+  MelodyDocument& doc = state_.document;
+  doc.takeUndoCopy();
+  filecmd::MakeNewMelody(doc.melody());
+  doc.setFile(filecmd::NewMelodyFileName(res), -1);
+  doc.setModified(false);
+  list_->clearSelection();
+  enableEditing();
+}
+
+void frmMain::onFileOpen() {
+  commitFields();
+  if (!confirmDiscard()) return;
+  QString filter = filecmd::OpenFilterText(lastOpenFilter_);
+  const QString path = openFileDialog(res(filecmd::kResOpenTitle), state_.settings.lastDir,
+                                      filecmd::OpenDialogFilters(), &filter);
+  if (path.isEmpty()) return;
+  lastOpenFilter_ = filecmd::OpenFilterIndex(filter);
+  state_.settings.lastDir = QFileInfo(path).absolutePath();
+  const int formatId = filetables::FormatIdForFileType(filecmd::OpenFileType(lastOpenFilter_));
+  openChecked(path, formatId, false);
+}
+
+void frmMain::onRecentFile(int index) {
+  const RecentFiles::Entry* e = state_.recent.at(index);
+  if (!e) return;
+  const RecentFiles::Entry entry = *e;
+  openChecked(entry.path, filetables::FormatIdForFileType(entry.fileType), true);
+}
+
+void frmMain::rebuildRecentMenu() {
+  QMenu* menu = menuNamed("mnuFileRecent");
+  if (!menu) return;
+  menu->clear();
+  const auto& entries = state_.recent.entries();
+  for (int i = 0; i < entries.size(); ++i) {
+    auto* a = menu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(entries[i].path));
+    a->setObjectName(QStringLiteral("mnuFileMRU"));
+    a->setProperty("Index", i);
+    a->setStatusTip(entries[i].path);
+    connect(a, &QAction::triggered, this, [this, i] { onRecentFile(i); });
+  }
+  menu->setEnabled(!entries.isEmpty());
+}
+
+void frmMain::onFileSave() {
+  commitFields();
+  const MelodyDocument& doc = state_.document;
+  const filetables::SaveFilter* filter =
+      filecmd::InPlaceSaveFilter(FileTypeOfFormat(doc.fileFormat()));
+  if (!filter || doc.filePath().isEmpty() || !QFileInfo(doc.filePath()).isAbsolute()) {
+    saveAs();
+    return;
+  }
+  const QString path = doc.filePath();
+  const filecmd::Result r =
+      filecmd::SaveMelodyFile(doc.melody(), path, *filter, state_.settings, res);
+  if (r.result != 1) {
+    if (r.result == -1) ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
+    return;
+  }
+  state_.document.setModified(false);
+  showStatus(res(filecmd::kResSaved) + QFileInfo(path).fileName());
+  updateCommandStates();
+}
+
+void frmMain::onFileSaveAs() {
+  saveAs();
+}
+
+bool frmMain::saveAs() {
+  commitFields();
+  QString filter = filecmd::SaveFilterText(lastSaveFilter_);
+  const QString chosen = saveFileDialog(res(filecmd::kResSaveTitle), state_.settings.lastDir,
+                                        filecmd::SaveDialogFilters(), &filter);
+  if (chosen.isEmpty()) return false;
+  lastSaveFilter_ = filecmd::SaveFilterIndex(filter);
+  const filetables::SaveFilter& f = filetables::SaveFilters()[lastSaveFilter_ - 1];
+  const QString path = filecmd::SavePath(chosen, f);
+  state_.settings.lastDir = QFileInfo(path).absolutePath();
+  MelodyDocument& doc = state_.document;
+  const filecmd::Result r = filecmd::SaveMelodyFile(doc.melody(), path, f, state_.settings, res);
+  if (r.result != 1) {
+    if (r.result == -1) ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
+    return false;
+  }
+  if (f.recentType != filetables::kTypeNone && state_.recent.add(path, f.recentType))
+    rebuildRecentMenu();
+  // Only a file that holds the whole melody in a format the program reads back becomes
+  // the current file; the other formats are exports and the melody stays as it was.
+  if (filecmd::InPlaceSaveFilter(f.recentType) == &f) {
+    doc.setFile(path, f.formatId);
+    doc.setModified(false);
+  }
+  showStatus(res(filecmd::kResSaved) + QFileInfo(path).fileName());
+  updateCommandStates();
+  return true;
+}
+
+void frmMain::clipExport(int kind) {
+  commitFields();
+  const cliptransfer::TextResult t =
+      cliptransfer::ExportText(state_.document.melody(), static_cast<cliptransfer::Export>(kind),
+                               state_.settings, state_.sms, res);
+  if (t.status.result == 0) {
+    showStatus(res(1566));
+    return;
+  }
+  if (t.status.result != 1) {
+    if (!t.status.errorText.isEmpty())
+      ask(QMessageBox::Warning, t.status.errorTitle, t.status.errorText, QMessageBox::Ok);
+    return;
+  }
+  QGuiApplication::clipboard()->setText(t.text);
+  showStatus(res(filecmd::kResClipboardDone));
+}
+
+void frmMain::clipImport(int kind) {
+  commitFields();
+  std::optional<QString> text;
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  if (mime && mime->hasText()) text = mime->text();
+  pxvbMelody read;
+  read.assign(state_.document.melody());
+  const filecmd::Result r = cliptransfer::ImportText(read, static_cast<cliptransfer::Import>(kind),
+                                                     text, state_.settings, res);
+  if (r.result == 0) return;
+  if (r.result != 1) {
+    ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
+    return;
+  }
+  if (r.truncated)
+    ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
+  MelodyDocument& doc = state_.document;
+  doc.takeUndoCopy();
+  doc.melody().assign(read);
+  if (doc.melody().sName().isEmpty())
+    doc.melody().setsName(filecmd::ClipboardImportName().left(20));
+  doc.setFile(filecmd::ClipboardImportName(), -1);
+  doc.setPendingStatus(res(1567));
+  list_->clearSelection();
+  enableEditing();
+}
+
+void frmMain::onFileImportSagem() {
+  // Sagem melodies come in through Open or the clipboard; this entry reads nothing.
+  showStatus(res(1565));
+}
+
+frmNewEvent* frmMain::eventEditor() const {
+  return eventEditor_;
+}
+
+void frmMain::ensureEventEditor() {
+  if (eventEditor_) return;
+  eventEditor_ = new frmNewEvent(
+      state_.document, [this] { enableEditing(); }, state_.store.get(), this);
+}
+
+void frmMain::onAddEvent() {
+  commitFields();
+  ensureEventEditor();
+  eventEditor_->openForNew();
+}
+
+void frmMain::onEditEvent() {
+  commitFields();
+  const QList<int> rows = selectedRows();
+  if (rows.isEmpty() || state_.document.melody().size() == 0) return;
+  ensureEventEditor();
+  eventEditor_->openForEdit(rows.first());
+}
+
+void frmMain::onOptions() {
+  if (!state_.store) return;
+  frmOptions options(
+      state_.settings, state_.comm, state_.sms, state_.recent, *state_.store,
+      [this] { rebuildRecentMenu(); }, this);
+  options.exec();
+  applyListStyle();
+}
