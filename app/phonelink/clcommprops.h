@@ -20,7 +20,11 @@ class clCommProps {
   void Init();
 
   int16_t Port() const { return port_; }
-  void setPort(int16_t value) { port_ = value; }
+  // Choosing another port number drops a device path given before.
+  void setPort(int16_t value) {
+    if (value != port_) portPath_.clear();
+    port_ = value;
+  }
   // A device path (a USB cable's /dev/ttyUSB0, a pseudo-terminal) given instead of the
   // port number; empty when the number chooses the device.
   QString PortPath() const { return portPath_; }
