@@ -49,7 +49,7 @@ package: build
 	cd $(BUILD) && cpack --config CPackConfig.cmake
 
 bench: deps
-	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=ON > /dev/null
+	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=OFF > /dev/null
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
 	@scripts/startup-time.sh $(BUILD)

@@ -15,6 +15,8 @@
 #include "settings/mainsettings.h"
 #include "settings/settingsstore.h"
 
+struct MidiPlayback;
+
 // The melody file named on the command line.
 struct CommandLineFile {
   QString path;
@@ -37,6 +39,8 @@ struct AppState {
   RecentFiles recent;
   CommandLineFile commandLine;
   std::unique_ptr<pxsettings::SettingsStore> store;
+  // The MIDI output and player, made on first use (tests put in their own).
+  std::shared_ptr<MidiPlayback> midi;
 };
 
 // The start-up steps before the main window loads: program-wide defaults (play action

@@ -63,6 +63,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   LoadFormTexts(this);
   model_->retranslate();
   applyListStyle();
+  installPlayback();
   updateCommandStates();
   resize(860, 640);
 }

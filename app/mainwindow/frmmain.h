@@ -31,6 +31,7 @@ class QVBoxLayout;
 class EventListModel;
 class clCMeloFormatCheck;
 class frmNewEvent;
+struct MidiPlayback;
 
 class frmMain : public QMainWindow {
   Q_OBJECT
@@ -205,6 +206,12 @@ class frmMain : public QMainWindow {
   void onEditEvent();
   void onOptions();
   void ensureEventEditor();
+  // The note view and the program's own MIDI output (frmmain_playback.cpp).
+  void installPlayback();
+  MidiPlayback& midiPlayback();
+  bool playThroughOutput(const QString& path);
+  void onNoteView();
+  void onStopPlaying();
 
   AppState& state_;
   EventListModel* model_ = nullptr;

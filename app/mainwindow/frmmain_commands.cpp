@@ -133,6 +133,9 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
       {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 866, 0, nullptr, &F::onMoveRange<4>,
        kNeedsMelody, 4},
 
+      {"mnuEditNoteView", "mnuEdit", "cbNoteview", 1027, 1605, "F6", &F::onNoteView,
+       kNeedsMelody | kSeparator | kToolBar},
+
       {"mnuAdvAllNotesLonger", "mnuAdvanced", nullptr, 1068, 0, nullptr, &F::onAllNotesLonger,
        kNeedsMelody},
       {"mnuAdvEvVol2MidiVelo", "mnuAdvanced", nullptr, 1069, 0, nullptr, &F::onVolumeToVelocity,
@@ -154,6 +157,7 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody | kToolBar},
       {"mnuPlaySelected", "mnuPlay", nullptr, 1072, 1077, "Shift+F5", &F::onPlaySelected,
        kNeedsMelody | kNeedsSelection},
+      {"mnuPlayStop", "mnuPlay", nullptr, 1051, 0, "F8", &F::onStopPlaying, kSeparator},
 
       {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
       {"mnuExtrasOptions", "mnuExtras", nullptr, 1025, 1573, nullptr, &F::onOptions, kSeparator},

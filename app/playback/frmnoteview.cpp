@@ -1,0 +1,638 @@
+#include "playback/frmnoteview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "melody/rvtonehead.h"
+#include "playback/modmidiplay.h"
+#include "playback/notedisplay.h"
+#include "settings/formtexts.h"
+#include "settings/reslang.h"
+#include "settings/settingsstore.h"
+
+namespace {
+
+// Resource numbers of the window's texts.
+enum Res : int {
+  kResTitle = 1350,
+  kResPlay = 1351,
+  kResStop = 1352,
+  kResIgnoreVolume = 1353,
+  kResMidiSetup = 1354,
+  kResOutDevice = 1355,
+  kResInstrument = 1356,
+  kResInsertNote = 1357,
+  kResDeleteNote = 1358,
+  kResZoomIn = 1359,
+  kResZoomOut = 1360,
+  kResHigher = 1362,
+  kResLower = 1363,
+  kResEvent = 1364,
+  kResTempo = 1365,
+  kResNatural = 1366,
+  kResLegato = 1367,
+  kResStaccato = 1368,
+  kResConfirm = 1369,
+  kResWholeNote = 1370,  // 1370..1376 notes 1/1..1/64, 1377..1383 pauses
+  kResWholePause = 1377,
+  kResDot = 1384,
+  kResInsertAfter = 1385,
+  kResStyleNatural = 1386,  // 1386..1388 style changes
+  kResVolume = 1389,
+  kResVolumeStep = 1390,
+  kResPaste = 1391,
+  kResInsertEvent = 1392,
+  kResOctave = 1393,
+  kResSelNote = 1394,
+  kResTempoTip = 1395,
+  kResTimeTip = 1396,
+  kResPlayEnded = 1397,
+  kResSetupHint = 1398,
+  kResHigherTip = 1600,
+  kResLowerTip = 1601,
+  kResOkTip = 1602,
+  kResCancelTip = 1603,
+  kResStyleTip = 1604,
+  kResOk = 1403,
+  kResCancel = 1404,
+  kResNoMidi = 390,
+};
+
+void setTexts(QObject* o, int tag, int tip = 0) {
+  if (tag > 0) o->setProperty("Tag", QString::number(tag));
+  if (tip > 0) o->setProperty("ToolTipText", QString::number(tip));
+}
+
+QIcon symbolIcon(int len, bool pause) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QApplication::palette().color(QPalette::WindowText), 1.3));
+  NoteDisplay::paintSymbol(p, QRectF(2, 1, 20, 22), len, pause);
+  return QIcon(pm);
+}
+
+QIcon textIcon(const QString& text) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QApplication::palette().color(QPalette::WindowText));
+  QFont f = p.font();
+  f.setPixelSize(text.size() > 2 ? 9 : 12);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(pm.rect(), Qt::AlignCenter, text);
+  return QIcon(pm);
+}
+
+}  // namespace
+
+frmNoteview::frmNoteview(pxvbMelody& mainMelody, modMidiplay& player,
+                         pxsettings::SettingsStore& settings, QWidget* parent)
+    : QDialog(parent), main_(mainMelody), player_(player), settings_(settings), edit_(mainMelody) {
+  commit_ = [this](const pxvbMelody& m) { main_.assign(m); };
+  buildUi();
+  LoadFormTexts(this);
+  cboStyle_->addItems(
+      {GetResString(kResNatural), GetResString(kResLegato), GetResString(kResStaccato)});
+  cboStyle_->setCurrentIndex(std::clamp(edit_.melody().DefStyle(), 0, 2));
+  tfBPM_->setText(QString::number(edit_.melody().bpm()));
+  refresh();
+  showOctave(NoteviewEdit::kDefaultOctave);
+  if (edit_.hasSelection()) pxvSelectAndShowNote(edit_.selected());
+  openMidiAtStart();
+  updateState();
+}
+
+frmNoteview::~frmNoteview() {
+  player_.AbortPlay();
+  if (player_.portOpen()) player_.OpenMidiOut(player_.deviceId(), false, false);
+  player_.setReady(false);
+}
+
+void frmNoteview::message(const QString& text) {
+  if (messageHook_)
+    messageHook_(windowTitle(), text);
+  else
+    QMessageBox::warning(this, windowTitle(), text);
+}
+
+QToolBar* frmNoteview::buildNoteBar() {
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("tobNote"));
+  bar->setIconSize(QSize(24, 24));
+  const auto add = [this, bar](const QString& key, const QIcon& icon, int tip, const char* sc) {
+    QAction* a = bar->addAction(icon, key);
+    a->setObjectName(key);
+    a->setProperty("Key", key);
+    setTexts(a, 0, tip);
+    a->setToolTip(key);
+    if (sc) a->setShortcut(QKeySequence(QString::fromLatin1(sc)));
+    connect(a, &QAction::triggered, this, [this, key] { onToolKey(key); });
+    return a;
+  };
+  static const char* const kNoteKeys[] = {"1", "2", "3", "4", "5", "6", "7"};
+  int i = 0;
+  for (int len = 1; len <= 64; len *= 2, ++i)
+    add(QStringLiteral("n%1").arg(len), symbolIcon(len, false), kResWholeNote + i, kNoteKeys[i]);
+  bar->addSeparator();
+  i = 0;
+  for (int len = 1; len <= 64; len *= 2, ++i)
+    add(QStringLiteral("p%1").arg(len), symbolIcon(len, true), kResWholePause + i,
+        QStringLiteral("Ctrl+%1").arg(kNoteKeys[i]).toLatin1().constData());
+  bar->addSeparator();
+  add(QStringLiteral("dott"), textIcon(QStringLiteral(".")), kResDot, ".");
+  add(QStringLiteral("newn"), textIcon(QStringLiteral("+<")), kResInsertNote, "Ins");
+  add(QStringLiteral("newna"), textIcon(QStringLiteral(">+")), kResInsertAfter, "Shift+Ins");
+  add(QStringLiteral("del"), textIcon(QStringLiteral("X")), kResDeleteNote, "Del");
+  bar->addSeparator();
+  QAction* zoomIn = bar->addAction(textIcon(QStringLiteral("+")), QStringLiteral("zoomin"));
+  zoomIn->setObjectName(QStringLiteral("zoomin"));
+  setTexts(zoomIn, 0, kResZoomIn);
+  zoomIn->setShortcut(QKeySequence::ZoomIn);
+  connect(zoomIn, &QAction::triggered, this,
+          [this] { display_->setColumnWidth(display_->columnWidth() + 8); });
+  QAction* zoomOut = bar->addAction(textIcon(QStringLiteral("-")), QStringLiteral("zoomout"));
+  zoomOut->setObjectName(QStringLiteral("zoomout"));
+  setTexts(zoomOut, 0, kResZoomOut);
+  zoomOut->setShortcut(QKeySequence::ZoomOut);
+  connect(zoomOut, &QAction::triggered, this,
+          [this] { display_->setColumnWidth(display_->columnWidth() - 8); });
+  return bar;
+}
+
+QToolBar* frmNoteview::buildEventBar() {
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("tobEvent2"));
+  bar->setIconSize(QSize(24, 24));
+  const auto add = [this, bar](const QString& key, const QString& label, int tip) {
+    QAction* a = bar->addAction(textIcon(label), key);
+    a->setObjectName(key);
+    a->setProperty("Key", key);
+    setTexts(a, 0, tip);
+    return a;
+  };
+  static const char* const kStyleLabels[] = {"S:N", "S:C", "S:S"};
+  static const char* const kStyleKeys[] = {"sn", "sc", "ss"};
+  for (int s = 0; s < 3; ++s) {
+    const QString key = QString::fromLatin1(kStyleKeys[s]);
+    connect(add(key, QString::fromLatin1(kStyleLabels[s]), kResStyleNatural + s),
+            &QAction::triggered, this, [this, key] { onToolKey(key); });
+  }
+  bar->addSeparator();
+  liTob2Volume_ = new QComboBox(bar);
+  liTob2Volume_->setObjectName(QStringLiteral("liTob2Volume"));
+  setTexts(liTob2Volume_, 0, kResVolumeStep);
+  for (int step = 15; step >= 0; --step) liTob2Volume_->addItem(QString::number(step), step);
+  bar->addWidget(liTob2Volume_);
+  connect(add(QStringLiteral("vol"), QStringLiteral("V"), kResVolume), &QAction::triggered, this,
+          &frmNoteview::onVolume);
+  bar->addSeparator();
+  QAction* paste = add(QStringLiteral("paste"), QStringLiteral("P"), kResPaste);
+  paste->setShortcut(QKeySequence::Paste);
+  connect(paste, &QAction::triggered, this, &frmNoteview::onPaste);
+  const QString newnm = QStringLiteral("newnm");
+  connect(add(newnm, QStringLiteral("+E"), kResInsertEvent), &QAction::triggered, this,
+          [this, newnm] { onToolKey(newnm); });
+  return bar;
+}
+
+void frmNoteview::buildUi() {
+  setObjectName(QStringLiteral("frmNoteview"));
+  setTexts(this, kResTitle);
+  setWindowTitle(QStringLiteral("Note view"));
+  setSizeGripEnabled(true);
+  resize(900, 520);
+
+  auto* root = new QVBoxLayout(this);
+  auto* bars = new QHBoxLayout;
+  tobNote_ = buildNoteBar();
+  tobEvent2_ = buildEventBar();
+  bars->addWidget(tobNote_);
+  bars->addWidget(tobEvent2_);
+  bars->addStretch();
+  root->addLayout(bars);
+
+  auto* middle = new QHBoxLayout;
+  display_ = new NoteDisplay;
+  display_->setMelody(&edit_.melody());
+  scroll_ = new QScrollArea(this);
+  scroll_->setObjectName(QStringLiteral("scrNotes"));
+  scroll_->setWidget(display_);
+  scroll_->setWidgetResizable(true);
+  scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  scroll_->setMinimumHeight(display_->sizeHint().height() + 24);
+  middle->addWidget(scroll_, 1);
+  vscNote_ = new QScrollBar(Qt::Vertical, this);
+  vscNote_->setObjectName(QStringLiteral("vscNote"));
+  setTexts(vscNote_, 0, kResOctave);
+  // Top is the highest octave.
+  vscNote_->setRange(0, NoteviewEdit::kMaxOctave);
+  vscNote_->setPageStep(1);
+  middle->addWidget(vscNote_);
+  root->addLayout(middle, 1);
+  connect(display_, &NoteDisplay::eventClicked, this, [this](int pos) {
+    edit_.select(pos);
+    pxvSelectAndShowNote(pos);
+  });
+  connect(display_, &NoteDisplay::stepRequested, this, [this](int step) {
+    if (playing_ || !edit_.hasSelection()) return;
+    const long long to = static_cast<long long>(edit_.selected()) + step;
+    pxvSelectAndShowNote(static_cast<int>(std::clamp<long long>(to, 0, edit_.melody().last())));
+  });
+  connect(vscNote_, &QScrollBar::valueChanged, this,
+          [this](int v) { showOctave(NoteviewEdit::kMaxOctave - v); });
+
+  auto* controls = new QHBoxLayout;
+  const auto button = [this](const char* name, int tag, int tip = 0) {
+    auto* b = new QPushButton(this);
+    b->setObjectName(QString::fromLatin1(name));
+    setTexts(b, tag, tip);
+    return b;
+  };
+  cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
+  cbHigher_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Up")));
+  cbLower_ = button("cbLower", kResLower, kResLowerTip);
+  cbLower_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Down")));
+  connect(cbHigher_, &QPushButton::clicked, this, [this] {
+    edit_.higher();
+    refresh();
+  });
+  connect(cbLower_, &QPushButton::clicked, this, [this] {
+    edit_.lower();
+    refresh();
+  });
+  auto* lbSel = new QLabel(this);
+  lbSel->setObjectName(QStringLiteral("lbSelNote"));
+  setTexts(lbSel, kResEvent);
+  tfSelNote_ = new QLineEdit(this);
+  tfSelNote_->setObjectName(QStringLiteral("tfSelNote"));
+  setTexts(tfSelNote_, 0, kResSelNote);
+  tfSelNote_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,4}"), this));
+  tfSelNote_->setMaximumWidth(60);
+  lbSel->setBuddy(tfSelNote_);
+  connect(tfSelNote_, &QLineEdit::returnPressed, this, &frmNoteview::onSelNoteEntered);
+  tfSelNote_->installEventFilter(this);
+  controls->addWidget(cbHigher_);
+  controls->addWidget(cbLower_);
+  controls->addSpacing(12);
+  controls->addWidget(lbSel);
+  controls->addWidget(tfSelNote_);
+  controls->addSpacing(12);
+
+  auto* lbBpm = new QLabel(this);
+  lbBpm->setObjectName(QStringLiteral("lbBPM"));
+  setTexts(lbBpm, kResTempo);
+  tfBPM_ = new QLineEdit(this);
+  tfBPM_->setObjectName(QStringLiteral("tfBPM"));
+  setTexts(tfBPM_, 0, kResTempoTip);
+  tfBPM_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}"), this));
+  tfBPM_->setMaximumWidth(60);
+  lbBpm->setBuddy(tfBPM_);
+  cboStyle_ = new QComboBox(this);
+  cboStyle_->setObjectName(QStringLiteral("cboStyle"));
+  setTexts(cboStyle_, 0, kResStyleTip);
+  chkVeloIgnore_ = new QCheckBox(this);
+  chkVeloIgnore_->setObjectName(QStringLiteral("chkVeloIgnore"));
+  setTexts(chkVeloIgnore_, kResIgnoreVolume);
+  controls->addWidget(lbBpm);
+  controls->addWidget(tfBPM_);
+  controls->addWidget(cboStyle_);
+  controls->addWidget(chkVeloIgnore_);
+  controls->addStretch();
+  root->addLayout(controls);
+
+  auto* playRow = new QHBoxLayout;
+  cbPlay_ = button("cbPlay", kResPlay);
+  cbPlay_->setShortcut(QKeySequence(QStringLiteral("F5")));
+  cbStopPlay_ = button("cbStopPlay", kResStop);
+  cbMidiSetup_ = button("cbMidiSetup", kResMidiSetup);
+  lbTime_ = new QLabel(this);
+  lbTime_->setObjectName(QStringLiteral("lbTime"));
+  setTexts(lbTime_, 0, kResTimeTip);
+  lbTime_->setMinimumWidth(110);
+  connect(cbPlay_, &QPushButton::clicked, this, &frmNoteview::onPlay);
+  connect(cbStopPlay_, &QPushButton::clicked, this, &frmNoteview::onStop);
+  connect(cbMidiSetup_, &QPushButton::clicked, this, &frmNoteview::onMidiSetup);
+  cbOk_ = button("cbOk", kResOk, kResOkTip);
+  cbCancel_ = button("cbCancel", kResCancel, kResCancelTip);
+  cbOk_->setDefault(false);
+  cbOk_->setAutoDefault(false);
+  connect(cbOk_, &QPushButton::clicked, this, &frmNoteview::onOk);
+  connect(cbCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  playRow->addWidget(cbPlay_);
+  playRow->addWidget(cbStopPlay_);
+  playRow->addWidget(lbTime_);
+  playRow->addWidget(cbMidiSetup_);
+  playRow->addStretch();
+  playRow->addWidget(cbOk_);
+  playRow->addWidget(cbCancel_);
+  root->addLayout(playRow);
+
+  fraMidiSetup_ = new QGroupBox(this);
+  fraMidiSetup_->setObjectName(QStringLiteral("fraMidiSetup"));
+  setTexts(fraMidiSetup_, kResMidiSetup, kResSetupHint);
+  auto* setup = new QGridLayout(fraMidiSetup_);
+  auto* lbOut = new QLabel(fraMidiSetup_);
+  lbOut->setObjectName(QStringLiteral("lbMidiOut"));
+  setTexts(lbOut, kResOutDevice);
+  cboMidiOut_ = new QComboBox(fraMidiSetup_);
+  cboMidiOut_->setObjectName(QStringLiteral("cboMidiOut"));
+  lbOut->setBuddy(cboMidiOut_);
+  auto* lbInstr = new QLabel(fraMidiSetup_);
+  lbInstr->setObjectName(QStringLiteral("lbInstrument"));
+  setTexts(lbInstr, kResInstrument);
+  cboInstrument_ = new QComboBox(fraMidiSetup_);
+  cboInstrument_->setObjectName(QStringLiteral("cboInstrument"));
+  cboInstrument_->setMaxVisibleItems(20);
+  lbInstr->setBuddy(cboInstrument_);
+  cbMidiSetupOk_ = new QPushButton(fraMidiSetup_);
+  cbMidiSetupOk_->setObjectName(QStringLiteral("cbMidiSetupOk"));
+  setTexts(cbMidiSetupOk_, kResConfirm);
+  setup->addWidget(lbOut, 0, 0);
+  setup->addWidget(cboMidiOut_, 0, 1);
+  setup->addWidget(lbInstr, 1, 0);
+  setup->addWidget(cboInstrument_, 1, 1);
+  setup->addWidget(cbMidiSetupOk_, 0, 2, 2, 1);
+  setup->setColumnStretch(1, 1);
+  fraMidiSetup_->hide();
+  root->addWidget(fraMidiSetup_);
+  connect(cboMidiOut_, &QComboBox::activated, this, &frmNoteview::onDeviceChosen);
+  connect(cbMidiSetupOk_, &QPushButton::clicked, this, &frmNoteview::onSetupConfirm);
+
+  // Raised buttons unless the stored style asks for flat tool bars.
+  const bool flat = settings_.nvFlatbar() == 1;
+  for (QToolBar* bar : {tobNote_, tobEvent2_})
+    for (QToolButton* b : bar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
+}
+
+void frmNoteview::fillInstruments() {
+  cboInstrument_->clear();
+  const QStringList names = InstrumentNames();
+  for (int i = 0; i < names.size(); ++i) cboInstrument_->addItem(names[i], i);
+  cboInstrument_->setCurrentIndex(std::clamp(settings_.instrument(), 0, 127));
+}
+
+void frmNoteview::fillDevices() {
+  updatingDevices_ = true;
+  cboMidiOut_->clear();
+  for (const modMidiplay::DeviceEntry& d : player_.FillDeviceList())
+    cboMidiOut_->addItem(d.name, d.id);
+  const int at =
+      cboMidiOut_->findData(player_.portOpen() ? player_.deviceId() : settings_.outDevice());
+  cboMidiOut_->setCurrentIndex(std::max(at, 0));
+  updatingDevices_ = false;
+}
+
+void frmNoteview::openMidiAtStart() {
+  fillInstruments();
+  chkVeloIgnore_->setChecked(settings_.ignoreVol() == 1);
+  const int device = settings_.outDevice();
+  if (!player_.OpenMidiOut(device, true, false)) {
+    player_.setReady(false);
+    return;
+  }
+  fillDevices();
+  player_.ProgramChange(0, cboInstrument_->currentIndex());
+  player_.setReady(true);
+}
+
+// One place decides what can be used: editing while not playing, Play when the output
+// is ready, Stop while a port is open and the setup panel is closed.
+void frmNoteview::updateState() {
+  const bool idle = !playing_;
+  const bool sel = edit_.hasSelection();
+  const bool empty = edit_.melody().size() == 0;
+  for (QAction* a : tobNote_->actions()) {
+    const QString key = a->objectName();
+    a->setEnabled(idle && (sel || key == "newn" || key == "newna" || key.startsWith("zoom") ||
+                           (empty && key.startsWith("new"))));
+  }
+  for (QAction* a : tobEvent2_->actions()) {
+    const QString key = a->objectName();
+    a->setEnabled(idle && (sel || (empty && (key == "newnm" || key == "paste"))));
+  }
+  liTob2Volume_->setEnabled(idle);
+  const bool note = sel && edit_.melody().getEvent(edit_.selected()) == 1;
+  cbHigher_->setEnabled(idle && note);
+  cbLower_->setEnabled(idle && note);
+  tfSelNote_->setEnabled(idle);
+  tfBPM_->setEnabled(idle);
+  cboStyle_->setEnabled(idle);
+  chkVeloIgnore_->setEnabled(idle);
+  cbPlay_->setEnabled(idle && player_.ready() && !empty);
+  cbStopPlay_->setEnabled(player_.portOpen() && player_.ready() && fraMidiSetup_->isHidden());
+  cbMidiSetup_->setEnabled(idle);
+  fraMidiSetup_->setEnabled(idle);
+  cbOk_->setEnabled(idle);
+}
+
+void frmNoteview::refresh() {
+  display_->setSelected(edit_.selected());
+  display_->refresh();
+  tfSelNote_->setText(edit_.hasSelection() ? QString::number(edit_.selected() + 1) : QString());
+  updateState();
+}
+
+void frmNoteview::showOctave(int octave) {
+  octave = std::clamp(octave, 0, NoteviewEdit::kMaxOctave);
+  int low, high;
+  NoteviewEdit::visibleRange(octave, low, high);
+  display_->setRange(low, high);
+  const QSignalBlocker block(vscNote_);
+  vscNote_->setValue(NoteviewEdit::kMaxOctave - octave);
+}
+
+void frmNoteview::pxvSelectAndShowNote(int pos) {
+  if (!edit_.select(pos)) return;
+  const pxvbMelody& m = edit_.melody();
+  if (m.getEvent(pos) == 1) {
+    const int note = m.getEventVal1(pos);
+    int low, high;
+    NoteviewEdit::visibleRange(NoteviewEdit::kMaxOctave - vscNote_->value(), low, high);
+    if (note < low || note > high) showOctave(NoteviewEdit::octaveFor(note));
+  }
+  scroll_->ensureVisible(display_->columnX(pos) + display_->columnWidth() / 2, 0,
+                         display_->columnWidth() * 2, 0);
+  refresh();
+}
+
+void frmNoteview::onToolKey(const QString& key) {
+  if (playing_) return;
+  if (edit_.apply(key)) pxvSelectAndShowNote(edit_.selected());
+  refresh();
+}
+
+void frmNoteview::onVolume() {
+  if (playing_) return;
+  int velocity = 0;
+  if (rvTonehead::iVol2MVelo(liTob2Volume_->currentData().toInt(), velocity) != 1) {
+    QString why;
+    rvTonehead::EnsureLoaded(&why);
+    message(why);
+    return;
+  }
+  edit_.setVolume(velocity);
+  refresh();
+}
+
+void frmNoteview::onPaste() {
+  if (playing_) return;
+  pxvbMelody pasted;
+  rvTonehead::Request request{2, 10, 0, 0, 255};
+  const rvTonehead::Outcome o = rvTonehead::ReadMelo(pasted, request, QString(), false);
+  if (o.result != 1) {
+    message(rvTonehead::LibraryErrorText(o, [](int id) { return GetResString(id); }));
+    return;
+  }
+  edit_.paste(pasted);
+  pxvSelectAndShowNote(edit_.selected());
+}
+
+void frmNoteview::onSelNoteEntered() {
+  bool ok = false;
+  const int number = tfSelNote_->text().toInt(&ok);
+  if (ok) pxvSelectAndShowNote(number - 1);
+  refresh();  // an unknown number shows the selection again
+}
+
+int frmNoteview::tempoFromField() {
+  bool ok = false;
+  int bpm = tfBPM_->text().trimmed().toInt(&ok);
+  if (!ok || bpm < 1) bpm = 120;
+  bpm = std::min(bpm, 999);
+  tfBPM_->setText(QString::number(bpm));
+  return bpm;
+}
+
+void frmNoteview::onPlay() {
+  if (playing_ || !player_.ready()) return;
+  pxvbMelody& m = edit_.melody();
+  m.setbpm(tempoFromField());
+  m.setDefStyle(cboStyle_->currentIndex());
+  int64_t expected = 0;
+  for (int i = 0; i < m.size(); ++i) expected += m.realtime(i);
+  lbTime_->setText(QString::number(expected));
+  pxplay::PlaybackObserver observer;
+  observer.eventStarted = [this](int pos) {
+    QMetaObject::invokeMethod(
+        this, [this, pos] { pxvSelectAndShowNote(pos); }, Qt::QueuedConnection);
+  };
+  const auto finished = [this](const pxplay::PlaybackResult& r) {
+    QMetaObject::invokeMethod(
+        this, [this, r] { onPlayFinished(r); }, Qt::QueuedConnection);
+  };
+  playing_ = true;
+  if (!player_.StartPlay(m, chkVeloIgnore_->isChecked(), observer, finished)) playing_ = false;
+  updateState();
+}
+
+void frmNoteview::onStop() {
+  player_.StopPlay();
+}
+
+void frmNoteview::onPlayFinished(const pxplay::PlaybackResult& r) {
+  player_.WaitPlay();
+  playing_ = false;
+  lbTime_->setText(QString::number(r.expectedMs) + QLatin1Char('|') + QString::number(r.elapsedMs));
+  updateState();
+  if (!r.error.isEmpty()) message(GetResString(kResPlayEnded) + QLatin1Char(' ') + r.error);
+}
+
+void frmNoteview::onMidiSetup() {
+  if (playing_) return;
+  if (player_.DeviceCount() < 1) {
+    message(GetResString(kResNoMidi));
+    player_.setReady(false);
+    updateState();
+    return;
+  }
+  if (!player_.portOpen() || cboMidiOut_->count() == 0) fillDevices();
+  fraMidiSetup_->show();
+  updateState();
+  cboMidiOut_->setFocus();
+}
+
+void frmNoteview::onDeviceChosen(int index) {
+  if (updatingDevices_ || index < 0) return;
+  player_.OpenMidiOut(cboMidiOut_->itemData(index).toInt(), true, false);
+  player_.setReady(false);
+  updateState();
+}
+
+void frmNoteview::onSetupConfirm() {
+  fraMidiSetup_->hide();
+  if (player_.portOpen()) {
+    player_.setReady(false);
+    const int instrument = std::max(cboInstrument_->currentIndex(), 0);
+    player_.ProgramChange(0, instrument);
+    player_.setReady(true);
+    settings_.setInteger(pxsettings::Key::Intrument, instrument);
+    settings_.setInteger(pxsettings::Key::OutDevice, player_.deviceId());
+    settings_.setText(pxsettings::Key::OutDeviceName,
+                      cboMidiOut_->itemText(cboMidiOut_->findData(player_.deviceId())));
+    settings_.setInteger(pxsettings::Key::IgnoreVol, chkVeloIgnore_->isChecked() ? 1 : 0);
+    settings_.sync();
+  }
+  updateState();
+}
+
+void frmNoteview::onOk() {
+  if (playing_) return;
+  edit_.melody().setbpm(tempoFromField());
+  if (commit_) commit_(edit_.melody());
+  accept();
+}
+
+bool frmNoteview::eventFilter(QObject* watched, QEvent* e) {
+  // A double click on the event number selects it, as Enter does.
+  if (watched == tfSelNote_ && e->type() == QEvent::MouseButtonDblClick && !playing_) {
+    onSelNoteEntered();
+    return true;
+  }
+  return QDialog::eventFilter(watched, e);
+}
+
+void frmNoteview::closeEvent(QCloseEvent* e) {
+  player_.AbortPlay();
+  QDialog::closeEvent(e);
+}
+
+void frmNoteview::done(int result) {
+  // However the window closes, a playback ends with it and the port is closed.
+  player_.AbortPlay();
+  playing_ = false;
+  if (player_.portOpen()) player_.OpenMidiOut(player_.deviceId(), false, false);
+  player_.setReady(false);
+  QDialog::done(result);
+}
+
+void frmNoteview::keyPressEvent(QKeyEvent* e) {
+  // Escape stops a playback rather than closing the window.
+  if (e->key() == Qt::Key_Escape && playing_) {
+    onStop();
+    return;
+  }
+  QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,41 @@
+#include <iostream>
+
+#include "cli_common.h"
+#include "commands.h"
+#include "playback/midiout.h"
+#include "playback/modmidiplay.h"
+
+namespace cli {
+
+void helpDevices() {
+  std::cout << "usage: pealix-cli devices\n\n"
+               "Lists the MIDI output devices with their ids, as the note view's MIDI setup\n"
+               "offers them: -1 the built-in synthesizer (General MIDI SoundFont on the default\n"
+               "audio output), then the ALSA sequencer's output ports. 'pealix-cli play\n"
+               "--device ID' plays on one of them.\n";
+}
+
+int runDevices(int argc, char** argv) {
+  Args args(argc, argv, 1);
+  if (!args.positional().empty() || !args.unknown().empty()) {
+    helpDevices();
+    return 2;
+  }
+  pxmidi::SystemMidiBackend backend;
+  QString portError;
+  backend.portCount(&portError);
+  bool failed = false;
+  modMidiplay player(backend, [&failed](const QString& text) {
+    std::cerr << "pealix-cli devices: " << text.toStdString() << "\n";
+    failed = true;
+  });
+  for (const modMidiplay::DeviceEntry& d : player.FillDeviceList())
+    std::cout << d.id << "\t" << d.name.toStdString() << "\n";
+  const QString soundFont = pxmidi::findSoundFont();
+  if (soundFont.isEmpty())
+    std::cerr << "note: no General MIDI SoundFont found; device -1 cannot play\n";
+  if (!portError.isEmpty()) std::cerr << "note: no MIDI ports: " << portError.toStdString() << "\n";
+  return failed ? 1 : 0;
+}
+
+}  // namespace cli
