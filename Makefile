@@ -5,7 +5,7 @@ BENCH_BUILD := build-bench
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test run install package bench fuzz clean screenshots startup-time
+.PHONY: all deps configure build test run install package bench bench-batch fuzz clean screenshots startup-time
 
 all: build
 
@@ -53,6 +53,12 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
 	@scripts/startup-time.sh $(BUILD)
+
+# A collection of 10,000 RTTTL tunes to MIDI files: one batch against one process a tune.
+# BENCH_DIR=/dev/shm puts the output files on a memory file system.
+bench-batch: build
+	@scripts/deps.sh bench
+	python3 bench/batch_bench.py --cli $(BUILD)/bin/pealix-cli $(if $(BENCH_DIR),--dir $(BENCH_DIR))
 
 # make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
 SECONDS ?= 60

@@ -1,6 +1,8 @@
 #include "batch.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,16 +43,8 @@ struct Job {
   bool ok = false;
 };
 
-// Temporary files being written, removed when the batch is interrupted.
-char gTempNames[kMaxWorkers][PATH_MAX];
-std::atomic<bool> gTempUsed[kMaxWorkers];
-
-void removeTempFilesAndExit(int signal) {
-  for (int i = 0; i < kMaxWorkers; ++i)
-    if (gTempUsed[i].load()) ::unlink(gTempNames[i]);
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
+// Set when the batch is interrupted: workers take no new input.
+std::atomic<bool> gStopping{false};
 
 bool writeAll(int fd, const std::string& bytes) {
   const char* p = bytes.data();
@@ -79,14 +73,11 @@ bool writeAtomically(const std::string& dir, const std::string& name, const std:
     error = "cannot write " + target + ": the path is too long";
     return false;
   }
-  char* temp = gTempNames[slot];
+  std::string temp;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    const std::string path = prefix + std::to_string(attempt) + ".tmp";
-    std::memcpy(temp, path.c_str(), path.size() + 1);
-    gTempUsed[slot] = true;
-    fd = ::open(temp, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) gTempUsed[slot] = false;
+    temp = prefix + std::to_string(attempt) + ".tmp";
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
@@ -99,12 +90,11 @@ bool writeAtomically(const std::string& dir, const std::string& name, const std:
     ok = false;
     saved = errno;
   }
-  if (ok && ::rename(temp, target.c_str()) != 0) {
+  if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
     ok = false;
     saved = errno;
   }
-  if (!ok) ::unlink(temp);
-  gTempUsed[slot] = false;
+  if (!ok) ::unlink(temp.c_str());
   if (!ok) error = "cannot write " + target + ": " + std::strerror(saved);
   return ok;
 }
@@ -292,27 +282,44 @@ int runBatch(const BatchSettings& s, const std::vector<std::string>& inputs) {
   const int workers = std::clamp(s.jobs > 0 ? s.jobs : cores, 1,
                                  std::min<int>(kMaxWorkers, std::max<size_t>(pending, 1)));
 
-  auto previousInt = std::signal(SIGINT, removeTempFilesAndExit);
-  auto previousTerm = std::signal(SIGTERM, removeTempFilesAndExit);
+  // Interrupting signals are taken by this thread only, between files: the workers finish
+  // the file they are writing (or remove its temporary file) and stop, then the signal
+  // ends the program as it would have.
+  sigset_t stopSignals, previousMask;
+  sigemptyset(&stopSignals);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&stopSignals, sig);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, &previousMask);
   std::atomic<size_t> next{0}, done{0};
   std::vector<std::thread> threads;
   for (int w = 0; w < workers; ++w)
     threads.emplace_back([&, w] {
-      for (size_t i = next++; i < jobs.size(); i = next++) {
+      for (size_t i = next++; i < jobs.size() && !gStopping; i = next++) {
         if (jobs[i].error.empty()) convertOne(jobs[i], s, w);
         ++done;
       }
     });
   const bool bar = s.progress && ::isatty(STDERR_FILENO);
-  if (bar) {
-    while (done.load() < jobs.size()) {
-      drawProgress(done.load(), jobs.size());
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  int caught = 0;
+  for (int tick = 0; done.load() < jobs.size(); ++tick) {
+    if (bar && tick % 10 == 0) drawProgress(done.load(), jobs.size());
+    const timespec wait{0, 10 * 1000 * 1000};
+    const int sig = sigtimedwait(&stopSignals, nullptr, &wait);
+    if (sig > 0) {
+      caught = sig;
+      gStopping = true;
+      break;
     }
   }
   for (std::thread& t : threads) t.join();
-  std::signal(SIGINT, previousInt);
-  std::signal(SIGTERM, previousTerm);
+  if (caught) {
+    if (bar) std::cerr << "\n";
+    std::cerr << "pealix-cli convert: interrupted after " << done.load() << " of " << jobs.size()
+              << " inputs\n";
+    std::signal(caught, SIG_DFL);
+    pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
+    std::raise(caught);
+  }
+  pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
   if (bar) {
     drawProgress(jobs.size(), jobs.size());
     std::cerr << "\n";

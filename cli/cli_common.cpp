@@ -363,7 +363,10 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   const int32_t count = static_cast<int32_t>(doc.records.size());
   int32_t rc = 0;
   std::string output;
-  if (stringForm || (toStdout && format.id == 10)) {
+  // Standard output gets the file's rendering: the string form where it is the same (it
+  // keeps binary bytes whole), else the clipboard text (iMelody, Motorola, test XML).
+  const bool sameAsFile = format.id != 14 && format.id != 12 && format.id != 19;
+  if (stringForm || (toStdout && sameAsFile)) {
     control[1] = 0;
     std::vector<char> buffer(1 << 16);
     for (;;) {

@@ -51,6 +51,7 @@ int runConvert(int argc, char** argv) {
   const bool stringForm = args.flag("--string");
   const std::string delimiter = args.value("--delimiter").value_or(" ");
   const bool batch = outDir.has_value();
+  claimWriterOptionValues(args);
   if (bad) {
     helpConvert();
     return 2;

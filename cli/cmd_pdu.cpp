@@ -9,7 +9,9 @@
 
 #include "cli_common.h"
 #include "commands.h"
-#include "melody/rvmelodyapi.h"
+#include "melody/pxvbmelody.h"
+#include "melody/rvtonehead.h"
+#include "phonelink/cablemessage.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
 #include "settings/settingsstore.h"
@@ -19,57 +21,36 @@ namespace {
 
 struct RingKind {
   const char* name;
-  int32_t formatId;
+  int sendMode;
   int ringType;
 };
 
 const RingKind kRingKinds[] = {
-    {"sagem", 2, modPDU::kSagemRing},
-    {"nokia", 9, modPDU::kNokiaRing},
-    {"imelody", 14, modPDU::kEmsIMelody},
+    {"sagem", cableMessage::kModeSagem, modPDU::kSagemRing},
+    {"nokia", cableMessage::kModeNokia, modPDU::kNokiaRing},
+    {"imelody", cableMessage::kModeEmsIMelody, modPDU::kEmsIMelody},
 };
 
-// The melody rendered by the library as the message text of its ring kind.
+// The melody rendered by the library as the message of its ring kind, as the data-cable
+// window sends it (the EMS iMelody message whole, with its header and display text).
 bool renderRingtone(const Document& doc, const RingKind& kind,
                     const pxsettings::SettingsStore& store, QByteArray* out) {
-  if (doc.records.empty()) {
+  pxvbMelody melody;
+  rvTonehead::FromRecords(melody, doc.records.data(), static_cast<int>(doc.records.size()));
+  melody.setbpm(doc.bpm);
+  melody.setsName(QString::fromStdString(doc.title));
+  const cableMessage::Rendered r = cableMessage::Render(melody, kind.sendMode, store.sagemOptiLF());
+  if (r.result == 0) {
     std::cerr << "pealix-cli pdu: the melody is empty: there is nothing to send\n";
     return false;
   }
-  std::vector<int32_t> control = {0, 0, kind.formatId, doc.bpm, 0, 0};
-  if (kind.formatId == 2) {
-    // The Sagem SMS text: at most 160 characters, the stored line-end choice.
-    control.insert(control.end(), {160, store.sagemOptiLF(), 0});
-  } else if (kind.formatId == 9) {
-    // Raw ringtone bytes with the user data header for port 5505, within 140 octets.
-    control.insert(control.end(), {1, 0, 140});
-  }
-  control[0] = static_cast<int32_t>(control.size());
-  RvMelodyApi& api = RvMelodyApi::instance();
-  std::vector<char> buffer(4096);
-  int32_t rc = 0;
-  uint32_t length = 0;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    length = static_cast<uint32_t>(buffer.size());
-    rc = api.rvmMelo2String(doc.records.data(), static_cast<int32_t>(doc.records.size()),
-                            buffer.data(), &length, doc.title.c_str(), nullptr, control.data());
-    if (rc != 217 || length <= buffer.size()) break;
-    buffer.resize(length);
-  }
-  if (rc != 1 || length > buffer.size()) {
-    std::cerr << "pealix-cli pdu: cannot render the " << kind.name
-              << " ringtone: " << resultText(rc) << " (" << rc << ")\n";
+  if (r.result != 1) {
+    if (!r.error.isEmpty())
+      std::cerr << "pealix-cli pdu: cannot render the " << kind.name
+                << " ringtone: " << r.error.toStdString() << "\n";
     return false;
   }
-  if (kind.formatId == 2 && (control[4] == 160 || control[4] == 4)) {
-    std::cerr << "pealix-cli pdu: the Sagem text has no note or pause (" << control[4] << ")\n";
-    return false;
-  }
-  *out = QByteArray(buffer.data(), static_cast<qsizetype>(length));
-  if (out->isEmpty()) {
-    std::cerr << "pealix-cli pdu: the " << kind.name << " writer gave no text\n";
-    return false;
-  }
+  *out = r.data;
   return true;
 }
 
@@ -178,11 +159,6 @@ int runPdu(int argc, char** argv) {
     Document doc;
     if (!readInput(input, *format, channel ? *channel - 1 : 255, " ", doc)) return 1;
     if (!renderRingtone(doc, *kind, settings, &message)) return 1;
-    if (kind->ringType == modPDU::kEmsIMelody) {
-      QByteArray data;
-      if (modPDU::MakeEmsIMelodyData(message, &data) != 1) return 1;
-      message = data;
-    }
     ringType = kind->ringType;
   }
 

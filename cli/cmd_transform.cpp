@@ -7,6 +7,7 @@
 #include "cli_common.h"
 #include "commands.h"
 #include "melody/rvmelodyapi.h"
+#include "writer_options.h"
 
 namespace cli {
 namespace {
@@ -52,18 +53,18 @@ int32_t transform(Document& doc, const Transformation& t) {
 }  // namespace
 
 void helpTransform() {
-  std::cout
-      << "usage: pealix-cli transform INPUT OUTPUT (--longer | --velocities-to-volume |\n"
-         "                            --volume-to-velocities) [--from FMT] [--to FMT]\n"
-         "                            [--channel N] [--option6 N] [--option7 N] [--option8 N]\n\n"
-         "Reads INPUT, transforms the melody and writes it to OUTPUT in OUTPUT's format\n"
-         "(chosen by extension as for convert, or named with --to).\n\n"
-         "  --longer                  every length doubled; notes longer than a whole note\n"
-         "                            become a whole note followed by rests\n"
-         "  --velocities-to-volume    a volume event before each change of note velocity\n"
-         "  --volume-to-velocities    volume events folded into the notes' velocities\n"
-         "  --channel N               MIDI input: read channel N (1..16)\n"
-         "  --optionK N               the writer's format options (control elements 6, 7, 8)\n";
+  std::cout << "usage: pealix-cli transform INPUT OUTPUT (--longer | --velocities-to-volume |\n"
+               "                            --volume-to-velocities) [--from FMT] [--to FMT]\n"
+               "                            [--channel N] [WRITER OPTIONS]\n\n"
+               "Reads INPUT, transforms the melody and writes it to OUTPUT in OUTPUT's format\n"
+               "(chosen by extension as for convert, or named with --to).\n\n"
+               "  --longer                  every length doubled; notes longer than a whole note\n"
+               "                            become a whole note followed by rests\n"
+               "  --velocities-to-volume    a volume event before each change of note velocity\n"
+               "  --volume-to-velocities    volume events folded into the notes' velocities\n"
+               "  --channel N               MIDI input: read channel N (1..16)\n"
+               "\nWriter options, by output format:\n"
+            << writerOptionsHelp();
 }
 
 int runTransform(int argc, char** argv) {
@@ -79,13 +80,7 @@ int runTransform(int argc, char** argv) {
   const auto from = args.value("--from");
   const auto to = args.value("--to");
   const auto channel = args.intValue("--channel", bad);
-  const std::optional<int32_t> given[3] = {args.intValue("--option6", bad),
-                                           args.intValue("--option7", bad),
-                                           args.intValue("--option8", bad)};
-  for (const std::string& u : args.unknown()) {
-    std::cerr << "pealix-cli transform: unknown option " << u << "\n";
-    bad = true;
-  }
+  claimWriterOptionValues(args);
   if (!bad && args.positional().size() != 2) {
     std::cerr << "pealix-cli transform: needs INPUT and OUTPUT\n";
     bad = true;
@@ -109,7 +104,20 @@ int runTransform(int argc, char** argv) {
   const CliFormat* inFormat = chooseFormat("transform", from, input, true);
   const CliFormat* outFormat = inFormat ? chooseFormat("transform", to, output, false) : nullptr;
   if (!inFormat || !outFormat) return 2;
-  const std::vector<int32_t> options = composeOptions(*outFormat, given);
+  std::vector<int32_t> options;
+  std::string error;
+  if (!writerOptions(args, *outFormat, options, error)) {
+    if (!error.empty()) std::cerr << "pealix-cli transform: " << error << "\n";
+    return 2;
+  }
+  for (const std::string& u : args.unknown()) {
+    std::cerr << "pealix-cli transform: unknown option " << u << "\n";
+    bad = true;
+  }
+  if (bad) {
+    helpTransform();
+    return 2;
+  }
 
   if (!loadLibrary()) return 1;
   Document doc;

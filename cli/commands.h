@@ -27,5 +27,9 @@ int runPlay(int argc, char** argv);
 void helpPlay();
 int runRender(int argc, char** argv);
 void helpRender();
+int runPorts(int argc, char** argv);
+void helpPorts();
+int runSend(int argc, char** argv);
+void helpSend();
 
 }  // namespace cli

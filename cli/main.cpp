@@ -18,6 +18,9 @@ const cli::Command kCommands[] = {
     {"devices", "list the MIDI output devices", cli::runDevices, cli::helpDevices},
     {"play", "play a melody on a MIDI output device", cli::runPlay, cli::helpPlay},
     {"render", "render a melody's playback into a WAV file", cli::runRender, cli::helpRender},
+    {"ports", "list the serial ports with their numbers", cli::runPorts, cli::helpPorts},
+    {"send", "send an SMS, a ringtone, key presses or the clock to a phone", cli::runSend,
+     cli::helpSend},
 };
 
 void usage() {

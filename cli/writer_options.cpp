@@ -102,6 +102,12 @@ bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& op
   return true;
 }
 
+void claimWriterOptionValues(Args& args) {
+  for (const NamedOption& o : kNamedOptions)
+    if (o.valueName) args.value(o.name);
+  for (const char* name : {"--option6", "--option7", "--option8"}) args.value(name);
+}
+
 std::string writerOptionsHelp() {
   std::string text;
   int32_t group = -1;

@@ -16,6 +16,10 @@ namespace cli {
 bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& options,
                    std::string& error);
 
+// Takes the values of the options that have one out of the positional arguments (call
+// before looking at them; writerOptions reads them later).
+void claimWriterOptionValues(Args& args);
+
 // The help lines of the named options, grouped by format.
 std::string writerOptionsHelp();
 

@@ -10,7 +10,9 @@ packages=(
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file
 )
 # make fuzz also needs clang and its fuzzer runtime.
-[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev)
+[ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev python3)
+# make bench-batch runs a Python script.
+[ "${1:-}" = bench ] && packages+=(python3)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

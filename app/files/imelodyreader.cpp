@@ -202,6 +202,7 @@ QString decodeText(const QByteArray& data) {
   QStringDecoder utf8(QStringDecoder::Utf8);
   QString text = utf8(data);
   if (utf8.hasError()) text = QString::fromLatin1(data);
+  if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);  // a byte order mark
   return text;
 }
 

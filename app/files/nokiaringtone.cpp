@@ -1,5 +1,6 @@
 #include "files/nokiaringtone.h"
 
+#include <QList>
 #include <QStringDecoder>
 #include <array>
 #include <cstdint>
@@ -256,13 +257,22 @@ int hexValue(char c) {
 }
 
 // Hex text (pairs of digits, blanks and line breaks anywhere) to bytes; false when the
-// data is anything else, binary data included.
+// data is anything else, binary data included. A line may begin with the text-mode port
+// header of smart messages ("//SCKL" and the ports up to the first blank), which is passed
+// over.
 bool fromHexText(const QByteArray& data, QByteArray& bytes) {
   QByteArray digits;
-  for (char c : data) {
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') continue;
-    if (hexValue(c) < 0) return false;
-    digits.append(c);
+  for (QByteArray line : data.split('\n')) {
+    line = line.trimmed();
+    if (line.startsWith("//SCKL")) {
+      const qsizetype blank = line.indexOf(' ');
+      line = blank < 0 ? QByteArray() : line.mid(blank + 1);
+    }
+    for (char c : line) {
+      if (c == ' ' || c == '\t' || c == '\r') continue;
+      if (hexValue(c) < 0) return false;
+      digits.append(c);
+    }
   }
   if (digits.isEmpty() || digits.size() % 2 != 0) return false;
   bytes.clear();

@@ -85,7 +85,6 @@ void frmMain::buildCentral() {
   title_ = new QLineEdit(central);
   title_->setObjectName(QStringLiteral("tfTitel"));
   title_->setProperty("ToolTipText", 1095);
-  title_->setMaxLength(64);
   lbTitle->setBuddy(title_);
   auto* lbTempo = new QLabel(central);
   lbTempo->setObjectName(QStringLiteral("lbBPM"));
@@ -440,7 +439,9 @@ void frmMain::dropEvent(QDropEvent* event) {
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   if (watched == list_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+    // Either Delete key: the number block's comes with the keypad flag.
+    if (key->key() == Qt::Key_Delete &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
       if (state_.document.hasMelody()) onDelSelected();
       return true;
     }

@@ -181,6 +181,7 @@ class frmMain : public QMainWindow {
   void onReadme();
   void onAbout();
   void onListStyleToggle();
+  void onDataCable();  // frmmain_cable.cpp
   // File, clipboard, event editor and options commands (frmmain_files.cpp).
   void initFileCommands();
   bool openChecked(const QString& path, int formatId, bool askFirst);

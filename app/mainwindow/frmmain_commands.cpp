@@ -161,6 +161,7 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
 
       {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
       {"mnuExtrasOptions", "mnuExtras", nullptr, 1025, 1573, nullptr, &F::onOptions, kSeparator},
+      {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kNone},
 
       {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
       {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},

@@ -6,4 +6,5 @@ target_sources(pealixui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/frmmain_edit.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmmain_files.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frmmain_playback.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmmain_cable.cpp
 )

@@ -31,6 +31,7 @@ int storedInt(const pxsettings::SettingsStore& store, Key key, int fallback) {
 
 void clCommProps::Init() {
   port_ = 1;
+  portPath_.clear();
   baud_ = QStringLiteral("9600");
   dataBits_ = 8;
   parity_ = QStringLiteral("none");
@@ -116,6 +117,7 @@ void clCommProps::ExportClass(clCommProps& to) const {
   to.setLocalEcho(LocalEcho());
   to.setParity(Parity());
   to.setPort(Port());
+  to.setPortPath(PortPath());
   to.setStopBits(StopBits());
   to.setSMSMemRead(SMSMemRead());
   to.setSMSMemOut(SMSMemOut());
@@ -135,6 +137,7 @@ void clCommProps::RegSave(pxsettings::SettingsStore& store) const {
   store.setText(Key::SMSMemRead, memRead_);
   store.setText(Key::SMSMemOut, memOut_);
   store.setText(Key::SMSMemIn, memIn_);
+  store.setText(Key::ComDevice, portPath_);
 }
 
 void clCommProps::RegLoad(const pxsettings::SettingsStore& store) {
@@ -151,6 +154,7 @@ void clCommProps::RegLoad(const pxsettings::SettingsStore& store) {
   setSMSMemRead(store.text(Key::SMSMemRead));
   setSMSMemOut(store.text(Key::SMSMemOut));
   setSMSMemIn(store.text(Key::SMSMemIn));
+  setPortPath(store.text(Key::ComDevice));
 }
 
 QStringList clCommProps::BaudList() {

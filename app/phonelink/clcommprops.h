@@ -20,7 +20,15 @@ class clCommProps {
   void Init();
 
   int16_t Port() const { return port_; }
-  void setPort(int16_t value) { port_ = value; }
+  // Choosing another port number drops a device path given before.
+  void setPort(int16_t value) {
+    if (value != port_) portPath_.clear();
+    port_ = value;
+  }
+  // A device path (a USB cable's /dev/ttyUSB0, a pseudo-terminal) given instead of the
+  // port number; empty when the number chooses the device.
+  QString PortPath() const { return portPath_; }
+  void setPortPath(const QString& value) { portPath_ = value.trimmed(); }
   QString Baud() const { return baud_; }
   void setBaud(const QString& value);  // one of the accepted speeds, else "9600"
   int16_t DataBits() const { return dataBits_; }
@@ -50,8 +58,8 @@ class clCommProps {
   // The store list of "AT+CPMS=", e.g. "MT","SM","ME" (with the double quotes).
   QString GetCPMSMem() const;
 
-  // Copy ten properties from / to another object through the checked setters;
-  // MaxATLineSizeSMS stays.
+  // Copy ten properties and the device path from / to another object through the checked
+  // setters; MaxATLineSizeSMS stays.
   void ImportClass(const clCommProps& from);
   void ExportClass(clCommProps& to) const;
 
@@ -74,6 +82,7 @@ class clCommProps {
 
  private:
   int16_t port_ = 1;
+  QString portPath_;
   QString baud_;
   int16_t dataBits_ = 8;
   QString parity_;

@@ -15,7 +15,7 @@ constexpr int kNoLimit = 0;
 
 // Every stored key: section, name, check on reading, default, limits. Reading and writing
 // both go through this table, so a key or a default is spelt once.
-constexpr std::array<KeyInfo, 45> kKeys{{
+constexpr std::array<KeyInfo, 46> kKeys{{
     {Key::Midiplay, "Properties", "midiplay", Check::Text, "open", kNoLimit, kNoLimit},
     {Key::NewLang, "Properties", "newlang", Check::Integer, "1", kNoLimit, kNoLimit},
     {Key::LDir, "Properties", "LDir", Check::Text, "", kNoLimit, kNoLimit},
@@ -45,6 +45,7 @@ constexpr std::array<KeyInfo, 45> kKeys{{
     {Key::SMSMemOut, "Comm", "SMSMemOut", Check::Text, "", kNoLimit, kNoLimit},
     {Key::SMSMemIn, "Comm", "SMSMemIn", Check::Text, "", kNoLimit, kNoLimit},
     {Key::CommSettings, "Comm", "Settings", Check::Text, "", kNoLimit, kNoLimit},
+    {Key::ComDevice, "Comm", "ComDevice", Check::Text, "", kNoLimit, kNoLimit},
     {Key::SendSMS, "Comm", "SendSMS", Check::Bool, "False", kNoLimit, kNoLimit},
     {Key::IntNumbers, "Comm", "IntNumbers", Check::Bool, "False", kNoLimit, kNoLimit},
     {Key::Flash, "SMS", "Flash", Check::Text, "0", kNoLimit, kNoLimit},

@@ -48,6 +48,7 @@ enum class Key {
   SMSMemOut,
   SMSMemIn,
   CommSettings,
+  ComDevice,  // a device path given instead of a port number
   SendSMS,
   IntNumbers,
   // "SMS"

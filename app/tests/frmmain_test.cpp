@@ -303,6 +303,23 @@ TEST_F(FrmMainTest, TempoAndTitleFieldsAndMoveIntoRange) {
   EXPECT_TRUE(w.statusText().isEmpty());
 }
 
+// A name longer than the field would once have held (an iMelody NAME line has no limit)
+// is shown whole, and passing through the field neither changes nor marks the melody.
+TEST_F(FrmMainTest, PassingThroughTheTitleFieldKeepsALongName) {
+  start();
+  load({60, 62});
+  const QString longName = QStringLiteral("A rather long melody name ").repeated(4);
+  state_->document.melody().setsName(longName);
+  window_->refresh();
+  state_->document.setModified(false);
+  auto* title = child<QLineEdit>("tfTitel");
+  EXPECT_EQ(title->text(), longName);
+  leave(title);
+  EXPECT_EQ(state_->document.melody().sName(), longName);
+  EXPECT_FALSE(state_->document.isModified());
+  EXPECT_FALSE(window_->command("mnuEditUndo")->isEnabled());
+}
+
 TEST_F(FrmMainTest, CutCopyAndPasteGoThroughTheSystemClipboard) {
   frmMain& w = start();
   load({60, 62, 64, 65, 67});

@@ -185,3 +185,32 @@ TEST_F(CommStoreTest, StoredGarbageIsCheckedLikeAnAssignment) {
 }
 
 }  // namespace
+
+namespace {
+
+// A device path given instead of a port number is stored with the line, travels with the
+// other properties, and gives way when another port number is chosen.
+TEST_F(CommStoreTest, DevicePathIsKeptUntilAnotherNumberIsChosen) {
+  clCommProps p;
+  p.setPort(3);
+  p.setPortPath(" /dev/ttyUSB0 ");
+  EXPECT_EQ(p.PortPath(), "/dev/ttyUSB0");
+  {
+    SettingsStore s = store();
+    p.RegSave(s);
+  }
+  clCommProps loaded;
+  const SettingsStore s = store();
+  loaded.RegLoad(s);
+  EXPECT_EQ(loaded.Port(), 3);
+  EXPECT_EQ(loaded.PortPath(), "/dev/ttyUSB0");
+  clCommProps copy;
+  loaded.ExportClass(copy);
+  EXPECT_EQ(copy.PortPath(), "/dev/ttyUSB0");
+  copy.setPort(3);  // the same number keeps the path
+  EXPECT_EQ(copy.PortPath(), "/dev/ttyUSB0");
+  copy.setPort(2);
+  EXPECT_TRUE(copy.PortPath().isEmpty());
+}
+
+}  // namespace

@@ -88,7 +88,8 @@ TEST(NokiaRingtone, TheWritersFormsOfOneNote) {
   const QByteArray udh = "06050415811581";
   for (const QByteArray& data :
        {hex, udh + hex, QByteArray::fromHex(hex), QByteArray::fromHex(udh + hex),
-        QByteArray("06 05 04 15 81 15 81\r\n024A3A4004\n0002690000\n"), hex.toLower()}) {
+        QByteArray("06 05 04 15 81 15 81\r\n024A3A4004\n0002690000\n"), hex.toLower(),
+        "//SCKL15811581 " + hex + "\r\n", "//SCKL15811581 " + hex + "\r\n"}) {
     const pxvbMelody m = readNokia(data);
     EXPECT_EQ(eventsOf(m), QStringList{"1 4 0 81 127"}) << data.toHex().data();
     EXPECT_EQ(m.bpm(), 63);
@@ -191,7 +192,7 @@ TEST(IMelody, TheWritersExampleAndTheHeader) {
   const QByteArray v12 =
       "begin:imelody\nVERSION:1.2\nFORMAT:CLASS1.0\nNAME:Alle\nCOMPOSER:Trad.\nBEAT:180\n"
       "STYLE:S2\nVOLUME:V10\nMELODY:*5c0:&e5;#b3\nEND:IMELODY";
-  pxvbMelody n = readImy(v12);
+  pxvbMelody n = readImy("\xEF\xBB\xBF" + v12);  // with a byte order mark
   EXPECT_EQ(n.bpm(), 180);
   EXPECT_EQ(n.sComposer(), QStringLiteral("Trad."));
   // Flat of E is D#; sharp of B is the C above.
@@ -266,6 +267,64 @@ TEST(IMelody, RefusesWithReasonAndPlace) {
     readIMelody(junk, target, nullptr);
   }
 }
+
+// Golden files: data/<format>/ok/NAME.<ext> reads into NAME.expected (title, tempo and
+// the events); every file in data/<format>/bad/ is refused with a reason.
+struct GoldenCase {
+  const char* format;
+  QString file;
+};
+
+std::vector<GoldenCase> goldenCases(const char* kind) {
+  std::vector<GoldenCase> out;
+  for (const char* format : {"nokia", "imelody"}) {
+    const QDir dir(QStringLiteral(PEALIX_TEST_DATA "/%1/%2").arg(format, kind));
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name))
+      if (!name.endsWith(QLatin1String(".expected"))) out.push_back({format, dir.filePath(name)});
+  }
+  return out;
+}
+
+bool readGolden(const GoldenCase& c, pxvbMelody& m, QString& error) {
+  QFile f(c.file);
+  EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << c.file.toStdString();
+  const QByteArray data = f.readAll();
+  return QByteArray(c.format) == "nokia" ? readNokiaRingtone(data, m, &error)
+                                         : readIMelody(data, m, &error);
+}
+
+class PhoneGoodFile : public ::testing::TestWithParam<GoldenCase> {};
+class PhoneBadFile : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(PhoneGoodFile, ReadsAsExpected) {
+  pxvbMelody m;
+  QString error;
+  ASSERT_TRUE(readGolden(GetParam(), m, error)) << error.toStdString();
+  const QString dump = QStringLiteral("title \"%1\" bpm %2\n").arg(m.sName()).arg(m.bpm()) +
+                       eventsOf(m).join(QLatin1Char('\n')) + QLatin1Char('\n');
+  const QFileInfo file(GetParam().file);
+  QFile expected(file.path() + "/" + file.completeBaseName() + ".expected");
+  ASSERT_TRUE(expected.open(QIODevice::ReadOnly)) << expected.fileName().toStdString();
+  EXPECT_EQ(dump, QString::fromUtf8(expected.readAll()));
+}
+
+TEST_P(PhoneBadFile, IsRefusedWithAReason) {
+  pxvbMelody m;
+  QString error;
+  EXPECT_FALSE(readGolden(GetParam(), m, error));
+  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(m.size(), 0);
+}
+
+std::string goldenName(const ::testing::TestParamInfo<GoldenCase>& info) {
+  QString name =
+      QString::fromLatin1(info.param.format) + "_" + QFileInfo(info.param.file).fileName();
+  name.replace(QLatin1Char('.'), QLatin1Char('_'));
+  return name.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Golden, PhoneGoodFile, ::testing::ValuesIn(goldenCases("ok")), goldenName);
+INSTANTIATE_TEST_SUITE_P(Golden, PhoneBadFile, ::testing::ValuesIn(goldenCases("bad")), goldenName);
 
 TEST(OpenFilters, TwoPhoneFormatsAfterTheLibrarysThree) {
   const QList<filetables::OpenFilter>& f = filetables::OpenFilters();

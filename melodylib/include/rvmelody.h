@@ -68,7 +68,9 @@ RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
  * bytes; titleLength: in capacity in characters, out the title's length.
  * control (N >= 4): [2] format, [3] out BPM, [4] in channel choice (255 first channel
  * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI).
- * The title is cut where it does not split a UTF-8 character.
+ * The title is cut where it does not split a UTF-8 character. A MIDI file on the clipboard
+ * is "//RVPXPX" and two hex digits per byte (an odd last digit is a byte of its own);
+ * characters after the MIDI data are not looked at.
  * Returns 1, 100 (truncated), 30 (no clipboard text), 31 (empty clipboard text), 39,
  * 51 (file cannot be opened), 210 (capacity 0 or below, empty file name), 213 (NULL
  * pointer, N < 4, unknown source or format, format not readable) or -1 (the text could not

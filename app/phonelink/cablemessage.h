@@ -1,0 +1,40 @@
+// What the data-cable window sends for a melody: the library renders it in the format of
+// the chosen kind (Sagem SMS text, Nokia smart messaging with its header, the EMS iMelody
+// message, keypad codes for the composer, a standard MIDI file for the Siemens transfer).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class pxvbMelody;
+
+namespace cableMessage {
+
+// The kinds of sending (`SendMode`).
+enum SendMode : int {
+  kModeSagem = 1,
+  kModeTextSms = 2,
+  kModeKeys = 3,
+  kModeNokia = 4,
+  kModeEmsIMelody = 7,
+  kModeSiemens = 8,
+};
+
+// True for the modes that send the melody (not a typed text).
+bool SendsMelody(int mode);
+// The ring type of SendSmsPdu for an SMS mode; -1 for the others.
+int RingTypeOf(int mode);
+
+struct Rendered {
+  int result = -1;  // 1 done, 0 the melody is empty, -1 failed (error says why, unless the
+                    // PDU module's error handler has shown it already)
+  QByteArray data;
+  QString error;
+};
+
+// Renders the melody for a mode. sagemLineEnds: the stored line-end choice of the Sagem
+// text. The EMS iMelody message comes out whole (header and display text); one that
+// does not fit one SMS fails.
+Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds);
+
+}  // namespace cableMessage

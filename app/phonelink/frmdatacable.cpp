@@ -1,0 +1,552 @@
+#include "frmdatacable.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "melody/pxvbmelody.h"
+#include "phonelink/cablemessage.h"
+#include "phonelink/clcommprops.h"
+#include "phonelink/clsmsprops.h"
+#include "phonelink/modpdu.h"
+#include "settings/formtexts.h"
+#include "settings/reslang.h"
+#include "settings/settingsstore.h"
+
+namespace {
+
+// Resource strings of the window's own texts.
+enum : int {
+  kResSendRingtone = 401,
+  kResSendSms = 402,
+  kResEmptyMelody = 461,
+  kResSendKeys = 462,
+  kResRingAsSms = 859,
+  kResRingKind = 860,
+  kResKeysQuestion = 869,
+  kResContinue = 870,
+};
+
+QWidget* tagged(QWidget* w, const char* name, int tag, int tip = 0) {
+  w->setObjectName(QString::fromLatin1(name));
+  if (tag) w->setProperty("Tag", tag);
+  if (tip) w->setProperty("ToolTipText", tip);
+  return w;
+}
+
+bool numberCharacter(QChar c) {
+  return (c >= '0' && c <= '9') || c == ' ' || c == '(' || c == ')' || c == '-' || c == '/';
+}
+
+// The characters a phone number may hold here; the others are dropped.
+QString numberCharacters(const QString& text) {
+  QString kept;
+  for (const QChar c : text)
+    if (numberCharacter(c) || c == '+') kept.append(c);
+  return kept;
+}
+
+}  // namespace
+
+frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSProps& sms,
+                           pxsettings::SettingsStore& store, QWidget* parent)
+    : QDialog(parent),
+      melody_(melody),
+      comm_(comm),
+      sms_(sms),
+      store_(store),
+      session_(port_, comm_, sms_) {
+  setObjectName(QStringLiteral("frmDataCable"));
+  setProperty("Tag", 1100);
+  setWindowTitle(QStringLiteral("Send by data cable"));
+  buildWindow();
+  fillLists();
+  loadState();
+  LoadFormTexts(this);
+
+  session_.setTakeControls([this] { takeControls(); });
+  session_.setPortErrorHandler(
+      [this](const QString& text) { ask(QMessageBox::Warning, text, QMessageBox::Ok); });
+  modPDU::SetErrorHandler([this](const QString&, const QString& text) {
+    ask(QMessageBox::Warning, text, QMessageBox::Ok);
+  });
+  connect(&session_.status(), &StatusText::appendedText, this, [this] { refreshStatus(); });
+  connect(&session_.status(), &StatusText::cleared, this, [this] { refreshStatus(); });
+  connect(&session_, &DataCableSession::runningChanged, this, [this](bool running) {
+    updateEnabled();
+    if (!running && closePending_) QTimer::singleShot(0, this, &QWidget::close);
+  });
+  connect(&session_, &DataCableSession::portReset, this, [this] {
+    if (cboPort_->count() > 0) cboPort_->setCurrentIndex(0);
+  });
+  optSend_Click(0);
+  tfSMSText_Change();
+  updateEnabled();
+}
+
+frmDataCable::~frmDataCable() {
+  modPDU::SetErrorHandler({});
+}
+
+void frmDataCable::buildWindow() {
+  auto* top = new QVBoxLayout(this);
+
+  // What to send, and the ringtone kind.
+  auto* fraSend =
+      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("What to send")), "fraSend", 1125));
+  auto* sendRow = new QHBoxLayout(fraSend);
+  auto* sendGroup = new QButtonGroup(this);
+  const char* sendNames[] = {"optSend_0", "optSend_1", "optSend_2"};
+  const char* sendTexts[] = {"&Ringtone", "&Text SMS", "&Key presses"};
+  for (int i = 0; i < 3; ++i) {
+    optSend_[i] = new QRadioButton(tr(sendTexts[i]));
+    tagged(optSend_[i], sendNames[i], 1101 + i);
+    sendGroup->addButton(optSend_[i], i);
+    sendRow->addWidget(optSend_[i]);
+  }
+  connect(sendGroup, &QButtonGroup::idClicked, this, &frmDataCable::optSend_Click);
+
+  fraRingTypes_ =
+      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("Ringtone kind")), "fraRingTypes", 1124));
+  auto* ringRow = new QHBoxLayout(fraRingTypes_);
+  auto* ringGroup = new QButtonGroup(this);
+  const char* ringNames[] = {"optRingTypes_0", "optRingTypes_1", "optRingTypes_2",
+                             "optRingTypes_3"};
+  const char* ringTexts[] = {"Sagem", "Nokia", "EMS iMelody", "Siemens"};
+  for (int i = 0; i < 4; ++i) {
+    optRingTypes_[i] = new QRadioButton(tr(ringTexts[i]));
+    tagged(optRingTypes_[i], ringNames[i], 1104 + i);
+    ringGroup->addButton(optRingTypes_[i], i);
+    ringRow->addWidget(optRingTypes_[i]);
+  }
+  connect(ringGroup, &QButtonGroup::idClicked, this, &frmDataCable::optRingTypes_Click);
+
+  // Destination and store / send.
+  auto* fraNumber = new QGroupBox;
+  fraNumber->setObjectName(QStringLiteral("fraNumber"));
+  auto* numberGrid = new QGridLayout(fraNumber);
+  auto* lbTelNumber = tagged(new QLabel(tr("&Phone number")), "lbTelNumber", 1110);
+  tfTelNumber_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfTelNumber", 0));
+  tfTelNumber_->setMaxLength(40);
+  tfTelNumber_->installEventFilter(this);
+  static_cast<QLabel*>(lbTelNumber)->setBuddy(tfTelNumber_);
+  chbNoType_ = static_cast<QCheckBox*>(
+      tagged(new QCheckBox(tr("&International number")), "chbNoType", 1111));
+  optSendSave_[0] = static_cast<QRadioButton*>(
+      tagged(new QRadioButton(tr("St&ore in the phone")), "optSendSave_0", 1108));
+  optSendSave_[1] =
+      static_cast<QRadioButton*>(tagged(new QRadioButton(tr("S&end")), "optSendSave_1", 1109));
+  auto* saveGroup = new QButtonGroup(this);
+  saveGroup->addButton(optSendSave_[0], 0);
+  saveGroup->addButton(optSendSave_[1], 1);
+  numberGrid->addWidget(lbTelNumber, 0, 0);
+  numberGrid->addWidget(tfTelNumber_, 0, 1);
+  numberGrid->addWidget(chbNoType_, 0, 2);
+  numberGrid->addWidget(optSendSave_[0], 1, 1);
+  numberGrid->addWidget(optSendSave_[1], 1, 2);
+  connect(tfTelNumber_, &QLineEdit::textEdited, this, [this] { tfTelNumber_Change(); });
+
+  // The serial line.
+  auto* fraPort = new QGroupBox;
+  fraPort->setObjectName(QStringLiteral("fraPort"));
+  auto* portGrid = new QGridLayout(fraPort);
+  cboPort_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboPort", 0, 1121));
+  cboPort_->setEditable(true);
+  cboPort_->setMinimumContentsLength(16);
+  cboBaud_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboBaud", 0, 1122));
+  chkEcho_ =
+      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Show &line traffic")), "chkEcho", 1123));
+  cboMemRead_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemRead", 0, 1126));
+  cboMemOut_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemOut", 0, 1127));
+  cboMemIn_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemIn", 0, 1128));
+  auto* lbPort = static_cast<QLabel*>(tagged(new QLabel(tr("P&ort")), "lbPort", 1121));
+  auto* lbBaud = static_cast<QLabel*>(tagged(new QLabel(tr("Spee&d")), "lbBaud", 1122));
+  lbPort->setBuddy(cboPort_);
+  lbBaud->setBuddy(cboBaud_);
+  portGrid->addWidget(lbPort, 0, 0);
+  portGrid->addWidget(cboPort_, 0, 1);
+  portGrid->addWidget(lbBaud, 0, 2);
+  portGrid->addWidget(cboBaud_, 0, 3);
+  portGrid->addWidget(chkEcho_, 0, 4);
+  portGrid->addWidget(tagged(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
+  portGrid->addWidget(cboMemRead_, 1, 1);
+  portGrid->addWidget(cboMemOut_, 1, 2);
+  portGrid->addWidget(cboMemIn_, 1, 3);
+
+  // Status and SMS text.
+  tbsWindow_ = static_cast<QTabWidget*>(tagged(new QTabWidget, "tbsWindow", 0));
+  tfStatus_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfStatus", 0));
+  tfStatus_->setReadOnly(true);
+  QFont courier(QStringLiteral("Courier New"));
+  courier.setStyleHint(QFont::TypeWriter);
+  courier.setFamilies({QStringLiteral("Courier New"),
+                       QFontDatabase::systemFont(QFontDatabase::FixedFont).family()});
+  tfStatus_->setFont(courier);
+  tfStatus_->setProperty("Tag", 1114);
+  tbsWindow_->addTab(tfStatus_, tr("Status"));
+  auto* smsPage = tagged(new QWidget, "pgSMSText", 1115);
+  auto* smsGrid = new QGridLayout(smsPage);
+  tfSMSText_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfSMSText", 0));
+  tfCharsLeft_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfCharsLeft", 0, 1116));
+  tfCharsLeft_->setReadOnly(true);
+  tfCharsLeft_->setMaximumWidth(60);
+  chbFlashSMS_ =
+      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
+  chbStatusSMS_ =
+      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Status &report")), "chbStatusSMS", 1113));
+  smsGrid->addWidget(tfSMSText_, 0, 0, 1, 4);
+  smsGrid->addWidget(tagged(new QLabel(tr("Characters left")), "lbCharsLeft", 1116), 1, 0);
+  smsGrid->addWidget(tfCharsLeft_, 1, 1);
+  smsGrid->addWidget(chbFlashSMS_, 1, 2);
+  smsGrid->addWidget(chbStatusSMS_, 1, 3);
+  tbsWindow_->addTab(smsPage, tr("SMS text"));
+  connect(tfSMSText_, &QPlainTextEdit::textChanged, this, [this] { tfSMSText_Change(); });
+
+  // Buttons.
+  auto* buttons = new QHBoxLayout;
+  auto button = [&](QPushButton*& b, const char* name, const char* text, int tag, int tip) {
+    b = static_cast<QPushButton*>(tagged(new QPushButton(tr(text)), name, tag, tip));
+    b->setAutoDefault(false);
+    buttons->addWidget(b);
+  };
+  button(cbSend_, "cbSend", "&Send ringtone", kResSendRingtone, 1129);
+  button(cbStop_, "cbStop", "S&top", 1117, 1130);
+  button(cbHex_, "cbHex", "Show as &hex", 1118, 0);
+  button(cbSyncTime_, "cbSyncTime", "Set phone &clock", 1119, 0);
+  buttons->addStretch();
+  button(cbtoMain_, "cbtoMain", "&Back to the editor", 1120, 0);
+  connect(cbSend_, &QPushButton::clicked, this, &frmDataCable::cbSend_Click);
+  connect(cbStop_, &QPushButton::clicked, this, &frmDataCable::cbStop_Click);
+  connect(cbHex_, &QPushButton::clicked, this, &frmDataCable::cbHex_Click);
+  connect(cbSyncTime_, &QPushButton::clicked, this, &frmDataCable::cbSyncTime_Click);
+  connect(cbtoMain_, &QPushButton::clicked, this, &frmDataCable::cbtoMain_Click);
+
+  statusBar_ = new QStatusBar;
+  statusBar_->setObjectName(QStringLiteral("sbStatus"));
+  statusBar_->setSizeGripEnabled(false);
+
+  top->addWidget(fraSend);
+  top->addWidget(fraRingTypes_);
+  top->addWidget(fraNumber);
+  top->addWidget(fraPort);
+  top->addWidget(tbsWindow_, 1);
+  top->addLayout(buttons);
+  top->addWidget(statusBar_);
+  resize(640, 560);
+}
+
+void frmDataCable::fillLists() {
+  for (const CommPort::Device& d : CommPort::Devices()) {
+    QString text = QStringLiteral("%1: %2").arg(d.number).arg(d.path);
+    if (!d.description.isEmpty()) text += QStringLiteral(" (%1)").arg(d.description);
+    cboPort_->addItem(text, d.path);
+  }
+  if (!comm_.PortPath().isEmpty())
+    cboPort_->setEditText(comm_.PortPath());
+  else if (comm_.Port() >= 1 && comm_.Port() <= cboPort_->count())
+    cboPort_->setCurrentIndex(comm_.Port() - 1);
+
+  auto fill = [](QComboBox* box, const QStringList& items, const QString& current) {
+    box->addItems(items);
+    if (!current.isEmpty() && box->findText(current) < 0) box->addItem(current);
+    box->setCurrentIndex(current.isEmpty() ? -1 : box->findText(current));
+  };
+  fill(cboBaud_, clCommProps::BaudList(), comm_.Baud());
+  fill(cboMemRead_, clCommProps::ReadMemList(), comm_.SMSMemRead());
+  fill(cboMemOut_, clCommProps::SendMemList(), comm_.SMSMemOut());
+  fill(cboMemIn_, clCommProps::ReceiveMemList(), comm_.SMSMemIn());
+  chkEcho_->setChecked(comm_.LocalEcho());
+}
+
+void frmDataCable::loadState() {
+  optSendSave_[store_.sendSMS() ? 1 : 0]->setChecked(true);
+  chbNoType_->setChecked(store_.intNumbers());
+  chbFlashSMS_->setChecked(sms_.FlashSMS() == 1);
+  chbStatusSMS_->setChecked(sms_.StatusSMS() != 0);
+  // Settings the serial port cannot take give way to the data-cable standard.
+  if (!CommPort::AcceptsSettings(comm_.getmsoptions()))
+    comm_.setmsoptions(clCommProps::FallbackSettings());
+  session_.setLocalEcho(comm_.LocalEcho());
+}
+
+void frmDataCable::saveState() {
+  store_.setFlag(pxsettings::Key::SendSMS, optSendSave_[1]->isChecked());
+  store_.setFlag(pxsettings::Key::IntNumbers, chbNoType_->isChecked());
+}
+
+void frmDataCable::takeControls() {
+  const QString portText = cboPort_->currentText().trimmed();
+  const int index = cboPort_->findText(portText);
+  if (index >= 0) {
+    comm_.setPort(static_cast<int16_t>(index + 1));
+    comm_.setPortPath(QString());
+  } else if (!portText.isEmpty()) {
+    comm_.setPortPath(portText);
+  }
+  if (!cboBaud_->currentText().isEmpty()) comm_.setBaud(cboBaud_->currentText());
+  comm_.setSMSMemRead(cboMemRead_->currentText());
+  comm_.setSMSMemOut(cboMemOut_->currentText());
+  comm_.setLocalEcho(chkEcho_->isChecked());
+
+  sms_.SetDestAdr(tfTelNumber_->text(), chbNoType_->isChecked() ? 1 : 0);
+  sms_.setFlashSMS(chbFlashSMS_->isChecked() ? 1 : 0);
+  sms_.setStatusSMS(chbStatusSMS_->isChecked() ? 1 : 0);
+}
+
+void frmDataCable::updateEnabled() {
+  const bool running = busy_ || session_.isRunning();
+  for (QPushButton* b : {cbSend_, cbHex_, cbSyncTime_, cbtoMain_}) b->setEnabled(!running);
+  cbStop_->setEnabled(running);
+  for (QWidget* w : {static_cast<QWidget*>(cboPort_), static_cast<QWidget*>(cboBaud_),
+                     static_cast<QWidget*>(chkEcho_)})
+    w->setEnabled(!running);
+}
+
+void frmDataCable::refreshStatus() {
+  // Bursts of received data are shown once per turn of the event loop.
+  if (statusQueued_) return;
+  statusQueued_ = true;
+  QTimer::singleShot(0, this, [this] {
+    statusQueued_ = false;
+    QString text = session_.status().text();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    tfStatus_->setPlainText(text);
+    tfStatus_->moveCursor(QTextCursor::End);
+    tfStatus_->ensureCursorVisible();
+  });
+}
+
+QMessageBox::StandardButton frmDataCable::ask(QMessageBox::Icon icon, const QString& text,
+                                              QMessageBox::StandardButtons buttons) {
+  if (message_) return message_(icon, text, buttons);
+  QMessageBox box(icon, windowTitle(), text, buttons, this);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void frmDataCable::showStatusBar(const QString& text) {
+  statusBar_->showMessage(text);
+}
+
+QByteArray frmDataCable::melodyFor(int mode, bool* ok) {
+  *ok = false;
+  const cableMessage::Rendered r = cableMessage::Render(melody_, mode, store_.sagemOptiLF());
+  if (r.result == 0) {
+    ask(QMessageBox::Information, GetResString(kResEmptyMelody), QMessageBox::Ok);
+    return {};
+  }
+  if (r.result != 1) {
+    if (!r.error.isEmpty()) ask(QMessageBox::Warning, r.error, QMessageBox::Ok);
+    return {};
+  }
+  *ok = true;
+  return r.data;
+}
+
+void frmDataCable::cbSend_Click() {
+  if (busy_ || session_.isRunning()) return;
+  busy_ = true;
+  updateEnabled();
+  const auto done = qScopeGuard([this] {
+    busy_ = false;
+    updateEnabled();
+    if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+  });
+  const int mode = sendMode_;
+  if (cableMessage::SendsMelody(mode) && melody_.size() == 0) {
+    ask(QMessageBox::Information, GetResString(kResEmptyMelody), QMessageBox::Ok);
+    return;
+  }
+  if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
+  tbsWindow_->setCurrentIndex(0);
+  session_.closePort();
+
+  if (mode == cableMessage::kModeTextSms) {
+    session_.SendSmsPdu(tfSMSText_->toPlainText().toUtf8(), modPDU::kTextSms,
+                        optSendSave_[0]->isChecked());
+    return;
+  }
+  if (mode == cableMessage::kModeKeys &&
+      ask(QMessageBox::Question, GetResString(kResKeysQuestion) + '\n' + GetResString(kResContinue),
+          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    return;
+  bool ok = false;
+  const QByteArray data = melodyFor(mode, &ok);
+  if (!ok) return;
+  if (mode == cableMessage::kModeKeys)
+    session_.SendKeypress(data);
+  else if (mode == cableMessage::kModeSiemens)
+    session_.SendSiemensDC(data);
+  else
+    session_.SendSmsPdu(data, cableMessage::RingTypeOf(mode), optSendSave_[0]->isChecked());
+}
+
+void frmDataCable::cbStop_Click() {
+  session_.requestStop();
+}
+
+void frmDataCable::cbHex_Click() {
+  const int mode = sendMode_;
+  QByteArray message;
+  if (mode == cableMessage::kModeSagem || mode == cableMessage::kModeNokia) {
+    bool ok = false;
+    message = melodyFor(mode, &ok);
+    if (!ok) return;
+  } else if (mode == cableMessage::kModeTextSms) {
+    message = tfSMSText_->toPlainText().toUtf8();
+    if (message.isEmpty()) return;
+  } else {
+    showStatusBar(QStringLiteral("  clipboard export not supported"));
+    return;
+  }
+  takeControls();
+  const QString hex = session_.PduHex(message, cableMessage::RingTypeOf(mode));
+  if (!hex.isEmpty()) QApplication::clipboard()->setText(hex);
+}
+
+void frmDataCable::cbSyncTime_Click() {
+  if (busy_ || session_.isRunning()) return;
+  busy_ = true;
+  updateEnabled();
+  tbsWindow_->setCurrentIndex(0);
+  session_.SyncClock();
+  busy_ = false;
+  updateEnabled();
+  if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void frmDataCable::cbtoMain_Click() {
+  close();
+}
+
+void frmDataCable::optSend_Click(int index) {
+  optSend_[index]->setChecked(true);
+  fraRingTypes_->setVisible(index == 0);
+  int caption = kResSendRingtone;
+  if (index == 0) {
+    int kind = 0;
+    for (int i = 0; i < 4; ++i)
+      if (optRingTypes_[i]->isChecked()) kind = i;
+    optRingTypes_Click(kind);
+    tbsWindow_->setCurrentIndex(0);
+  } else if (index == 1) {
+    sendMode_ = cableMessage::kModeTextSms;
+    caption = kResSendSms;
+    statusBar_->clearMessage();
+    tbsWindow_->setCurrentIndex(1);
+  } else {
+    sendMode_ = cableMessage::kModeKeys;
+    caption = kResSendKeys;
+    statusBar_->clearMessage();
+    tbsWindow_->setCurrentIndex(0);
+  }
+  cbSend_->setProperty("Tag", caption);
+  cbSend_->setText(GetResString(caption));
+}
+
+void frmDataCable::optRingTypes_Click(int index) {
+  optRingTypes_[index]->setChecked(true);
+  static const int modes[] = {cableMessage::kModeSagem, cableMessage::kModeNokia,
+                              cableMessage::kModeEmsIMelody, cableMessage::kModeSiemens};
+  sendMode_ = modes[index];
+  if (index == 2) {
+    showStatusBar(QStringLiteral("EMS iMelody - all phones"));
+  } else if (index == 3) {
+    showStatusBar(QStringLiteral("Siemens - only direct via data cable"));
+  } else {
+    showStatusBar(GetResString(kResRingKind) + optRingTypes_[index]->text().remove('&') +
+                  GetResString(kResRingAsSms));
+  }
+}
+
+bool frmDataCable::tfTelNumber_KeyPress(int key, Qt::KeyboardModifiers modifiers,
+                                        const QString& text) {
+  const bool ctrl = modifiers & Qt::ControlModifier;
+  if (ctrl && key == Qt::Key_V) {
+    pasteFlag_ = true;
+    return true;
+  }
+  if (ctrl) return key == Qt::Key_C || key == Qt::Key_X;
+  if (key == Qt::Key_Backspace || key == Qt::Key_Escape || text.isEmpty()) return true;
+  const QChar c = text[0];
+  if (numberCharacter(c)) return true;
+  if (c == '+') {
+    const QString current = tfTelNumber_->text();
+    if (current.isEmpty() || tfTelNumber_->selectedText() == current) chbNoType_->setChecked(true);
+    return true;
+  }
+  QApplication::beep();
+  return false;
+}
+
+void frmDataCable::tfTelNumber_Change() {
+  const QString text = tfTelNumber_->text();
+  const QString kept = numberCharacters(text);
+  if (pasteFlag_) {
+    if (kept.startsWith('+')) chbNoType_->setChecked(true);
+    pasteFlag_ = false;
+  }
+  // Text that came in some other way (a drop, the context menu) is cleaned as well.
+  if (kept != text) tfTelNumber_->setText(kept);
+}
+
+void frmDataCable::tfSMSText_Change() {
+  int limit = 160;
+  if (sms_.TextOutType() == 2)
+    limit = 70;
+  else if (sms_.TextOutType() != 0)
+    limit = 140;
+  tfCharsLeft_->setText(
+      QString::number(limit - static_cast<int>(tfSMSText_->toPlainText().size())));
+}
+
+bool frmDataCable::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == tfTelNumber_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!tfTelNumber_KeyPress(key->key(), key->modifiers(), key->text())) return true;
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void frmDataCable::closeEvent(QCloseEvent* event) {
+  session_.requestStop();
+  if (busy_ || session_.isRunning()) {
+    // The session ends at once; the window closes when it has.
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  closePending_ = false;
+  saveState();
+  session_.closePort();
+  event->accept();
+}
+
+void frmDataCable::reject() {
+  session_.requestStop();
+  if (busy_ || session_.isRunning()) {
+    closePending_ = true;
+    return;
+  }
+  closePending_ = false;
+  saveState();
+  session_.closePort();
+  QDialog::reject();
+}

@@ -1,0 +1,186 @@
+// pealix-cli ports and send end to end: the program talks to the simulated phone program
+// on a pseudo-terminal with the real time-outs; what reached the phone is read back from
+// the simulator's record and the PDUs are decoded independently.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include "../../smslib/tests/pdu_decoder.h"
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  QString out;
+  QString errors;
+};
+
+class SendCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cli_ = QStringLiteral(PEALIX_BIN_DIR "/pealix-cli");
+    const QString sim = QStringLiteral(PEALIX_BIN_DIR "/pealix-phonesim");
+    if (!QFileInfo(cli_).isExecutable() || !QFileInfo(sim).isExecutable())
+      GTEST_SKIP() << "pealix-cli or pealix-phonesim is not built";
+    ASSERT_TRUE(dir_.isValid());
+    record_ = dir_.filePath("record");
+  }
+  void TearDown() override { stopPhone(); }
+
+  void startPhone(const QStringList& faults = {}) {
+    stopPhone();
+    QFile::remove(record_);
+    QStringList args = {"--record", record_};
+    for (const QString& f : faults) args << "--fault" << f;
+    phone_.start(QStringLiteral(PEALIX_BIN_DIR "/pealix-phonesim"), args);
+    ASSERT_TRUE(phone_.waitForReadyRead(10000));
+    device_ = QString::fromLocal8Bit(phone_.readLine()).trimmed();
+    ASSERT_TRUE(device_.startsWith("/dev/")) << device_.toStdString();
+  }
+  void stopPhone() {
+    if (phone_.state() == QProcess::NotRunning) return;
+    phone_.terminate();
+    if (!phone_.waitForFinished(5000)) phone_.kill();
+    phone_.waitForFinished(5000);
+  }
+  CliRun run(const QStringList& args) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", dir_.path());
+    p.setProcessEnvironment(env);
+    p.start(cli_, args);
+    CliRun r;
+    if (!p.waitForFinished(120000)) {
+      p.kill();
+      p.waitForFinished();
+      return r;
+    }
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.errors = QString::fromUtf8(p.readAllStandardError());
+    return r;
+  }
+  CliRun send(const QString& what, const QStringList& args) {
+    return run(QStringList{"send", what, "--port", device_} + args);
+  }
+  QByteArray record() const {
+    QFile f(record_);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+  }
+  // The PDUs written after AT+CMGS / AT+CMGW, decoded.
+  std::vector<pdutest::Submit> pdus() const {
+    std::vector<pdutest::Submit> out;
+    static const QRegularExpression re(QStringLiteral("AT\\+CMG[SW]=(\\d+)\r([0-9A-F\r]+)\x1a"));
+    auto it = re.globalMatch(QString::fromLatin1(record()));
+    while (it.hasNext()) {
+      const auto m = it.next();
+      const QByteArray bytes = QByteArray::fromHex(m.captured(2).remove('\r').toLatin1());
+      out.push_back(pdutest::Decode(pdutest::Bytes(bytes.begin(), bytes.end()), true));
+      EXPECT_EQ(out.back().tpduLength, m.captured(1).toUInt());
+    }
+    return out;
+  }
+  static QString example(const char* name) {
+    return QStringLiteral(PEALIX_SOURCE_DIR "/examples/") + name;
+  }
+
+  QString cli_, record_, device_;
+  QTemporaryDir dir_;
+  QProcess phone_;
+};
+
+TEST_F(SendCliTest, TextSmsAndEveryRingtoneKindReachThePhone) {
+  startPhone();
+  CliRun r = send("sms", {"--to", "+4917112345", "--text", "Hello phone", "--status-report",
+                          "--line-size", "20", "--settings", "9600,n,8,1"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString() << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains("Sending 1/"));
+  EXPECT_TRUE(r.out.contains("Sending: OK"));
+  for (const char* kind : {"nokia", "sagem", "imelody"}) {
+    r = send("ringtone", {"--kind", kind, "--to", "0171123", "--store", example("Twinkle.rtx")});
+    ASSERT_EQ(r.exitCode, 0) << kind << r.errors.toStdString() << r.out.toStdString();
+  }
+  const QByteArray rec = record();
+  EXPECT_TRUE(
+      rec.startsWith("\x1b"
+                     "AT\rAT+CMGF=0\rAT+CPMS=\"MT\"\rAT+CMGS="));
+  EXPECT_EQ(rec.count("AT+CMGW="), 3);
+
+  const std::vector<pdutest::Submit> m = pdus();
+  ASSERT_EQ(m.size(), 4u);
+  EXPECT_EQ(m[0].error, "");
+  EXPECT_EQ(m[0].da, "4917112345");
+  EXPECT_EQ(m[0].daToa, 0x91);
+  EXPECT_EQ(m[0].srr, 1);
+  EXPECT_EQ(QString::fromStdU16String(m[0].text), "Hello phone");
+  EXPECT_EQ(m[1].dcs, 0xF5);  // Nokia: 8-bit, class 1, with the port header
+  EXPECT_EQ(m[1].udhi, 1);
+  EXPECT_EQ(m[1].da, "0171123");
+  EXPECT_NE(m[1].daToa, 0x91);
+  EXPECT_EQ(m[2].alphabet, pdutest::Alphabet::kGsm7);  // Sagem text
+  EXPECT_EQ(m[2].udhi, 0);
+  ASSERT_GT(m[3].udh.size(), 2u);  // EMS iMelody
+  EXPECT_EQ(m[3].udh[1], 0x0C);
+}
+
+TEST_F(SendCliTest, KeysSiemensAndClock) {
+  startPhone();
+  ASSERT_EQ(send("keys", {example("Twinkle.rtx")}).exitCode, 0);
+  ASSERT_EQ(send("siemens", {example("Twinkle.rtx")}).exitCode, 0);
+  const CliRun clock = send("clock", {"--echo"});
+  ASSERT_EQ(clock.exitCode, 0) << clock.errors.toStdString();
+  EXPECT_TRUE(clock.out.contains("Local echo: at+cclk=\""));
+  const QString rec = QString::fromLatin1(record());
+  EXPECT_TRUE(rec.contains("AT+CKPD=\""));
+  EXPECT_TRUE(rec.contains("AT^SBNW=?\rAT^SBNW=\"mid\",0,1,"));
+  EXPECT_TRUE(rec.contains("4D546864"));  // the MIDI file's MThd
+  EXPECT_TRUE(rec.contains(
+      QRegularExpression("at\\+cclk=\"\\d\\d/\\d\\d/\\d\\d,\\d\\d:\\d\\d:\\d\\d\"\r")));
+}
+
+TEST_F(SendCliTest, FailuresGiveStatusOneWithTheReason) {
+  startPhone({"AT+CMGS=*=cms:500"});
+  CliRun r = send("sms", {"--to", "123", "--text", "hi"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("answer code 2")) << r.errors.toStdString();
+  EXPECT_TRUE(r.out.contains("The phone answered with an error"));
+  EXPECT_TRUE(r.out.contains("Connection closed"));
+
+  // A number with letters: the PDU library refuses it.
+  startPhone();
+  r = send("sms", {"--to", "12x4", "--text", "hi"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("Error #213"));
+  EXPECT_FALSE(record().contains("AT+CMGS"));
+
+  r = send("clock", {"--settings", "19200,x,8,1"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("19200,x,8,1")) << r.errors.toStdString();
+
+  r = run({"send", "sms", "--port", "/dev/no-such-port", "--to", "1", "--text", "x"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("/dev/no-such-port"));
+}
+
+TEST_F(SendCliTest, UsageErrorsAndThePortList) {
+  EXPECT_EQ(run({"send"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "fax"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "sms", "--text", "hi"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "sms", "--to", "1", "--text", ""}).exitCode, 2);
+  EXPECT_EQ(run({"send", "sms", "--to", "+()", "--text", "hi"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "ringtone", "--kind", "flute", "--to", "1", "x.rtx"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "keys"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "clock", "--port", "0"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "clock", "--line-size", "-1"}).exitCode, 2);
+  EXPECT_EQ(run({"send", "clock", "--settings", "fast"}).exitCode, 2);
+  const CliRun ports = run({"ports"});
+  EXPECT_EQ(ports.exitCode, 0);
+  EXPECT_FALSE(ports.out.isEmpty());
+  EXPECT_EQ(run({"ports", "extra"}).exitCode, 2);
+}
+
+}  // namespace

@@ -1,0 +1,36 @@
+// pealix-cli ports: the serial devices of this computer with the numbers that --port and
+// the data-cable window's port list give them.
+#include <iostream>
+
+#include "commands.h"
+#include "phonelink/commport.h"
+
+namespace cli {
+
+void helpPorts() {
+  std::cout << "usage: pealix-cli ports\n\n"
+               "Lists the serial devices, one a line: the port number, the device path and\n"
+               "what the system says it is. 'pealix-cli send --port N' takes the number or\n"
+               "the path; a USB cable is usually /dev/ttyUSB0 or /dev/ttyACM0.\n";
+}
+
+int runPorts(int argc, char** argv) {
+  (void)argv;
+  if (argc > 1) {
+    helpPorts();
+    return 2;
+  }
+  const QList<CommPort::Device> devices = CommPort::Devices();
+  if (devices.isEmpty()) {
+    std::cout << "no serial ports found\n";
+    return 0;
+  }
+  for (const CommPort::Device& d : devices) {
+    std::cout << d.number << "\t" << d.path.toStdString();
+    if (!d.description.isEmpty()) std::cout << "\t" << d.description.toStdString();
+    std::cout << "\n";
+  }
+  return 0;
+}
+
+}  // namespace cli
