@@ -1,9 +1,11 @@
 // Pealix, the window program: start-up, the main window, and the event loop.
 //
 // Two environment variables serve the build's scripts: PEALIX_SCREENSHOT=<file.png>
-// saves a picture of the main window once it is shown and ends the program;
+// saves a picture of the main window once it is shown and ends the program (with
+// PEALIX_SCREENSHOT_WINDOW=noteview|options|cable|event, of that window opened over it);
 // PEALIX_STARTUP_TIME=1 prints the milliseconds from start until the window is shown and
 // ends the program.
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -13,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <functional>
 
 #include "mainwindow/appstate.h"
 #include "mainwindow/frmmain.h"
@@ -52,13 +55,56 @@ int main(int argc, char* argv[]) {
   }
   // The file opens once the window is up, so that a message about it has its window.
   QTimer::singleShot(0, &window, openCommandLineFile);
+  std::function<void(int)> takePicture;  // lives as long as the event loop
   if (!screenshot.isEmpty()) {
-    QTimer::singleShot(300, &window, [&window, screenshot] {
+    // Which window to picture: its opening command and its object name.
+    struct Shot {
+      const char* key;
+      const char* command;
+      const char* form;
+    };
+    static constexpr Shot kShots[] = {
+        {"", nullptr, "frmMain"},
+        {"noteview", "mnuEditNoteView", "frmNoteview"},
+        {"options", "mnuExtrasOptions", "frmOptions"},
+        {"cable", "mnuExtrasDataCable", "frmDataCable"},
+        {"event", "mnuEditAddEvent", "frmNewEvent"},
+    };
+    const QString which = qEnvironmentVariable("PEALIX_SCREENSHOT_WINDOW");
+    const Shot* shot = nullptr;
+    for (const Shot& s : kShots)
+      if (which == QLatin1String(s.key)) shot = &s;
+    if (!shot) {
+      std::fprintf(stderr, "unknown window %s\n", qPrintable(which));
+      return 2;
+    }
+    // Waits up to five seconds for the window (the sound output may start first).
+    // A message box would hide the picture; its text goes to the error output instead.
+    window.messageHook = [](QMessageBox::Icon, const QString& title, const QString& text,
+                            QMessageBox::StandardButtons) {
+      std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+      return QMessageBox::Ok;
+    };
+    takePicture = [&window, screenshot, shot, &takePicture](int triesLeft) {
+      QWidget* form = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->objectName() == QLatin1String(shot->form)) form = w;
+      if (!form && triesLeft > 0) {
+        QTimer::singleShot(100, &window, [&takePicture, triesLeft] { takePicture(triesLeft - 1); });
+        return;
+      }
       QDir().mkpath(QFileInfo(screenshot).absolutePath());
-      const bool saved = window.grab().save(screenshot);
+      const bool saved = form && form->grab().save(screenshot);
       std::fprintf(stderr, saved ? "saved %s\n" : "could not save %s\n", qPrintable(screenshot));
+      if (form && form != &window) form->close();
       window.document().setModified(false);
       QCoreApplication::exit(saved ? 0 : 1);
+    };
+    // A modal window runs its own loop inside its command; the picture timer fires in it.
+    QTimer::singleShot(100, &window, [&window, shot, &takePicture] {
+      QTimer::singleShot(400, &window, [&takePicture] { takePicture(50); });
+      if (QAction* action = shot->command ? window.command(shot->command) : nullptr)
+        action->trigger();
     });
   }
   return app.exec();

@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# make screenshots: the main window with the example melody, in English, rendered
-# without a display into build/screenshots/main.png.
+# make screenshots: the main window with the example melody and the windows opened from
+# it (note view, options, data cable, event editor), in English, rendered without a
+# display into build/screenshots/<name>.png.
 set -euo pipefail
 build=${1:-build}
 out="$build/screenshots"
 mkdir -p "$out"
 config=$(mktemp -d)
 trap 'rm -rf "$config"' EXIT
-XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen PEALIX_SCREENSHOT="$out/main.png" \
-  "$build/bin/Pealix" "$build/bin/examples/OdeToJoy.rtx" 2>&1 | grep -v propagateSizeHints || true
-test -s "$out/main.png"
-echo "The picture is $out/main.png"
+for name in main noteview options cable event; do
+  window=$name
+  [ "$name" = main ] && window=
+  XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=offscreen PEALIX_SCREENSHOT="$out/$name.png" \
+    PEALIX_SCREENSHOT_WINDOW="$window" \
+    "$build/bin/Pealix" "$build/bin/examples/OdeToJoy.rtx" 2>&1 |
+    grep -v 'propagateSizeHints\|does not support raise\|XDG_RUNTIME_DIR\|MIDI OUT\|^$\|audio output' || true
+  test -s "$out/$name.png"
+done
+echo "The pictures are in $out"

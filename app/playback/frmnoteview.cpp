@@ -385,6 +385,8 @@ void frmNoteview::buildUi() {
   const bool flat = settings_.nvFlatbar() == 1;
   for (QToolBar* bar : {tobNote_, tobEvent2_})
     for (QToolButton* b : bar->findChildren<QToolButton*>()) b->setAutoRaise(flat);
+  // Wide enough that both tool bars show every button instead of an overflow arrow.
+  resize(std::max(width(), sizeHint().width()), height());
 }
 
 void frmNoteview::fillInstruments() {

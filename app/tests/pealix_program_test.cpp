@@ -13,13 +13,15 @@ struct Outcome {
   QString output;
 };
 
-Outcome start(const QTemporaryDir& home, const QStringList& args, const QString& screenshot) {
+Outcome start(const QTemporaryDir& home, const QStringList& args, const QString& screenshot,
+              const QString& window = {}) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
   env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
   env.insert(QStringLiteral("PEALIX_SCREENSHOT"), screenshot);
+  env.insert(QStringLiteral("PEALIX_SCREENSHOT_WINDOW"), window);
   p.setProcessEnvironment(env);
   p.setProcessChannelMode(QProcess::MergedChannels);
   p.start(QStringLiteral(PEALIX_BIN_DIR "/Pealix"), args);
@@ -53,6 +55,29 @@ TEST(PealixProgram, StartsWithOrWithoutAFileAndShowsItsWindow) {
     EXPECT_EQ(r.exitCode, 0) << qPrintable(args.join(' ')) << qPrintable(r.output);
     EXPECT_FALSE(QImage(shot).isNull());
   }
+}
+
+// Each window opened from the main window is pictured on its own (a modal one too, whose
+// loop runs inside its command), and the program still ends by itself.
+TEST(PealixProgram, PicturesEachWindowOpenedFromTheMainWindow) {
+  QTemporaryDir home;
+  const QString example = QStringLiteral(PEALIX_BIN_DIR "/examples/OdeToJoy.rtx");
+  ASSERT_EQ(start(home, {example}, home.filePath(QStringLiteral("main.png"))).exitCode, 0);
+  const QSize mainSize = QImage(home.filePath(QStringLiteral("main.png"))).size();
+  QList<QSize> sizes;
+  for (const char* window : {"noteview", "options", "cable", "event"}) {
+    const QString shot = home.filePath(QString::fromLatin1(window) + QStringLiteral(".png"));
+    const Outcome r = start(home, {example}, shot, QString::fromLatin1(window));
+    EXPECT_EQ(r.exitCode, 0) << window << qPrintable(r.output);
+    const QImage picture(shot);
+    ASSERT_FALSE(picture.isNull()) << window;
+    EXPECT_NE(picture.size(), mainSize) << window;
+    EXPECT_FALSE(sizes.contains(picture.size())) << window;
+    sizes.append(picture.size());
+  }
+  const QString none = home.filePath(QStringLiteral("none.png"));
+  EXPECT_NE(start(home, {example}, none, QStringLiteral("nosuchwindow")).exitCode, 0);
+  EXPECT_TRUE(QImage(none).isNull());
 }
 
 }  // namespace
