@@ -300,6 +300,29 @@ bool readInput(const std::string& path, const CliFormat& format, int32_t channel
   return ok;
 }
 
+namespace {
+
+// The library's string rendering; a buffer that turns out too small (217 with the needed
+// length) is grown once and the call repeated.
+int32_t melo2String(const Document& doc, std::vector<int32_t>& control, std::string& out) {
+  std::vector<char> buffer(1 << 16);
+  const int32_t count = static_cast<int32_t>(doc.records.size());
+  for (;;) {
+    uint32_t length = static_cast<uint32_t>(buffer.size());
+    const int32_t rc =
+        RvMelodyApi::instance().rvmMelo2String(doc.records.data(), count, buffer.data(), &length,
+                                               doc.title.c_str(), nullptr, control.data());
+    if (rc == 217 && length > buffer.size()) {
+      buffer.resize(length);
+      continue;
+    }
+    if (rc == 1) out.assign(buffer.data(), std::min<size_t>(length, buffer.size()));
+    return rc;
+  }
+}
+
+}  // namespace
+
 bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,
                   std::string& bytes, std::string& error) {
   RvMelodyApi& api = RvMelodyApi::instance();
@@ -323,18 +346,7 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
     bytes = std::move(hookState().clipboardOut);
     hookState().clipboardOut.clear();
   } else {
-    std::vector<char> buffer(4096);
-    for (;;) {
-      uint32_t length = static_cast<uint32_t>(buffer.size());
-      rc = api.rvmMelo2String(doc.records.data(), count, buffer.data(), &length, doc.title.c_str(),
-                              nullptr, control.data());
-      if (rc == 217 && length > buffer.size()) {
-        buffer.resize(length);
-        continue;
-      }
-      if (rc == 1) bytes.assign(buffer.data(), std::min<size_t>(length, buffer.size()));
-      break;
-    }
+    rc = melo2String(doc, control, bytes);
   }
   if (rc != 1) {
     error = "cannot write " + std::string(format.name) + ": " + resultText(rc) + " (" +
@@ -368,18 +380,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   const bool sameAsFile = format.id != 14 && format.id != 12 && format.id != 19;
   if (stringForm || (toStdout && sameAsFile)) {
     control[1] = 0;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-      uint32_t length = static_cast<uint32_t>(buffer.size());
-      rc = api.rvmMelo2String(doc.records.data(), count, buffer.data(), &length, doc.title.c_str(),
-                              nullptr, control.data());
-      if (rc == 217 && length > buffer.size()) {
-        buffer.resize(length);
-        continue;
-      }
-      if (rc == 1) output.assign(buffer.data(), std::min<size_t>(length, buffer.size()));
-      break;
-    }
+    rc = melo2String(doc, control, output);
   } else if (toStdout) {
     control[1] = 2;  // rendered onto the clipboard hook, which keeps the text
     hookState().clipboardOut.clear();
