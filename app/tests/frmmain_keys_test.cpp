@@ -158,6 +158,32 @@ TEST(DialogKeys, NoTwoControlsOfADialogShareTheirLetter) {
   FreeResModule();
 }
 
+// The object names of the named widgets in the order Tab visits them, from the window on.
+std::string tabWalk(QWidget* window, const QStringList& names) {
+  QStringList order;
+  for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
+    if (names.contains(w->objectName()) && !order.contains(w->objectName()))
+      order << w->objectName();
+  return order.join(QLatin1Char(' ')).toStdString();
+}
+
+TEST(DialogKeys, OptionsTabOrderFollowsTheLayout) {
+  app();
+  reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
+  QTemporaryDir dir;
+  auto store = pxsettings::SettingsStore::atPath(dir.filePath(QStringLiteral("Pealix.conf")));
+  MainSettings options;
+  clCommProps comm;
+  clSMSProps sms;
+  RecentFiles recent;
+  frmOptions w(options, comm, sms, recent, store, nullptr);
+  const QStringList rows = {"cboSMSCAdrDef", "chkSMSCNoType",     "cboSMSInCodepage",
+                            "cbSMSInCheck",  "cboSMSOutCodepage", "cbSMSOutCheck"};
+  EXPECT_EQ(tabWalk(&w, rows), rows.join(QLatin1Char(' ')).toStdString());
+  const QStringList buttons = {"tbsOptions", "cmdStandard", "cmdOK", "cmdCancel", "cmdApply"};
+  EXPECT_EQ(tabWalk(&w, buttons), buttons.join(QLatin1Char(' ')).toStdString());
+}
+
 TEST(FrmMainKeys, NoTwoEntriesOfAMenuShareTheirLetter) {
   app();
   RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
