@@ -45,6 +45,12 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int tag, Q
   return l;
 }
 
+// The group boxes share their texts with the option buttons that choose them; only the
+// buttons keep the underlined letter, or Alt+letter would be claimed twice.
+void plainTitles(QGroupBox* const (&groups)[4]) {
+  for (QGroupBox* g : groups) g->setTitle(g->title().remove(QLatin1Char('&')));
+}
+
 int volumeVelocity(int step) {
   int velocity = 0;
   if (rvTonehead::iVol2MVelo(step, velocity) == 1) return velocity;
@@ -173,6 +179,7 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   layout->addLayout(buttons);
 
   LoadFormTexts(this);
+  plainTitles(groups_);
   selectGroup(eventbuilder::kNote);
   liENLen_->setCurrentRow(3);
   liEPLen_->setCurrentRow(3);
@@ -247,6 +254,7 @@ void frmNewEvent::openForNew() {
   editType_ = 0;
   editIndex_ = 0;
   LoadFormTexts(this);
+  plainTitles(groups_);
   updateEnabled();
   restorePosition();
   show();

@@ -32,7 +32,7 @@ frmMidiOpenDlg::frmMidiOpenDlg(int mask, QWidget* parent) : QDialog(parent) {
   for (int ch = 1; ch <= 16; ++ch)
     if (mask & (1 << (ch - 1))) cboMidiChannel_->addItem(QString::number(ch), ch);
 
-  auto* label = new QLabel(QStringLiteral("&Channel"), this);
+  auto* label = new QLabel(QStringLiteral("C&hannel"), this);
   label->setObjectName(QStringLiteral("lbMidiChannel"));
   label->setBuddy(cboMidiChannel_);
   texts(label, 1401);

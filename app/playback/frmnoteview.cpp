@@ -114,6 +114,9 @@ frmNoteview::frmNoteview(pxvbMelody& mainMelody, modMidiplay& player,
   commit_ = [this](const pxvbMelody& m) { main_.assign(m); };
   buildUi();
   LoadFormTexts(this);
+  // The frame shares its heading with the button that opens it; only the button keeps the
+  // underlined letter.
+  fraMidiSetup_->setTitle(fraMidiSetup_->title().remove(QLatin1Char('&')));
   cboStyle_->addItems(
       {GetResString(kResNatural), GetResString(kResLegato), GetResString(kResStaccato)});
   cboStyle_->setCurrentIndex(std::clamp(edit_.melody().DefStyle(), 0, 2));

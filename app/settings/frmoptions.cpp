@@ -161,6 +161,12 @@ frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms
   connect(cmdApply, &QPushButton::clicked, this, &frmOptions::SaveProps);
   connect(cmdStandard, &QPushButton::clicked, this, &frmOptions::SetProDefaults);
 
+  // Tab walks the buttons from left to right, as they stand.
+  setTabOrder(tbsOptions_, cmdStandard);
+  setTabOrder(cmdStandard, cmdOK);
+  setTabOrder(cmdOK, cmdCancel);
+  setTabOrder(cmdCancel, cmdApply);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(cmdStandard);
   buttons->addStretch();
@@ -397,6 +403,10 @@ QWidget* frmOptions::buildSmsTab() {
                          "cbSMSDefaults", 1242);
   connect(defaults, &QPushButton::clicked, this, &frmOptions::SetSMSDefaults);
 
+  // Each code page is followed by its own check button.
+  setTabOrder(cboSMSInCodepage_, inCheck);
+  setTabOrder(inCheck, cboSMSOutCodepage_);
+  setTabOrder(cboSMSOutCodepage_, outCheck);
   grid->addWidget(label(page, "Service centre number", 1235, cboSMSCAdrDef_), 0, 0);
   grid->addWidget(cboSMSCAdrDef_, 0, 1);
   grid->addWidget(chkSMSCNoType_, 1, 1);
