@@ -323,7 +323,7 @@ class Bits:
 
 
 def ringtone(title, patterns, unicode=False):
-    """patterns: (id, loop, [instructions]) with instructions ("note", value, dur, spec),
+    """patterns: (id, loop, [instructions]) with instructions ("note", value, dur, modifier),
     ("scale", s), ("style", s), ("tempo", code), ("volume", v)."""
     b = Bits().put(3 if unicode else 2, 8).put(0x25, 7).align()
     if unicode:

@@ -55,9 +55,9 @@ bool ParseRule(const QString& text, Rule* rule) {
   if (eq <= 0) return false;
   Rule r;
   r.trigger = text.left(eq).toLatin1();
-  const QString spec = text.mid(eq + 1);
-  const QString kind = spec.section(':', 0, 0).toLower();
-  const QString arg = spec.section(':', 1);
+  const QString action = text.mid(eq + 1);
+  const QString kind = action.section(':', 0, 0).toLower();
+  const QString arg = action.section(':', 1);
   bool ok = true;
   const int number = arg.isEmpty() ? 0 : arg.toInt(&ok);
   if (kind == "silent") {
