@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "cli_process.h"
+
 namespace {
 
 struct CliRun {
@@ -27,15 +29,8 @@ class CliBatchTest : public ::testing::Test {
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("out")));
   }
   CliRun run(const QStringList& args, const QString& program = {}) {
-    QProcess p;
-    p.start(program.isEmpty() ? cli_ : program, args);
-    p.closeWriteChannel();
-    CliRun r;
-    if (!p.waitForFinished(60000)) return r;
-    r.exitCode = p.exitCode();
-    r.output = p.readAllStandardOutput();
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProcessRun p = runProcess(program.isEmpty() ? cli_ : program, args);
+    return {p.exitCode, p.output, p.errors};
   }
   QString path(const QString& name) const { return dir_.filePath(name); }
   QString out() const { return path(QStringLiteral("out")); }

@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include "cli_process.h"
+
 namespace {
 
 struct CliRun {
@@ -23,16 +25,8 @@ class CliConvertTest : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
   }
   CliRun run(const QStringList& args, const QByteArray& input = {}) {
-    QProcess p;
-    p.start(cli_, args);
-    p.write(input);
-    p.closeWriteChannel();
-    CliRun r;
-    if (!p.waitForFinished(30000)) return r;
-    r.exitCode = p.exitCode();
-    r.output = p.readAllStandardOutput();
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProcessRun p = runProcess(cli_, args, {}, input, 30000);
+    return {p.exitCode, p.output, p.errors};
   }
   QString path(const QString& name) const { return dir_.filePath(name); }
   static QString example(const char* name) {

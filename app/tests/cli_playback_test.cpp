@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include "cli_process.h"
+
 namespace {
 
 struct CliRun {
@@ -32,21 +34,8 @@ class CliPlaybackTest : public ::testing::Test {
     ASSERT_TRUE(dir_.isValid());
   }
   CliRun run(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir_.path());
-    p.setProcessEnvironment(env);
-    p.start(cli_, args);
-    CliRun r;
-    if (!p.waitForFinished(60000)) {
-      p.kill();
-      p.waitForFinished();
-      return r;
-    }
-    r.exitCode = p.exitCode();
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProcessRun p = runProcess(cli_, args, dir_.path());
+    return {p.exitCode, QString::fromUtf8(p.output).split('\n', Qt::SkipEmptyParts), p.errors};
   }
   QString melody(const QByteArray& rtttl) {
     const QString path = dir_.filePath("tune.rtx");

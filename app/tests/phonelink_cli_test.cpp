@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "cli_process.h"
+
 namespace {
 
 struct CliRun {
@@ -23,17 +25,8 @@ class CliPduTest : public ::testing::Test {
     ASSERT_TRUE(config_.isValid());
   }
   CliRun run(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", config_.path());
-    p.setProcessEnvironment(env);
-    p.start(cli_, QStringList{"pdu"} + args);
-    CliRun r;
-    if (!p.waitForFinished(30000)) return r;
-    r.exitCode = p.exitCode();
-    r.lines = QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProcessRun p = runProcess(cli_, QStringList{"pdu"} + args, config_.path(), {}, 30000);
+    return {p.exitCode, QString::fromUtf8(p.output).split('\n', Qt::SkipEmptyParts), p.errors};
   }
   void storeSettings(const QByteArray& ini) {
     QDir().mkpath(config_.path() + "/Pealix");

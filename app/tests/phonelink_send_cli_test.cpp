@@ -11,6 +11,8 @@
 
 #include "../../smslib/tests/pdu_decoder.h"
 
+#include "cli_process.h"
+
 namespace {
 
 struct CliRun {
@@ -48,21 +50,8 @@ class SendCliTest : public ::testing::Test {
     phone_.waitForFinished(5000);
   }
   CliRun run(const QStringList& args) {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CONFIG_HOME", dir_.path());
-    p.setProcessEnvironment(env);
-    p.start(cli_, args);
-    CliRun r;
-    if (!p.waitForFinished(120000)) {
-      p.kill();
-      p.waitForFinished();
-      return r;
-    }
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.errors = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const ProcessRun p = runProcess(cli_, args, dir_.path(), {}, 120000);
+    return {p.exitCode, QString::fromUtf8(p.output), p.errors};
   }
   CliRun send(const QString& what, const QStringList& args) {
     return run(QStringList{"send", what, "--port", device_} + args);
