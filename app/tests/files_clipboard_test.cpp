@@ -6,6 +6,7 @@
 
 #include "files/cliptransfer.h"
 #include "melody/rvmelodyapi.h"
+#include "melody_fixtures.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/rvsmsapi.h"
 #include "settings/mainsettings.h"
@@ -14,10 +15,6 @@ namespace {
 
 using cliptransfer::Export;
 using cliptransfer::Import;
-
-QString res(int n) {
-  return QStringLiteral("<%1>").arg(n);
-}
 
 pxvbMelody sample() {
   pxvbMelody m;
@@ -28,19 +25,6 @@ pxvbMelody sample() {
   m.addevent(8, 0, 16);
   m.addevent(4, 1, 1, 79, 127);
   return m;
-}
-
-pxvbMelody existing() {
-  pxvbMelody m;
-  m.setsName(QStringLiteral("Old"));
-  m.addevent(16, 0, 1, 61, 90);
-  return m;
-}
-
-void expectExisting(const pxvbMelody& m) {
-  ASSERT_EQ(m.size(), 1);
-  EXPECT_EQ(m.getEventVal1(0), 61);
-  EXPECT_EQ(m.sName(), QStringLiteral("Old"));
 }
 
 QList<int> notes(const pxvbMelody& m) {

@@ -9,13 +9,10 @@
 
 #include "files/filecommands.h"
 #include "melody/rvmelodyapi.h"
+#include "melody_fixtures.h"
 #include "settings/mainsettings.h"
 
 namespace {
-
-QString res(int n) {
-  return QStringLiteral("<%1>").arg(n);
-}
 
 pxvbMelody sample() {
   pxvbMelody m;
@@ -26,19 +23,6 @@ pxvbMelody sample() {
   m.addevent(8, 0, 16);
   m.addevent(2, 0, 1, 79, 127);
   return m;
-}
-
-pxvbMelody existing() {
-  pxvbMelody m;
-  m.setsName(QStringLiteral("Old"));
-  m.addevent(16, 0, 1, 61, 90);
-  return m;
-}
-
-void expectExisting(const pxvbMelody& m) {
-  ASSERT_EQ(m.size(), 1);
-  EXPECT_EQ(m.getEventVal1(0), 61);
-  EXPECT_EQ(m.sName(), QStringLiteral("Old"));
 }
 
 // Notes on channels 1 and 3: a quarter C5 (60) on channel 1, a quarter E5 (64) on 3.
