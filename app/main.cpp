@@ -17,8 +17,8 @@
 #include <cstdio>
 #include <functional>
 
-#include "mainwindow/appstate.h"
-#include "mainwindow/frmmain.h"
+#include "document/appstate.h"
+#include "mainwindow/ui/frmmain.h"
 
 int main(int argc, char* argv[]) {
   QElapsedTimer sinceStart;

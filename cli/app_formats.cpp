@@ -9,7 +9,7 @@
 #include "files/composertext.h"
 #include "files/filetables.h"
 #include "files/sagemhex.h"
-#include "mainwindow/meloformatcheck.h"
+#include "document/meloformatcheck.h"
 #include "melody/rvtonehead.h"
 
 namespace cli {

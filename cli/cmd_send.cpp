@@ -17,7 +17,7 @@
 #include "phonelink/commport.h"
 #include "phonelink/datacablesession.h"
 #include "phonelink/modpdu.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace cli {

@@ -1,3 +1,3 @@
 target_sources(pealixui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/frmmidiopendlg.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmidiopendlg.cpp
 )

@@ -1,10 +1,10 @@
 target_sources(pealixui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/hosthooks.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/meloformatrows.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain_commands.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain_edit.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain_files.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain_playback.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmmain_cable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/hosthooks.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/meloformatrows.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_commands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_edit.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_playback.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_cable.cpp
 )

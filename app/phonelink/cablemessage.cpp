@@ -4,7 +4,7 @@
 
 #include "melody/rvtonehead.h"
 #include "phonelink/modpdu.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace cableMessage {
 

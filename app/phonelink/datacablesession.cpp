@@ -11,7 +11,7 @@
 #include "phonelink/clsmsprops.h"
 #include "phonelink/commport.h"
 #include "phonelink/modpdu.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

@@ -1,3 +1,3 @@
 target_sources(pealixui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/frmdatacable.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmdatacable.cpp
 )

@@ -1,4 +1,4 @@
 target_sources(pealixui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/notedisplay.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/frmnoteview.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/notedisplay.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmnoteview.cpp
 )

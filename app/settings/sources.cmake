@@ -1,6 +1,5 @@
 target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/settingsstore.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/reslang.cpp
   ${CMAKE_CURRENT_LIST_DIR}/codepages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/notefont.cpp
   # The code-page table and iconv check of the SMS library, shared with the options window.

@@ -1,3 +1,3 @@
 target_sources(pealixui PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/frmoptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmoptions.cpp
 )

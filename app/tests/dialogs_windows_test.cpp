@@ -15,16 +15,16 @@
 #include <QTest>
 #include <QTimer>
 
-#include "eventeditor/frmnewevent.h"
-#include "files/frmmidiopendlg.h"
+#include "eventeditor/ui/frmnewevent.h"
+#include "files/ui/frmmidiopendlg.h"
 #include "files/recentfiles.h"
-#include "mainwindow/melodydocument.h"
+#include "document/melodydocument.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "settings/frmoptions.h"
+#include "settings/ui/frmoptions.h"
 #include "settings/mainsettings.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

@@ -12,13 +12,13 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "mainwindow/appstate.h"
-#include "mainwindow/frmmain.h"
+#include "document/appstate.h"
+#include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
-#include "playback/frmnoteview.h"
+#include "playback/ui/frmnoteview.h"
 #include "playback/midiplayback.h"
 #include "playback_fakes.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 namespace {

@@ -23,12 +23,12 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "mainwindow/appstate.h"
-#include "mainwindow/frmmain.h"
-#include "mainwindow/meloformatcheck.h"
-#include "mainwindow/meloformatrows.h"
+#include "document/appstate.h"
+#include "mainwindow/ui/frmmain.h"
+#include "document/meloformatcheck.h"
+#include "mainwindow/ui/meloformatrows.h"
 #include "melody/rvmelodyapi.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 // Receives what the program hands to the desktop to open.

@@ -17,8 +17,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "settings/formtexts.h"
-#include "settings/reslang.h"
+#include "languages/ui/formtexts.h"
+#include "languages/reslang.h"
 
 namespace {
 

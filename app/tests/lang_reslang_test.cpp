@@ -9,7 +9,7 @@
 #include <dlfcn.h>
 
 #include "languages/pxlang.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

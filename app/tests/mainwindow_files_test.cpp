@@ -12,12 +12,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "eventeditor/frmnewevent.h"
-#include "mainwindow/appstate.h"
-#include "mainwindow/frmmain.h"
+#include "eventeditor/ui/frmnewevent.h"
+#include "document/appstate.h"
+#include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/rvsmsapi.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

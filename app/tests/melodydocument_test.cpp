@@ -8,11 +8,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "mainwindow/appstate.h"
-#include "mainwindow/eventlistmodel.h"
-#include "mainwindow/melodydocument.h"
+#include "document/appstate.h"
+#include "document/eventlistmodel.h"
+#include "document/melodydocument.h"
 #include "melody/rvmelodyapi.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "mainwindow/meloformatcheck.h"
-#include "mainwindow/meloformatprops.h"
+#include "document/meloformatcheck.h"
+#include "document/meloformatprops.h"
 
 using namespace meloformatcheck;
 

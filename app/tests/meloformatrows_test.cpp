@@ -13,9 +13,9 @@
 #include <cmath>
 #include <utility>
 
-#include "mainwindow/meloformatcheck.h"
-#include "mainwindow/meloformatprops.h"
-#include "mainwindow/meloformatrows.h"
+#include "document/meloformatcheck.h"
+#include "document/meloformatprops.h"
+#include "mainwindow/ui/meloformatrows.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 
 #include "melody/librarybinding.h"
 #include "melody/rvmelodyapi.h"
-#include "playback/frmnoteview.h"
+#include "playback/ui/frmnoteview.h"
 #include "playback/modmidiplay.h"
-#include "playback/notedisplay.h"
+#include "playback/ui/notedisplay.h"
 #include "playback_fakes.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

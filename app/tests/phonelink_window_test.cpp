@@ -19,17 +19,17 @@
 #include <QTimer>
 
 #include "../../smslib/tests/pdu_decoder.h"
-#include "mainwindow/appstate.h"
-#include "mainwindow/frmmain.h"
+#include "document/appstate.h"
+#include "mainwindow/ui/frmmain.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "phonelink/frmdatacable.h"
+#include "phonelink/ui/frmdatacable.h"
 #include "phonelink/rvsmsapi.h"
 #include "phonesim.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

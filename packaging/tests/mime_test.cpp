@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include "mainwindow/appstate.h"
+#include "document/appstate.h"
 
 namespace {
 

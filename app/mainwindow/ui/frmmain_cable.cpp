@@ -1,7 +1,7 @@
 // The main window's command for sending by cable: opens the data-cable window on the main
 // melody and the program's serial and SMS properties, or brings it to the front.
-#include "mainwindow/frmmain.h"
-#include "phonelink/frmdatacable.h"
+#include "mainwindow/ui/frmmain.h"
+#include "phonelink/ui/frmdatacable.h"
 
 void frmMain::onDataCable() {
   // What is being sent takes the title and tempo fields as they stand.

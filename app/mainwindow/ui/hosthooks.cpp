@@ -1,4 +1,4 @@
-#include "mainwindow/hosthooks.h"
+#include "mainwindow/ui/hosthooks.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -27,8 +27,8 @@
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
-#include "settings/formtexts.h"
-#include "settings/reslang.h"
+#include "languages/ui/formtexts.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

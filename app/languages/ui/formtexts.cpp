@@ -21,7 +21,7 @@
 #include <QUrl>
 #include <QVariant>
 
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

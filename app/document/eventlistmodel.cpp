@@ -1,8 +1,8 @@
-#include "mainwindow/eventlistmodel.h"
+#include "document/eventlistmodel.h"
 
 #include <QStringList>
 
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace eventrows {
 

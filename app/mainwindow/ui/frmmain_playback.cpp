@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "mainwindow/frmmain.h"
-#include "mainwindow/melodydocument.h"
-#include "playback/frmnoteview.h"
+#include "mainwindow/ui/frmmain.h"
+#include "document/melodydocument.h"
+#include "playback/ui/frmnoteview.h"
 #include "playback/midiplayback.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

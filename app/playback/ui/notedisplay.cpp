@@ -1,4 +1,4 @@
-#include "playback/notedisplay.h"
+#include "playback/ui/notedisplay.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,10 +1,10 @@
-#include "mainwindow/appstate.h"
+#include "document/appstate.h"
 
 #include <QFileInfo>
 
 #include "files/filetables.h"
 #include "melody/rvtonehead.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 CommandLineFile ParseCommandLine(const QStringList& arguments) {
   CommandLineFile f;

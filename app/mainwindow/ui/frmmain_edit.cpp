@@ -7,10 +7,10 @@
 #include <QFileInfo>
 #include <QUrl>
 
-#include "mainwindow/frmmain.h"
-#include "mainwindow/melodydocument.h"
-#include "settings/formtexts.h"
-#include "settings/reslang.h"
+#include "mainwindow/ui/frmmain.h"
+#include "document/melodydocument.h"
+#include "languages/ui/formtexts.h"
+#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 void frmMain::runEdit(const std::function<void()>& operation) {

@@ -1,4 +1,4 @@
-#include "files/frmmidiopendlg.h"
+#include "files/ui/frmmidiopendlg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "settings/formtexts.h"
+#include "languages/ui/formtexts.h"
 
 namespace {
 void texts(QObject* o, int tag, int tip = 0) {

@@ -1,4 +1,4 @@
-#include "mainwindow/meloformatcheck.h"
+#include "document/meloformatcheck.h"
 
 #include <climits>
 

@@ -13,14 +13,14 @@
 
 #include <cstdio>
 
-#include "eventeditor/frmnewevent.h"
+#include "eventeditor/ui/frmnewevent.h"
 #include "files/cliptransfer.h"
 #include "files/filecommands.h"
-#include "files/frmmidiopendlg.h"
-#include "mainwindow/frmmain.h"
+#include "files/ui/frmmidiopendlg.h"
+#include "mainwindow/ui/frmmain.h"
 #include "phonelink/modpdu.h"
-#include "settings/frmoptions.h"
-#include "settings/reslang.h"
+#include "settings/ui/frmoptions.h"
+#include "languages/reslang.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "playback/frmnoteview.h"
+#include "playback/ui/frmnoteview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,9 +24,9 @@
 
 #include "melody/rvtonehead.h"
 #include "playback/modmidiplay.h"
-#include "playback/notedisplay.h"
-#include "settings/formtexts.h"
-#include "settings/reslang.h"
+#include "playback/ui/notedisplay.h"
+#include "languages/ui/formtexts.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

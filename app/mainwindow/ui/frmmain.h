@@ -16,7 +16,7 @@
 #include <functional>
 #include <vector>
 
-#include "mainwindow/appstate.h"
+#include "document/appstate.h"
 #include "melody/rvtonehead.h"
 
 class QAction;

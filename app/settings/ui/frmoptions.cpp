@@ -1,4 +1,4 @@
-#include "settings/frmoptions.h"
+#include "settings/ui/frmoptions.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,10 +24,10 @@
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "settings/codepages.h"
-#include "settings/formtexts.h"
+#include "languages/ui/formtexts.h"
 #include "settings/mainsettings.h"
 #include "settings/notefont.h"
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {

@@ -11,9 +11,9 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "mainwindow/frmmain.h"
-#include "mainwindow/melodydocument.h"
-#include "settings/reslang.h"
+#include "mainwindow/ui/frmmain.h"
+#include "document/melodydocument.h"
+#include "languages/reslang.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "mainwindow/meloformatprops.h"
+#include "document/meloformatprops.h"
 #include "melody/pxvbmelody.h"
 
 namespace meloformatcheck {

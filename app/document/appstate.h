@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "files/recentfiles.h"
-#include "mainwindow/melodydocument.h"
-#include "mainwindow/meloformatprops.h"
+#include "document/melodydocument.h"
+#include "document/meloformatprops.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "settings/mainsettings.h"

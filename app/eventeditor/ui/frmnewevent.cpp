@@ -1,4 +1,4 @@
-#include "eventeditor/frmnewevent.h"
+#include "eventeditor/ui/frmnewevent.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -16,9 +16,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "mainwindow/melodydocument.h"
+#include "document/melodydocument.h"
 #include "melody/rvtonehead.h"
-#include "settings/formtexts.h"
+#include "languages/ui/formtexts.h"
 #include "settings/settingsstore.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "mainwindow/meloformatrows.h"
+#include "mainwindow/ui/meloformatrows.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
 
-#include "mainwindow/meloformatcheck.h"
+#include "document/meloformatcheck.h"
 
 using namespace meloformatcheck;
 

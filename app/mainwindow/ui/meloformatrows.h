@@ -8,7 +8,7 @@
 #include <QObject>
 #include <QString>
 
-#include "mainwindow/meloformatprops.h"
+#include "document/meloformatprops.h"
 #include "melody/pxvbmelody.h"
 
 class QComboBox;

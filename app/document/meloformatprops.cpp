@@ -1,4 +1,4 @@
-#include "mainwindow/meloformatprops.h"
+#include "document/meloformatprops.h"
 
 #include <cstddef>
 

@@ -1,10 +1,10 @@
-#include "mainwindow/melodydocument.h"
+#include "document/melodydocument.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
-#include "settings/reslang.h"
+#include "languages/reslang.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mainwindow/frmmain.h"
+#include "mainwindow/ui/frmmain.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -27,11 +27,11 @@
 #include <QVBoxLayout>
 
 #include "files/filetables.h"
-#include "mainwindow/eventlistmodel.h"
-#include "mainwindow/hosthooks.h"
-#include "mainwindow/meloformatrows.h"
-#include "settings/formtexts.h"
-#include "settings/reslang.h"
+#include "document/eventlistmodel.h"
+#include "mainwindow/ui/hosthooks.h"
+#include "mainwindow/ui/meloformatrows.h"
+#include "languages/ui/formtexts.h"
+#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {

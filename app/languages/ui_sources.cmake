@@ -1,0 +1,3 @@
+target_sources(pealixui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ui/formtexts.cpp
+)
