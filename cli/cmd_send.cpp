@@ -19,6 +19,7 @@
 #include "phonelink/modpdu.h"
 #include "languages/reslang.h"
 #include "settings/settingsstore.h"
+#include "sms_options.h"
 
 namespace cli {
 namespace {

@@ -38,8 +38,11 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
       options = {160, sagemLineEnds, 0};
       break;
     case kModeNokia:
-      formatId = 9;  // raw bytes with the header for port 5505, within 140 octets
-      options = {1, 0, 140};
+      // Raw bytes with the header for port 5505, whole: a ringtone longer than one SMS
+      // goes in up to three parts, and one longer than that is refused before sending
+      // (modPDU), never shortened here.
+      formatId = 9;
+      options = {1, 0, kNokiaWholeLimit};
       break;
     case kModeEmsIMelody:
       formatId = 14;

@@ -20,6 +20,10 @@ enum SendMode : int {
   kModeSiemens = 8,
 };
 
+// The Nokia writer's size limit for the data-cable message: far above what three parts
+// carry, so that the writer never shortens a melody that the parts could not take either.
+constexpr int kNokiaWholeLimit = 4096;
+
 // True for the modes that send the melody (not a typed text).
 bool SendsMelody(int mode);
 // The ring type of SendSmsPdu for an SMS mode; -1 for the others.

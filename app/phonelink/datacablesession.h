@@ -47,6 +47,10 @@ class DataCableSession : public QObject {
     kResBadSettings = 1133,
     kResBadHandshaking = 1134,
     kResNoSuchPort = 1135,
+    kResPartOf = 2100,
+    kResSentAsUcs2 = 2101,
+    kResTooManyTextParts = 2102,
+    kResTooManyRingtoneParts = 2103,
   };
 
   DataCableSession(CommPort& port, clCommProps& comm, clSMSProps& sms, QObject* parent = nullptr);
@@ -86,14 +90,16 @@ class DataCableSession : public QObject {
   // path is dropped; false.
   bool TestPort(bool showErrors);
 
-  // The sessions; each returns 1 on success, else the answer code that ended it (2, 3, 4)
+  // The sessions; a message longer than one SMS goes out part by part, each confirmed
+  // before the next. Each returns 1 on success, else the answer code that ended it (2, 3, 4)
   // or one of Result.
   int SendSmsPdu(const QByteArray& text, int ringType, bool store);
   int SendKeypress(const QByteArray& keys);
   int SendSiemensDC(const QByteArray& fileBytes);
   int SyncClock();
 
-  // The hex text of the PDU SendSmsPdu would send, without the port; empty on failure.
+  // The hex text of the PDUs SendSmsPdu would send (one line a part), without the port;
+  // empty on failure.
   QString PduHex(const QByteArray& text, int ringType, int* tpduLength = nullptr) const;
 
   // Number of pieces of `length` characters cut at `size` (below 1: one piece).
