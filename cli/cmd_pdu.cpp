@@ -9,6 +9,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "languages/reslang.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/cablemessage.h"
@@ -137,6 +138,7 @@ int runPdu(int argc, char** argv) {
 
   // The window's controls go into the global properties read from the store.
   const pxsettings::SettingsStore settings;
+  RegisterLanguages(AppLanguages());  // the messages of the phone link
   clSMSProps global;
   global.RegLoad(settings);
   global.SetDestAdr(QString::fromLocal8Bit(to->c_str()), international ? 1 : 0);
@@ -176,8 +178,8 @@ int runPdu(int argc, char** argv) {
     ringType = kind->ringType;
   }
 
-  if (text && !applyAlphabet(alphabet, allowReplace, "pdu", QString::fromLocal8Bit(text->c_str()),
-                             &global))
+  if (text &&
+      !applyAlphabet(alphabet, allowReplace, "pdu", QString::fromLocal8Bit(text->c_str()), &global))
     return 1;
 
   modPDU::MessageParts parts;

@@ -25,8 +25,8 @@ bool applyAlphabet(const std::optional<std::string>& alphabet, bool allowReplace
     listed << QStringLiteral("'%1' (U+%2)").arg(c, code.toUpper());
     i += n - 1;
   }
-  std::cerr << "pealix-cli " << command << ": not in the GSM 7-bit alphabet: "
-            << listed.join(", ").toStdString() << "\n";
+  std::cerr << "pealix-cli " << command
+            << ": not in the GSM 7-bit alphabet: " << listed.join(", ").toStdString() << "\n";
   if (allowReplace) {
     std::cerr << "pealix-cli " << command << ": these characters are left out (--allow-replace)\n";
     return true;

@@ -2,9 +2,9 @@
 
 #include <vector>
 
+#include "languages/reslang.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/modpdu.h"
-#include "languages/reslang.h"
 
 namespace cableMessage {
 
@@ -61,6 +61,16 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   if (melody.size() == 0) {
     r.result = 0;
     return r;
+  }
+  if (mode == kModeNokia) {
+    // The ringtone's 8-bit instruction count: the writer would drop what lies beyond.
+    int instructions = 0;
+    for (int i = 0; i < melody.size(); ++i)
+      if (melody.getEvent(i) != 6) ++instructions;  // loop markers write nothing
+    if (instructions > kNokiaMaxInstructions) {
+      r.error = GetResString(kResNokiaTooManyEvents).arg(instructions).arg(kNokiaMaxInstructions);
+      return r;
+    }
   }
   const rvTonehead::Outcome o = rvTonehead::Melo2String(melody, formatId, options, r.data, nullptr,
                                                         rvTonehead::FormatNameRes(formatId));

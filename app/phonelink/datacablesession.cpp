@@ -1,18 +1,18 @@
 #include "datacablesession.h"
 
 #include <QElapsedTimer>
-#include <QStringList>
 #include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
 
+#include "languages/reslang.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/commport.h"
 #include "phonelink/modpdu.h"
-#include "languages/reslang.h"
 
 namespace {
 
@@ -238,6 +238,7 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
   // The message is built before the port is opened: one that cannot go whole (a bad
   // number, too many parts) never reaches the phone, not even in part.
   if (takeControls_) takeControls_();
+  partCount_ = failedPart_ = 0;
   const QString smsStep = res(kResSending) + ' ' + res(kResSms);
   modPDU::MessageParts parts;
   const int built = modPDU::MakeMessageParts(ringType, text, sms_, &parts);
@@ -279,7 +280,9 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
                QStringLiteral(")..."));
 
   const int count = static_cast<int>(parts.pdus.size());
+  partCount_ = count;
   for (int part = 1; part <= count; ++part) {
+    if (count > 1) failedPart_ = part;  // until the phone confirms it
     // Each part is announced, written and confirmed before the next one starts.
     const QString partText = count > 1 ? res(kResPartOf).arg(part).arg(count) : QString();
     if (count > 1) AppendStatus(kBreak + res(kResSending) + ' ' + partText);
@@ -314,6 +317,7 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
       }
     }
   }
+  failedPart_ = 0;
   endSession();
   AppendStatus(kBreak + res(kResSending) + QStringLiteral(": OK"));
   lastResult_ = kAnswerOk;

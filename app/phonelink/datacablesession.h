@@ -74,6 +74,9 @@ class DataCableSession : public QObject {
   void setLocalEcho(bool on) { echo_ = on; }
   // The code of the answer that ended the last session (1 when it succeeded).
   int lastResult() const { return lastResult_; }
+  // The parts of the last SMS session's message, and the part that failed (0: none).
+  int partCount() const { return partCount_; }
+  int failedPart() const { return failedPart_; }
 
   // 1 the expected text arrived (case-sensitive), 2 "Error" arrived (any case; wins over
   // the expected text), 3 time-out (0 means 5000 ms) or the port was lost, 4 stopped.
@@ -140,6 +143,8 @@ class DataCableSession : public QObject {
   bool echo_ = false;
   bool portLost_ = false;
   int lastResult_ = 0;
+  int partCount_ = 0;
+  int failedPart_ = 0;
   double timeScale_ = 1.0;
   std::function<QString(int)> res_;
   std::function<QDateTime()> clock_;

@@ -86,8 +86,7 @@ SubmitParams ParamsOf(const clSMSProps& props);
 // Builds the parts of a message of any length (rvMakeSubmitParts). 1; kTooManyParts
 // (out->info.PartCount says how many it would take); -1 after showing the library's
 // result, or without a message for an empty text or destination.
-int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts,
-                  MessageParts* out);
+int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts, MessageParts* out);
 // The parts of one message as the data-cable window makes them (copy, ring type preset,
 // build). Ringtones take at most kMaxRingtoneParts, texts kMaxTextParts.
 int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& global,
