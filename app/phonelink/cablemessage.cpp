@@ -13,6 +13,21 @@ bool SendsMelody(int mode) {
          mode == kModeSiemens;
 }
 
+int ImelodyNoteCount(const QByteArray& imelody) {
+  const qsizetype begin = imelody.indexOf("MELODY:");
+  if (begin < 0) return 0;
+  qsizetype end = imelody.indexOf("END:IMELODY", begin);
+  if (end < 0) end = imelody.size();
+  int count = 0;
+  // Each note is one letter a..g, each rest an r; nothing else in the melody is lower case
+  // but the line ends' blank-free folding.
+  for (qsizetype i = begin + 7; i < end; ++i) {
+    const char c = imelody[i];
+    if ((c >= 'a' && c <= 'g') || c == 'r') ++count;
+  }
+  return count;
+}
+
 int RingTypeOf(int mode) {
   switch (mode) {
     case kModeSagem:
@@ -89,6 +104,17 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     return r;
   }
   if (mode == kModeEmsIMelody) {
+    // The library's iMelody text for a message ends where one SMS is full; a melody cut
+    // there is refused rather than sent in part.
+    int notes = 0;
+    for (int i = 0; i < melody.size(); ++i)
+      if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
+    const int written = ImelodyNoteCount(r.data);
+    if (written < notes) {
+      r.error = GetResString(kResEmsTooLong).arg(written).arg(notes);
+      r.data.clear();
+      return r;
+    }
     QByteArray message;
     if (modPDU::MakeEmsIMelodyData(r.data, &message) != 1) {
       r.data.clear();  // the error handler has shown why

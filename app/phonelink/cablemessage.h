@@ -27,6 +27,10 @@ constexpr int kNokiaWholeLimit = 4096;
 // volume changes); a melody with more is refused rather than shortened.
 constexpr int kNokiaMaxInstructions = 255;
 constexpr int kResNokiaTooManyEvents = 2105;
+constexpr int kResEmsTooLong = 2106;
+
+// The notes and rests in the melody part of an iMelody text.
+int ImelodyNoteCount(const QByteArray& imelody);
 
 // True for the modes that send the melody (not a typed text).
 bool SendsMelody(int mode);

@@ -100,7 +100,12 @@ TEST_F(CliPduTest, StoredServiceCentreAndFlagsReachThePdu) {
 }
 
 TEST_F(CliPduTest, EmsIMelodyAndSagemMessages) {
+  // A melody the one EMS message cannot hold whole is refused, not cut.
   CliRun r = run({"--ringtone", "imelody", example("Twinkle.rtx"), "--to", "123"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.lines.isEmpty());
+  EXPECT_TRUE(r.errors.contains("too long for an EMS iMelody")) << r.errors.toStdString();
+  r = run({"--ringtone", "imelody", tune(6), "--to", "123"});
   ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
   QByteArray pdu = QByteArray::fromHex(r.lines[0].toLatin1());
   EXPECT_EQ(static_cast<unsigned char>(pdu[1]), 0x41);

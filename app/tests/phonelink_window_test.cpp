@@ -246,6 +246,8 @@ TEST_F(WindowTest, StopWhileRunningAndEmptyMelody) {
   EXPECT_TRUE(sim_.commands().isEmpty());
 
   loadMelody();
+  // (The message is built before the port is opened, so it needs its number.)
+  QTest::keyClicks(child<QLineEdit>("tfTelNumber"), "12345");
   sim_.addRule(phonesim::Rule{"AT+CMGF=0", phonesim::Fault::Silent, {}, 0});
   bool sendDisabled = false;
   QObject::connect(&sim_, &phonesim::PhoneSim::commandReceived, window_.get(),
