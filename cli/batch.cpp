@@ -248,8 +248,7 @@ int runBatch(const BatchSettings& s, const std::vector<std::string>& inputs) {
   fs::create_directories(s.outDir, made);
   if (made || !fs::is_directory(s.outDir)) {
     std::cerr << "pealix-cli convert: cannot create the folder " << s.outDir << ": "
-              << (made ? made.message() : std::string("a file of that name is in the way"))
-              << "\n";
+              << (made ? made.message() : std::string("a file of that name is in the way")) << "\n";
     return 1;
   }
   std::vector<Job> files;

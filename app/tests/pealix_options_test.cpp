@@ -8,21 +8,22 @@
 
 namespace {
 
-struct Run {
+struct PealixRun {
   int exitCode = -1;
   QString output, errors;
 };
 
-// No display at all: a program that tried to open its window would fail.
-Run pealix(const QStringList& args) {
+// No display at all unless offscreen: a program that tried to open its window would fail.
+PealixRun pealix(const QStringList& args, bool offscreen = false) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("DISPLAY"));
   env.remove(QStringLiteral("WAYLAND_DISPLAY"));
   env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  if (offscreen) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
   p.setProcessEnvironment(env);
   p.start(QStringLiteral(PEALIX_BIN_DIR "/Pealix"), args);
-  Run r;
+  PealixRun r;
   if (!p.waitForFinished(30000)) {
     p.kill();
     p.waitForFinished();
@@ -36,20 +37,20 @@ Run pealix(const QStringList& args) {
 
 TEST(PealixOptions, HelpAndVersionPrintAndEndWithoutADisplay) {
   for (const char* help : {"--help", "-h"}) {
-    const Run r = pealix({QLatin1String(help)});
+    const PealixRun r = pealix({QLatin1String(help)});
     ASSERT_EQ(r.exitCode, 0) << help << qPrintable(r.errors);
     EXPECT_TRUE(r.output.contains(QStringLiteral("--version"))) << qPrintable(r.output);
     EXPECT_TRUE(r.output.contains(QStringLiteral("FILE"))) << qPrintable(r.output);
   }
   for (const char* version : {"--version", "-v"}) {
-    const Run r = pealix({QLatin1String(version)});
+    const PealixRun r = pealix({QLatin1String(version)});
     ASSERT_EQ(r.exitCode, 0) << version << qPrintable(r.errors);
     EXPECT_EQ(r.output.trimmed(), QStringLiteral("Pealix " PEALIX_VERSION_TEXT));
   }
 }
 
 TEST(PealixOptions, UnknownOptionIsRefusedOnTheErrorOutput) {
-  const Run r = pealix({QStringLiteral("--no-such-option")});
+  const PealixRun r = pealix({QStringLiteral("--no-such-option")}, true);
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(r.errors.contains(QStringLiteral("no-such-option"))) << qPrintable(r.errors);
   EXPECT_TRUE(r.output.isEmpty());
