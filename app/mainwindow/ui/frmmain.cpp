@@ -121,6 +121,8 @@ void frmMain::buildCentral() {
   list_ = new QTableView(central);
   list_->setObjectName(QStringLiteral("liwNoten"));
   list_->setProperty("ToolTipText", 1097);
+  list_->setAccessibleName(GetResString(2409));
+  list_->setAccessibleDescription(GetResString(2410));
   list_->setModel(model_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
