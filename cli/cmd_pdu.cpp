@@ -114,7 +114,6 @@ int runPdu(int argc, char** argv) {
     bad = true;
   }
   if (bad) {
-    helpPdu();
     return 2;
   }
   if (alphabet && *alphabet != "auto" && *alphabet != "gsm" && *alphabet != "ucs2") {
