@@ -58,7 +58,9 @@ void frmMain::initFileCommands() {
                           QString* selected) {
     return RunFileDialog(this, true, title, dir, filters, selected);
   };
-  midiChannelChooser = [this](int mask) { return frmMidiOpenDlg::choose(mask, this); };
+  midiChannelChooser = [this](const filecmd::MidiQuestion& q) {
+    return frmMidiOpenDlg::ask(q, this);
+  };
   saveAsCommand = [this] { return saveAs(); };
   // The SMS library's errors (the PDU export) go through the window's message box while
   // the window lives.
