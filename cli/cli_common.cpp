@@ -247,9 +247,8 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
     }
     doc.records.resize(static_cast<size_t>(std::clamp(count, 0, capacity)));
     // Track names of older MIDI files are Windows-1252; the document holds UTF-8.
-    doc.title = titletext::DecodeTitle(
-                    QByteArray(title, static_cast<qsizetype>(
-                                          std::min<size_t>(titleLength, sizeof(title) - 1))))
+    doc.title = titletext::DecodeTitle(QByteArray(title, static_cast<qsizetype>(std::min<size_t>(
+                                                             titleLength, sizeof(title) - 1))))
                     .toStdString();
     doc.bpm = control[3];
     doc.channelUsed = control[4];
@@ -352,8 +351,8 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
   if (format.id == 14 || format.id == 12 || format.id == 19) {
     control[1] = 2;
     hookState().clipboardOut.clear();
-    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "", nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
+                           nullptr, control.data());
     bytes = std::move(hookState().clipboardOut);
     hookState().clipboardOut.clear();
   } else {
@@ -395,12 +394,12 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   } else if (toStdout) {
     control[1] = 2;  // rendered onto the clipboard hook, which keeps the text
     hookState().clipboardOut.clear();
-    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "", nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
+                           nullptr, control.data());
     output = hookState().clipboardOut;
   } else {
-    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), path.c_str(), nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(),
+                           path.c_str(), nullptr, control.data());
   }
   if (rc != 1) {
     std::cerr << "pealix-cli: cannot write " << format.name << ": " << resultText(rc) << " (" << rc

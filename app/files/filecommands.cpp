@@ -182,8 +182,8 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     const int channel = answer.channel;
     if (channel < 1 || channel > 16) return r;  // cancelled
     if (answer.fit != kFitAsWritten && song.ok) {
-      const songs::SongMelody line = songs::MelodyOfSong(
-          song, question.overview, {channel, std::max(answer.fit, 0)});
+      const songs::SongMelody line =
+          songs::MelodyOfSong(song, question.overview, {channel, std::max(answer.fit, 0)});
       if (!line.ok) {
         r.result = -1;
         r.errorTitle = rvTonehead::LibraryErrorTitle(res);

@@ -101,11 +101,10 @@ class MidiChooser {
  public:
   MidiChooser() = default;
   MidiChooser(std::nullptr_t) {}
-  template <class F>
-    requires std::is_invocable_r_v<int, F, int>
+  template <class F, std::enable_if_t<std::is_invocable_r_v<int, F, int>, int> = 0>
   MidiChooser(F f) : byMask_(std::move(f)) {}
-  template <class F>
-    requires std::is_invocable_r_v<MidiAnswer, F, const MidiQuestion&>
+  template <class F,
+            std::enable_if_t<std::is_invocable_r_v<MidiAnswer, F, const MidiQuestion&>, int> = 0>
   MidiChooser(F f) : full_(std::move(f)) {}
   explicit operator bool() const { return byMask_ || full_; }
   MidiAnswer ask(const MidiQuestion& q) const {
