@@ -181,6 +181,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     }
     const int channel = answer.channel;
     if (channel < 1 || channel > 16) return r;  // cancelled
+    r.partOfFile = (mask & (mask - 1)) != 0;
     if (answer.fit != kFitAsWritten && song.ok) {
       const songs::SongMelody line =
           songs::MelodyOfSong(song, question.overview, {channel, std::max(answer.fit, 0)});

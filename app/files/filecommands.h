@@ -45,6 +45,9 @@ struct Result {
   QString errorText;
   bool truncated = false;  // a read dropped events: show the notice (NoticeText)
   int channel = 0;         // MIDI: the channel read (1..16)
+  bool partOfFile = false;  // MIDI: one of several channels, so saving over the file
+                            // would lose the others
+
   int writerValue = 0;     // save: the writer's result value
 };
 
