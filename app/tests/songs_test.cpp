@@ -333,6 +333,7 @@ TEST_F(SongWindowTest, OpeningASongAsksOnceAndOneChannelFilesAreNotAsked) {
   EXPECT_TRUE(seen.scanned);
   EXPECT_EQ(seen.mask, 0b1000001011);
   EXPECT_EQ(r.channel, 4);
+  EXPECT_TRUE(r.partOfFile);  // saving in place would lose the other channels
   EXPECT_EQ(m.sName(), QStringLiteral("Band Song"));
   EXPECT_LE(m.size(), 64);  // fitted to Sagem SMS
   EXPECT_EQ(m.getEventVal1(0), 76);
@@ -352,6 +353,7 @@ TEST_F(SongWindowTest, OpeningASongAsksOnceAndOneChannelFilesAreNotAsked) {
   ASSERT_EQ(r.result, 1);
   EXPECT_EQ(asked, 0);
   EXPECT_EQ(r.channel, 3);
+  EXPECT_FALSE(r.partOfFile);
   EXPECT_EQ(words(m), (QStringList{"4 60", "4 62"}));
 }
 
