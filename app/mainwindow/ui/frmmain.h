@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "document/appstate.h"
+#include "files/filecommands.h"
 #include "melody/rvtonehead.h"
 
 class QAction;
@@ -114,7 +115,7 @@ class frmMain : public QMainWindow {
                                              const QString& filters, QString* selectedFilter)>;
   FileDialogFn openFileDialog;
   FileDialogFn saveFileDialog;
-  std::function<int(int mask)> midiChannelChooser;
+  filecmd::MidiChooser midiChannelChooser;
 
   // Save As through the dialog; true when the melody was written.
   bool saveAs();

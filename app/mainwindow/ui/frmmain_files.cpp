@@ -58,7 +58,9 @@ void frmMain::initFileCommands() {
                           QString* selected) {
     return RunFileDialog(this, true, title, dir, filters, selected);
   };
-  midiChannelChooser = [this](int mask) { return frmMidiOpenDlg::choose(mask, this); };
+  midiChannelChooser = [this](const filecmd::MidiQuestion& q) {
+    return frmMidiOpenDlg::ask(q, this);
+  };
   saveAsCommand = [this] { return saveAs(); };
   // The SMS library's errors (the PDU export) go through the window's message box while
   // the window lives.
@@ -121,7 +123,8 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
     ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
     return false;
   }
-  state_.document.adoptFile(scratch, path, formatId);
+  // One channel of a song is not the whole file: Save then asks for a name (Save As).
+  state_.document.adoptFile(scratch, path, r.partOfFile ? -1 : formatId);
   if (r.truncated)
     ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
   if (state_.recent.add(path, fileType)) rebuildRecentMenu();
