@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibrary>
 
 #include <mutex>
@@ -25,9 +26,9 @@ PluginState& state() {
 
 QString directoryLocked(const PluginState& s) {
   if (!s.directory.isEmpty()) return s.directory;
-  const QString fromEnv = qEnvironmentVariable("PEALIX_PLUGIN_DIR");
-  if (!fromEnv.isEmpty()) return fromEnv;
-  return QCoreApplication::applicationDirPath();
+  if (QCoreApplication::instance()) return QCoreApplication::applicationDirPath();
+  // A program without an application object (a test) is still in its own folder.
+  return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
 }
 
 }  // namespace

@@ -13,9 +13,8 @@ namespace pxdevices {
 // The plugin's file name in the application directory.
 inline constexpr char kPluginFile[] = "pealixdevices.so";
 
-// The folder the plugin is loaded from: set by setDirectory, else $PEALIX_PLUGIN_DIR
-// (the tests, which run outside the application directory), else the application
-// directory.
+// The folder the plugin is loaded from: the application directory unless setDirectory
+// named another (the tests, which run outside it).
 QString directory();
 // Takes effect for a plugin not loaded yet.
 void setDirectory(const QString& dir);

@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "document/melodydocument.h"
-#include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
-#include "playback/midiplayback.h"
+#include "document/melodydocument.h"
 #include "playback/ui/frmnoteview.h"
+#include "playback/midiplayback.h"
+#include "languages/reslang.h"
 
 namespace {
 

@@ -21,13 +21,13 @@
 #include <QVBoxLayout>
 
 #include "files/recentfiles.h"
-#include "languages/reslang.h"
-#include "languages/ui/formtexts.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "settings/codepages.h"
+#include "languages/ui/formtexts.h"
 #include "settings/mainsettings.h"
 #include "settings/notefont.h"
+#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 #include "settings/ui/synthoptionsbox.h"
 
