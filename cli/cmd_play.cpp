@@ -176,7 +176,6 @@ int runPlay(int argc, char** argv) {
     synth.driver = *driver;
   }
   if (const int status = preparePlayback("play", args, 1, setup)) {
-    if (status == 2) helpPlay();
     return status;
   }
   synth.soundFont = setup.soundFont;

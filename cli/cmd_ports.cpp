@@ -19,7 +19,6 @@ void helpPorts() {
 int runPorts(int argc, char** argv) {
   (void)argv;
   if (argc > 1) {
-    helpPorts();
     return 2;
   }
   QString error;

@@ -56,7 +56,6 @@ int runRender(int argc, char** argv) {
   const auto rate = args.intValue("--rate", bad);
   const auto gain = args.value("--gain");
   if (bad) {
-    helpRender();
     return 2;
   }
   pxplay::RenderOptions options;
@@ -82,7 +81,6 @@ int runRender(int argc, char** argv) {
   }
   PlaybackSetup setup;
   if (const int status = preparePlayback("render", args, 2, setup)) {
-    if (status == 2) helpRender();
     return status;
   }
   options.program = setup.program;

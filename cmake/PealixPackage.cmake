@@ -25,8 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The General MIDI SoundFont of the built-in synthesizer: the synthesizer takes the one
 # Debian's alternatives system configures at /usr/share/sounds/sf2/default-GM.sf2 first,
 # so any package that provides it will do; the display plug-in for Wayland sessions
-# (Qt falls back to X11 without it).
+# (Qt falls back to X11 without it); Qt's translations of its own buttons and dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf2-soundfont-gm")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)
