@@ -34,6 +34,10 @@ MidiPlayback& frmMain::midiPlayback() {
   if (!state_.midi)
     state_.midi = std::make_shared<MidiPlayback>(
         std::make_unique<pxmidi::SystemMidiBackend>(GetResString(kResSynthName)));
+  // The SoundFont and audio output chosen in the options serve the next open.
+  if (auto* system = dynamic_cast<pxmidi::SystemMidiBackend*>(state_.midi->backend.get());
+      system && state_.store)
+    system->setSynthSettings(pxmidi::SynthSettings::load(*state_.store));
   // The output's messages (a device that does not open, a message that fails) go through
   // this window's message box.
   const QPointer<frmMain> self(this);

@@ -29,6 +29,7 @@
 #include "settings/notefont.h"
 #include "languages/reslang.h"
 #include "settings/settingsstore.h"
+#include "settings/ui/synthoptionsbox.h"
 
 namespace {
 
@@ -295,6 +296,8 @@ QWidget* frmOptions::buildPlayTab() {
                             {"Play exported MIDI files with the \"play\" action", 1221}});
   optPlayAction_->button(0)->setObjectName(QStringLiteral("optOpen"));
   optPlayAction_->button(1)->setObjectName(QStringLiteral("optPlay"));
+  synthOptions_ = new SynthOptionsBox(page);
+  v->addWidget(synthOptions_);
   v->addStretch();
   return page;
 }
@@ -478,6 +481,8 @@ void frmOptions::loadValues() {
   for (QComboBox* combo : {cboSMSInCodepage_, cboSMSOutCodepage_})
     combo->setItemText(0, GetResString(kResSystemDefault));
   liInstrument_->setCurrentRow(std::clamp(options_.midExInstr, 0, liInstrument_->count() - 1));
+  synthOptions_->loadDriverNames();
+  synthOptions_->setSettings(pxmidi::SynthSettings::load(store_));
   fillSerial(comm_);
   fillSms(sms_);
 }
@@ -525,6 +530,7 @@ void frmOptions::SaveProps() {
   sms_.setTextOutCodepage(GetListCodepage(cboSMSOutCodepage_));
   sms_.setTextOutType(optSMSOutTextType_->checkedId());
   sms_.RegSave(store_);
+  synthOptions_->settings().save(store_);
   store_.sync();
   fillSerial(comm_);
   fillSms(sms_);
@@ -534,6 +540,7 @@ void frmOptions::SetProDefaults() {
   MainSettings standard = options_;
   standard.setStandard();
   fillProgram(standard);
+  synthOptions_->setSettings({});
 }
 
 void frmOptions::SetDataDefaults() {
