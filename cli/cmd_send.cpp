@@ -9,6 +9,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "languages/reslang.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/cablemessage.h"
@@ -17,7 +18,6 @@
 #include "phonelink/commport.h"
 #include "phonelink/datacablesession.h"
 #include "phonelink/modpdu.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace cli {
@@ -190,10 +190,11 @@ int runSend(int argc, char** argv) {
     sms.setStatusSMS(statusReport ? 1 : 0);
     if (sms.DestAddress().isEmpty()) return usageError("the destination number is empty");
   }
-  modPDU::SetErrorHandler([](const QString& title, const QString& message) {
-    std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
-              << message.toStdString() << "\n";
-  });
+  const modPDU::ErrorScope errors =
+      modPDU::ShowErrorsWith([](const QString& title, const QString& message) {
+        std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
+                  << message.toStdString() << "\n";
+      });
 
   QByteArray message;
   if (isSms) {

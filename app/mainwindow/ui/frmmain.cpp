@@ -43,7 +43,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   setWindowTitle(GetResString(1000));
   InstallHostHooks();
   // The melody library's own messages go through the same box as the window's.
-  SetHostMessageHandler([this](const QString& caption, const QString& text) {
+  hostMessages_ = ShowHostMessagesWith([this](const QString& caption, const QString& text) {
     ask(QMessageBox::Warning, caption, text, QMessageBox::Ok);
   });
 
@@ -68,9 +68,7 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   resize(860, 640);
 }
 
-frmMain::~frmMain() {
-  SetHostMessageHandler(nullptr);
-}
+frmMain::~frmMain() = default;
 
 void frmMain::buildCentral() {
   auto* central = new QWidget(this);

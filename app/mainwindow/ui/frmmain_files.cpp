@@ -11,8 +11,6 @@
 #include <QMimeData>
 #include <QTableView>
 
-#include <cstdio>
-
 #include "eventeditor/ui/frmnewevent.h"
 #include "files/cliptransfer.h"
 #include "files/filecommands.h"
@@ -62,12 +60,8 @@ void frmMain::initFileCommands() {
   saveAsCommand = [this] { return saveAs(); };
   // The SMS library's errors (the PDU export) go through the window's message box while
   // the window lives.
-  QPointer<frmMain> self(this);
-  modPDU::SetErrorHandler([self](const QString& title, const QString& text) {
-    if (self)
-      self->ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
-    else
-      std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+  pduErrors_ = modPDU::ShowErrorsWith([this](const QString& title, const QString& text) {
+    ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
   });
 
   // The File menu's submenus sit between Save As and the Sagem import.

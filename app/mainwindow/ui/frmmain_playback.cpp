@@ -36,10 +36,10 @@ MidiPlayback& frmMain::midiPlayback() {
         std::make_unique<pxmidi::SystemMidiBackend>(GetResString(kResSynthName)));
   // The output's messages (a device that does not open, a message that fails) go through
   // this window's message box.
-  const QPointer<frmMain> self(this);
-  state_.midi->player.setMessageSink([self](const QString& text) {
-    if (self) self->ask(QMessageBox::Warning, GetResString(kResNoteView), text, QMessageBox::Ok);
-  });
+  if (!playerMessages_.active())
+    playerMessages_ = state_.midi->player.showMessagesWith([this](const QString& text) {
+      ask(QMessageBox::Warning, GetResString(kResNoteView), text, QMessageBox::Ok);
+    });
   return *state_.midi;
 }
 

@@ -85,7 +85,7 @@ frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSPro
   session_.setTakeControls([this] { takeControls(); });
   session_.setPortErrorHandler(
       [this](const QString& text) { ask(QMessageBox::Warning, text, QMessageBox::Ok); });
-  modPDU::SetErrorHandler([this](const QString&, const QString& text) {
+  pduErrors_ = modPDU::ShowErrorsWith([this](const QString&, const QString& text) {
     ask(QMessageBox::Warning, text, QMessageBox::Ok);
   });
   connect(&session_.status(), &StatusText::appendedText, this, [this] { refreshStatus(); });
@@ -102,9 +102,8 @@ frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSPro
   updateEnabled();
 }
 
-frmDataCable::~frmDataCable() {
-  modPDU::SetErrorHandler({});
-}
+// The PDU errors go back to whoever showed them before this window opened.
+frmDataCable::~frmDataCable() = default;
 
 void frmDataCable::buildWindow() {
   auto* top = new QVBoxLayout(this);
