@@ -234,18 +234,13 @@ pxvbNote frmNewEvent::builtEvent() const {
 }
 
 void frmNewEvent::add() {
-  const pxvbNote e = builtEvent();
-  document_.takeUndoCopy();
-  document_.melody().addevent(e.iSimpleLen(), e.iDotLen(), e.nEvent(), e.getEventVal1(),
-                              e.getEventVal2(), e.getEventVal3(), e.getEventVal4());
+  document_.appendEvent(builtEvent());
   if (changed_) changed_();
 }
 
 void frmNewEvent::change() {
   // A position beyond the melody's end writes nothing.
-  if (editIndex_ < 0 || editIndex_ >= document_.melody().size()) return;
-  document_.takeUndoCopy();
-  document_.melody().setclNote(editIndex_, builtEvent());
+  if (!document_.replaceEvent(editIndex_, builtEvent())) return;
   if (changed_) changed_();
 }
 

@@ -128,11 +128,7 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
 void frmMain::onFileNew() {
   commitFields();
   if (!confirmDiscard()) return;
-  MelodyDocument& doc = state_.document;
-  doc.takeUndoCopy();
-  filecmd::MakeNewMelody(doc.melody());
-  doc.setFile(filecmd::NewMelodyFileName(res), -1);
-  doc.setModified(false);
+  state_.document.newMelody(filecmd::NewMelodyFileName(res));
   list_->clearSelection();
   enableEditing();
 }
@@ -260,13 +256,8 @@ void frmMain::clipImport(int kind) {
   }
   if (r.truncated)
     ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
-  MelodyDocument& doc = state_.document;
-  doc.takeUndoCopy();
-  doc.melody().assign(read);
-  if (doc.melody().sName().isEmpty())
-    doc.melody().setsName(filecmd::ClipboardImportName().left(20));
-  doc.setFile(filecmd::ClipboardImportName(), -1);
-  doc.setPendingStatus(res(1567));
+  state_.document.adoptImport(read, filecmd::ClipboardImportName());
+  state_.document.setPendingStatus(res(1567));
   list_->clearSelection();
   enableEditing();
 }

@@ -17,13 +17,6 @@ enum : int {
   kResPlayEnded = 1397,
 };
 
-bool sameMelody(const pxvbMelody& a, const pxvbMelody& b) {
-  if (a.size() != b.size() || a.bpm() != b.bpm() || a.DefStyle() != b.DefStyle()) return false;
-  for (int i = 0; i < a.size(); ++i)
-    if (!(*a.at(i) == *b.at(i))) return false;
-  return true;
-}
-
 }  // namespace
 
 void frmMain::installPlayback() {
@@ -92,11 +85,8 @@ void frmMain::onNoteView() {
     ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
   });
   view.setCommit([this](const pxvbMelody& edited) {
-    if (sameMelody(edited, state_.document.melody())) return;
-    runEdit([&] {
-      state_.document.takeUndoCopy();
-      state_.document.melody().assign(edited);
-    });
+    if (state_.document.hasSameEvents(edited)) return;
+    runEdit([&] { state_.document.replaceMelody(edited); });
   });
   view.exec();
 }
