@@ -9,43 +9,36 @@
 
 #include "languages/ui/formtexts.h"
 
-namespace {
-void texts(QObject* o, int tag, int tip = 0) {
-  o->setProperty("Tag", tag);
-  if (tip) o->setProperty("ToolTipText", tip);
-}
-}  // namespace
-
 frmMidiOpenDlg::frmMidiOpenDlg(int mask, QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("frmMidiOpenDlg"));
-  texts(this, 1400);
+  SetTextIds(this, 1400);
   setWindowTitle(QStringLiteral("Open MIDI file"));
 
   auto* info = new QLabel(QStringLiteral("Choose the channel to import."), this);
   info->setObjectName(QStringLiteral("lbMidiInfo"));
   info->setWordWrap(true);
-  texts(info, 1402);
+  SetTextIds(info, 1402);
 
   cboMidiChannel_ = new QComboBox(this);
   cboMidiChannel_->setObjectName(QStringLiteral("cboMidiChannel"));
-  texts(cboMidiChannel_, 0, 1405);
+  SetTextIds(cboMidiChannel_, 0, 1405);
   for (int ch = 1; ch <= 16; ++ch)
     if (mask & (1 << (ch - 1))) cboMidiChannel_->addItem(QString::number(ch), ch);
 
   auto* label = new QLabel(QStringLiteral("C&hannel"), this);
   label->setObjectName(QStringLiteral("lbMidiChannel"));
   label->setBuddy(cboMidiChannel_);
-  texts(label, 1401);
+  SetTextIds(label, 1401);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("cmdOK"));
   ok->setDefault(true);
   ok->setEnabled(cboMidiChannel_->count() > 0);
-  texts(ok, 1403);
+  SetTextIds(ok, 1403);
   QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
   cancel->setObjectName(QStringLiteral("cmdCancel"));
-  texts(cancel, 1404);
+  SetTextIds(cancel, 1404);
   connect(buttons, &QDialogButtonBox::accepted, this, &frmMidiOpenDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &frmMidiOpenDlg::reject);
 

@@ -45,13 +45,6 @@ enum : int {
   kResContinue = 870,
 };
 
-QWidget* tagged(QWidget* w, const char* name, int tag, int tip = 0) {
-  w->setObjectName(QString::fromLatin1(name));
-  if (tag) w->setProperty("Tag", tag);
-  if (tip) w->setProperty("ToolTipText", tip);
-  return w;
-}
-
 bool numberCharacter(QChar c) {
   return (c >= '0' && c <= '9') || c == ' ' || c == '(' || c == ')' || c == '-' || c == '/';
 }
@@ -110,21 +103,21 @@ void frmDataCable::buildWindow() {
 
   // What to send, and the ringtone kind.
   auto* fraSend =
-      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("What to send")), "fraSend", 1125));
+      static_cast<QGroupBox*>(Named(new QGroupBox(tr("What to send")), "fraSend", 1125));
   auto* sendRow = new QHBoxLayout(fraSend);
   auto* sendGroup = new QButtonGroup(this);
   const char* sendNames[] = {"optSend_0", "optSend_1", "optSend_2"};
   const char* sendTexts[] = {"&Ringtone", "&Text SMS", "&Key presses"};
   for (int i = 0; i < 3; ++i) {
     optSend_[i] = new QRadioButton(tr(sendTexts[i]));
-    tagged(optSend_[i], sendNames[i], 1101 + i);
+    Named(optSend_[i], sendNames[i], 1101 + i);
     sendGroup->addButton(optSend_[i], i);
     sendRow->addWidget(optSend_[i]);
   }
   connect(sendGroup, &QButtonGroup::idClicked, this, &frmDataCable::optSend_Click);
 
   fraRingTypes_ =
-      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("Ringtone kind")), "fraRingTypes", 1124));
+      static_cast<QGroupBox*>(Named(new QGroupBox(tr("Ringtone kind")), "fraRingTypes", 1124));
   auto* ringRow = new QHBoxLayout(fraRingTypes_);
   auto* ringGroup = new QButtonGroup(this);
   const char* ringNames[] = {"optRingTypes_0", "optRingTypes_1", "optRingTypes_2",
@@ -132,7 +125,7 @@ void frmDataCable::buildWindow() {
   const char* ringTexts[] = {"Sagem", "Nokia", "EMS iMelody", "Siemens"};
   for (int i = 0; i < 4; ++i) {
     optRingTypes_[i] = new QRadioButton(tr(ringTexts[i]));
-    tagged(optRingTypes_[i], ringNames[i], 1104 + i);
+    Named(optRingTypes_[i], ringNames[i], 1104 + i);
     ringGroup->addButton(optRingTypes_[i], i);
     ringRow->addWidget(optRingTypes_[i]);
   }
@@ -142,17 +135,17 @@ void frmDataCable::buildWindow() {
   auto* fraNumber = new QGroupBox;
   fraNumber->setObjectName(QStringLiteral("fraNumber"));
   auto* numberGrid = new QGridLayout(fraNumber);
-  auto* lbTelNumber = tagged(new QLabel(tr("&Phone number")), "lbTelNumber", 1110);
-  tfTelNumber_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfTelNumber", 0));
+  auto* lbTelNumber = Named(new QLabel(tr("&Phone number")), "lbTelNumber", 1110);
+  tfTelNumber_ = static_cast<QLineEdit*>(Named(new QLineEdit, "tfTelNumber", 0));
   tfTelNumber_->setMaxLength(40);
   tfTelNumber_->installEventFilter(this);
   static_cast<QLabel*>(lbTelNumber)->setBuddy(tfTelNumber_);
-  chbNoType_ = static_cast<QCheckBox*>(
-      tagged(new QCheckBox(tr("&International number")), "chbNoType", 1111));
+  chbNoType_ =
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("&International number")), "chbNoType", 1111));
   optSendSave_[0] = static_cast<QRadioButton*>(
-      tagged(new QRadioButton(tr("St&ore in the phone")), "optSendSave_0", 1108));
+      Named(new QRadioButton(tr("St&ore in the phone")), "optSendSave_0", 1108));
   optSendSave_[1] =
-      static_cast<QRadioButton*>(tagged(new QRadioButton(tr("S&end")), "optSendSave_1", 1109));
+      static_cast<QRadioButton*>(Named(new QRadioButton(tr("S&end")), "optSendSave_1", 1109));
   auto* saveGroup = new QButtonGroup(this);
   saveGroup->addButton(optSendSave_[0], 0);
   saveGroup->addButton(optSendSave_[1], 1);
@@ -167,17 +160,17 @@ void frmDataCable::buildWindow() {
   auto* fraPort = new QGroupBox;
   fraPort->setObjectName(QStringLiteral("fraPort"));
   auto* portGrid = new QGridLayout(fraPort);
-  cboPort_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboPort", 0, 1121));
+  cboPort_ = static_cast<QComboBox*>(Named(new QComboBox, "cboPort", 0, 1121));
   cboPort_->setEditable(true);
   cboPort_->setMinimumContentsLength(16);
-  cboBaud_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboBaud", 0, 1122));
+  cboBaud_ = static_cast<QComboBox*>(Named(new QComboBox, "cboBaud", 0, 1122));
   chkEcho_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Show &line traffic")), "chkEcho", 1123));
-  cboMemRead_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemRead", 0, 1126));
-  cboMemOut_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemOut", 0, 1127));
-  cboMemIn_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemIn", 0, 1128));
-  auto* lbPort = static_cast<QLabel*>(tagged(new QLabel(tr("P&ort")), "lbPort", 1121));
-  auto* lbBaud = static_cast<QLabel*>(tagged(new QLabel(tr("Spee&d")), "lbBaud", 1122));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("Show &line traffic")), "chkEcho", 1123));
+  cboMemRead_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemRead", 0, 1126));
+  cboMemOut_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemOut", 0, 1127));
+  cboMemIn_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemIn", 0, 1128));
+  auto* lbPort = static_cast<QLabel*>(Named(new QLabel(tr("P&ort")), "lbPort", 1121));
+  auto* lbBaud = static_cast<QLabel*>(Named(new QLabel(tr("Spee&d")), "lbBaud", 1122));
   lbPort->setBuddy(cboPort_);
   lbBaud->setBuddy(cboBaud_);
   portGrid->addWidget(lbPort, 0, 0);
@@ -185,14 +178,14 @@ void frmDataCable::buildWindow() {
   portGrid->addWidget(lbBaud, 0, 2);
   portGrid->addWidget(cboBaud_, 0, 3);
   portGrid->addWidget(chkEcho_, 0, 4);
-  portGrid->addWidget(tagged(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
+  portGrid->addWidget(Named(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
   portGrid->addWidget(cboMemRead_, 1, 1);
   portGrid->addWidget(cboMemOut_, 1, 2);
   portGrid->addWidget(cboMemIn_, 1, 3);
 
   // Status and SMS text.
-  tbsWindow_ = static_cast<QTabWidget*>(tagged(new QTabWidget, "tbsWindow", 0));
-  tfStatus_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfStatus", 0));
+  tbsWindow_ = static_cast<QTabWidget*>(Named(new QTabWidget, "tbsWindow", 0));
+  tfStatus_ = static_cast<QPlainTextEdit*>(Named(new QPlainTextEdit, "tfStatus", 0));
   tfStatus_->setReadOnly(true);
   QFont courier(QStringLiteral("Courier New"));
   courier.setStyleHint(QFont::TypeWriter);
@@ -201,18 +194,18 @@ void frmDataCable::buildWindow() {
   tfStatus_->setFont(courier);
   tfStatus_->setProperty("Tag", 1114);
   tbsWindow_->addTab(tfStatus_, tr("Status"));
-  auto* smsPage = tagged(new QWidget, "pgSMSText", 1115);
+  auto* smsPage = Named(new QWidget, "pgSMSText", 1115);
   auto* smsGrid = new QGridLayout(smsPage);
-  tfSMSText_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfSMSText", 0));
-  tfCharsLeft_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfCharsLeft", 0, 1116));
+  tfSMSText_ = static_cast<QPlainTextEdit*>(Named(new QPlainTextEdit, "tfSMSText", 0));
+  tfCharsLeft_ = static_cast<QLineEdit*>(Named(new QLineEdit, "tfCharsLeft", 0, 1116));
   tfCharsLeft_->setReadOnly(true);
   tfCharsLeft_->setMaximumWidth(60);
   chbFlashSMS_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
   chbStatusSMS_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Status &report")), "chbStatusSMS", 1113));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("Status &report")), "chbStatusSMS", 1113));
   smsGrid->addWidget(tfSMSText_, 0, 0, 1, 4);
-  smsGrid->addWidget(tagged(new QLabel(tr("Characters left")), "lbCharsLeft", 1116), 1, 0);
+  smsGrid->addWidget(Named(new QLabel(tr("Characters left")), "lbCharsLeft", 1116), 1, 0);
   smsGrid->addWidget(tfCharsLeft_, 1, 1);
   smsGrid->addWidget(chbFlashSMS_, 1, 2);
   smsGrid->addWidget(chbStatusSMS_, 1, 3);
@@ -222,7 +215,7 @@ void frmDataCable::buildWindow() {
   // Buttons.
   auto* buttons = new QHBoxLayout;
   auto button = [&](QPushButton*& b, const char* name, const char* text, int tag, int tip) {
-    b = static_cast<QPushButton*>(tagged(new QPushButton(tr(text)), name, tag, tip));
+    b = static_cast<QPushButton*>(Named(new QPushButton(tr(text)), name, tag, tip));
     b->setAutoDefault(false);
     buttons->addWidget(b);
   };

@@ -77,11 +77,6 @@ enum Res : int {
   kResNoMidi = 390,
 };
 
-void setTexts(QObject* o, int tag, int tip = 0) {
-  if (tag > 0) o->setProperty("Tag", QString::number(tag));
-  if (tip > 0) o->setProperty("ToolTipText", QString::number(tip));
-}
-
 QIcon symbolIcon(int len, bool pause) {
   QPixmap pm(24, 24);
   pm.fill(Qt::transparent);
@@ -149,7 +144,7 @@ QToolBar* frmNoteview::buildNoteBar() {
     QAction* a = bar->addAction(icon, key);
     a->setObjectName(key);
     a->setProperty("Key", key);
-    setTexts(a, 0, tip);
+    SetTextIds(a, 0, tip);
     a->setToolTip(key);
     if (sc) a->setShortcut(QKeySequence(QString::fromLatin1(sc)));
     connect(a, &QAction::triggered, this, [this, key] { onToolKey(key); });
@@ -172,13 +167,13 @@ QToolBar* frmNoteview::buildNoteBar() {
   bar->addSeparator();
   QAction* zoomIn = bar->addAction(textIcon(QStringLiteral("+")), QStringLiteral("zoomin"));
   zoomIn->setObjectName(QStringLiteral("zoomin"));
-  setTexts(zoomIn, 0, kResZoomIn);
+  SetTextIds(zoomIn, 0, kResZoomIn);
   zoomIn->setShortcut(QKeySequence::ZoomIn);
   connect(zoomIn, &QAction::triggered, this,
           [this] { display_->setColumnWidth(display_->columnWidth() + 8); });
   QAction* zoomOut = bar->addAction(textIcon(QStringLiteral("-")), QStringLiteral("zoomout"));
   zoomOut->setObjectName(QStringLiteral("zoomout"));
-  setTexts(zoomOut, 0, kResZoomOut);
+  SetTextIds(zoomOut, 0, kResZoomOut);
   zoomOut->setShortcut(QKeySequence::ZoomOut);
   connect(zoomOut, &QAction::triggered, this,
           [this] { display_->setColumnWidth(display_->columnWidth() - 8); });
@@ -193,7 +188,7 @@ QToolBar* frmNoteview::buildEventBar() {
     QAction* a = bar->addAction(textIcon(label), key);
     a->setObjectName(key);
     a->setProperty("Key", key);
-    setTexts(a, 0, tip);
+    SetTextIds(a, 0, tip);
     return a;
   };
   static const char* const kStyleLabels[] = {"S:N", "S:C", "S:S"};
@@ -206,7 +201,7 @@ QToolBar* frmNoteview::buildEventBar() {
   bar->addSeparator();
   liTob2Volume_ = new QComboBox(bar);
   liTob2Volume_->setObjectName(QStringLiteral("liTob2Volume"));
-  setTexts(liTob2Volume_, 0, kResVolumeStep);
+  SetTextIds(liTob2Volume_, 0, kResVolumeStep);
   for (int step = 15; step >= 0; --step) liTob2Volume_->addItem(QString::number(step), step);
   bar->addWidget(liTob2Volume_);
   connect(add(QStringLiteral("vol"), QStringLiteral("V"), kResVolume), &QAction::triggered, this,
@@ -223,7 +218,7 @@ QToolBar* frmNoteview::buildEventBar() {
 
 void frmNoteview::buildUi() {
   setObjectName(QStringLiteral("frmNoteview"));
-  setTexts(this, kResTitle);
+  SetTextIds(this, kResTitle);
   setWindowTitle(QStringLiteral("Note view"));
   setSizeGripEnabled(true);
   resize(900, 520);
@@ -249,7 +244,7 @@ void frmNoteview::buildUi() {
   middle->addWidget(scroll_, 1);
   vscNote_ = new QScrollBar(Qt::Vertical, this);
   vscNote_->setObjectName(QStringLiteral("vscNote"));
-  setTexts(vscNote_, 0, kResOctave);
+  SetTextIds(vscNote_, 0, kResOctave);
   // Top is the highest octave.
   vscNote_->setRange(0, NoteviewEdit::kMaxOctave);
   vscNote_->setPageStep(1);
@@ -271,7 +266,7 @@ void frmNoteview::buildUi() {
   const auto button = [this](const char* name, int tag, int tip = 0) {
     auto* b = new QPushButton(this);
     b->setObjectName(QString::fromLatin1(name));
-    setTexts(b, tag, tip);
+    SetTextIds(b, tag, tip);
     return b;
   };
   cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
@@ -288,10 +283,10 @@ void frmNoteview::buildUi() {
   });
   auto* lbSel = new QLabel(this);
   lbSel->setObjectName(QStringLiteral("lbSelNote"));
-  setTexts(lbSel, kResEvent);
+  SetTextIds(lbSel, kResEvent);
   tfSelNote_ = new QLineEdit(this);
   tfSelNote_->setObjectName(QStringLiteral("tfSelNote"));
-  setTexts(tfSelNote_, 0, kResSelNote);
+  SetTextIds(tfSelNote_, 0, kResSelNote);
   tfSelNote_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,4}"), this));
   tfSelNote_->setMaximumWidth(60);
   lbSel->setBuddy(tfSelNote_);
@@ -306,19 +301,19 @@ void frmNoteview::buildUi() {
 
   auto* lbBpm = new QLabel(this);
   lbBpm->setObjectName(QStringLiteral("lbBPM"));
-  setTexts(lbBpm, kResTempo);
+  SetTextIds(lbBpm, kResTempo);
   tfBPM_ = new QLineEdit(this);
   tfBPM_->setObjectName(QStringLiteral("tfBPM"));
-  setTexts(tfBPM_, 0, kResTempoTip);
+  SetTextIds(tfBPM_, 0, kResTempoTip);
   tfBPM_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}"), this));
   tfBPM_->setMaximumWidth(60);
   lbBpm->setBuddy(tfBPM_);
   cboStyle_ = new QComboBox(this);
   cboStyle_->setObjectName(QStringLiteral("cboStyle"));
-  setTexts(cboStyle_, 0, kResStyleTip);
+  SetTextIds(cboStyle_, 0, kResStyleTip);
   chkVeloIgnore_ = new QCheckBox(this);
   chkVeloIgnore_->setObjectName(QStringLiteral("chkVeloIgnore"));
-  setTexts(chkVeloIgnore_, kResIgnoreVolume);
+  SetTextIds(chkVeloIgnore_, kResIgnoreVolume);
   controls->addWidget(lbBpm);
   controls->addWidget(tfBPM_);
   controls->addWidget(cboStyle_);
@@ -333,7 +328,7 @@ void frmNoteview::buildUi() {
   cbMidiSetup_ = button("cbMidiSetup", kResMidiSetup);
   lbTime_ = new QLabel(this);
   lbTime_->setObjectName(QStringLiteral("lbTime"));
-  setTexts(lbTime_, 0, kResTimeTip);
+  SetTextIds(lbTime_, 0, kResTimeTip);
   lbTime_->setMinimumWidth(110);
   connect(cbPlay_, &QPushButton::clicked, this, &frmNoteview::onPlay);
   connect(cbStopPlay_, &QPushButton::clicked, this, &frmNoteview::onStop);
@@ -355,24 +350,24 @@ void frmNoteview::buildUi() {
 
   fraMidiSetup_ = new QGroupBox(this);
   fraMidiSetup_->setObjectName(QStringLiteral("fraMidiSetup"));
-  setTexts(fraMidiSetup_, kResMidiSetup, kResSetupHint);
+  SetTextIds(fraMidiSetup_, kResMidiSetup, kResSetupHint);
   auto* setup = new QGridLayout(fraMidiSetup_);
   auto* lbOut = new QLabel(fraMidiSetup_);
   lbOut->setObjectName(QStringLiteral("lbMidiOut"));
-  setTexts(lbOut, kResOutDevice);
+  SetTextIds(lbOut, kResOutDevice);
   cboMidiOut_ = new QComboBox(fraMidiSetup_);
   cboMidiOut_->setObjectName(QStringLiteral("cboMidiOut"));
   lbOut->setBuddy(cboMidiOut_);
   auto* lbInstr = new QLabel(fraMidiSetup_);
   lbInstr->setObjectName(QStringLiteral("lbInstrument"));
-  setTexts(lbInstr, kResInstrument);
+  SetTextIds(lbInstr, kResInstrument);
   cboInstrument_ = new QComboBox(fraMidiSetup_);
   cboInstrument_->setObjectName(QStringLiteral("cboInstrument"));
   cboInstrument_->setMaxVisibleItems(20);
   lbInstr->setBuddy(cboInstrument_);
   cbMidiSetupOk_ = new QPushButton(fraMidiSetup_);
   cbMidiSetupOk_->setObjectName(QStringLiteral("cbMidiSetupOk"));
-  setTexts(cbMidiSetupOk_, kResConfirm);
+  SetTextIds(cbMidiSetupOk_, kResConfirm);
   setup->addWidget(lbOut, 0, 0);
   setup->addWidget(cboMidiOut_, 0, 1);
   setup->addWidget(lbInstr, 1, 0);

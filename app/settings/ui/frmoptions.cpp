@@ -38,26 +38,14 @@ constexpr int kResCodepageInvalid = 968;
 constexpr int kResRecentDeleted = 1268;
 constexpr int kPorts = 16;
 
-void texts(QObject* o, int tag, int tip = 0) {
-  if (tag) o->setProperty("Tag", tag);
-  if (tip) o->setProperty("ToolTipText", tip);
-}
-
-template <class W>
-W* named(W* w, const char* name, int tag = 0, int tip = 0) {
-  w->setObjectName(QString::fromLatin1(name));
-  texts(w, tag, tip);
-  return w;
-}
-
 QCheckBox* check(QWidget* parent, const char* name, const char* text, int tag) {
-  return named(new QCheckBox(QString::fromUtf8(text), parent), name, tag);
+  return Named(new QCheckBox(QString::fromUtf8(text), parent), name, tag);
 }
 
 QLabel* label(QWidget* parent, const char* text, int tag, QWidget* buddy) {
   auto* l = new QLabel(QString::fromUtf8(text), parent);
   l->setObjectName(QStringLiteral("lb") + buddy->objectName());
-  texts(l, tag);
+  SetTextIds(l, tag);
   l->setBuddy(buddy);
   return l;
 }
@@ -71,7 +59,7 @@ QButtonGroup* options(QWidget* parent, QLayout* layout, const char* name,
   for (const auto& [text, tag] : items) {
     auto* b = new QRadioButton(QString::fromUtf8(text), parent);
     b->setObjectName(QStringLiteral("%1_%2").arg(QString::fromLatin1(name)).arg(id));
-    texts(b, tag);
+    SetTextIds(b, tag);
     group->addButton(b, id++);
     layout->addWidget(b);
   }
@@ -121,13 +109,13 @@ frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms
       store_(store),
       recentCleared_(std::move(recentCleared)) {
   setObjectName(QStringLiteral("frmOptions"));
-  texts(this, 1200);
+  SetTextIds(this, 1200);
   setWindowTitle(QStringLiteral("Options"));
   showMessage = [this](const QString& text) {
     QMessageBox::information(this, windowTitle(), text);
   };
 
-  tbsOptions_ = named(new QTabWidget(this), "tbsOptions");
+  tbsOptions_ = Named(new QTabWidget(this), "tbsOptions");
   struct Page {
     QWidget* (frmOptions::*build)();
     const char* name;
@@ -143,15 +131,15 @@ frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms
   for (const Page& p : pages) {
     QWidget* page = (this->*p.build)();
     page->setObjectName(QStringLiteral("picOptions_%1").arg(index++));
-    texts(page, p.tag);
+    SetTextIds(page, p.tag);
     tbsOptions_->addTab(page, QString::fromLatin1(p.name));
   }
 
-  auto* cmdOK = named(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 1201, 1276);
-  auto* cmdCancel = named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", 1202, 1277);
-  auto* cmdApply = named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply", 1203, 1278);
+  auto* cmdOK = Named(new QPushButton(QStringLiteral("OK"), this), "cmdOK", 1201, 1276);
+  auto* cmdCancel = Named(new QPushButton(QStringLiteral("Cancel"), this), "cmdCancel", 1202, 1277);
+  auto* cmdApply = Named(new QPushButton(QStringLiteral("&Apply"), this), "cmdApply", 1203, 1278);
   auto* cmdStandard =
-      named(new QPushButton(QStringLiteral("&Standard"), this), "cmdStandard", 1204, 1279);
+      Named(new QPushButton(QStringLiteral("&Standard"), this), "cmdStandard", 1204, 1279);
   cmdOK->setDefault(true);
   connect(cmdOK, &QPushButton::clicked, this, [this] {
     SaveProps();
@@ -200,7 +188,7 @@ QWidget* frmOptions::buildImportTab() {
   cbStopat_ = check(page, "cbStopat", "Stop RTTTL import at the first bad note", 1211);
   cbNewLine_ = check(page, "cbNewLine", "Import RTTTL spread over several lines", 1212);
   cbSpace_ = check(page, "cbSpace", "Allow blanks in RTTTL texts", 1247);
-  tfDelimiter_ = named(new QLineEdit(page), "tfDelimiter");
+  tfDelimiter_ = Named(new QLineEdit(page), "tfDelimiter");
   tfDelimiter_->setMaxLength(1);
   tfDelimiter_->setMaximumWidth(40);
   v->addWidget(cbStopat_);
@@ -218,9 +206,9 @@ QWidget* frmOptions::buildExportTab() {
   auto* page = new QWidget;
   auto* grid = new QGridLayout(page);
 
-  auto* sagem = named(new QGroupBox(QStringLiteral("Sagem export"), page), "fraExpSagem", 1270);
+  auto* sagem = Named(new QGroupBox(QStringLiteral("Sagem export"), page), "fraExpSagem", 1270);
   auto* sagemForm = new QFormLayout(sagem);
-  tffrExpSagemOptiChars_ = named(new QLineEdit(sagem), "tffrExpSagemOptiChars");
+  tffrExpSagemOptiChars_ = Named(new QLineEdit(sagem), "tffrExpSagemOptiChars");
   tffrExpSagemOptiChars_->setMaxLength(5);
   tffrExpSagemOptiChars_->installEventFilter(this);
   sagemForm->addRow(
@@ -230,11 +218,11 @@ QWidget* frmOptions::buildExportTab() {
   optfrExpSagemOptiLF_ =
       options(sagem, lf, "optfrExpSagemOptiLF",
               {{"Line feed only", 1248}, {"Carriage return and line feed", 1249}});
-  auto* lfLabel = named(new QLabel(QStringLiteral("Line feeds in Sagem texts"), sagem),
+  auto* lfLabel = Named(new QLabel(QStringLiteral("Line feeds in Sagem texts"), sagem),
                         "lbfrExpSagemOptiLF", 1216);
   sagemForm->addRow(lfLabel, lf);
 
-  auto* nokia = named(new QGroupBox(QStringLiteral("Nokia export"), page), "fraExpNokia", 1271);
+  auto* nokia = Named(new QGroupBox(QStringLiteral("Nokia export"), page), "fraExpNokia", 1271);
   auto* nokiaForm = new QFormLayout(nokia);
   chkExpNokiaringUDH_ =
       check(nokia, "chkExpNokiaringUDH", "Nokia export with user data header", 1218);
@@ -242,17 +230,17 @@ QWidget* frmOptions::buildExportTab() {
   auto* binHex = new QHBoxLayout;
   optExpNokiaringBinHex_ =
       options(nokia, binHex, "optExpNokiaringBinHex", {{"Binary", 1250}, {"Hex text", 1251}});
-  nokiaForm->addRow(named(new QLabel(QStringLiteral("Form of the Nokia export"), nokia),
+  nokiaForm->addRow(Named(new QLabel(QStringLiteral("Form of the Nokia export"), nokia),
                           "lbExpNokiaringBinHex", 1252),
                     binHex);
-  tffrExpNokiaOptiBytes_ = named(new QLineEdit(nokia), "tffrExpNokiaOptiBytes");
+  tffrExpNokiaOptiBytes_ = Named(new QLineEdit(nokia), "tffrExpNokiaOptiBytes");
   tffrExpNokiaOptiBytes_->setMaxLength(5);
   tffrExpNokiaOptiBytes_->installEventFilter(this);
   nokiaForm->addRow(
       label(nokia, "Bytes of the optimised Nokia message", 1219, tffrExpNokiaOptiBytes_),
       tffrExpNokiaOptiBytes_);
 
-  auto* moto = named(new QGroupBox(QStringLiteral("Motorola export"), page), "fraExpMoto", 1272);
+  auto* moto = Named(new QGroupBox(QStringLiteral("Motorola export"), page), "fraExpMoto", 1272);
   auto* motoLayout = new QVBoxLayout(moto);
   chkExpMotoSpace_ =
       check(moto, "chkExpMotoSpace", "Motorola export: a blank before each note", 1253);
@@ -261,9 +249,9 @@ QWidget* frmOptions::buildExportTab() {
   motoLayout->addWidget(chkExpMotoSMS_);
 
   auto* composer =
-      named(new QGroupBox(QStringLiteral("Nokia composer text"), page), "fraExpComposer", 1273);
+      Named(new QGroupBox(QStringLiteral("Nokia composer text"), page), "fraExpComposer", 1273);
   auto* composerForm = new QFormLayout(composer);
-  tfNokCExpDelimiter_ = named(new QLineEdit(composer), "tfNokCExpDelimiter");
+  tfNokCExpDelimiter_ = Named(new QLineEdit(composer), "tfNokCExpDelimiter");
   tfNokCExpDelimiter_->setMaxLength(1);
   tfNokCExpDelimiter_->setMaximumWidth(40);
   composerForm->addRow(
@@ -273,7 +261,7 @@ QWidget* frmOptions::buildExportTab() {
   auto* instrumentBox = new QWidget(page);
   auto* instrumentLayout = new QVBoxLayout(instrumentBox);
   instrumentLayout->setContentsMargins(0, 0, 0, 0);
-  liInstrument_ = named(new QListWidget(instrumentBox), "liInstrument");
+  liInstrument_ = Named(new QListWidget(instrumentBox), "liInstrument");
   liInstrument_->addItems(InstrumentNames());
   instrumentLayout->addWidget(
       label(instrumentBox, "Instrument of the MIDI export", 1255, liInstrument_));
@@ -313,11 +301,11 @@ QWidget* frmOptions::buildStyleTab() {
   v->addWidget(chbStyleNViewFlatBar_);
 
   auto* maintenance =
-      named(new QGroupBox(QStringLiteral("Maintenance"), page), "fraMaintenance", 1269);
+      Named(new QGroupBox(QStringLiteral("Maintenance"), page), "fraMaintenance", 1269);
   auto* m = new QHBoxLayout(maintenance);
-  auto* del = named(new QPushButton(QStringLiteral("Delete the recent files list"), maintenance),
+  auto* del = Named(new QPushButton(QStringLiteral("Delete the recent files list"), maintenance),
                     "cbDelRecentFiles", 1226);
-  auto* font = named(new QPushButton(QStringLiteral("Install the note font"), maintenance),
+  auto* font = Named(new QPushButton(QStringLiteral("Install the note font"), maintenance),
                      "cbFontInstall", 1227);
   connect(del, &QPushButton::clicked, this, &frmOptions::deleteRecentFiles);
   connect(font, &QPushButton::clicked, this, &frmOptions::installFont);
@@ -332,16 +320,16 @@ QWidget* frmOptions::buildDataTab() {
   auto* page = new QWidget;
   auto* grid = new QGridLayout(page);
   auto* form = new QFormLayout;
-  cboPort_ = named(new QComboBox(page), "cboPort");
-  cboBaud_ = named(new QComboBox(page), "cboBaud");
+  cboPort_ = Named(new QComboBox(page), "cboPort");
+  cboBaud_ = Named(new QComboBox(page), "cboBaud");
   cboBaud_->addItems(clCommProps::BaudList());
-  cboDataBits_ = named(new QComboBox(page), "cboDataBits");
+  cboDataBits_ = Named(new QComboBox(page), "cboDataBits");
   cboDataBits_->addItems(clCommProps::DataBitsList());
-  cboParity_ = named(new QComboBox(page), "cboParity");
+  cboParity_ = Named(new QComboBox(page), "cboParity");
   cboParity_->addItems(clCommProps::ParityList());
-  cboStopBits_ = named(new QComboBox(page), "cboStopBits");
+  cboStopBits_ = Named(new QComboBox(page), "cboStopBits");
   cboStopBits_->addItems(clCommProps::StopBitsList());
-  cboSMSATLineSize_ = named(new QComboBox(page), "cboSMSATLineSize");
+  cboSMSATLineSize_ = Named(new QComboBox(page), "cboSMSATLineSize");
   cboSMSATLineSize_->addItems(clCommProps::MaxATLineSizeList());
   form->addRow(label(page, "Port", 1256, cboPort_), cboPort_);
   form->addRow(label(page, "Speed", 1257, cboBaud_), cboBaud_);
@@ -350,17 +338,17 @@ QWidget* frmOptions::buildDataTab() {
   form->addRow(label(page, "Stop bits", 1232, cboStopBits_), cboStopBits_);
   form->addRow(label(page, "Line size for SMS data", 1234, cboSMSATLineSize_), cboSMSATLineSize_);
 
-  auto* echo = named(new QGroupBox(QStringLiteral("Local echo"), page), "fraEcho", 1243);
+  auto* echo = Named(new QGroupBox(QStringLiteral("Local echo"), page), "fraEcho", 1243);
   auto* echoLayout = new QVBoxLayout(echo);
   optEcho_ = options(echo, echoLayout, "optEcho",
                      {{"Do not show the line traffic", 1262}, {"Show the line traffic", 1263}});
-  auto* flow = named(new QGroupBox(QStringLiteral("Flow control"), page), "fraFlow", 1244);
+  auto* flow = Named(new QGroupBox(QStringLiteral("Flow control"), page), "fraFlow", 1244);
   auto* flowLayout = new QVBoxLayout(flow);
   optFlow_ = options(
       flow, flowLayout, "optFlow",
       {{"None", 1258}, {"XON/XOFF", 1259}, {"RTS/CTS", 1260}, {"RTS/CTS and XON/XOFF", 1261}});
   auto* defaults =
-      named(new QPushButton(QStringLiteral("Standard values for the data cable"), page),
+      Named(new QPushButton(QStringLiteral("Standard values for the data cable"), page),
             "cbDataDefaults", 1241);
   connect(defaults, &QPushButton::clicked, this, &frmOptions::SetDataDefaults);
 
@@ -375,11 +363,11 @@ QWidget* frmOptions::buildDataTab() {
 QWidget* frmOptions::buildSmsTab() {
   auto* page = new QWidget;
   auto* grid = new QGridLayout(page);
-  cboSMSCAdrDef_ = named(new QComboBox(page), "cboSMSCAdrDef");
+  cboSMSCAdrDef_ = Named(new QComboBox(page), "cboSMSCAdrDef");
   cboSMSCAdrDef_->setEditable(true);
   chkSMSCNoType_ = check(page, "chkSMSCNoType", "No number type for the service centre", 1236);
   auto makeCodepage = [&](const char* name) {
-    auto* combo = named(new QComboBox(page), name, 0, 1275);
+    auto* combo = Named(new QComboBox(page), name, 0, 1275);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->addItem(QStringLiteral("(system default)"));
@@ -388,18 +376,18 @@ QWidget* frmOptions::buildSmsTab() {
   };
   cboSMSInCodepage_ = makeCodepage("cboSMSInCodepage");
   cboSMSOutCodepage_ = makeCodepage("cboSMSOutCodepage");
-  auto* inCheck = named(new QPushButton(QStringLiteral("Check"), page), "cbSMSInCheck", 1240);
-  auto* outCheck = named(new QPushButton(QStringLiteral("Check"), page), "cbSMSOutCheck", 1240);
+  auto* inCheck = Named(new QPushButton(QStringLiteral("Check"), page), "cbSMSInCheck", 1240);
+  auto* outCheck = Named(new QPushButton(QStringLiteral("Check"), page), "cbSMSOutCheck", 1240);
   connect(inCheck, &QPushButton::clicked, this, [this] { checkCodepage(cboSMSInCodepage_); });
   connect(outCheck, &QPushButton::clicked, this, [this] { checkCodepage(cboSMSOutCodepage_); });
 
   auto* type =
-      named(new QGroupBox(QStringLiteral("Outgoing text type"), page), "fraSMSOutTextType", 1239);
+      Named(new QGroupBox(QStringLiteral("Outgoing text type"), page), "fraSMSOutTextType", 1239);
   auto* typeLayout = new QVBoxLayout(type);
   optSMSOutTextType_ =
       options(type, typeLayout, "optSMSOutTextType",
               {{"GSM 7-bit", 1264}, {"8-bit text", 1265}, {"UCS2", 1266}, {"8-bit data", 1267}});
-  auto* defaults = named(new QPushButton(QStringLiteral("Standard values for SMS"), page),
+  auto* defaults = Named(new QPushButton(QStringLiteral("Standard values for SMS"), page),
                          "cbSMSDefaults", 1242);
   connect(defaults, &QPushButton::clicked, this, &frmOptions::SetSMSDefaults);
 
