@@ -7,6 +7,7 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/statustext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/datacablesession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cablemessage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linkfields.cpp
 )
 find_package(Qt6 REQUIRED COMPONENTS SerialPort)
 target_link_libraries(pealixcore PUBLIC Qt6::SerialPort)

@@ -16,9 +16,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "common/keyinput.h"
 #include "document/melodydocument.h"
-#include "melody/rvtonehead.h"
 #include "languages/ui/formtexts.h"
+#include "melody/rvtonehead.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -273,14 +274,7 @@ bool frmNewEvent::eventFilter(QObject* watched, QEvent* event) {
   // The velocity field takes digits and Backspace only; anything else typed beeps.
   if (watched == tfENVelocity_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
-    const bool editing =
-        key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-        key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Home ||
-        key->key() == Qt::Key_End || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape;
-    const bool digit = text.size() == 1 && text.at(0).isDigit();
-    if (!editing && !digit && !(key->modifiers() & Qt::ControlModifier)) {
+    if (!keyinput::DigitsOnlyAccepts(key->key(), key->modifiers(), key->text())) {
       QApplication::beep();
       return true;
     }

@@ -22,13 +22,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
 #include "melody/pxvbmelody.h"
 #include "phonelink/cablemessage.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
+#include "phonelink/linkfields.h"
 #include "phonelink/modpdu.h"
-#include "languages/ui/formtexts.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -44,18 +45,6 @@ enum : int {
   kResKeysQuestion = 869,
   kResContinue = 870,
 };
-
-bool numberCharacter(QChar c) {
-  return (c >= '0' && c <= '9') || c == ' ' || c == '(' || c == ')' || c == '-' || c == '/';
-}
-
-// The characters a phone number may hold here; the others are dropped.
-QString numberCharacters(const QString& text) {
-  QString kept;
-  for (const QChar c : text)
-    if (numberCharacter(c) || c == '+') kept.append(c);
-  return kept;
-}
 
 }  // namespace
 
@@ -470,29 +459,20 @@ void frmDataCable::optRingTypes_Click(int index) {
 
 bool frmDataCable::tfTelNumber_KeyPress(int key, Qt::KeyboardModifiers modifiers,
                                         const QString& text) {
-  const bool ctrl = modifiers & Qt::ControlModifier;
-  if (ctrl && key == Qt::Key_V) {
-    pasteFlag_ = true;
-    return true;
-  }
-  if (ctrl) return key == Qt::Key_C || key == Qt::Key_X;
-  if (key == Qt::Key_Backspace || key == Qt::Key_Escape || text.isEmpty()) return true;
-  const QChar c = text[0];
-  if (numberCharacter(c)) return true;
-  if (c == '+') {
-    const QString current = tfTelNumber_->text();
-    if (current.isEmpty() || tfTelNumber_->selectedText() == current) chbNoType_->setChecked(true);
-    return true;
-  }
-  QApplication::beep();
-  return false;
+  const QString current = tfTelNumber_->text();
+  const linkfields::NumberKeyVerdict v = linkfields::NumberKey(
+      key, modifiers, text, current.isEmpty() || tfTelNumber_->selectedText() == current);
+  if (v.pasting) pasteFlag_ = true;
+  if (v.international) chbNoType_->setChecked(true);
+  if (v.beep) QApplication::beep();
+  return v.accept;
 }
 
 void frmDataCable::tfTelNumber_Change() {
   const QString text = tfTelNumber_->text();
-  const QString kept = numberCharacters(text);
+  const QString kept = linkfields::CleanNumber(text);
   if (pasteFlag_) {
-    if (kept.startsWith('+')) chbNoType_->setChecked(true);
+    if (linkfields::PastedInternational(kept)) chbNoType_->setChecked(true);
     pasteFlag_ = false;
   }
   // Text that came in some other way (a drop, the context menu) is cleaned as well.

@@ -20,14 +20,16 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "common/keyinput.h"
 #include "files/recentfiles.h"
+#include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
+#include "phonelink/linkfields.h"
 #include "settings/codepages.h"
-#include "languages/ui/formtexts.h"
 #include "settings/mainsettings.h"
 #include "settings/notefont.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -73,27 +75,6 @@ void checkId(QButtonGroup* group, int id) {
 
 int numberOf(const QLineEdit* edit) {
   return edit->text().trimmed().toInt();
-}
-
-bool isEditingKey(int key) {
-  switch (key) {
-    case Qt::Key_Backspace:
-    case Qt::Key_Delete:
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-    case Qt::Key_Home:
-    case Qt::Key_End:
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab:
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Up:
-    case Qt::Key_Down:
-      return true;
-    default:
-      return false;
-  }
 }
 
 }  // namespace
@@ -497,18 +478,14 @@ void frmOptions::SaveProps() {
   comm_.setDataBits(cboDataBits_->currentText().toInt());
   comm_.setParity(cboParity_->currentText());
   comm_.setStopBits(cboStopBits_->currentText());
-  // "60" keeps a longer stored line size; "default" writes everything in one line.
-  if (cboSMSATLineSize_->currentIndex() == 1)
-    comm_.setMaxATLineSizeSMS(maxLine_ >= 1 ? maxLine_ : 60);
-  else
-    comm_.setMaxATLineSizeSMS(0);
+  comm_.setMaxATLineSizeSMS(
+      linkfields::AtLineSizeForChoice(cboSMSATLineSize_->currentIndex(), maxLine_));
   comm_.setLocalEcho(optEcho_->checkedId() == 1);
   comm_.setHandshaking(optFlow_->checkedId());
   comm_.RegSave(store_);
 
-  // Without the box the service centre keeps its number type (international when none).
-  const int smscType = chkSMSCNoType_->isChecked() ? 0 : (smscType_ == 0 ? 1 : smscType_);
-  sms_.SetSMSCAdr(cboSMSCAdrDef_->currentText(), smscType);
+  sms_.SetSMSCAdr(cboSMSCAdrDef_->currentText(),
+                  linkfields::SmscTypeForChoice(chkSMSCNoType_->isChecked(), smscType_));
   sms_.setTextInCodepage(GetListCodepage(cboSMSInCodepage_));
   sms_.setTextOutCodepage(GetListCodepage(cboSMSOutCodepage_));
   sms_.setTextOutType(optSMSOutTextType_->checkedId());
@@ -582,12 +559,10 @@ void frmOptions::stepTab(int delta) {
 bool frmOptions::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
-  if (isEditingKey(key->key()) || (key->modifiers() & Qt::ControlModifier))
+  if (keyinput::IsEditingKey(key->key()) || (key->modifiers() & Qt::ControlModifier))
     return QDialog::eventFilter(watched, event);
-  const QString text = key->text();
-  const bool digit = text.size() == 1 && text.at(0).isDigit();
   // Number fields and code-page combos take digits only; anything else beeps.
-  if (!digit) {
+  if (!keyinput::DigitsOnlyAccepts(key->key(), key->modifiers(), key->text())) {
     QApplication::beep();
     return true;
   }
