@@ -5,13 +5,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "mainwindow/ui/frmmain.h"
+#include "mainwindow/ui/commandicons.h"
 #include "document/melodydocument.h"
 #include "languages/reslang.h"
 
@@ -33,18 +33,6 @@ constexpr MenuDef kMenus[] = {
     {"mnuExtras", 1024, nullptr},       {"mnuLanguage", 1028, nullptr},
     {"mnuHelp", 1029, nullptr},
 };
-
-// Pictures from the desktop's style for the commands that have an obvious one.
-int standardIcon(const char* name) {
-  static const std::pair<const char*, QStyle::StandardPixmap> kIcons[] = {
-      {"mnuEditUndo", QStyle::SP_ArrowBack},          {"mnuEditRedo", QStyle::SP_ArrowForward},
-      {"mnuPlayMidi", QStyle::SP_MediaPlay},          {"mnuFileExit", QStyle::SP_DialogCloseButton},
-      {"mnuHelpReadme", QStyle::SP_DialogHelpButton},
-  };
-  for (const auto& [n, icon] : kIcons)
-    if (qstrcmp(n, name) == 0) return icon;
-  return -1;
-}
 
 }  // namespace
 
@@ -213,8 +201,7 @@ void frmMain::buildActions() {
       if (c.flags & kSeparator && !menu->isEmpty()) menu->addSeparator();
       menu->addAction(a);
     }
-    if (const int icon = standardIcon(c.name); icon >= 0)
-      a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    a->setIcon(CommandIcon(c.name));
     if (c.flags & kToolBar) toolBar_->addAction(a);
     if (c.button && sideLayout) {
       // A button shows the action's icon text: its own caption when it has one.
