@@ -22,7 +22,7 @@
 #include <cstring>
 #include <functional>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 
 namespace {

@@ -3,5 +3,4 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/meloformatcheck.cpp
   ${CMAKE_CURRENT_LIST_DIR}/melodydocument.cpp
   ${CMAKE_CURRENT_LIST_DIR}/eventlistmodel.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/appstate.cpp
 )

@@ -14,7 +14,7 @@
 #include <map>
 #include <string>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "languages/desktoplanguage.h"
 #include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"

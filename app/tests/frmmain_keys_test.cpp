@@ -23,7 +23,7 @@
 #include "eventeditor/ui/frmnewevent.h"
 #include "files/ui/frmmidiopendlg.h"
 #include "files/recentfiles.h"
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "document/melodydocument.h"
 #include "melody/rvmelodyapi.h"

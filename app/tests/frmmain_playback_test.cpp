@@ -12,7 +12,7 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
 #include "playback/ui/frmnoteview.h"

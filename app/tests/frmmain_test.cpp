@@ -23,7 +23,7 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "document/meloformatcheck.h"
 #include "mainwindow/ui/meloformatrows.h"

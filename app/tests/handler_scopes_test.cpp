@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "common/scopedhandler.h"
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"

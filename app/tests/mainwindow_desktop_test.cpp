@@ -20,7 +20,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 #include "mainwindow/ui/commandicons.h"

@@ -13,7 +13,7 @@
 #include <QTest>
 
 #include "eventeditor/ui/frmnewevent.h"
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/rvsmsapi.h"

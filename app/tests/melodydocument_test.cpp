@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "document/eventlistmodel.h"
 #include "document/melodydocument.h"
 #include "melody/rvmelodyapi.h"

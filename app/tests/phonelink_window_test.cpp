@@ -19,7 +19,7 @@
 #include <QTimer>
 
 #include "../../smslib/tests/pdu_decoder.h"
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/pxvbmelody.h"

@@ -16,7 +16,7 @@
 #include <functional>
 #include <vector>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 #include "files/filecommands.h"
 #include "mainwindow/ui/hosthooks.h"
 #include "melody/rvtonehead.h"

@@ -1,4 +1,4 @@
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 
 #include <QFileInfo>
 

@@ -1,0 +1,3 @@
+target_sources(pealixcore PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/appstate.cpp
+)
