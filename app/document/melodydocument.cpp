@@ -44,6 +44,7 @@ QString MelodyDocument::takePendingStatus() {
 void MelodyDocument::setFile(const QString& path, int formatId) {
   filePath_ = path;
   fileFormat_ = formatId;
+  overwriteCaution_.clear();
 }
 
 MelodyDocument::Snapshot MelodyDocument::current() const {
@@ -51,6 +52,7 @@ MelodyDocument::Snapshot MelodyDocument::current() const {
   s.melody.assign(main_);
   s.filePath = filePath_;
   s.fileFormat = fileFormat_;
+  s.overwriteCaution = overwriteCaution_;
   s.state = state_;
   return s;
 }
@@ -59,6 +61,7 @@ void MelodyDocument::restore(const Snapshot& s) {
   main_.assign(s.melody);
   filePath_ = s.filePath;
   fileFormat_ = s.fileFormat;
+  overwriteCaution_ = s.overwriteCaution;
   state_ = s.state;
 }
 
@@ -291,6 +294,7 @@ void MelodyDocument::adoptFile(const pxvbMelody& read, const QString& path, int 
     main_.setsName(NameFromFile(path));
   filePath_ = path;
   fileFormat_ = formatId;
+  overwriteCaution_.clear();
   setModified(false);
   hasMelody_ = true;
 }

@@ -2,15 +2,23 @@
 
 #include <vector>
 
+#include "languages/reslang.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/modpdu.h"
-#include "languages/reslang.h"
 
 namespace cableMessage {
 
 bool SendsMelody(int mode) {
   return mode == kModeSagem || mode == kModeKeys || mode == kModeNokia || mode == kModeEmsIMelody ||
          mode == kModeSiemens;
+}
+
+bool UsesSmsFields(int mode) {
+  return mode != kModeKeys && mode != kModeSiemens;
+}
+
+bool NeedsPhoneNumber(int mode, bool sendNotStore) {
+  return sendNotStore && UsesSmsFields(mode);
 }
 
 int RingTypeOf(int mode) {

@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "mainwindow/ui/frmmain.h"
 #include "document/melodydocument.h"
-#include "playback/ui/frmnoteview.h"
-#include "playback/midiplayback.h"
 #include "languages/reslang.h"
+#include "mainwindow/ui/frmmain.h"
+#include "playback/midiplayback.h"
+#include "playback/ui/frmnoteview.h"
+#include "settings/ui/placewindow.h"
 
 namespace {
 
@@ -98,5 +99,6 @@ void frmMain::onNoteView() {
       state_.document.melody().assign(edited);
     });
   });
+  PlaceAndRemember(&view, this, state_.store.get());
   view.exec();
 }

@@ -22,13 +22,13 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
 #include "melody/pxvbmelody.h"
 #include "phonelink/cablemessage.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
-#include "languages/ui/formtexts.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -38,6 +38,7 @@ enum : int {
   kResSendRingtone = 401,
   kResSendSms = 402,
   kResEmptyMelody = 461,
+  kResNumberFirst = 2521,
   kResSendKeys = 462,
   kResRingAsSms = 859,
   kResRingKind = 860,
@@ -318,6 +319,14 @@ void frmDataCable::updateEnabled() {
   for (QWidget* w : {static_cast<QWidget*>(cboPort_), static_cast<QWidget*>(cboBaud_),
                      static_cast<QWidget*>(chkEcho_)})
     w->setEnabled(!running);
+  // The number, the SMS flags and stores only where an SMS is sent; the text only for a
+  // text SMS.
+  const bool sms = cableMessage::UsesSmsFields(sendMode_);
+  for (QWidget* w : std::initializer_list<QWidget*>{tfTelNumber_, chbNoType_, optSendSave_[0],
+                                                    optSendSave_[1], chbFlashSMS_, chbStatusSMS_,
+                                                    cboMemRead_, cboMemOut_, cboMemIn_})
+    w->setEnabled(sms);
+  tfSMSText_->setEnabled(sendMode_ == cableMessage::kModeTextSms);
 }
 
 void frmDataCable::refreshStatus() {
@@ -328,6 +337,8 @@ void frmDataCable::refreshStatus() {
     statusQueued_ = false;
     QString text = session_.status().text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // The Ctrl-Z that ends a PDU has no glyph: show it by name.
+    text.replace(QChar(0x1A), QStringLiteral("<Ctrl-Z>"));
     tfStatus_->setPlainText(text);
     tfStatus_->moveCursor(QTextCursor::End);
     tfStatus_->ensureCursorVisible();
@@ -375,6 +386,12 @@ void frmDataCable::cbSend_Click() {
     return;
   }
   if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
+  if (cableMessage::NeedsPhoneNumber(mode, optSendSave_[0]->isChecked()) &&
+      numberCharacters(tfTelNumber_->text()).isEmpty()) {
+    ask(QMessageBox::Warning, GetResString(kResNumberFirst), QMessageBox::Ok);
+    tfTelNumber_->setFocus();
+    return;
+  }
   tbsWindow_->setCurrentIndex(0);
   session_.closePort();
 
@@ -459,6 +476,7 @@ void frmDataCable::optSend_Click(int index) {
   }
   cbSend_->setProperty("Tag", caption);
   cbSend_->setText(GetResString(caption));
+  updateEnabled();
 }
 
 void frmDataCable::optRingTypes_Click(int index) {
@@ -474,6 +492,7 @@ void frmDataCable::optRingTypes_Click(int index) {
     showStatusBar(GetResString(kResRingKind) + optRingTypes_[index]->text().remove('&') +
                   GetResString(kResRingAsSms));
   }
+  updateEnabled();
 }
 
 bool frmDataCable::tfTelNumber_KeyPress(int key, Qt::KeyboardModifiers modifiers,
