@@ -6,15 +6,21 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "cli_process.h"
 #include "document/appstate.h"
 #include "document/eventlistmodel.h"
 #include "eventeditor/ui/frmnewevent.h"
@@ -24,7 +30,12 @@
 #include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
+#include "phonelink/clcommprops.h"
+#include "phonelink/clsmsprops.h"
+#include "phonelink/commport.h"
+#include "phonelink/portchoice.h"
 #include "phonelink/rvsmsapi.h"
+#include "phonelink/ui/frmdatacable.h"
 #include "playback/modmidiplay.h"
 #include "playback/noteviewedit.h"
 #include "playback/ui/frmnoteview.h"
@@ -340,6 +351,13 @@ TEST_F(NewUserTest, NoteNamesAreTheWindowsEverywhere) {
   openVia(writeFile("e.rtx", "E:d=4,o=5,b=100:e"));
   EXPECT_EQ(window_->findChild<QTableView*>("liwNoten")->model()->index(0, 2).data().toString(),
             QStringLiteral("E6"));
+  // pealix-cli info writes the same name.
+  const QString cli = QStringLiteral(PEALIX_BIN_DIR "/pealix-cli");
+  if (QFileInfo(cli).isExecutable()) {
+    const ProcessRun run = runProcess(cli, {"info", dir_.filePath("e.rtx")}, dir_.path());
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    EXPECT_TRUE(run.output.contains("note E6 (key 76")) << run.output.toStdString();
+  }
   // The warnings column names the ranges by notes, not key numbers.
   const QString warning = eventrows::WarningText(90, [](int n) { return GetResString(n); });
   EXPECT_TRUE(warning.contains(QStringLiteral("C5-B6"))) << warning.toStdString();
@@ -473,6 +491,63 @@ TEST_F(NoteviewOpenTest, OpensAtTheMelodyScrollsWithTheWheelAndStaysQuiet) {
   // Play says why there is no sound.
   view.findChild<QPushButton*>("cbPlay")->click();
   EXPECT_EQ(shown_.size(), 1);
+}
+
+TEST(DataCableWindow, RefusesAnEmptyNumberAndOffersOnlyTheFieldsThatApply) {
+  app();
+  QTemporaryDir dir;
+  auto store = pxsettings::SettingsStore::atPath(dir.filePath("Pealix.conf"));
+  pxvbMelody melody;
+  melody.addevent(4, 0, 1, 72, 127);
+  clCommProps comm;
+  comm.setPortPath(dir.filePath("no-such-port"));
+  clSMSProps sms;
+  frmDataCable window(melody, comm, sms, store);
+  QStringList messages;
+  window.setMessageBox([&](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+    messages << text;
+    return QMessageBox::Ok;
+  });
+  window.show();
+  window.findChild<QRadioButton*>("optSendSave_1")->setChecked(true);  // send, not store
+  window.findChild<QLineEdit*>("tfTelNumber")->clear();
+  window.findChild<QPushButton*>("cbSend")->click();
+  // Refused before the port is tried: one message, nothing in the status box.
+  EXPECT_EQ(messages, QStringList{GetResString(2521)});
+  EXPECT_TRUE(window.session().status().text().isEmpty())
+      << window.session().status().text().toStdString();
+
+  // Key presses and the Siemens copy use neither number nor SMS flags.
+  auto* number = window.findChild<QLineEdit*>("tfTelNumber");
+  auto* flash = window.findChild<QCheckBox*>("chbFlashSMS");
+  EXPECT_TRUE(number->isEnabled());
+  window.findChild<QRadioButton*>("optSend_2")->click();
+  EXPECT_FALSE(number->isEnabled());
+  EXPECT_FALSE(flash->isEnabled());
+  window.findChild<QRadioButton*>("optSend_0")->click();
+  window.findChild<QRadioButton*>("optRingTypes_3")->click();
+  EXPECT_FALSE(number->isEnabled());
+  window.findChild<QRadioButton*>("optSend_1")->click();
+  EXPECT_TRUE(number->isEnabled());
+  EXPECT_TRUE(flash->isEnabled());
+
+  // The Ctrl-Z that ends a PDU is shown by name, not as a box.
+  window.session().status().append(QStringLiteral("0011\x1A"));
+  QApplication::processEvents();
+  const QString shown = window.findChild<QPlainTextEdit*>("tfStatus")->toPlainText();
+  EXPECT_TRUE(shown.contains("0011<Ctrl-Z>")) << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QChar(0x1A)));
+}
+
+TEST(PortChoice, ListsTheDevicesAndReadsANumberOrAPath) {
+  QList<CommPort::Device> devices = {{1, "/dev/ttyS0", ""}, {3, "/dev/ttyUSB0", "Phone cable"}};
+  const QStringList entries = portchoice::Entries(devices, 4);
+  EXPECT_EQ(entries, QStringList({"1: /dev/ttyS0", "2", "3: /dev/ttyUSB0 (Phone cable)", "4"}));
+  EXPECT_EQ(portchoice::Parse("3: /dev/ttyUSB0 (Phone cable)").port, 3);
+  EXPECT_EQ(portchoice::Parse(" 12 ").port, 12);
+  EXPECT_EQ(portchoice::Parse("/dev/rfcomm0").path, QStringLiteral("/dev/rfcomm0"));
+  EXPECT_EQ(portchoice::Parse("/dev/rfcomm0").port, 0);
+  EXPECT_EQ(portchoice::Parse("0").port, 0);
 }
 
 }  // namespace

@@ -319,14 +319,12 @@ void frmDataCable::updateEnabled() {
   for (QWidget* w : {static_cast<QWidget*>(cboPort_), static_cast<QWidget*>(cboBaud_),
                      static_cast<QWidget*>(chkEcho_)})
     w->setEnabled(!running);
-  // The number, the SMS flags and stores only where an SMS is sent; the text only for a
-  // text SMS.
+  // The number, the SMS flags and stores only where an SMS is sent.
   const bool sms = cableMessage::UsesSmsFields(sendMode_);
   for (QWidget* w : std::initializer_list<QWidget*>{tfTelNumber_, chbNoType_, optSendSave_[0],
                                                     optSendSave_[1], chbFlashSMS_, chbStatusSMS_,
                                                     cboMemRead_, cboMemOut_, cboMemIn_})
     w->setEnabled(sms);
-  tfSMSText_->setEnabled(sendMode_ == cableMessage::kModeTextSms);
 }
 
 void frmDataCable::refreshStatus() {
@@ -386,7 +384,7 @@ void frmDataCable::cbSend_Click() {
     return;
   }
   if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
-  if (cableMessage::NeedsPhoneNumber(mode, optSendSave_[0]->isChecked()) &&
+  if (cableMessage::NeedsPhoneNumber(mode, !optSendSave_[0]->isChecked()) &&
       numberCharacters(tfTelNumber_->text()).isEmpty()) {
     ask(QMessageBox::Warning, GetResString(kResNumberFirst), QMessageBox::Ok);
     tfTelNumber_->setFocus();

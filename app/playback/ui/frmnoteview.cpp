@@ -462,7 +462,8 @@ void frmNoteview::updateState() {
   tfBPM_->setEnabled(idle);
   cboStyle_->setEnabled(idle);
   chkVeloIgnore_->setEnabled(idle);
-  cbPlay_->setEnabled(idle && !empty);
+  // Play also when the output did not open: it tries again and says why.
+  cbPlay_->setEnabled(idle && !empty && fraMidiSetup_->isHidden());
   cbStopPlay_->setEnabled(player_.portOpen() && player_.ready() && fraMidiSetup_->isHidden());
   cbMidiSetup_->setEnabled(idle);
   fraMidiSetup_->setEnabled(idle);
