@@ -1,5 +1,7 @@
 // Pealix, the window program: start-up, the main window, and the event loop.
 //
+// --help and --version print and end before any window or display is needed.
+//
 // Two environment variables serve the build's scripts: PEALIX_SCREENSHOT=<file.png>
 // saves a picture of the main window once it is shown and ends the program (with
 // PEALIX_SCREENSHOT_WINDOW=noteview|options|cable|event, of that window opened over it);
@@ -7,6 +9,7 @@
 // ends the program.
 #include <QAction>
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -15,23 +18,64 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 #include "document/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 
+namespace {
+
+void describeCommandLine(QCommandLineParser& parser) {
+  parser.setApplicationDescription(
+      QStringLiteral("Pealix, the ringtone editor for mobile phones.\n"
+                     "Opens FILE (.rtx, .mid, .midi, .srt, .ota, .ott, .rng, .imy) when given."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a melody to open"),
+                               QStringLiteral("[FILE]"));
+}
+
+// True when the arguments ask only for text: then no display is needed.
+bool asksForHelpOrVersion(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--")) return false;
+    for (const char* option : {"-h", "--help", "-?", "--help-all", "-v", "--version"})
+      if (!std::strcmp(argv[i], option)) return true;
+  }
+  return false;
+}
+
+void nameApplication() {
+  QCoreApplication::setApplicationName(QStringLiteral("Pealix"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(PEALIX_VERSION));
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
   QElapsedTimer sinceStart;
   sinceStart.start();
+  if (asksForHelpOrVersion(argc, argv)) {
+    QCoreApplication core(argc, argv);
+    nameApplication();
+    QCommandLineParser parser;
+    describeCommandLine(parser);
+    parser.process(core);  // prints and ends the program
+    return 0;
+  }
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Pealix"));
-  QApplication::setApplicationVersion(QStringLiteral(PEALIX_VERSION));
+  nameApplication();
+  // Qt's own options (-platform, -style ...) are taken out by QApplication already.
+  QCommandLineParser parser;
+  describeCommandLine(parser);
+  parser.process(app);  // an unknown option ends the program with a message
   // Lets task bars and Wayland compositors match the window to its desktop entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("org.pealix.Pealix"));
   QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.pealix.Pealix")));
 
   AppState state;
-  StartUp(state, QApplication::arguments().mid(1));
+  StartUp(state, parser.positionalArguments());
   frmMain window(state);
   window.show();
   const auto openCommandLineFile = [&window, &state] {

@@ -243,6 +243,14 @@ std::string safeFileName(const std::string& name) {
 }
 
 int runBatch(const BatchSettings& s, const std::vector<std::string>& inputs) {
+  // A missing output folder is made, with its parents, as mkdir -p would.
+  std::error_code made;
+  fs::create_directories(s.outDir, made);
+  if (made || !fs::is_directory(s.outDir)) {
+    std::cerr << "pealix-cli convert: cannot create the folder " << s.outDir << ": "
+              << (made ? made.message() : std::string("a file of that name is in the way")) << "\n";
+    return 1;
+  }
   std::vector<Job> files;
   collectFiles(inputs, files);
 

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <iostream>
 #include <iterator>
-#include <mutex>
 #include <sstream>
 
 #include <QDir>
@@ -30,16 +29,12 @@ struct HookState {
   std::string clipboardIn;
   bool hasClipboardIn = false;
   std::string clipboardOut;
+  std::string libraryMessage;  // the last message the library showed, not yet reported
 };
 
 HookState& hookState() {
   thread_local HookState state;
   return state;
-}
-
-std::mutex& messageMutex() {
-  static std::mutex m;
-  return m;
 }
 
 void installHooks() {
@@ -52,10 +47,11 @@ void installHooks() {
                              hookState().clipboardOut = text ? text : "";
                              return 1;
                            },
-                           [](void*, const char* caption, const char* text) {
-                             std::lock_guard<std::mutex> lock(messageMutex());
-                             std::cerr << (caption ? caption : "") << ": " << (text ? text : "")
-                                       << "\n";
+                           // The library's message box: its text joins the CLI's
+                           // own line about the failure; the caption is for windows.
+                           [](void*, const char*, const char* text) {
+                             std::string& kept = hookState().libraryMessage;
+                             if (text && *text) kept = text;
                            }};
   RvMelodyApi::instance().rvSetHostHooks(&hooks);
 }
@@ -72,6 +68,26 @@ std::string toHex(const std::string& bytes) {
 }
 
 }  // namespace
+
+std::ostream& statusStream(const std::string& outputPath) {
+  return outputPath == "-" ? std::cerr : std::cout;
+}
+
+std::string takeLibraryMessage() {
+  std::string text = std::move(hookState().libraryMessage);
+  hookState().libraryMessage.clear();
+  return text;
+}
+
+std::string failureText(int32_t code) {
+  const std::string message = takeLibraryMessage();
+  return message.empty() ? resultText(code) + " (" + std::to_string(code) + ")" : message;
+}
+
+void reportLibraryNote() {
+  const std::string message = takeLibraryMessage();
+  if (!message.empty()) std::cerr << "pealix-cli: note: " << message << "\n";
+}
 
 const std::vector<CliFormat>& formats() {
   static const std::vector<CliFormat> table = {
@@ -160,15 +176,28 @@ std::vector<int32_t> composeOptions(const CliFormat& format,
 Args::Args(int argc, char** argv, int first) {
   for (int i = first; i < argc; ++i) items_.emplace_back(argv[i]);
   used_.assign(items_.size(), false);
-  // Positional arguments are the items that are neither options nor option values; an
-  // option's value is recognised when the option is asked for, so collect lazily: anything
-  // not starting with "--" (or a lone "-") that does not follow a "--name" taking a value.
-  for (size_t i = 0; i < items_.size(); ++i)
-    if (items_[i] == "-" || items_[i].rfind("--", 0) != 0) positional_.push_back(items_[i]);
+  // "--" ends the options: everything after it is positional, even "--name".
+  const auto dashes = std::find(items_.begin(), items_.end(), std::string("--"));
+  optionsEnd_ = static_cast<size_t>(dashes - items_.begin());
+  if (optionsEnd_ < items_.size()) used_[optionsEnd_] = true;
+  collectPositional();
+}
+
+void Args::collectPositional() {
+  // Positional arguments are the items that are neither options nor the values of options
+  // asked for so far: anything not starting with "--" (or a lone "-") before the end of
+  // the options, and everything after it.
+  positional_.clear();
+  for (size_t i = 0; i < items_.size(); ++i) {
+    if (i == optionsEnd_) continue;
+    const bool option = i < optionsEnd_ && items_[i] != "-" && items_[i].rfind("--", 0) == 0;
+    const bool optionValue = i < optionsEnd_ && valueTaken_.count(i);
+    if (!option && !optionValue) positional_.push_back(items_[i]);
+  }
 }
 
 bool Args::flag(const std::string& name) {
-  for (size_t i = 0; i < items_.size(); ++i)
+  for (size_t i = 0; i < optionsEnd_ && i < items_.size(); ++i)
     if (items_[i] == name) {
       used_[i] = true;
       return true;
@@ -177,16 +206,16 @@ bool Args::flag(const std::string& name) {
 }
 
 std::optional<std::string> Args::value(const std::string& name) {
-  for (size_t i = 0; i < items_.size(); ++i) {
+  for (size_t i = 0; i < optionsEnd_ && i < items_.size(); ++i) {
     if (items_[i].rfind(name + "=", 0) == 0) {
       used_[i] = true;
       return items_[i].substr(name.size() + 1);
     }
-    if (items_[i] == name && i + 1 < items_.size()) {
+    if (items_[i] == name && i + 1 < items_.size() && i + 1 != optionsEnd_) {
       used_[i] = used_[i + 1] = true;
       // The value is not positional.
-      auto it = std::find(positional_.begin(), positional_.end(), items_[i + 1]);
-      if (it != positional_.end()) positional_.erase(it);
+      valueTaken_.insert(i + 1);
+      collectPositional();
       return items_[i + 1];
     }
   }
@@ -210,7 +239,7 @@ std::optional<int32_t> Args::intValue(const std::string& name, bool& bad) {
 
 std::vector<std::string> Args::unknown() const {
   std::vector<std::string> out;
-  for (size_t i = 0; i < items_.size(); ++i)
+  for (size_t i = 0; i < optionsEnd_ && i < items_.size(); ++i)
     if (!used_[i] && items_[i].rfind("--", 0) == 0) out.push_back(items_[i]);
   return out;
 }
@@ -241,8 +270,7 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
                                        path.c_str(), nullptr, nullptr);
     if (rc == 100 && capacity < (1 << 22)) continue;
     if (rc != 1 && rc != 100) {
-      error = "cannot read as " + std::string(format.name) + ": " + resultText(rc) + " (" +
-              std::to_string(rc) + ")";
+      error = "cannot read as " + std::string(format.name) + ": " + failureText(rc);
       return false;
     }
     doc.records.resize(static_cast<size_t>(std::clamp(count, 0, capacity)));
@@ -350,8 +378,7 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
     rc = melo2String(doc, control, bytes);
   }
   if (rc != 1) {
-    error = "cannot write " + std::string(format.name) + ": " + resultText(rc) + " (" +
-            std::to_string(rc) + ")";
+    error = "cannot write " + std::string(format.name) + ": " + failureText(rc);
     return false;
   }
   if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
@@ -393,10 +420,12 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
                            control.data());
   }
   if (rc != 1) {
-    std::cerr << "pealix-cli: cannot write " << format.name << ": " << resultText(rc) << " (" << rc
-              << ")\n";
+    std::cerr << "pealix-cli: cannot write " << format.name << " to "
+              << (toStdout ? std::string("standard output") : path) << ": " << failureText(rc)
+              << "\n";
     return false;
   }
+  reportLibraryNote();
   // The Sagem export succeeds with an empty text when the size limit leaves no room for a
   // code (160) or no event gives one (4): that is a failure for the user.
   if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,7 +51,7 @@ struct Document {
   int32_t channelMask = 0;   // MIDI reads: bit n = channel n+1 carries notes
 };
 
-// Simple "--name value" / "--flag" argument list.
+// Simple "--name value" / "--flag" argument list; "--" ends the options.
 class Args {
  public:
   Args(int argc, char** argv, int first);
@@ -61,9 +63,13 @@ class Args {
   std::vector<std::string> unknown() const;
 
  private:
+  void collectPositional();
+
   std::vector<std::string> items_;
   std::vector<bool> used_;
   std::vector<std::string> positional_;
+  std::set<size_t> valueTaken_;  // items taken as an option's value
+  size_t optionsEnd_ = 0;        // index of "--", or the item count
 };
 
 // Loads librvmelody.so; on failure prints the reason and returns false.
@@ -112,6 +118,18 @@ void printRangeCheck(const Document& doc);
 
 // The readable text of a library result code.
 std::string resultText(int32_t code);
+// Why a library call failed, for the CLI's one line about it: the message the library
+// showed during the call (taken, so it is reported once), else the result code's text and
+// number. Each thread keeps its own message.
+std::string failureText(int32_t code);
+// The library's pending message, taken; empty when there is none.
+std::string takeLibraryMessage();
+// Prints a pending library message as a note after a call that succeeded.
+void reportLibraryNote();
+
+// Where status lines ("wrote ...") go: standard error when the output itself goes to
+// standard output ("-"), so they never mix with the data.
+std::ostream& statusStream(const std::string& outputPath);
 
 // "quarter", "dotted eighth" ...
 std::string lengthWords(int32_t simpleLen, int32_t dotLen);

@@ -53,7 +53,6 @@ int runConvert(int argc, char** argv) {
   const bool batch = outDir.has_value();
   claimWriterOptionValues(args);
   if (bad) {
-    helpConvert();
     return 2;
   }
   if (channel && (*channel < 1 || *channel > 16)) {
@@ -83,7 +82,6 @@ int runConvert(int argc, char** argv) {
     }
     if (args.positional().size() != 2) {
       std::cerr << "pealix-cli convert: needs INPUT and OUTPUT\n";
-      helpConvert();
       return 2;
     }
     input = args.positional()[0];
@@ -111,7 +109,6 @@ int runConvert(int argc, char** argv) {
     bad = true;
   }
   if (bad) {
-    helpConvert();
     return 2;
   }
 
@@ -137,9 +134,8 @@ int runConvert(int argc, char** argv) {
   } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {
     return 1;
   }
-  if (output != "-")
-    std::cout << "wrote " << output << " (" << outFormat->name << ", " << doc.records.size()
-              << " events)\n";
+  statusStream(output) << "wrote " << (output == "-" ? "standard output" : output) << " ("
+                       << outFormat->name << ", " << doc.records.size() << " events)\n";
   return 0;
 }
 

@@ -18,7 +18,6 @@ void helpDevices() {
 int runDevices(int argc, char** argv) {
   Args args(argc, argv, 1);
   if (!args.positional().empty() || !args.unknown().empty()) {
-    helpDevices();
     return 2;
   }
   pxmidi::SystemMidiBackend backend;

@@ -26,7 +26,6 @@ int runInfo(int argc, char** argv) {
     bad = true;
   }
   if (bad || args.positional().size() != 1) {
-    helpInfo();
     return 2;
   }
   const std::string input = args.positional()[0];

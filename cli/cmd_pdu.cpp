@@ -103,7 +103,6 @@ int runPdu(int argc, char** argv) {
     bad = true;
   }
   if (bad) {
-    helpPdu();
     return 2;
   }
   if (channel && (*channel < 1 || *channel > 16)) {

@@ -153,7 +153,6 @@ int runPlay(int argc, char** argv) {
     }
   }
   if (const int status = preparePlayback("play", args, 1, setup)) {
-    if (status == 2) helpPlay();
     return status;
   }
 

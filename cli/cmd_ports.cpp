@@ -17,7 +17,6 @@ void helpPorts() {
 int runPorts(int argc, char** argv) {
   (void)argv;
   if (argc > 1) {
-    helpPorts();
     return 2;
   }
   const QList<CommPort::Device> devices = CommPort::Devices();

@@ -28,7 +28,6 @@ int runRender(int argc, char** argv) {
   const auto voice = args.value("--voice");
   const auto rate = args.intValue("--rate", bad);
   if (bad) {
-    helpRender();
     return 2;
   }
   pxplay::RenderOptions options;
@@ -46,7 +45,6 @@ int runRender(int argc, char** argv) {
   }
   PlaybackSetup setup;
   if (const int status = preparePlayback("render", args, 2, setup)) {
-    if (status == 2) helpRender();
     return status;
   }
   options.program = setup.program;

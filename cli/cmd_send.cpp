@@ -35,8 +35,7 @@ const RingKind kRingKinds[] = {
 };
 
 int usageError(const std::string& why) {
-  std::cerr << "pealix-cli send: " << why << "\n\n";
-  helpSend();
+  std::cerr << "pealix-cli send: " << why << "\n";
   return 2;
 }
 

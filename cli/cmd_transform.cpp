@@ -95,7 +95,6 @@ int runTransform(int argc, char** argv) {
     bad = true;
   }
   if (bad) {
-    helpTransform();
     return 2;
   }
   const std::string input = args.positional()[0];
@@ -115,7 +114,6 @@ int runTransform(int argc, char** argv) {
     bad = true;
   }
   if (bad) {
-    helpTransform();
     return 2;
   }
 
@@ -133,9 +131,8 @@ int runTransform(int argc, char** argv) {
     return 1;
   }
   if (!writeMelody(doc, output, *outFormat, options, false)) return 1;
-  if (output != "-")
-    std::cout << "wrote " << output << " (" << outFormat->name << ", " << doc.records.size()
-              << " events)\n";
+  statusStream(output) << "wrote " << (output == "-" ? "standard output" : output) << " ("
+                       << outFormat->name << ", " << doc.records.size() << " events)\n";
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 
 #include "commands.h"
 
@@ -23,21 +24,38 @@ const cli::Command kCommands[] = {
      cli::helpSend},
 };
 
-void usage() {
-  std::cout << "usage: pealix-cli COMMAND [ARGS...]\n\ncommands:\n";
+void usage(std::ostream& out) {
+  out << "usage: pealix-cli COMMAND [ARGS...]\n\ncommands:\n";
   for (const cli::Command& c : kCommands)
-    std::cout << "  " << c.name << std::string(12 - std::strlen(c.name), ' ') << c.summary << "\n";
-  std::cout << "\n'pealix-cli COMMAND --help' describes a command; 'pealix-cli --version'\n"
-               "prints the version.\n";
+    out << "  " << c.name << std::string(12 - std::strlen(c.name), ' ') << c.summary << "\n";
+  out << "\n'pealix-cli COMMAND --help' describes a command; 'pealix-cli --version'\n"
+         "prints the version.\n";
+}
+
+// After a usage error: the command's synopsis (its help up to the first blank line) on
+// standard error, so that standard output carries nothing but a command's results.
+void synopsis(const cli::Command& c) {
+  std::ostringstream text;
+  std::streambuf* const out = std::cout.rdbuf(text.rdbuf());
+  c.help();
+  std::cout.rdbuf(out);
+  const std::string help = text.str();
+  const size_t end = help.find("\n\n");
+  std::cerr << help.substr(0, end == std::string::npos ? help.size() : end + 1) << "'pealix-cli "
+            << c.name << " --help' describes the options.\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
-    usage();
-    return argc < 2 ? 2 : 0;
+  if (argc < 2) {
+    usage(std::cerr);
+    return 2;
+  }
+  if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+    usage(std::cout);
+    return 0;
   }
   if (!std::strcmp(argv[1], "--version")) {
     std::cout << "pealix-cli " PEALIX_VERSION "\n";
@@ -45,14 +63,17 @@ int main(int argc, char** argv) {
   }
   for (const cli::Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) != 0) continue;
-    for (int i = 2; i < argc; ++i)
+    // A --help after "--" is a file name.
+    for (int i = 2; i < argc && std::strcmp(argv[i], "--") != 0; ++i)
       if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
         c.help();
         return 0;
       }
-    return c.run(argc - 1, argv + 1);
+    const int status = c.run(argc - 1, argv + 1);
+    if (status == 2) synopsis(c);
+    return status;
   }
   std::cerr << "pealix-cli: unknown command '" << argv[1] << "'\n\n";
-  usage();
+  usage(std::cerr);
   return 2;
 }

@@ -23,8 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The General MIDI SoundFont of the built-in synthesizer (any package that provides one at
 # /usr/share/sounds/sf2/default-GM.sf2 will do); the display plug-in for Wayland sessions
-# (Qt falls back to X11 without it).
+# (Qt falls back to X11 without it); Qt's translations of its own buttons and dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf2-soundfont-gm")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)

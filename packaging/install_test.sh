@@ -37,7 +37,7 @@ expected=(
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml
   share/mime/packages/$id.xml share/icons/hicolor/scalable/apps/$id.svg
   share/icons/hicolor/48x48/apps/$id.png share/man/man1/pealix-cli.1.gz
-  share/man/man1/pealix.1.gz
+  share/man/man1/pealix.1.gz share/doc/pealix/copyright
 )
 [ $has_window = 1 ] && expected+=(lib/pealix/Pealix bin/pealix)
 for f in "${expected[@]}"; do
@@ -97,7 +97,16 @@ refs=$(grep -rlF -e "$build" -e "$src" "$root" || true)
 
 step "validate the desktop entry and the metainfo"
 desktop-file-validate "$root/share/applications/$id.desktop"
-appstreamcli validate --no-net "$root/share/metainfo/$id.metainfo.xml"
+# --strict: a warning fails as an error would.
+appstreamcli validate --no-net --strict "$root/share/metainfo/$id.metainfo.xml"
+for tag in project_license developer_name 'url type="homepage"' screenshots; do
+  grep -qF "<$tag" "$root/share/metainfo/$id.metainfo.xml" || fail "the metainfo lacks <$tag>"
+done
+for shot in $(sed -n 's|.*<image>.*/docs/\([^<]*\)</image>.*|\1|p' "$root/share/metainfo/$id.metainfo.xml"); do
+  [ -f "$src/docs/$shot" ] || fail "the metainfo shows docs/$shot, which docs/ lacks"
+done
+grep -qx 'License: MIT' "$root/share/doc/pealix/copyright" || fail "the copyright file names no MIT licence"
+grep -qF 'Permission is hereby granted' "$src/LICENSE" || fail "LICENSE lacks the licence text"
 
 step "compile the MIME package with the system's definitions"
 mkdir -p "$work/mime/packages"
@@ -129,6 +138,7 @@ dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb" > "$work/contents"
 cat "$work/contents"
 for f in ./usr/lib/pealix/pealix-cli ./usr/lib/pealix/librvmelody.so ./usr/lib/pealix/pxres.so \
+         ./usr/share/doc/pealix/copyright \
          ./usr/lib/pealix/examples/OdeToJoy.rtx "./usr/share/applications/$id.desktop" \
          "./usr/share/mime/packages/$id.xml" ./usr/share/man/man1/pealix-cli.1.gz; do
   grep -qE " $f( |\$)" "$work/contents" || fail "the package lacks $f"
@@ -137,6 +147,8 @@ grep -qE ' ./usr/bin/pealix-cli -> ../lib/pealix/pealix-cli$' "$work/contents" |
   fail "the package lacks the pealix-cli link"
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -qw timgm6mb-soundfont <<< "$depends" || fail "Depends lacks the SoundFont: $depends"
+grep -qw qt6-translations-l10n <<< "$(dpkg-deb --field "$deb" Recommends)" ||
+  fail "Recommends lacks Qt's translations"
 dpkg-deb --extract "$deb" "$work/unpacked"
 # Every library a packaged program or library needs comes from a declared dependency.
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)

@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-serialport-dev
+  qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   midicsv
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file

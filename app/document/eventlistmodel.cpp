@@ -121,6 +121,11 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
   }
   if (role == Qt::TextAlignmentRole && index.column() == kNumber)
     return int(Qt::AlignRight | Qt::AlignVCenter);
+  // A screen reader hears an empty cell (a note without warnings) as "none", not silence.
+  if (role == Qt::AccessibleTextRole) {
+    const QString shown = data(index, Qt::DisplayRole).toString().trimmed();
+    return shown.isEmpty() ? res_(2411) : shown;
+  }
   return {};
 }
 

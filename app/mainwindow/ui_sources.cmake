@@ -8,3 +8,9 @@ target_sources(pealixui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_playback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_cable.cpp
 )
+# The fallback command icons, drawn for desktops whose icon theme lacks them.
+target_sources(pealixui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ui/commandicons.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/icons/commandicons.qrc
+)
+set_property(TARGET pealixui PROPERTY AUTORCC ON)

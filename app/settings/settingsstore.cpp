@@ -154,6 +154,12 @@ QString SettingsStore::read(const QString& section, const QString& key,
   return ok ? text : defaultValue;
 }
 
+bool SettingsStore::contains(Key key) const {
+  const KeyInfo& k = info(key);
+  return settings_->contains(QString::fromLatin1(k.section) + QLatin1Char('/') +
+                             QString::fromLatin1(k.name));
+}
+
 void SettingsStore::write(const QString& section, const QString& key, const QString& text) {
   if (section.isEmpty() || key.isEmpty()) return;
   settings_->setValue(section + QLatin1Char('/') + key, text);

@@ -122,6 +122,9 @@ class SettingsStore {
   // Writes pending changes to disk; false when the file cannot be written.
   bool sync();
 
+  // True when the key has a stored value (whether or not it passes its check).
+  bool contains(Key key) const;
+
   // Table-driven access: the value after the key's check (the default when it fails).
   QString text(Key key) const;
   int integer(Key key) const;

@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QVariant>
 
@@ -140,6 +141,13 @@ void LoadFormTexts(QWidget* window, int flag) {
       continue;
     }
     applyAction(a);
+  }
+  // A button that shows only a picture is named by its tool tip for a screen reader (its
+  // own text is often an internal key).
+  for (QToolButton* b : window->findChildren<QToolButton*>()) {
+    const bool pictureOnly = b->toolButtonStyle() == Qt::ToolButtonIconOnly && !b->icon().isNull();
+    const QString tip = b->defaultAction() ? b->defaultAction()->toolTip() : b->toolTip();
+    if (pictureOnly && !tip.isEmpty()) b->setAccessibleName(tip);
   }
   if (flag == -1) FreeResModule();
 }

@@ -35,6 +35,7 @@
 #include "languages/ui/formtexts.h"
 #include "mainwindow/ui/hosthooks.h"
 #include "mainwindow/ui/meloformatrows.h"
+#include "languages/desktoplanguage.h"
 #include "settings/tempfiles.h"
 
 frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
@@ -131,6 +132,8 @@ void frmMain::buildCentral() {
   list_ = new QTableView(central);
   list_->setObjectName(QStringLiteral("liwNoten"));
   list_->setProperty("ToolTipText", 1097);
+  list_->setAccessibleName(GetResString(2409));
+  list_->setAccessibleDescription(GetResString(2410));
   list_->setModel(model_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -292,11 +295,17 @@ void frmMain::loadSettings() {
   if (!state_.store) return;
   reslang& langs = AppLanguages();
   state_.settings.load(*state_.store, langs.size());
+  // The very first start speaks the desktop's language when the program has it.
+  if (!state_.store->contains(pxsettings::Key::NewLang)) {
+    const int desktop = DesktopLanguageIndex(langs);
+    if (langs.IsValidLang(desktop)) state_.settings.newLang = desktop;
+  }
   if (langs.IsValidLang(state_.settings.newLang) && state_.settings.newLang != langs.GetLang()) {
     FreeResModule();
     langs.SetLang(state_.settings.newLang);
     langs.SetSaveLang(state_.settings.newLang);
   }
+  InstallQtTranslations(LanguageCode(langs, langs.GetLang()));
   state_.comm.RegLoad(*state_.store);
   state_.sms.RegLoad(*state_.store);
   state_.recent.load(*state_.store);

@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -13,6 +12,7 @@
 
 #include "document/melodydocument.h"
 #include "languages/reslang.h"
+#include "mainwindow/ui/commandicons.h"
 #include "mainwindow/ui/frmmain.h"
 
 namespace {
@@ -39,18 +39,6 @@ constexpr MenuDef kMenus[] = {
     {"mnuLanguage", 1028, nullptr},
     {"mnuHelp", 1029, nullptr},
 };
-
-// Pictures from the desktop's style for the commands that have an obvious one.
-int standardIcon(const char* name) {
-  static const std::pair<const char*, QStyle::StandardPixmap> kIcons[] = {
-      {"mnuEditUndo", QStyle::SP_ArrowBack},          {"mnuEditRedo", QStyle::SP_ArrowForward},
-      {"mnuPlayMidi", QStyle::SP_MediaPlay},          {"mnuFileExit", QStyle::SP_DialogCloseButton},
-      {"mnuHelpReadme", QStyle::SP_DialogHelpButton},
-  };
-  for (const auto& [n, icon] : kIcons)
-    if (qstrcmp(n, name) == 0) return icon;
-  return -1;
-}
 
 }  // namespace
 
@@ -219,8 +207,7 @@ void frmMain::buildActions() {
       if (c.flags & kSeparator && !menu->isEmpty()) menu->addSeparator();
       menu->addAction(a);
     }
-    if (const int icon = standardIcon(c.name); icon >= 0)
-      a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+    a->setIcon(CommandIcon(c.name));
     if (c.flags & kToolBar) toolBar_->addAction(a);
     if (c.button && sideLayout) {
       // A button shows the action's icon text: its own caption when it has one.

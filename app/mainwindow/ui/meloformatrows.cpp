@@ -3,9 +3,11 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 
 #include "document/meloformatcheck.h"
+#include "languages/reslang.h"
 
 using namespace meloformatcheck;
 
@@ -53,7 +55,71 @@ void clCMeloFormatCheck::bind(int row) {
   FillFormatList(row);
   if (r.choice)
     connect(r.choice, &QComboBox::activated, this, [this, row](int) { emit formatChosen(row); });
+  if (r.tempo && !r.tempo->findChild<QLabel*>()) {
+    // The tempo verdict as a sign too, not by colour alone.
+    auto* mark = new QLabel(r.tempo);
+    mark->setObjectName(QStringLiteral("lbMvFBPMMark"));
+    mark->setAlignment(Qt::AlignCenter);
+    auto* box = new QHBoxLayout(r.tempo);
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addWidget(mark);
+  }
   Set2GreyRange12(row, row);
+}
+
+void clCMeloFormatCheck::describe(int row) {
+  if (!valid(row)) return;
+  Row& r = rows_[row];
+  const auto said = [](int heading, const QString& value) {
+    return GetResString(heading) + QStringLiteral(": ") +
+           (value.isEmpty() ? GetResString(2408) : value);
+  };
+  QStringList parts;
+  static constexpr int kHeadings[4] = {1079, 1080, 1081, 1082};
+  for (int i = 0; i < 4; ++i) {
+    QLabel* l = r.counters[i];
+    if (!l) continue;
+    parts << said(kHeadings[i], l->text());
+    l->setAccessibleName(parts.back());
+    l->setToolTip(parts.back());
+  }
+  if (r.remaining) {
+    parts << said(1083, r.remaining->text());
+    r.remaining->setAccessibleName(parts.back());
+    r.remaining->setToolTip(parts.back());
+  }
+  if (r.tempo) {
+    QString verdict, sign;
+    switch (ColourOf(r.tempo)) {
+      case kGreen:
+        verdict = GetResString(2404);
+        sign = QString(QChar(0x2713));
+        break;
+      case kYellow:
+        verdict = GetResString(2405);
+        sign = QStringLiteral("!");
+        break;
+      case kRed:
+        verdict = GetResString(2406);
+        sign = QString(QChar(0x2717));
+        break;
+      default:
+        break;
+    }
+    parts << said(1084, verdict);
+    r.tempo->setAccessibleName(parts.back());
+    r.tempo->setToolTip(parts.back());
+    if (auto* mark = r.tempo->findChild<QLabel*>()) mark->setText(sign);
+  }
+  // The choice is what the keyboard reaches: it carries the whole row's result.
+  if (r.choice) {
+    r.choice->setAccessibleName(GetResString(2407).arg(row + 1));
+    r.choice->setAccessibleDescription(parts.join(QStringLiteral(", ")));
+  }
+}
+
+QString clCMeloFormatCheck::RowText(int row) const {
+  return valid(row) && rows_[row].choice ? rows_[row].choice->accessibleDescription() : QString();
 }
 
 void clCMeloFormatCheck::AddControl() {
@@ -117,11 +183,13 @@ void clCMeloFormatCheck::SetRange1(int row, int a, int b, int c, int d) {
   const int v[4] = {a, b, c, d};
   for (int i = 0; i < 4; ++i)
     if (rows_[row].counters[i]) rows_[row].counters[i]->setText(QString::number(v[i]));
+  describe(row);
 }
 
 void clCMeloFormatCheck::SetRange2(int row, int n, bool empty) {
   if (!valid(row) || !rows_[row].remaining) return;
   rows_[row].remaining->setText(empty ? QString() : QString::number(n));
+  describe(row);
 }
 
 void clCMeloFormatCheck::SetRange1Color(int row, int high, int low, int longer, int shorter) {
@@ -139,6 +207,7 @@ void clCMeloFormatCheck::SetRange2Color(int row, int remaining, int tempo) {
   QLabel* l = rows_[row].remaining;
   if (l) paint(l, remaining >= 0 ? remaining : AutoLabelColour(l->text(), true));
   paint(rows_[row].tempo, tempo >= 0 ? tempo : kSilver);
+  describe(row);
 }
 
 void clCMeloFormatCheck::Set2GreyRange12(int first, int last) {
@@ -156,6 +225,7 @@ void clCMeloFormatCheck::Set2GreyRange12(int first, int last) {
     }
     paint(r.tempo, kNeutral);
     paint(r.shape, kNeutral);
+    describe(row);
   }
 }
 

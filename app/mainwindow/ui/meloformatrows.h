@@ -54,6 +54,11 @@ class clCMeloFormatCheck : public QObject {
   QFrame* tempoShape(int row) const;
   QFrame* rowShape(int row) const;
 
+  // The row's result in words ("Too high: 3, Too low: 0, ... Tempo: fits"), as the row's
+  // format choice gives it to a screen reader; each indicator also carries its own part as
+  // accessible name and tool tip.
+  QString RowText(int row) const;
+
   // Colour (0x00BBGGRR) an indicator shows, from its "BackColor" property.
   static int ColourOf(const QWidget* w);
 
@@ -71,6 +76,7 @@ class clCMeloFormatCheck : public QObject {
   };
   static void paint(QWidget* w, int colour);
   void bind(int row);
+  void describe(int row);
   bool valid(int row) const { return row >= 0 && row < size(); }
 
   QList<Row> rows_;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/eventlistmodel.h"
+#include "languages/reslang.h"
 #include "melody/pxvbmelody.h"
 
 namespace {
@@ -58,6 +60,25 @@ NoteDisplay::NoteDisplay(QWidget* parent) : QWidget(parent) {
   setFocusPolicy(Qt::StrongFocus);
   setBackgroundRole(QPalette::Base);
   setAutoFillBackground(true);
+  // A picture only: a screen reader hears its name and the selected event in words.
+  setAccessibleName(GetResString(2400));
+  describeSelection();
+}
+
+QString NoteDisplay::selectionText() const {
+  const int count = melody_ ? melody_->size() : 0;
+  if (selected_ < 0 || selected_ >= count) return GetResString(2403);
+  const eventrows::ResFn res = [](int id) { return GetResString(id); };
+  return GetResString(2402)
+      .arg(selected_ + 1)
+      .arg(count)
+      .arg(eventrows::EventText(*melody_, selected_, res))
+      .arg(eventrows::LengthText(melody_->getSimpleLen(selected_), melody_->getDotLen(selected_))
+               .trimmed());
+}
+
+void NoteDisplay::describeSelection() {
+  setAccessibleDescription(GetResString(2401) + QStringLiteral(". ") + selectionText());
 }
 
 void NoteDisplay::setMelody(const pxvbMelody* melody) {
@@ -74,6 +95,7 @@ void NoteDisplay::setRange(int lowNote, int highNote) {
 void NoteDisplay::setSelected(int pos) {
   if (pos == selected_) return;
   selected_ = pos;
+  describeSelection();
   update();
 }
 
@@ -86,6 +108,7 @@ void NoteDisplay::refresh() {
   // Never smaller than the melody needs; a scroll area may make it larger.
   setMinimumSize(sizeHint());
   updateGeometry();
+  describeSelection();  // the event under the selection may have changed
   update();
 }
 

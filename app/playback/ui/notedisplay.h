@@ -27,6 +27,9 @@ class NoteDisplay : public QWidget {
   int eventAt(const QPoint& p) const;
   // Refits the width to the melody and repaints.
   void refresh();
+  // The selected event in words ("Event 3 of 30: E5, length 4"), as the display's
+  // accessible description gives it to a screen reader.
+  QString selectionText() const;
 
   QSize sizeHint() const override;
 
@@ -46,6 +49,7 @@ class NoteDisplay : public QWidget {
 
  private:
   double yOf(int note) const;
+  void describeSelection();
   void paintEventColumn(QPainter& p, int pos, double x);
 
   const pxvbMelody* melody_ = nullptr;
