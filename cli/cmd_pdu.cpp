@@ -1,6 +1,6 @@
-// pealix-cli pdu: builds the SMS-SUBMIT PDU of a text or a ringtone exactly as the
+// pealix-cli pdu: builds the SMS-SUBMIT PDUs of a text or a ringtone exactly as the
 // data-cable window does (the stored SMS settings, copied and adjusted for the kind of
-// message) and prints it with the AT command that sends or stores it.
+// message) and prints each part with the AT command that sends or stores it.
 #include <QByteArray>
 #include <QString>
 
@@ -9,12 +9,14 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "languages/reslang.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/cablemessage.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
 #include "settings/settingsstore.h"
+#include "sms_options.h"
 
 namespace cli {
 namespace {
@@ -59,12 +61,19 @@ bool renderRingtone(const Document& doc, const RingKind& kind,
 void helpPdu() {
   std::cout << "usage: pealix-cli pdu (--text TEXT | --ringtone sagem|nokia|imelody INPUT)\n"
                "                      --to NUMBER [--international] [--flash] [--status-report]\n"
-               "                      [--store] [--from FMT] [--channel N]\n\n"
-               "Builds one SMS-SUBMIT PDU as the data-cable window does, from the SMS settings in\n"
-               "~/.config/Pealix/Pealix.conf, and prints the PDU as hex text and the AT command\n"
-               "that sends it (AT+CMGS=) or, with --store, stores it in the phone (AT+CMGW=),\n"
-               "followed by the TPDU length.\n\n"
-               "  --text TEXT         a text SMS (GSM 7-bit unless the settings say otherwise)\n"
+               "                      [--store] [--alphabet auto|gsm|ucs2] [--allow-replace]\n"
+               "                      [--from FMT] [--channel N]\n\n"
+               "Builds the SMS-SUBMIT PDUs as the data-cable window does, from the SMS settings\n"
+               "in ~/.config/Pealix/Pealix.conf, and prints each PDU as hex text and the AT\n"
+               "command that sends it (AT+CMGS=) or, with --store, stores it in the phone\n"
+               "(AT+CMGW=), followed by the TPDU length. A text longer than one SMS becomes up\n"
+               "to 255 concatenated parts, a Nokia ringtone up to 3; each part is printed after\n"
+               "a line \"part K/N\". What cannot go whole is refused with exit status 1.\n\n"
+               "  --text TEXT         a text SMS: GSM 7-bit when every character has a GSM code,\n"
+               "                      else UCS2 (unless the settings ask for 8-bit text)\n"
+               "  --alphabet A        auto (the default), gsm (7-bit only: characters without a\n"
+               "                      GSM code are listed and refused) or ucs2\n"
+               "  --allow-replace     with --alphabet gsm: leave those characters out and go on\n"
                "  --ringtone KIND     the melody of INPUT as a Sagem text SMS, a Nokia smart-\n"
                "                      messaging ringtone or an EMS iMelody message\n"
                "  --to NUMBER         destination; '+', blanks, brackets, '-' and '/' are dropped\n"
@@ -85,6 +94,8 @@ int runPdu(int argc, char** argv) {
   const bool flash = args.flag("--flash");
   const bool statusReport = args.flag("--status-report");
   const bool store = args.flag("--store");
+  const auto alphabet = args.value("--alphabet");
+  const bool allowReplace = args.flag("--allow-replace");
   const auto from = args.value("--from");
   const auto channel = args.intValue("--channel", bad);
   for (const std::string& u : args.unknown()) {
@@ -105,6 +116,10 @@ int runPdu(int argc, char** argv) {
   if (bad) {
     return 2;
   }
+  if (alphabet && *alphabet != "auto" && *alphabet != "gsm" && *alphabet != "ucs2") {
+    std::cerr << "pealix-cli pdu: --alphabet takes auto, gsm or ucs2\n";
+    return 2;
+  }
   if (channel && (*channel < 1 || *channel > 16)) {
     std::cerr << "pealix-cli pdu: --channel takes 1..16\n";
     return 2;
@@ -122,6 +137,7 @@ int runPdu(int argc, char** argv) {
 
   // The window's controls go into the global properties read from the store.
   const pxsettings::SettingsStore settings;
+  RegisterLanguages(AppLanguages());  // the messages of the phone link
   clSMSProps global;
   global.RegLoad(settings);
   global.SetDestAdr(QString::fromLocal8Bit(to->c_str()), international ? 1 : 0);
@@ -161,11 +177,26 @@ int runPdu(int argc, char** argv) {
     ringType = kind->ringType;
   }
 
-  QByteArray pdu;
-  int tpduLength = 0;
-  if (modPDU::MakeMessagePdu(ringType, message, global, &pdu, &tpduLength) != 1) return 1;
-  std::cout << modPDU::ToHex(pdu).toStdString() << "\n"
-            << (store ? "AT+CMGW=" : "AT+CMGS=") << tpduLength << "\n";
+  if (text &&
+      !applyAlphabet(alphabet, allowReplace, "pdu", QString::fromLocal8Bit(text->c_str()), &global))
+    return 1;
+
+  modPDU::MessageParts parts;
+  const int built = modPDU::MakeMessageParts(ringType, message, global, &parts);
+  if (built == modPDU::kTooManyParts) {
+    std::cerr << "pealix-cli pdu: " << tooManyParts(ringType, parts.info.PartCount) << "\n";
+    return 1;
+  }
+  if (built != 1) return 1;
+  if (text && parts.info.TextOutType == 2 && global.TextOutType() == 0 && !alphabet)
+    std::cerr << "pealix-cli pdu: the text holds characters the GSM alphabet lacks: it goes as "
+                 "UCS2\n";
+  const qsizetype count = parts.pdus.size();
+  for (qsizetype k = 0; k < count; ++k) {
+    if (count > 1) std::cout << "part " << k + 1 << "/" << count << "\n";
+    std::cout << modPDU::ToHex(parts.pdus[k]).toStdString() << "\n"
+              << (store ? "AT+CMGW=" : "AT+CMGS=") << parts.tpduLengths[k] << "\n";
+  }
   return 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "languages/reslang.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/cablemessage.h"
@@ -17,8 +18,8 @@
 #include "phonelink/commport.h"
 #include "phonelink/datacablesession.h"
 #include "phonelink/modpdu.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
+#include "sms_options.h"
 
 namespace cli {
 namespace {
@@ -88,7 +89,8 @@ void printStatus(int removedTail, const QString& appended) {
 void helpSend() {
   std::cout
       << "usage: pealix-cli send sms --to NUMBER --text TEXT [--store] [--flash]\n"
-         "                           [--status-report] [PORT OPTIONS]\n"
+         "                           [--status-report] [--alphabet auto|gsm|ucs2]\n"
+         "                           [--allow-replace] [PORT OPTIONS]\n"
          "       pealix-cli send ringtone --kind sagem|nokia|imelody --to NUMBER INPUT\n"
          "                           [--store] [--from FMT] [PORT OPTIONS]\n"
          "       pealix-cli send siemens INPUT [--from FMT] [PORT OPTIONS]\n"
@@ -100,11 +102,19 @@ void helpSend() {
          "confirmation is asked), the melody as a MIDI file to a Siemens phone, or the\n"
          "phone's clock set from this computer's. The SMS settings and the serial settings\n"
          "come from ~/.config/Pealix/Pealix.conf. The status texts go to standard output.\n"
+         "A text longer than one SMS goes as up to 255 concatenated parts, a Nokia ringtone\n"
+         "as up to 3, in one session: one AT+CMGS (AT+CMGW) per part, each confirmed by the\n"
+         "phone before the next; a failed part ends the session. A message that cannot go\n"
+         "whole is refused before the port is opened.\n"
          "Exit status: 0 done, 1 the session failed (the reason is the last line), 2 usage.\n\n"
          "  --to NUMBER         destination; a number beginning with '+' is international\n"
          "  --store             store the message in the phone (AT+CMGW) instead of sending\n"
          "  --flash             flash SMS (class 0; text SMS only)\n"
          "  --status-report     request a status report\n"
+         "  --alphabet A        text SMS: auto (GSM 7-bit when every character has a GSM\n"
+         "                      code, else UCS2), gsm (7-bit only: characters without a\n"
+         "                      code are listed and refused) or ucs2\n"
+         "  --allow-replace     with --alphabet gsm: leave those characters out and send\n"
          "  --from FMT          INPUT's format when its extension does not tell\n"
          "PORT OPTIONS:\n"
          "  --port PORT         a port number of 'pealix-cli ports' or a device path\n"
@@ -133,6 +143,8 @@ int runSend(int argc, char** argv) {
   const bool store = (isSms || isRing) && args.flag("--store");
   const bool flash = isSms && args.flag("--flash");
   const bool statusReport = (isSms || isRing) && args.flag("--status-report");
+  const auto alphabet = isSms ? args.value("--alphabet") : std::nullopt;
+  const bool allowReplace = isSms && args.flag("--allow-replace");
   const auto from = isRing || isSiemens || isKeys ? args.value("--from") : std::nullopt;
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli send: unknown option " << u << "\n";
@@ -147,6 +159,8 @@ int runSend(int argc, char** argv) {
   if (isSms && !text) return usageError("needs --text TEXT");
   if (isSms && text->empty()) return usageError("the text is empty: there is nothing to send");
   if (lineSize && *lineSize < 0) return usageError("--line-size takes 0 or more");
+  if (alphabet && *alphabet != "auto" && *alphabet != "gsm" && *alphabet != "ucs2")
+    return usageError("--alphabet takes auto, gsm or ucs2");
   int mode = cableMessage::kModeTextSms;
   if (isRing) {
     if (!kind) return usageError("needs --kind sagem, nokia or imelody");
@@ -197,6 +211,8 @@ int runSend(int argc, char** argv) {
   QByteArray message;
   if (isSms) {
     message = QByteArray::fromStdString(*text);
+    if (!applyAlphabet(alphabet, allowReplace, "send", QString::fromLocal8Bit(text->c_str()), &sms))
+      return 1;
   } else if (!isClock) {
     int status = 1;
     if (!renderMelody(args.positional()[0], from, mode, settings, &message, &status)) return status;
@@ -229,6 +245,9 @@ int runSend(int argc, char** argv) {
               << " (answer code " << result << ")";
   else if (result == DataCableSession::kPduFailed)
     std::cerr << ": the SMS could not be built";
+  if (session.failedPart() > 0)
+    std::cerr << " in part " << session.failedPart() << " of " << session.partCount()
+              << " (the parts before it have gone out)";
   else if (result == DataCableSession::kPortFailed)
     std::cerr << ": the serial port could not be used";
   std::cerr << "\n";

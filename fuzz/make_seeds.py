@@ -271,6 +271,18 @@ def sms_exports():
     write("sms_exports", "make7bit_ascii", bytes([5, 1, cp[20127], 1]) + text(seven) + plenty)
     write("sms_exports", "gsm_header6", bytes([6, 1, cp[65001], 0, 6]) + text(gsm) + plenty)
     write("sms_exports", "gsm_header0_cp0", bytes([6, 1, cp[0], 0, 0]) + text(seven) + plenty)
+    # rvMakeSubmitParts: selector 248, the parameters, the coding (4 automatic), the
+    # addresses, the null mask, the reference, the text, the buffer shape.
+    long_text = ("Ode [to] joy € Grüße " * 20).encode()[:500]
+    write("sms_exports", "parts_auto_7bit",
+          bytes([248, 1]) + params(1, 65001, 0) + bytes([4]) + dest + smsc + b"\x00" +
+          bytes([0, 7]) + text(long_text) + bytes([1]))
+    write("sms_exports", "parts_auto_ucs2",
+          bytes([248, 1]) + params(1, 65001, 0) + bytes([4]) + dest + smsc + b"\x00" +
+          bytes([0, 9]) + text(("日本 😀 " * 40).encode()[:500]) + bytes([0]))
+    write("sms_exports", "parts_nokia_ringtone",
+          bytes([248, 1]) + params(3, 65001, 3, msg_class=1, udhi=1, dcs=1) + bytes([3]) + dest +
+          smsc + b"\x00" + bytes([0, 11]) + text(ringtone * 3) + bytes([10]))
 
 
 # ---------------------------------------------------------------------------------------

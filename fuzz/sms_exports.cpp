@@ -140,7 +140,9 @@ void checkSize(int32_t rc, int32_t claimed, int32_t written) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
-  const uint8_t which = in.byte() % 7;
+  // Selectors from 248 on reach the parts export; below, the seven others as before.
+  const uint8_t selector = in.byte();
+  const uint8_t which = selector >= 248 ? 7 : selector % 7;
   const bool nullBuffer = in.byte() % 16 == 0;
   int32_t rc = 0;
   switch (which) {
@@ -209,6 +211,42 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              nullSeptets ? nullptr : &septets, 0);
       checkSize(rc, claimed, written);
       if (rc == RVSMS_OK && (septets < 0 || septets > 160)) __builtin_trap();
+      break;
+    }
+    case 7: {
+      SubmitParams p = params(in);
+      p.TextOutType = in.byte() % 6;  // 4 automatic, 5 invalid
+      Address dest, smsc;
+      address(in, dest);
+      address(in, smsc);
+      const uint8_t nulls = in.byte();
+      const int32_t reference = in.byte() < 240 ? in.byte() : in.smallOrAny();
+      Text t = text(in, p.TextInType == 3);
+      SubmitPartsInfo info{};
+      rc = rvMakeSubmitParts(t.data(), t.length, nulls & 2 ? nullptr : &dest.param,
+                             nulls & 4 ? nullptr : &smsc.param, nulls & 8 ? nullptr : &p, reference,
+                             nullptr, nullptr, nullptr, nullptr, 0, nulls & 16 ? nullptr : &info);
+      if (rc != RVSMS_OK || nullBuffer) break;
+      if (info.PartCount < 1 || info.PartCount > 255 || info.NeededSize < 1) __builtin_trap();
+      const uint8_t shape = in.byte();
+      const int32_t claimed = info.NeededSize + (shape % 3 == 0 ? -1 : shape % 3 == 1 ? 0 : 9);
+      const int32_t capacity = info.PartCount - (shape & 8 ? 1 : 0);
+      Guarded<unsigned char> out(static_cast<size_t>(claimed > 0 ? claimed : 1));
+      Guarded<int32_t> sizes(static_cast<size_t>(capacity > 0 ? capacity : 1));
+      Guarded<int32_t> tpdus(static_cast<size_t>(capacity > 0 ? capacity : 1));
+      int32_t written = claimed;
+      rc = rvMakeSubmitParts(t.data(), t.length, &dest.param, &smsc.param, &p, reference,
+                             out.data(), &written, sizes.data(), tpdus.data(), capacity, &info);
+      if (rc == RVSMS_OK) {
+        int64_t sum = 0;
+        for (int32_t k = 0; k < info.PartCount; ++k) {
+          if (tpdus.data()[k] < 1 || tpdus.data()[k] > sizes.data()[k]) __builtin_trap();
+          sum += sizes.data()[k];
+        }
+        if (sum != written || written > claimed) __builtin_trap();
+      } else if (rc == RVSMS_PDU_TOO_LONG && written != info.NeededSize) {
+        __builtin_trap();
+      }
       break;
     }
     default: {

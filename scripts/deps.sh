@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   midicsv
+  python3-gammu  # an independent SMS decoder for the SMS library's tests (skipped without it)
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file
 )
 # make fuzz also needs clang and its fuzzer runtime.

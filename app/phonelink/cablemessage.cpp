@@ -21,6 +21,21 @@ bool NeedsPhoneNumber(int mode, bool sendNotStore) {
   return sendNotStore && UsesSmsFields(mode);
 }
 
+int ImelodyNoteCount(const QByteArray& imelody) {
+  const qsizetype begin = imelody.indexOf("MELODY:");
+  if (begin < 0) return 0;
+  qsizetype end = imelody.indexOf("END:IMELODY", begin);
+  if (end < 0) end = imelody.size();
+  int count = 0;
+  // Each note is one letter a..g, each rest an r; nothing else in the melody is lower case
+  // but the line ends' blank-free folding.
+  for (qsizetype i = begin + 7; i < end; ++i) {
+    const char c = imelody[i];
+    if ((c >= 'a' && c <= 'g') || c == 'r') ++count;
+  }
+  return count;
+}
+
 int RingTypeOf(int mode) {
   switch (mode) {
     case kModeSagem:
@@ -46,8 +61,11 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
       options = {160, sagemLineEnds, 0};
       break;
     case kModeNokia:
-      formatId = 9;  // raw bytes with the header for port 5505, within 140 octets
-      options = {1, 0, 140};
+      // Raw bytes with the header for port 5505, whole: a ringtone longer than one SMS
+      // goes in up to three parts, and one longer than that is refused before sending
+      // (modPDU), never shortened here.
+      formatId = 9;
+      options = {1, 0, kNokiaWholeLimit};
       break;
     case kModeEmsIMelody:
       formatId = 14;
@@ -67,6 +85,16 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     r.result = 0;
     return r;
   }
+  if (mode == kModeNokia) {
+    // The ringtone's 8-bit instruction count: the writer would drop what lies beyond.
+    int instructions = 0;
+    for (int i = 0; i < melody.size(); ++i)
+      if (melody.getEvent(i) != 6) ++instructions;  // loop markers write nothing
+    if (instructions > kNokiaMaxInstructions) {
+      r.error = GetResString(kResNokiaTooManyEvents).arg(instructions).arg(kNokiaMaxInstructions);
+      return r;
+    }
+  }
   const rvTonehead::Outcome o = rvTonehead::Melo2String(melody, formatId, options, r.data, nullptr,
                                                         rvTonehead::FormatNameRes(formatId));
   if (o.result == 0) {
@@ -84,6 +112,17 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     return r;
   }
   if (mode == kModeEmsIMelody) {
+    // The library's iMelody text for a message ends where one SMS is full; a melody cut
+    // there is refused rather than sent in part.
+    int notes = 0;
+    for (int i = 0; i < melody.size(); ++i)
+      if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
+    const int written = ImelodyNoteCount(r.data);
+    if (written < notes) {
+      r.error = GetResString(kResEmsTooLong).arg(written).arg(notes);
+      r.data.clear();
+      return r;
+    }
     QByteArray message;
     if (modPDU::MakeEmsIMelodyData(r.data, &message) != 1) {
       r.data.clear();  // the error handler has shown why

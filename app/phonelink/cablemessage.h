@@ -20,6 +20,18 @@ enum SendMode : int {
   kModeSiemens = 8,
 };
 
+// The Nokia writer's size limit for the data-cable message: far above what three parts
+// carry, so that the writer never shortens a melody that the parts could not take either.
+constexpr int kNokiaWholeLimit = 4096;
+// A Nokia ringtone holds at most this many instructions (notes, pauses, style, tempo and
+// volume changes); a melody with more is refused rather than shortened.
+constexpr int kNokiaMaxInstructions = 255;
+constexpr int kResNokiaTooManyEvents = 2105;
+constexpr int kResEmsTooLong = 2106;
+
+// The notes and rests in the melody part of an iMelody text.
+int ImelodyNoteCount(const QByteArray& imelody);
+
 // True for the modes that send the melody (not a typed text).
 bool SendsMelody(int mode);
 // The ring type of SendSmsPdu for an SMS mode; -1 for the others.

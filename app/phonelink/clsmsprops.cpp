@@ -1,5 +1,6 @@
 #include "clsmsprops.h"
 
+#include "phonelink/modpdu.h"
 #include "settings/settingsstore.h"
 
 using pxsettings::Key;
@@ -119,6 +120,43 @@ void clSMSProps::copy(clSMSProps& target) const {
   target.setFlashSMS(FlashSMS());
   target.SetUDHI(udhi_);
   target.setTP_PID(pid_);
+  target.setForceGsm(forceGsm_);
+}
+
+int32_t clSMSProps::LibraryTextOutType() const {
+  if (textOutType_ == 0 && !forceGsm_ && textInType_ != 3) return 4;
+  return textOutType_;
+}
+
+clSMSProps::CharsLeftCount clSMSProps::CharsLeft(const QString& text) const {
+  CharsLeftCount c;
+  SubmitPartsInfo info{};
+  if (text.isEmpty()) {
+    // What an empty message holds: the library counts a one-character text.
+    if (modPDU::CountSmsParts(QByteArrayLiteral("a"), *this, &info) != 1) return c;
+    c.ok = true;
+    c.left = info.UnitsPerPart;
+    c.ucs2 = info.TextOutType == 2;
+    return c;
+  }
+  const int r = modPDU::CountSmsParts(text.toUtf8(), *this, &info);
+  if (r == RVSMS_TOO_MANY_PARTS) {
+    c.ok = c.tooLong = true;
+    c.parts = info.PartCount;
+    c.ucs2 = info.TextOutType == 2;
+    return c;
+  }
+  if (r != 1) return c;
+  c.ok = true;
+  c.left = info.UnitsPerPart - info.UnitsInLastPart;
+  c.parts = info.PartCount;
+  c.ucs2 = info.TextOutType == 2;
+  return c;
+}
+
+QString clSMSProps::CharsLeftText(const CharsLeftCount& count) {
+  if (!count.ok) return QStringLiteral("?");
+  return QStringLiteral("%1 / %2").arg(count.left).arg(count.parts);
 }
 
 void clSMSProps::Set2SagemRing() {

@@ -64,6 +64,29 @@ class clSMSProps {
   // PID as the PDU library gets it: the variant's integer value, 0 when it has none.
   int32_t PidValue() const;
 
+  // GSM 7-bit output (TextOutType 0) means 7-bit where every character allows it, else
+  // UCS2; forced, characters without a GSM code are left out (the CLI's --alphabet gsm).
+  // Not stored; copied with the message settings.
+  bool ForceGsm() const { return forceGsm_; }
+  void setForceGsm(bool on) { forceGsm_ = on; }
+  // The TextOutType the PDU library gets: 4 (automatic) for unforced 7-bit text.
+  int32_t LibraryTextOutType() const;
+
+  // The counter of the SMS text box, as phones show it: what is left in the part being
+  // typed and how many parts the text takes, counted by the PDU library (an extension
+  // character such as the euro sign takes two septets; one character outside the GSM
+  // alphabet makes the whole text UCS2). ok false when the library cannot count it.
+  struct CharsLeftCount {
+    bool ok = false;
+    int left = 0;
+    int parts = 1;
+    bool ucs2 = false;
+    bool tooLong = false;  // more than 255 parts: it cannot be sent
+  };
+  CharsLeftCount CharsLeft(const QString& text) const;
+  // "left / parts" for the counter box, "?" when it could not be counted.
+  static QString CharsLeftText(const CharsLeftCount& count);
+
   // Copies into `target` what a message takes from the global settings; the message
   // reference and the coding group stay the target's, and a class other than 0 or none
   // arrives as none.
@@ -93,4 +116,5 @@ class clSMSProps {
   int32_t dcsGroup_ = 0;
   QVariant pid_;
   uint8_t mr_ = 0;
+  bool forceGsm_ = false;
 };

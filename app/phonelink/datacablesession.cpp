@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QStringList>
 #include <QTimer>
 
 #include <algorithm>
@@ -235,6 +236,24 @@ int DataCableSession::fail(int code, const QString& step) {
 int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool store) {
   if (running_) return kBusy;
   Run run(*this);
+  // The message is built before the port is opened: one that cannot go whole (a bad
+  // number, too many parts) never reaches the phone, not even in part.
+  if (takeControls_) takeControls_();
+  partCount_ = failedPart_ = 0;
+  const QString smsStep = res(kResSending) + ' ' + res(kResSms);
+  modPDU::MessageParts parts;
+  const int built = modPDU::MakeMessageParts(ringType, text, sms_, &parts);
+  if (built != 1) {
+    if (built == modPDU::kTooManyParts)
+      AppendStatus(kBreak + res(ringType == modPDU::kTextSms ? kResTooManyTextParts
+                                                             : kResTooManyRingtoneParts)
+                                .arg(parts.info.PartCount)
+                                .arg(ringType == modPDU::kTextSms ? modPDU::kMaxTextParts
+                                                                  : modPDU::kMaxRingtoneParts));
+    ReportAnswerError(kPduFailed, smsStep);
+    lastResult_ = kPduFailed;
+    return kPduFailed;
+  }
   if (!startSession(true, true, false)) return lastResult_;
 
   rx_.clear();
@@ -255,42 +274,51 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
   code = WaitForAnswer(QStringLiteral("OK"), 5000);
   if (code == kAnswerStopped) return fail(code, res(kResPduMode) + QStringLiteral(" II"));
 
-  const QString smsStep = res(kResSending) + ' ' + res(kResSms);
-  int tpdu = 0;
-  const QString hex = PduHex(text, ringType, &tpdu);
-  if (hex.isEmpty()) {
-    ReportAnswerError(kPduFailed, smsStep);
-    endSession();
-    lastResult_ = kPduFailed;
-    return kPduFailed;
-  }
+  // A text with a character the GSM alphabet lacks goes as UCS2: say so.
+  if (ringType == modPDU::kTextSms && parts.info.TextOutType == 2 && sms_.TextOutType() == 0)
+    AppendStatus(kBreak + res(kResSentAsUcs2));
   AppendStatus(kBreak + res(kResSending) + QStringLiteral(" (") + res(kResSms) +
                QStringLiteral(")..."));
 
-  WaitMs(150);
-  rx_.clear();
-  write((store ? "AT+CMGW=" : "AT+CMGS=") + QByteArray::number(tpdu) + '\r');
-  code = WaitForAnswer(QStringLiteral(">"), 5000);
-  if (code != kAnswerOk) return fail(code, smsStep);
-
-  const int lineSize = comm_.MaxATLineSizeSMS();
-  const int pieces = PieceCount(hex.size(), lineSize);
-  const qsizetype size = lineSize < 1 ? hex.size() : lineSize;
-  for (int k = 1; k <= pieces; ++k) {
-    const bool last = k == pieces;
-    rx_.clear();
-    AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
+  const int count = static_cast<int>(parts.pdus.size());
+  partCount_ = count;
+  for (int part = 1; part <= count; ++part) {
+    if (count > 1) failedPart_ = part;  // until the phone confirms it
+    // Each part is announced, written and confirmed before the next one starts.
+    const QString partText = count > 1 ? res(kResPartOf).arg(part).arg(count) : QString();
+    if (count > 1) AppendStatus(kBreak + res(kResSending) + ' ' + partText);
+    const QString hex = modPDU::ToHex(parts.pdus[part - 1]);
+    const QString step = count > 1 ? smsStep + ", " + partText : smsStep;
     WaitMs(150);
     rx_.clear();
-    // The EMS message's data is not echoed while it is written and answered.
-    const bool echo = echo_;
-    if (ringType == modPDU::kEmsIMelody) echo_ = false;
-    write(hex.mid((k - 1) * size, size).toLatin1() + (last ? kCtrlZ : '\r'));
-    code = last ? WaitForAnswer(QStringLiteral("OK"), store ? 10000 : 25000)
-                : WaitForAnswer(QStringLiteral(">"), 5000);
-    echo_ = echo;
-    if (code != kAnswerOk) return fail(code, res(kResSending) + ' ' + QString::number(k - 1));
+    write((store ? "AT+CMGW=" : "AT+CMGS=") + QByteArray::number(parts.tpduLengths[part - 1]) +
+          '\r');
+    code = WaitForAnswer(QStringLiteral(">"), 5000);
+    if (code != kAnswerOk) return fail(code, step);
+
+    const int lineSize = comm_.MaxATLineSizeSMS();
+    const int pieces = PieceCount(hex.size(), lineSize);
+    const qsizetype size = lineSize < 1 ? hex.size() : lineSize;
+    for (int k = 1; k <= pieces; ++k) {
+      const bool last = k == pieces;
+      rx_.clear();
+      AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
+      WaitMs(150);
+      rx_.clear();
+      // The EMS message's data is not echoed while it is written and answered.
+      const bool echo = echo_;
+      if (ringType == modPDU::kEmsIMelody) echo_ = false;
+      write(hex.mid((k - 1) * size, size).toLatin1() + (last ? kCtrlZ : '\r'));
+      code = last ? WaitForAnswer(QStringLiteral("OK"), store ? 10000 : 25000)
+                  : WaitForAnswer(QStringLiteral(">"), 5000);
+      echo_ = echo;
+      if (code != kAnswerOk) {
+        const QString where = res(kResSending) + ' ' + QString::number(k - 1);
+        return fail(code, count > 1 ? where + ", " + partText : where);
+      }
+    }
   }
+  failedPart_ = 0;
   endSession();
   AppendStatus(kBreak + res(kResSending) + QStringLiteral(": OK"));
   lastResult_ = kAnswerOk;
@@ -365,11 +393,12 @@ int DataCableSession::SyncClock() {
 }
 
 QString DataCableSession::PduHex(const QByteArray& text, int ringType, int* tpduLength) const {
-  QByteArray pdu;
-  int tpdu = 0;
-  if (modPDU::MakeMessagePdu(ringType, text, sms_, &pdu, &tpdu) != 1) return {};
-  if (tpduLength) *tpduLength = tpdu;
-  return modPDU::ToHex(pdu);
+  modPDU::MessageParts parts;
+  if (modPDU::MakeMessageParts(ringType, text, sms_, &parts) != 1) return {};
+  if (tpduLength) *tpduLength = parts.tpduLengths.value(0);
+  QStringList hex;
+  for (const QByteArray& pdu : parts.pdus) hex << modPDU::ToHex(pdu);
+  return hex.join('\n');
 }
 
 int DataCableSession::PieceCount(qsizetype length, int size) {

@@ -47,6 +47,10 @@ class DataCableSession : public QObject {
     kResBadSettings = 1133,
     kResBadHandshaking = 1134,
     kResNoSuchPort = 1135,
+    kResPartOf = 2100,
+    kResSentAsUcs2 = 2101,
+    kResTooManyTextParts = 2102,
+    kResTooManyRingtoneParts = 2103,
   };
 
   DataCableSession(CommPort& port, clCommProps& comm, clSMSProps& sms, QObject* parent = nullptr);
@@ -70,6 +74,9 @@ class DataCableSession : public QObject {
   void setLocalEcho(bool on) { echo_ = on; }
   // The code of the answer that ended the last session (1 when it succeeded).
   int lastResult() const { return lastResult_; }
+  // The parts of the last SMS session's message, and the part that failed (0: none).
+  int partCount() const { return partCount_; }
+  int failedPart() const { return failedPart_; }
 
   // 1 the expected text arrived (case-sensitive), 2 "Error" arrived (any case; wins over
   // the expected text), 3 time-out (0 means 5000 ms) or the port was lost, 4 stopped.
@@ -86,14 +93,16 @@ class DataCableSession : public QObject {
   // path is dropped; false.
   bool TestPort(bool showErrors);
 
-  // The sessions; each returns 1 on success, else the answer code that ended it (2, 3, 4)
+  // The sessions; a message longer than one SMS goes out part by part, each confirmed
+  // before the next. Each returns 1 on success, else the answer code that ended it (2, 3, 4)
   // or one of Result.
   int SendSmsPdu(const QByteArray& text, int ringType, bool store);
   int SendKeypress(const QByteArray& keys);
   int SendSiemensDC(const QByteArray& fileBytes);
   int SyncClock();
 
-  // The hex text of the PDU SendSmsPdu would send, without the port; empty on failure.
+  // The hex text of the PDUs SendSmsPdu would send (one line a part), without the port;
+  // empty on failure.
   QString PduHex(const QByteArray& text, int ringType, int* tpduLength = nullptr) const;
 
   // Number of pieces of `length` characters cut at `size` (below 1: one piece).
@@ -134,6 +143,8 @@ class DataCableSession : public QObject {
   bool echo_ = false;
   bool portLost_ = false;
   int lastResult_ = 0;
+  int partCount_ = 0;
+  int failedPart_ = 0;
   double timeScale_ = 1.0;
   std::function<QString(int)> res_;
   std::function<QDateTime()> clock_;

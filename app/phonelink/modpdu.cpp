@@ -1,5 +1,7 @@
 #include "modpdu.h"
 
+#include <QDateTime>
+
 #include <cstdio>
 #include <vector>
 
@@ -95,6 +97,146 @@ int BuildSmsPdu(const QByteArray& text, QByteArray* pdu, int* tpduLength, const 
   if (result == 1) return 1;
   if (result != -1) showError(ErrorText(result));
   return -1;
+}
+
+SubmitParams ParamsOf(const clSMSProps& props) {
+  SubmitParams params{};
+  params.TextInType = props.TextInType();
+  params.TextInCodepage = props.TextInCodepage();
+  params.StatusSMS = props.StatusSMS();
+  params.WithSMSC = 1;
+  params.TextOutType = props.LibraryTextOutType();
+  params.TextOutCodepage = props.TextOutCodepage();
+  params.MsgClass = props.GetMsgClass();
+  params.TPDCSType = props.GetTPDCSType();
+  params.UDHI = props.GetUDHI();
+  params.TP_PID = props.PidValue();
+  params.TP_MR = props.TP_MR();
+  return params;
+}
+
+namespace {
+
+// The concatenation reference: the same in every part of a message, another for the next
+// message, so that a phone never joins parts of two messages.
+int nextReference() {
+  static int reference = static_cast<int>(QDateTime::currentMSecsSinceEpoch() % 256);
+  reference = (reference + 1) % 256;
+  return reference;
+}
+
+// Calls rvMakeSubmitParts: the size query, then the PDUs.
+int callParts(const QByteArray& text, const clSMSProps& props, bool countOnly, MessageParts* out) {
+  RvSmsApi& api = RvSmsApi::instance();
+  if (!api.load()) return kLibraryMissing;
+  const SubmitParams params = ParamsOf(props);
+  QByteArray dest, smsc;
+  AddressParam destination{}, smscRecord{};
+  props.GetDestAdrStruct(&dest, &destination.Length, &destination.AdrType);
+  props.GetSMSCStruct(&smsc, &smscRecord.Length, &smscRecord.AdrType);
+  if (countOnly && dest.isEmpty()) {
+    dest = "0";
+    destination.Length = 1;
+  }
+  destination.Digits = dest.constData();
+  smscRecord.Digits = smsc.constData();
+  const int32_t length = static_cast<int32_t>(text.size());
+  const int reference = countOnly ? 0 : nextReference();
+  SubmitPartsInfo info{};
+  int result = api.rvMakeSubmitParts(text.constData(), length, &destination, &smscRecord, &params,
+                                     reference, nullptr, nullptr, nullptr, nullptr, 0, &info);
+  out->info = info;
+  if (result != 1 || countOnly) return result;
+  std::vector<unsigned char> buffer(static_cast<size_t>(info.NeededSize));
+  std::vector<int32_t> sizes(static_cast<size_t>(info.PartCount)),
+      tpdus(static_cast<size_t>(info.PartCount));
+  int32_t size = info.NeededSize;
+  result = api.rvMakeSubmitParts(text.constData(), length, &destination, &smscRecord, &params,
+                                 reference, buffer.data(), &size, sizes.data(), tpdus.data(),
+                                 info.PartCount, &info);
+  if (result != 1) return result;
+  qsizetype at = 0;
+  out->pdus.clear();
+  out->tpduLengths.clear();
+  for (size_t k = 0; k < sizes.size(); ++k) {
+    if (sizes[k] < 0 || at + sizes[k] > size) return RVSMS_FAILED;
+    out->pdus.append(QByteArray(reinterpret_cast<const char*>(buffer.data()) + at, sizes[k]));
+    out->tpduLengths.append(tpdus[k]);
+    at += sizes[k];
+  }
+  return 1;
+}
+
+}  // namespace
+
+int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts,
+                  MessageParts* out) {
+  MessageParts parts;
+  if (text.isEmpty() || props.DestAddress().isEmpty()) return -1;
+  const int result = callParts(text, props, false, &parts);
+  if (out) out->info = parts.info;
+  if (result == RVSMS_TOO_MANY_PARTS || (result == 1 && parts.info.PartCount > maxParts))
+    return kTooManyParts;
+  if (result != 1) {
+    showError(ErrorText(result));
+    return -1;
+  }
+  if (out) *out = parts;
+  return 1;
+}
+
+int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& global,
+                     MessageParts* out) {
+  clSMSProps props;
+  global.copy(props);
+  int maxParts = kMaxRingtoneParts;
+  switch (ringType) {
+    case kTextSms:
+      maxParts = kMaxTextParts;
+      break;
+    case kSagemRing:
+      props.Set2SagemRing();
+      break;
+    case kNokiaRing:
+      props.Set2NokiaRing();
+      break;
+    case kEmsIMelody:
+      props.Set2SagemRing();
+      props.SetUDHI(1);
+      props.setTextInType(3);
+      props.setTextOutType(0);
+      break;
+    default:
+      return -1;
+  }
+  return BuildSmsParts(message, props, maxParts, out);
+}
+
+int CountSmsParts(const QByteArray& text, const clSMSProps& props, SubmitPartsInfo* info) {
+  MessageParts parts;
+  const int result = text.isEmpty() ? RVSMS_TEXT_LENGTH : callParts(text, props, true, &parts);
+  if (info) *info = parts.info;
+  return result;
+}
+
+QString UnmappedCharacters(const QString& text, const clSMSProps& props) {
+  clSMSProps forced;
+  props.copy(forced);
+  forced.setTextInType(1);
+  forced.setTextInCodepage(65001);
+  forced.setTextOutType(0);
+  forced.setForceGsm(true);
+  QString found;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype n = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    const QString character = text.mid(i, n);
+    i += n - 1;
+    if (found.contains(character)) continue;
+    SubmitPartsInfo info{};
+    CountSmsParts(character.toUtf8(), forced, &info);
+    if (info.Unmapped > 0) found += character;
+  }
+  return found;
 }
 
 int PackGsmAfterHeader(const QByteArray& text, int codePage, int headerLength, QByteArray* octets) {

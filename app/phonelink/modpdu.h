@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -26,6 +27,20 @@ enum RingType { kTextSms = 0, kSagemRing = 1, kNokiaRing = 2, kEmsIMelody = 7 };
 constexpr int kLibraryMissing = -2;
 // MakeEmsIMelodyData's result when the message would not fit into one SMS.
 constexpr int kEmsTooLong = -3;
+
+// MakeMessageParts' result when the message needs more parts than its kind may take
+// (255 for a text, 3 for a ringtone); nothing is shown, the caller says it with the count.
+constexpr int kTooManyParts = -4;
+constexpr int kMaxTextParts = 255;
+constexpr int kMaxRingtoneParts = 3;
+
+// The SMS-SUBMIT PDUs of one message, in the order they go out, with what the library
+// found: part count, coding used, characters without a GSM code.
+struct MessageParts {
+  QList<QByteArray> pdus;
+  QList<int> tpduLengths;
+  SubmitPartsInfo info{};
+};
 
 // The title and text of the error box for a library result.
 QString ErrorTitle();
@@ -63,6 +78,24 @@ int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data);
 // MakeEmsIMelodyData. 1 or -1 as BuildSmsPdu; -1 for an unknown ring type.
 int MakeMessagePdu(int ringType, const QByteArray& message, const clSMSProps& global,
                    QByteArray* pdu, int* tpduLength);
+
+// The parameters record the PDU library gets for `props` (with the automatic coding for
+// unforced 7-bit text).
+SubmitParams ParamsOf(const clSMSProps& props);
+
+// Builds the parts of a message of any length (rvMakeSubmitParts). 1; kTooManyParts
+// (out->info.PartCount says how many it would take); -1 after showing the library's
+// result, or without a message for an empty text or destination.
+int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts, MessageParts* out);
+// The parts of one message as the data-cable window makes them (copy, ring type preset,
+// build). Ringtones take at most kMaxRingtoneParts, texts kMaxTextParts.
+int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& global,
+                     MessageParts* out);
+// Only the count: the library's result (1, RVSMS_TOO_MANY_PARTS, ...) and what it found;
+// never shows anything. An empty destination is counted as "0".
+int CountSmsParts(const QByteArray& text, const clSMSProps& props, SubmitPartsInfo* info);
+// The characters of `text` that GSM 7-bit cannot carry, each once, in order.
+QString UnmappedCharacters(const QString& text, const clSMSProps& props);
 
 // Two upper-case hexadecimal digits per octet, as the phone expects.
 QString ToHex(const QByteArray& octets);

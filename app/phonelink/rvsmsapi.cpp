@@ -13,4 +13,5 @@ void RvSmsApi::bindExports() {
   bind(rvConvertString, "rvConvertString");
   bind(rvMake7BitPduData, "rvMake7BitPduData");
   bind(rvConvert27BitGSM, "rvConvert27BitGSM");
+  bind(rvMakeSubmitParts, "rvMakeSubmitParts");
 }

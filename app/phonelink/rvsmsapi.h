@@ -16,6 +16,9 @@ class RvSmsApi : public LibraryBinding {
   using SubmitFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, const AddressParam*,
                                const AddressParam*, const SubmitParams*, int32_t*);
   using ConvertFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, int32_t, int32_t);
+  using PartsFn = int32_t (*)(const char*, int32_t, const AddressParam*, const AddressParam*,
+                              const SubmitParams*, int32_t, unsigned char*, int32_t*, int32_t*,
+                              int32_t*, int32_t, SubmitPartsInfo*);
   using Make7BitFn = int32_t (*)(const char*, int32_t, unsigned char*, int32_t*, int32_t, int32_t*,
                                  int32_t);
 
@@ -32,6 +35,7 @@ class RvSmsApi : public LibraryBinding {
   ConvertFn rvConvertString = nullptr;
   Make7BitFn rvMake7BitPduData = nullptr;
   ConvertFn rvConvert27BitGSM = nullptr;
+  PartsFn rvMakeSubmitParts = nullptr;
 
  private:
   RvSmsApi() : LibraryBinding("librvsms.so", "SMS library") {}

@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "../../smslib/tests/pdu_decoder.h"
+
 #include "cli_process.h"
 
 namespace {
@@ -33,6 +35,31 @@ class CliPduTest : public ::testing::Test {
     QFile f(config_.path() + "/Pealix/Pealix.conf");
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(ini);
+  }
+  // An RTTTL tune of n notes, written into the test's folder.
+  QString tune(int n) {
+    QByteArray text = "long:d=8,o=5,b=125:";
+    static const char* notes[] = {"c", "d", "e", "f", "g", "a", "b"};
+    for (int i = 0; i < n; ++i) text += QByteArray(i ? "," : "") + notes[i % 7];
+    const QString path = config_.filePath(QStringLiteral("tune%1.rtx").arg(n));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    return path;
+  }
+  // The parts printed as "part K/N", the hex line, the AT line: decoded, checked in order.
+  static std::vector<pdutest::Submit> parts(const CliRun& r) {
+    std::vector<pdutest::Submit> out;
+    const qsizetype n = r.lines.size() / 3;
+    EXPECT_EQ(r.lines.size(), n * 3);
+    for (qsizetype k = 0; k < n; ++k) {
+      EXPECT_EQ(r.lines[k * 3], QString("part %1/%2").arg(k + 1).arg(n));
+      const QByteArray pdu = QByteArray::fromHex(r.lines[k * 3 + 1].toLatin1());
+      out.push_back(pdutest::Decode(pdutest::Bytes(pdu.begin(), pdu.end()), true));
+      EXPECT_EQ(out.back().error, "");
+      EXPECT_EQ(r.lines[k * 3 + 2], QString("AT+CMGS=%1").arg(pdu.size() - 1));
+    }
+    return out;
   }
   static QString example(const char* name) {
     return QStringLiteral(PEALIX_SOURCE_DIR "/examples/") + name;
@@ -73,7 +100,12 @@ TEST_F(CliPduTest, StoredServiceCentreAndFlagsReachThePdu) {
 }
 
 TEST_F(CliPduTest, EmsIMelodyAndSagemMessages) {
+  // A melody the one EMS message cannot hold whole is refused, not cut.
   CliRun r = run({"--ringtone", "imelody", example("Twinkle.rtx"), "--to", "123"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.lines.isEmpty());
+  EXPECT_TRUE(r.errors.contains("too long for an EMS iMelody")) << r.errors.toStdString();
+  r = run({"--ringtone", "imelody", tune(6), "--to", "123"});
   ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
   QByteArray pdu = QByteArray::fromHex(r.lines[0].toLatin1());
   EXPECT_EQ(static_cast<unsigned char>(pdu[1]), 0x41);
@@ -98,6 +130,70 @@ TEST_F(CliPduTest, BadUseIsRefusedWithAReason) {
   EXPECT_EQ(bad.exitCode, 1);
   EXPECT_TRUE(bad.errors.contains(" Error #213: unknown error"));
   EXPECT_EQ(run({"--ringtone", "nokia", "/no/such/file.rtx", "--to", "1"}).exitCode, 1);
+}
+
+TEST_F(CliPduTest, LongAndInternationalTextsGoWholeInParts) {
+  // 300 letters: two numbered parts, joined to the whole text (once cut at 160 silently).
+  CliRun r = run({"--text", QString(300, 'x'), "--to", "123"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  std::vector<pdutest::Submit> p = parts(r);
+  ASSERT_EQ(p.size(), 2u);
+  EXPECT_EQ(QString::fromStdU16String(p[0].text + p[1].text), QString(300, 'x'));
+  EXPECT_EQ(pdutest::ConcatOf(p[1].udh).number, 2);
+
+  // A character outside the GSM alphabet: UCS2, and the CLI says so.
+  const QString mixed = QString::fromUtf8("Gr\u00FC\u00DFe \u20AC \u65E5\u672C");
+  r = run({"--text", mixed, "--to", "123"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  ASSERT_EQ(r.lines.size(), 2);
+  QByteArray pdu = QByteArray::fromHex(r.lines[0].toLatin1());
+  pdutest::Submit m = pdutest::Decode(pdutest::Bytes(pdu.begin(), pdu.end()), true);
+  EXPECT_EQ(m.alphabet, pdutest::Alphabet::kUcs2);
+  EXPECT_EQ(QString::fromStdU16String(m.text), mixed);
+  EXPECT_TRUE(r.errors.contains("UCS2"));
+
+  // Forced 7-bit: the characters it lacks are named and nothing is printed, unless
+  // --allow-replace is given.
+  r = run({"--text", mixed, "--to", "123", "--alphabet", "gsm"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.lines.isEmpty());
+  EXPECT_TRUE(r.errors.contains(QString::fromUtf8("'\u65E5' (U+65E5), '\u672C' (U+672C)")))
+      << r.errors.toStdString();
+  r = run({"--text", mixed, "--to", "123", "--alphabet", "gsm", "--allow-replace"});
+  ASSERT_EQ(r.exitCode, 0);
+  pdu = QByteArray::fromHex(r.lines[0].toLatin1());
+  m = pdutest::Decode(pdutest::Bytes(pdu.begin(), pdu.end()), true);
+  EXPECT_EQ(m.alphabet, pdutest::Alphabet::kGsm7);
+  EXPECT_EQ(QString::fromStdU16String(m.text), QString::fromUtf8("Gr\u00FC\u00DFe \u20AC "));
+  EXPECT_EQ(run({"--text", "x", "--to", "1", "--alphabet", "latin"}).exitCode, 2);
+
+  // 255 parts still go; 256 are refused with the count.
+  r = run({"--text", QString(153 * 255, 'y'), "--to", "123"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.lines.size(), 3 * 255);
+  r = run({"--text", QString(153 * 255 + 1, 'y'), "--to", "123"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.lines.isEmpty());
+  EXPECT_TRUE(r.errors.contains("needs 256 SMS")) << r.errors.toStdString();
+}
+
+TEST_F(CliPduTest, LongNokiaRingtoneGoesInUpToThreePartsWithItsPort) {
+  const CliRun r = run({"--ringtone", "nokia", tune(200), "--to", "123"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  const std::vector<pdutest::Submit> p = parts(r);
+  ASSERT_GE(p.size(), 2u);
+  ASSERT_LE(p.size(), 3u);
+  for (const pdutest::Submit& m : p) {
+    EXPECT_EQ(m.dcs, 0xF5);
+    std::vector<int> ieis;
+    for (const pdutest::HeaderElement& e : pdutest::HeaderElements(m.udh)) ieis.push_back(e.iei);
+    EXPECT_EQ(ieis, (std::vector<int>{0x05, 0x00}));  // port 5505, then the concatenation
+  }
+  // A melody with more instructions than a ringtone holds: refused, nothing printed.
+  const CliRun tooLong = run({"--ringtone", "nokia", tune(300), "--to", "123"});
+  EXPECT_EQ(tooLong.exitCode, 1);
+  EXPECT_TRUE(tooLong.lines.isEmpty());
+  EXPECT_TRUE(tooLong.errors.contains("at most 255")) << tooLong.errors.toStdString();
 }
 
 }  // namespace

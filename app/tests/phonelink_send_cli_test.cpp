@@ -89,8 +89,14 @@ TEST_F(SendCliTest, TextSmsAndEveryRingtoneKindReachThePhone) {
   ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString() << r.out.toStdString();
   EXPECT_TRUE(r.out.contains("Sending 1/"));
   EXPECT_TRUE(r.out.contains("Sending: OK"));
+  QFile shortTune(dir_.filePath("short.rtx"));  // EMS takes only a short melody whole
+  ASSERT_TRUE(shortTune.open(QIODevice::WriteOnly));
+  shortTune.write("Short:d=4,o=5,b=112:c,c,g,g,a,a,2g");
+  shortTune.close();
   for (const char* kind : {"nokia", "sagem", "imelody"}) {
-    r = send("ringtone", {"--kind", kind, "--to", "0171123", "--store", example("Twinkle.rtx")});
+    const QString input =
+        QByteArray(kind) == "imelody" ? shortTune.fileName() : example("Twinkle.rtx");
+    r = send("ringtone", {"--kind", kind, "--to", "0171123", "--store", input});
     ASSERT_EQ(r.exitCode, 0) << kind << r.errors.toStdString() << r.out.toStdString();
   }
   const QByteArray rec = record();
@@ -155,7 +161,66 @@ TEST_F(SendCliTest, FailuresGiveStatusOneWithTheReason) {
   EXPECT_TRUE(r.errors.contains("/dev/no-such-port"));
 }
 
+TEST_F(SendCliTest, LongTextGoesPartByPartOneCommandEach) {
+  startPhone();
+  QString text;
+  for (int i = 0; i < 40; ++i) text += QString::fromUtf8("Ode [to] joy \u20AC ");
+  CliRun r = send("sms", {"--to", "0171123", "--text", text, "--line-size", "60"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString() << r.out.toStdString();
+  EXPECT_EQ(record().count("AT+CMGS="), 5);  // 40 x 18 septets = 720: five parts
+  std::vector<pdutest::Submit> m = pdus();
+  ASSERT_EQ(m.size(), 5u);
+  std::u16string joined;
+  for (size_t k = 0; k < m.size(); ++k) {
+    EXPECT_EQ(m[k].error, "");
+    EXPECT_EQ(pdutest::ConcatOf(m[k].udh).number, static_cast<int>(k + 1));
+    EXPECT_EQ(pdutest::ConcatOf(m[k].udh).reference, pdutest::ConcatOf(m[0].udh).reference);
+    joined += m[k].text;
+  }
+  EXPECT_EQ(QString::fromStdU16String(joined), text);
+  EXPECT_TRUE(r.out.contains("Sending part 5 of 5"));
+
+  // A character the GSM alphabet lacks: UCS2, and the status says so; forced 7-bit is
+  // refused before the phone is called.
+  startPhone();
+  const QString mixed = QString::fromUtf8("Gr\u00FC\u00DFe \u20AC \u65E5\u672C \U0001F3B5");
+  r = send("sms", {"--to", "0171123", "--text", mixed});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  EXPECT_TRUE(r.out.contains("UCS2"));
+  m = pdus();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].alphabet, pdutest::Alphabet::kUcs2);
+  EXPECT_EQ(QString::fromStdU16String(m[0].text), mixed);
+  startPhone();
+  r = send("sms", {"--to", "0171123", "--text", mixed, "--alphabet", "gsm"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("U+1F3B5")) << r.errors.toStdString();
+  EXPECT_TRUE(record().isEmpty());
+}
+
+TEST_F(SendCliTest, FailedSecondPartEndsTheSessionNamingIt) {
+  startPhone({"DATA#2=cms:500"});
+  const CliRun r = send("sms", {"--to", "123", "--text", QString(400, 'z')});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("in part 2 of 3")) << r.errors.toStdString();
+  EXPECT_TRUE(r.out.contains("part 2 of 3"));
+  const QByteArray rec = record();
+  EXPECT_EQ(rec.count("AT+CMGS="), 2);  // the third part never starts
+  EXPECT_FALSE(r.out.contains("Sending: OK"));
+
+  // A ringtone over three parts is refused before the port is opened.
+  startPhone();
+  QFile tune(dir_.filePath("long.rtx"));
+  ASSERT_TRUE(tune.open(QIODevice::WriteOnly));
+  tune.write("long:d=8,o=5,b=125:" + QByteArray("c,d,e,f,g,a,b,").repeated(42) + "c");
+  tune.close();
+  const CliRun ring = send("ringtone", {"--kind", "nokia", "--to", "123", tune.fileName()});
+  EXPECT_EQ(ring.exitCode, 1);
+  EXPECT_TRUE(record().isEmpty());
+}
+
 TEST_F(SendCliTest, UsageErrorsAndThePortList) {
+  EXPECT_EQ(run({"send", "sms", "--to", "1", "--text", "x", "--alphabet", "klingon"}).exitCode, 2);
   EXPECT_EQ(run({"send"}).exitCode, 2);
   EXPECT_EQ(run({"send", "fax"}).exitCode, 2);
   EXPECT_EQ(run({"send", "sms", "--text", "hi"}).exitCode, 2);

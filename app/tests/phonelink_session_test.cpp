@@ -51,7 +51,11 @@ class SessionTest : public ::testing::Test {
     comm_.setBaud("19200");
     sms_.SetDestAdr("+4917112345", 1);
     session_.setTimeScale(0.1);
-    session_.setStrings([](int id) { return QStringLiteral("<%1>").arg(id); });
+    session_.setStrings([](int id) {
+      // The texts that take numbers keep their places.
+      return id == DataCableSession::kResPartOf ? QStringLiteral("<%1 %2/%3>").arg(id)
+                                                : QStringLiteral("<%1>").arg(id);
+    });
     session_.setPortErrorHandler([this](const QString& text) { portErrors_ << text; });
     modPDU::SetErrorHandler([this](const QString&, const QString& text) { pduErrors_ << text; });
   }
@@ -153,6 +157,12 @@ TEST_F(RingtoneSessionTest, EachRingtoneKindDecodesWithItsPreset) {
   comm_.setLocalEcho(true);
   ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeNokia), modPDU::kNokiaRing, false), 1);
   ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeSagem), modPDU::kSagemRing, false), 1);
+  // Twinkle's 42 notes do not fit one EMS message (refused, never cut); its first six do.
+  const cableMessage::Rendered whole =
+      cableMessage::Render(melody_, cableMessage::kModeEmsIMelody, 1);
+  EXPECT_EQ(whole.result, -1);
+  EXPECT_FALSE(whole.error.isEmpty());
+  melody_.resize(6);
   const QByteArray ems = render(cableMessage::kModeEmsIMelody);
   ASSERT_EQ(session_.SendSmsPdu(ems, modPDU::kEmsIMelody, false), 1);
   ASSERT_EQ(sim_.sentMessages().size(), 3);
@@ -187,21 +197,63 @@ TEST_F(RingtoneSessionTest, EachRingtoneKindDecodesWithItsPreset) {
   EXPECT_EQ(session_.status().text().count("<454>: OK"), 1);  // the box starts anew each time
 }
 
-// A melody longer than one SMS holds is cut by the writers, so each kind still goes out
-// as exactly one message that a phone reads back.
-TEST_F(RingtoneSessionTest, LongMelodyStillGoesOutAsOneSms) {
+// A melody longer than one SMS: the Sagem writer keeps to one message, the EMS message is
+// refused, the Nokia ringtone goes whole in up to three parts, each with the port and
+// concatenation elements, one AT+CMGS each.
+TEST_F(RingtoneSessionTest, LongMelodyGoesWholeOrInParts) {
   melody_.resize(0);
-  for (int i = 0; i < 250; ++i) melody_.addevent(8, 0, 1, 60 + i % 12, 100);
-  for (const int mode :
-       {cableMessage::kModeSagem, cableMessage::kModeNokia, cableMessage::kModeEmsIMelody}) {
-    const QByteArray data = render(mode);
-    ASSERT_LE(data.size(), 160) << mode;
-    ASSERT_EQ(session_.SendSmsPdu(data, cableMessage::RingTypeOf(mode), false), 1) << mode;
+  for (int i = 0; i < 200; ++i) melody_.addevent(8, 0, 1, 60 + i % 12, 100);
+  const QByteArray sagem = render(cableMessage::kModeSagem);
+  ASSERT_LE(sagem.size(), 160);
+  ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
+  ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
+  EXPECT_EQ(cableMessage::Render(melody_, cableMessage::kModeEmsIMelody, 1).result, -1);
+  ASSERT_EQ(sim_.sentMessages().size(), 2);
+  const QByteArray nokia = render(cableMessage::kModeNokia);
+  EXPECT_GT(nokia.size(), 140);
+  ASSERT_EQ(session_.SendSmsPdu(nokia, modPDU::kNokiaRing, false), 1) << status().toStdString();
+  const int parts = static_cast<int>(sim_.sentMessages().size()) - 2;
+  ASSERT_GE(parts, 2);
+  ASSERT_LE(parts, 3);
+  QByteArray joined = nokia.left(7);
+  for (int k = 0; k < parts; ++k) {
+    const pdutest::Submit m = decode(sim_.sentMessages()[2 + k]);
+    EXPECT_EQ(m.error, "");
+    EXPECT_EQ(m.dcs, 0xF5);
+    const pdutest::Concat c = pdutest::ConcatOf(m.udh);
+    EXPECT_EQ(c.count, parts);
+    EXPECT_EQ(c.number, k + 1);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(m.udh.data()), 7).toHex(), "0b050415811581");
+    joined += QByteArray(reinterpret_cast<const char*>(m.ud.data()) + m.udh.size(),
+                         static_cast<qsizetype>(m.ud.size() - m.udh.size()));
   }
-  ASSERT_EQ(sim_.sentMessages().size(), 3);
+  EXPECT_EQ(joined.mid(7), nokia.mid(7));
   for (const QByteArray& hex : sim_.sentMessages()) EXPECT_EQ(decode(hex).error, "");
   EXPECT_TRUE(pduErrors_.isEmpty());
   EXPECT_EQ(cableMessage::Render(pxvbMelody(), cableMessage::kModeNokia, 1).result, 0);
+
+  // Over 255 instructions: refused by the renderer, never shortened.
+  for (int i = 0; i < 60; ++i) melody_.addevent(8, 0, 1, 62, 100);
+  const cableMessage::Rendered tooLong = cableMessage::Render(melody_, cableMessage::kModeNokia, 1);
+  EXPECT_EQ(tooLong.result, -1);
+  EXPECT_FALSE(tooLong.error.isEmpty());
+}
+
+// A text in three parts with the phone refusing the second: the session ends there,
+// naming the part, and the third never starts.
+TEST_F(SessionTest, FailedPartEndsTheSession) {
+  phonesim::Rule second{"DATA", Fault::Reply, "\r\n+CMS ERROR: 500\r\n"};
+  second.occurrence = 2;
+  sim_.addRule(second);
+  EXPECT_EQ(session_.SendSmsPdu(QByteArray(400, 'q'), modPDU::kTextSms, false),
+            DataCableSession::kAnswerError);
+  EXPECT_EQ(sim_.sentMessages().size(), 1);
+  EXPECT_EQ(session_.partCount(), 3);
+  EXPECT_EQ(session_.failedPart(), 2);
+  EXPECT_TRUE(status().contains("<2100 2/3>")) << status().toStdString();
+  int commands = 0;
+  for (const QByteArray& c : sim_.commands()) commands += c.startsWith("AT+CMGS=") ? 1 : 0;
+  EXPECT_EQ(commands, 2);
 }
 
 TEST_F(RingtoneSessionTest, KeysSiemensBlocksAndTheClock) {

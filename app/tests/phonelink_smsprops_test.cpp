@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "phonelink/clsmsprops.h"
+#include "phonelink/rvsmsapi.h"
 #include "settings/settingsstore.h"
 
 using pxsettings::SettingsStore;
@@ -154,6 +155,54 @@ TEST_F(SmsStoreTest, MissingOrGarbageValuesReadAsZero) {
   EXPECT_EQ(p.FlashSMS(), 0);
   EXPECT_EQ(p.StatusSMS(), 0);
   EXPECT_EQ(p.SMSCAddress(), "");
+}
+
+// The counter of the SMS text box, counted by the real librvsms.so: septets in 7-bit
+// (extension characters two), UTF-16 units once a character needs UCS2, octets in 8-bit
+// text, per part once the text takes more than one.
+TEST(SmsProps, CharactersLeftInThisPartAndParts) {
+  RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
+  ASSERT_TRUE(RvSmsApi::instance().load()) << RvSmsApi::instance().errorText().toStdString();
+  clSMSProps p;
+  p.setTextInCodepage(65001);
+  struct Case {
+    QString text;
+    QString shown;
+    bool ucs2;
+  };
+  const Case cases[] = {
+      {"", "160 / 1", false},
+      {"hello", "155 / 1", false},
+      {QString::fromUtf8("\u20AC{}[]~^|\\"), "142 / 1", false},  // nine characters, 18 septets
+      {QString::fromUtf8("Gr\u00FC\u00DFe"), "155 / 1", false},
+      {QString(160, 'a'), "0 / 1", false},
+      {QString(161, 'a'), "145 / 2", false},
+      // The escape would be the 153rd septet: the pair moves on to part 2.
+      {QString(152, 'a') + QString::fromUtf8("\u20AC") + QString(8, 'a'), "143 / 2", false},
+      {QString::fromUtf8("Gr\u00FC\u00DFe \u65E5"), "63 / 1", true},
+      {QString::fromUtf8("\U0001F600"), "68 / 1", true},  // two units
+      {QString(71, QChar(0x65E5)), "63 / 2", true},
+  };
+  for (const Case& c : cases) {
+    const clSMSProps::CharsLeftCount count = p.CharsLeft(c.text);
+    EXPECT_EQ(clSMSProps::CharsLeftText(count), c.shown) << c.text.toStdString();
+    EXPECT_EQ(count.ucs2, c.ucs2) << c.text.toStdString();
+  }
+  // 8-bit text and UCS2 chosen in the settings.
+  p.setTextOutType(1);
+  EXPECT_EQ(clSMSProps::CharsLeftText(p.CharsLeft("hello")), "135 / 1");
+  p.setTextOutType(2);
+  EXPECT_EQ(clSMSProps::CharsLeftText(p.CharsLeft("hello")), "65 / 1");
+  // Forced 7-bit counts what goes: the character without a code is left out.
+  p.setTextOutType(0);
+  p.setForceGsm(true);
+  EXPECT_EQ(clSMSProps::CharsLeftText(p.CharsLeft(QString::fromUtf8("a\u65E5"))), "159 / 1");
+  p.setForceGsm(false);
+  // More than 255 parts: no part left to type into.
+  const clSMSProps::CharsLeftCount tooLong = p.CharsLeft(QString(153 * 255 + 1, 'a'));
+  EXPECT_TRUE(tooLong.tooLong);
+  EXPECT_EQ(tooLong.parts, 256);
+  EXPECT_EQ(clSMSProps::CharsLeftText(tooLong), "0 / 256");
 }
 
 }  // namespace

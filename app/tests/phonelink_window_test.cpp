@@ -20,16 +20,16 @@
 
 #include "../../smslib/tests/pdu_decoder.h"
 #include "document/appstate.h"
+#include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "phonelink/ui/frmdatacable.h"
 #include "phonelink/rvsmsapi.h"
+#include "phonelink/ui/frmdatacable.h"
 #include "phonesim.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -162,15 +162,25 @@ TEST_F(WindowTest, CharactersLeftFollowTheOutgoingTextType) {
   open();
   auto* text = child<QPlainTextEdit>("tfSMSText");
   auto* left = child<QLineEdit>("tfCharsLeft");
-  EXPECT_EQ(left->text(), "160");
+  EXPECT_EQ(left->text(), "160 / 1");
   QTest::keyClicks(text, "hello");
-  EXPECT_EQ(left->text(), "155");
+  EXPECT_EQ(left->text(), "155 / 1");
+  // The euro sign takes two septets, as on a phone.
+  text->insertPlainText(QString::fromUtf8("\u20AC"));
+  EXPECT_EQ(left->text(), "153 / 1");
+  // A character outside the GSM alphabet: the whole text counts in UCS2, and the status
+  // bar says why.
+  text->insertPlainText(QString::fromUtf8("\u65E5"));
+  EXPECT_EQ(left->text(), "63 / 1");
+  EXPECT_FALSE(child<QStatusBar>("sbStatus")->currentMessage().isEmpty());
+  text->setPlainText(QString(161, 'a'));
+  EXPECT_EQ(left->text(), "145 / 2");
   sms_.setTextOutType(2);
-  QTest::keyClicks(text, "!");
-  EXPECT_EQ(left->text(), "64");
+  text->setPlainText("hello!");
+  EXPECT_EQ(left->text(), "64 / 1");
   sms_.setTextOutType(1);
   QTest::keyClicks(text, "!");
-  EXPECT_EQ(left->text(), "133");
+  EXPECT_EQ(left->text(), "133 / 1");
 }
 
 TEST_F(WindowTest, SendTextSmsAndRingtoneThroughTheWindow) {
@@ -236,6 +246,8 @@ TEST_F(WindowTest, StopWhileRunningAndEmptyMelody) {
   EXPECT_TRUE(sim_.commands().isEmpty());
 
   loadMelody();
+  // (The message is built before the port is opened, so it needs its number.)
+  QTest::keyClicks(child<QLineEdit>("tfTelNumber"), "12345");
   sim_.addRule(phonesim::Rule{"AT+CMGF=0", phonesim::Fault::Silent, {}, 0});
   bool sendDisabled = false;
   QObject::connect(&sim_, &phonesim::PhoneSim::commandReceived, window_.get(),

@@ -1,7 +1,8 @@
 /* rvsms: the SMS PDU library's C interface.
  *
  * Builds SMS-SUBMIT PDUs (3GPP TS 23.040) with GSM 7-bit, 8-bit or UCS2 user data
- * (3GPP TS 23.038) and exposes the conversion steps. Every integer is 32-bit, every
+ * (3GPP TS 23.038), alone or as the parts of a concatenated message, and exposes the
+ * conversion steps. Every integer is 32-bit, every
  * buffer belongs to the caller, the library keeps no state between calls, no exception
  * leaves it, and any thread may call it.
  *
@@ -65,15 +66,33 @@ typedef struct SubmitParams {
 /* Result numbers. */
 enum {
   RVSMS_OK = 1,
-  RVSMS_TEXT_LENGTH = 210,  /* text length below 1 or null text */
-  RVSMS_BUFFER_SMALL = 211, /* buffer below 2x (4x) the text length, or the hex does not fit */
-  RVSMS_CUT = 212,          /* output cut to the buffer size */
-  RVSMS_BAD_ADDRESS = 213,  /* destination missing or a number with a bad character */
-  RVSMS_BAD_CODEPAGE = 214, /* code page not supported */
-  RVSMS_FAILED = 215,       /* bad parameters, failed conversion, no user data */
-  RVSMS_EMPTY = 216,        /* null pointer (rvMakeSubmitPDU), text length below 1, empty text */
-  RVSMS_PDU_TOO_LONG = 217  /* PDU longer than the buffer; buffer below 2x the text length */
+  RVSMS_TEXT_LENGTH = 210,     /* text length below 1 or null text */
+  RVSMS_BUFFER_SMALL = 211,    /* buffer below 2x (4x) the text length, or the hex does not fit */
+  RVSMS_CUT = 212,             /* output cut to the buffer size */
+  RVSMS_BAD_ADDRESS = 213,     /* destination missing or a number with a bad character */
+  RVSMS_BAD_CODEPAGE = 214,    /* code page not supported */
+  RVSMS_FAILED = 215,          /* bad parameters, failed conversion, no user data */
+  RVSMS_EMPTY = 216,           /* null pointer (rvMakeSubmitPDU), text length below 1, empty text */
+  RVSMS_PDU_TOO_LONG = 217,    /* PDU longer than the buffer; buffer below 2x the text length */
+  RVSMS_TOO_MANY_PARTS = 218,  /* rvMakeSubmitParts: the message needs more than 255 parts */
+  RVSMS_PART_TABLE_SMALL = 219 /* rvMakeSubmitParts: partCapacity below the part count */
 };
+
+/* What rvMakeSubmitParts found out about a message (written by every call that got as far
+ * as the user data, successful or not, and by the size query). */
+typedef struct SubmitPartsInfo {
+  int32_t PartCount;       /* parts the message takes: 1 .. 255 (more on 218) */
+  int32_t NeededSize;      /* bytes all the parts' PDUs take together (0 on 218) */
+  int32_t TextOutType;     /* the coding used: 0 GSM 7-bit, 1 8-bit text, 2 UCS2, 3 8-bit raw */
+  int32_t UnitsPerPart;    /* what one part holds: septets (7-bit), octets (8-bit) or UTF-16
+                              units (UCS2); 160 / 140 / 70 for one part, 153 / 134 / 67 when
+                              the parts carry the concatenation header */
+  int32_t UnitsInLastPart; /* how many of them the last part uses */
+  int32_t Unmapped;        /* characters without a GSM 7-bit code (left out when 7-bit is
+                              forced; the reason the automatic coding chose UCS2) */
+  int32_t Reserved6;
+  int32_t Reserved7;
+} SubmitPartsInfo;
 
 /* Writes 1, 1, 2, 1 (major, minor, build, revision). Returns 1, or 216 when a pointer is
  * null (nothing written). */
@@ -135,6 +154,44 @@ RVSMS_API int32_t rvMake7BitPduData(const char* text, int32_t textLength, unsign
  * conversion or no GSM code. */
 RVSMS_API int32_t rvConvert27BitGSM(const char* text, int32_t textLength, unsigned char* buffer,
                                     int32_t* bufferSize, int32_t codePage, int32_t headerLength);
+
+/* A message of any length as concatenated SMS-SUBMIT PDUs (3GPP TS 23.040 9.2.3.24.1, the
+ * 8-bit reference element 00 03 reference count sequence in each part's user data header).
+ * A message that fits one SMS gives one PDU without that element, octet for octet the one
+ * rvMakeSubmitPDU gives for the same arguments.
+ *
+ * params as for rvMakeSubmitPDU, and TextOutType 4 = automatic: GSM 7-bit when every
+ * character has a code in the default alphabet or its extension table, else UCS2. Each
+ * part is an SMS-SUBMIT of its own with TP-MR = (params->TP_MR + part index) mod 256.
+ * Parts hold 153 septets (never ending between an escape and its extension code), 67 UCS2
+ * units (never between the halves of a surrogate pair), 134 octets of 8-bit text (whole
+ * characters) or, for raw data (TextInType 3 with TextOutType 3), 134 octets less the
+ * caller's own header: with UDHI 1 the data begins with a header (its length octet first)
+ * whose elements, such as the port addressing of a ringtone, are repeated in every part in
+ * front of the concatenation element. Raw packed 7-bit data (TextInType 3, TextOutType 0)
+ * cannot be split: over 140 octets it fails with 215.
+ * reference: the concatenation reference number, 0..255, the same in every part.
+ *
+ * Two calls: the first with buffer null asks only for the size: it fills *info and returns
+ * 1 (bufferSize, partSizes and tpduLengths are not touched). The second gets a buffer of
+ * info->NeededSize bytes and tables of partCapacity >= info->PartCount entries; it writes
+ * the PDUs one after the other (each SMSC field first when params->WithSMSC is 1), the
+ * octet count of each into partSizes[i], the TPDU length of each (for AT+CMGS / AT+CMGW)
+ * into tpduLengths[i], and the bytes written into *bufferSize.
+ * Returns 1; 216 destination, params or info null; 210 text null or length below 1;
+ * 213 destination digits missing or a number with a bad character; 215 invalid params
+ * (as rvMakeSubmitPDU, TextOutType up to 4), reference outside 0..255, failed text intake,
+ * no user data, a raw header longer than its data or than a part leaves room for;
+ * 218 more than 255 parts (info->PartCount says how many); 219 partSizes or tpduLengths
+ * null or partCapacity below the part count; 217 bufferSize null or *bufferSize below
+ * info->NeededSize (then *bufferSize becomes the size needed). Nothing but *info (and that
+ * size) is written unless the result is 1. */
+RVSMS_API int32_t rvMakeSubmitParts(const char* text, int32_t textLength,
+                                    const AddressParam* destination, const AddressParam* smsc,
+                                    const SubmitParams* params, int32_t reference,
+                                    unsigned char* buffer, int32_t* bufferSize, int32_t* partSizes,
+                                    int32_t* tpduLengths, int32_t partCapacity,
+                                    SubmitPartsInfo* info);
 
 #ifdef __cplusplus
 }

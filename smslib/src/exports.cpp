@@ -1,4 +1,4 @@
-// The seven C exports: argument checks first, then one guarded body each. Every call
+// The C exports: argument checks first, then one guarded body each. Every call
 // builds its own converter and strings; outputs are written only on success.
 #include <cstdio>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include "gsm_alphabet.h"
 #include "rvsms.h"
 #include "submit_builder.h"
+#include "submit_parts.h"
 
 using rvsms::Bytes;
 
@@ -179,6 +180,48 @@ RVSMS_API int32_t rvConvert27BitGSM(const char* text, int32_t textLength, unsign
     }
     CopyOut(octets, octets.size(), buffer);
     *bufferSize = static_cast<int32_t>(octets.size());
+    return RVSMS_OK;
+  } catch (...) {
+    return RVSMS_FAILED;
+  }
+}
+
+RVSMS_API int32_t rvMakeSubmitParts(const char* text, int32_t textLength,
+                                    const AddressParam* destination, const AddressParam* smsc,
+                                    const SubmitParams* params, int32_t reference,
+                                    unsigned char* buffer, int32_t* bufferSize, int32_t* partSizes,
+                                    int32_t* tpduLengths, int32_t partCapacity,
+                                    SubmitPartsInfo* info) {
+  if (!destination || !params || !info) return RVSMS_EMPTY;
+  if (!text || textLength < 1) return RVSMS_TEXT_LENGTH;
+  if (!destination->Digits || destination->Length < 1) return RVSMS_BAD_ADDRESS;
+  if (reference < 0 || reference > 255) return RVSMS_FAILED;
+  try {
+    rvsms::SmsSubmitBuilder builder;
+    if (builder.SetParams(*params, true) != 1) return RVSMS_FAILED;
+    if (builder.SetText(text, textLength) != 1) return RVSMS_FAILED;
+    if (builder.SetDestination(*destination) != 1) return RVSMS_BAD_ADDRESS;
+    if (builder.SetSmsc(smsc) != 1) return RVSMS_BAD_ADDRESS;
+    SubmitPartsInfo found{};
+    std::vector<rvsms::SubmitPart> parts;
+    const int r = rvsms::BuildSubmitParts(builder, static_cast<uint8_t>(reference), parts, found);
+    *info = found;
+    if (r != 1) return r;
+    if (!buffer) return RVSMS_OK;  // the size query
+    if (!partSizes || !tpduLengths || partCapacity < found.PartCount) return RVSMS_PART_TABLE_SMALL;
+    if (!bufferSize) return RVSMS_PDU_TOO_LONG;
+    if (*bufferSize < found.NeededSize) {
+      *bufferSize = found.NeededSize;
+      return RVSMS_PDU_TOO_LONG;
+    }
+    size_t at = 0;
+    for (size_t k = 0; k < parts.size(); ++k) {
+      CopyOut(parts[k].pdu, parts[k].pdu.size(), buffer + at);
+      at += parts[k].pdu.size();
+      partSizes[k] = static_cast<int32_t>(parts[k].pdu.size());
+      tpduLengths[k] = parts[k].tpduLength;
+    }
+    *bufferSize = static_cast<int32_t>(at);
     return RVSMS_OK;
   } catch (...) {
     return RVSMS_FAILED;

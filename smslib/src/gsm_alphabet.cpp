@@ -61,6 +61,7 @@ void GsmAlphabetConverter::LoadGsmTables() {
 
 int GsmAlphabetConverter::ConvertToGsm() {
   output_.clear();
+  unmapped_ = 0;
   if (input_.empty()) return 216;
   if (charTable_.empty() || charTable_.size() != codeTable_.size()) return 213;
   int produced = 0;
@@ -83,7 +84,10 @@ int GsmAlphabetConverter::ConvertToGsm() {
       continue;
     }
     // 0xFFFF marks a table position without a character; it never matches the text.
-    if (u == kNone) continue;
+    if (u == kNone) {
+      ++unmapped_;
+      continue;
+    }
     bool found = false;
     for (size_t p = 0; p < charTable_.size(); ++p) {
       if (charTable_[p] == u) {
@@ -93,16 +97,22 @@ int GsmAlphabetConverter::ConvertToGsm() {
         break;
       }
     }
-    if (found || !escapeEnabled || extTable_.empty()) continue;
-    for (size_t x = 0; x < extTable_.size(); ++x) {
-      if (extTable_[x] == u) {
-        output_.push_back(escapeCode);
-        output_.push_back(static_cast<char16_t>(x));
-        produced += 2;
-        break;
+    if (found) continue;
+    if (escapeEnabled && !extTable_.empty()) {
+      for (size_t x = 0; x < extTable_.size(); ++x) {
+        if (extTable_[x] == u) {
+          output_.push_back(escapeCode);
+          output_.push_back(static_cast<char16_t>(x));
+          produced += 2;
+          found = true;
+          break;
+        }
       }
     }
-    // Anything else is dropped.
+    // Anything else is dropped (and counted, the second half of a pair not again).
+    const bool lowHalf =
+        u >= 0xDC00 && u <= 0xDFFF && i > 0 && input_[i - 1] >= 0xD800 && input_[i - 1] <= 0xDBFF;
+    if (!found && !lowHalf) ++unmapped_;
   }
   return produced >= 1 && !output_.empty() ? 1 : 215;
 }

@@ -27,6 +27,9 @@ class GsmAlphabetConverter {
   void setInput(std::u16string input) { input_ = std::move(input); }
   const std::u16string& input() const { return input_; }
   const std::u16string& output() const { return output_; }
+  // Characters the last ConvertToGsm left out for want of a code (a surrogate pair counts
+  // once).
+  int unmapped() const { return unmapped_; }
 
   bool escapeEnabled = false;
   bool escapePassThrough = false;
@@ -35,6 +38,7 @@ class GsmAlphabetConverter {
  private:
   std::u16string input_;
   std::u16string output_;
+  int unmapped_ = 0;
   std::vector<char16_t> charTable_;  // position p: the character of codeTable_[p]
   std::vector<uint8_t> codeTable_;
   std::vector<char16_t> extTable_;  // index: the code after the escape

@@ -12,11 +12,12 @@ uint8_t OctetOrZero(int32_t v) {
 
 }  // namespace
 
-int SmsSubmitBuilder::SetParams(const SubmitParams& p) {
+int SmsSubmitBuilder::SetParams(const SubmitParams& p, bool allowAutomatic) {
   const auto inType = static_cast<uint32_t>(p.TextInType);
   const auto outType = static_cast<uint32_t>(p.TextOutType);
   const auto cls = static_cast<uint32_t>(p.MsgClass);
-  if (inType > 3 || outType > 3 || (cls > 3 && cls != 255)) return 215;
+  const uint32_t maxOut = allowAutomatic ? kAutomaticOut : 3;
+  if (inType > 3 || outType > maxOut || (cls > 3 && cls != 255)) return 215;
   textInType_ = inType;
   textInCodepage_ = p.TextInCodepage;
   statusReport_ = p.StatusSMS != 0;
@@ -130,10 +131,21 @@ int SmsSubmitBuilder::Assemble(Bytes& pdu, int32_t& tpduLength) {
   uint8_t udl = 0;
   Bytes ud;
   if (MakeUserData(udl, ud) != 1) return 215;
+  return AssembleWith(udl, ud, udhi_, mr_, pdu, tpduLength);
+}
+
+int SmsSubmitBuilder::AssembleWith(uint8_t udl, const Bytes& ud, bool udhi, uint8_t mr, Bytes& pdu,
+                                   int32_t& tpduLength) {
+  pdu.clear();
+  if (destination_.empty() || ud.empty()) return 215;
+  const bool ownUdhi = udhi_;
+  udhi_ = udhi;
+  const uint8_t firstOctet = FirstOctet();
+  udhi_ = ownUdhi;
   Bytes tpdu;
   tpdu.reserve(ud.size() + 20);
-  tpdu.push_back(FirstOctet());
-  tpdu.push_back(mr_);
+  tpdu.push_back(firstOctet);
+  tpdu.push_back(mr);
   destination_.AppendTpDa(tpdu);
   tpdu.push_back(pid_);
   tpdu.push_back(DataCodingScheme());

@@ -17,9 +17,15 @@ class SmsSubmitBuilder {
   // Alphabet values of TP-DCS bits 3..2.
   enum Alphabet : uint8_t { kGsm7Bit = 0, k8Bit = 1, kUcs2 = 2 };
 
-  // Checks and stores the parameters: 1, or 215 (TextInType or TextOutType above 3,
-  // MsgClass not 0..3 or 255; negative values count as large).
-  int SetParams(const SubmitParams& params);
+  // The automatic coding of the parts export: GSM 7-bit where every character allows it,
+  // else UCS2.
+  static constexpr uint32_t kAutomaticOut = 4;
+
+  // Checks and stores the parameters: 1, or 215 (TextInType or TextOutType above 3 (above
+  // 4 with allowAutomatic), MsgClass not 0..3 or 255; negative values count as large).
+  int SetParams(const SubmitParams& params, bool allowAutomatic = false);
+  // The coding once the automatic choice has been made (0..3).
+  void SetTextOutType(uint32_t type) { textOutType_ = type; }
   // Takes in the text: raw bytes for TextInType 3 (exactly length bytes), else the
   // code-page text up to its terminator or length. 1 or 215.
   int SetText(const char* text, int32_t length);
@@ -35,7 +41,18 @@ class SmsSubmitBuilder {
   // The whole PDU and the TPDU's length: 1 or 215.
   int Assemble(Bytes& pdu, int32_t& tpduLength);
 
+  // A TPDU with the given user data (and the SMSC field when asked): the parts export
+  // gives each part its own header flag and message reference. 1 or 215.
+  int AssembleWith(uint8_t udl, const Bytes& ud, bool udhi, uint8_t mr, Bytes& pdu,
+                   int32_t& tpduLength);
+
   const GsmAlphabetConverter& converter() const { return converter_; }
+  GsmAlphabetConverter& converter() { return converter_; }
+  uint32_t textInType() const { return textInType_; }
+  uint32_t textOutType() const { return textOutType_; }
+  int32_t textOutCodepage() const { return textOutCodepage_; }
+  bool udhi() const { return udhi_; }
+  uint8_t messageReference() const { return mr_; }
 
  private:
   GsmAlphabetConverter converter_{std::u16string()};

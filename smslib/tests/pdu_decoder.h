@@ -239,4 +239,51 @@ inline Submit Decode(const Bytes& pdu, bool withSmsc) {
   return m;
 }
 
+// One information element of a user data header.
+struct HeaderElement {
+  int iei = -1;
+  Bytes data;
+};
+
+// The elements of a header (its length octet first); error set when they overrun it.
+inline std::vector<HeaderElement> HeaderElements(const Bytes& udh, std::string* error = nullptr) {
+  std::vector<HeaderElement> out;
+  size_t i = 1;
+  while (i < udh.size()) {
+    if (i + 2 > udh.size() || i + 2 + udh[i + 1] > udh.size()) {
+      if (error) *error = "header element overruns the header";
+      break;
+    }
+    HeaderElement e;
+    e.iei = udh[i];
+    e.data.assign(udh.begin() + static_cast<long>(i + 2),
+                  udh.begin() + static_cast<long>(i + 2 + udh[i + 1]));
+    i += 2 + udh[i + 1];
+    out.push_back(std::move(e));
+  }
+  return out;
+}
+
+// The concatenation element (TS 23.040 9.2.3.24.1 with an 8-bit reference, 9.2.3.24.8
+// with a 16-bit one): reference, part count and this part's number.
+struct Concat {
+  bool present = false;
+  int reference = -1;
+  int count = -1;
+  int number = -1;
+  bool wide = false;
+};
+
+inline Concat ConcatOf(const Bytes& udh) {
+  Concat c;
+  for (const HeaderElement& e : HeaderElements(udh)) {
+    if (e.iei == 0x00 && e.data.size() == 3) {
+      c = {true, e.data[0], e.data[1], e.data[2], false};
+    } else if (e.iei == 0x08 && e.data.size() == 4) {
+      c = {true, e.data[0] << 8 | e.data[1], e.data[2], e.data[3], true};
+    }
+  }
+  return c;
+}
+
 }  // namespace pdutest

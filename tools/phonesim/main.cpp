@@ -1,7 +1,8 @@
 // pealix-phonesim: a simulated phone on a pseudo-terminal. Prints the device path on the
 // first line of standard output, then answers AT commands until it is terminated.
 //   pealix-phonesim [--no-echo] [--record FILE] [--pending-input N] [--fault RULE]...
-// RULE is TRIGGER=KIND[:ARG], e.g. AT+CMGS=*=silent, DATA=cms:500, AT=slow:800.
+// RULE is TRIGGER[#N]=KIND[:ARG], e.g. AT+CMGS=*=silent, DATA=cms:500, AT=slow:800,
+// DATA#2=cms:500 (only the second message's data).
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -15,8 +16,9 @@ namespace {
 void usage() {
   std::fprintf(stderr,
                "usage: pealix-phonesim [--no-echo] [--record FILE] [--pending-input N]\n"
-               "                       [--fault TRIGGER=KIND[:ARG]]...\n"
-               "TRIGGER: a command (AT+CMGF=0), a prefix (AT+CMGS=*), DATA, LINE or *\n"
+               "                       [--fault TRIGGER[#N]=KIND[:ARG]]...\n"
+               "TRIGGER: a command (AT+CMGF=0), a prefix (AT+CMGS=*), DATA, LINE or *;\n"
+               "         TRIGGER#N: only its N-th match (DATA#2: the second message)\n"
                "KIND: silent, error, cms[:CODE], reply:TEXT, garbage[:N], flood[:N], hangup,\n"
                "      slow:MS\n");
 }

@@ -55,6 +55,11 @@ bool ParseRule(const QString& text, Rule* rule) {
   if (eq <= 0) return false;
   Rule r;
   r.trigger = text.left(eq).toLatin1();
+  static const QRegularExpression nth(QStringLiteral("^(.+)#([1-9]\\d{0,5})$"));
+  if (const auto m = nth.match(QString::fromLatin1(r.trigger)); m.hasMatch()) {
+    r.trigger = m.captured(1).toLatin1();
+    r.occurrence = m.captured(2).toInt();
+  }
   const QString action = text.mid(eq + 1);
   const QString kind = action.section(':', 0, 0).toLower();
   const QString arg = action.section(':', 1);
@@ -216,8 +221,10 @@ void PhoneSim::readMaster() {
 }
 
 void PhoneSim::applyRule(const QByteArray& event, const std::function<void()>& answer) {
-  for (const Rule& r : rules_) {
+  for (Rule& r : rules_) {
     if (!matches(r.trigger, event)) continue;
+    ++r.seen;
+    if (r.occurrence > 0 && r.seen != r.occurrence) continue;
     switch (r.fault) {
       case Fault::Silent:
         return;

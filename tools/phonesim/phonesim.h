@@ -30,17 +30,20 @@ enum class Fault {
 // A misbehaviour and the command it answers. `trigger` is a command line in any case
 // ("AT", "AT+CMGF=0"), a prefix ending in '*' ("AT+CMGS=*"), "DATA" for the Ctrl-Z that
 // ends a message or block, "LINE" for a line of data ended by a carriage return, or "*"
-// for everything.
+// for everything. `occurrence` N > 0 limits the rule to the N-th event it matches (the
+// second message of a concatenated SMS: "DATA#2"); 0 means every one.
 struct Rule {
   QByteArray trigger;
   Fault fault = Fault::Silent;
   QByteArray payload;
   int count = 0;
+  int occurrence = 0;
+  int seen = 0;  // events matched so far
 };
 
-// "TRIGGER=KIND[:ARG]" as the program's --fault takes it; KIND silent, error, cms (ARG the
-// code, default 500), reply (ARG the text, \r and \n allowed), garbage, flood (ARG bytes,
-// default 1 MB), hangup, slow (ARG ms). False when it cannot be read.
+// "TRIGGER[#N]=KIND[:ARG]" as the program's --fault takes it (#N: the N-th match only); KIND
+// silent, error, cms (ARG the code, default 500), reply (ARG the text, \r and \n allowed), garbage,
+// flood (ARG bytes, default 1 MB), hangup, slow (ARG ms). False when it cannot be read.
 bool ParseRule(const QString& text, Rule* rule);
 
 class PhoneSim : public QObject {

@@ -206,9 +206,9 @@ void frmDataCable::buildWindow() {
   auto* smsPage = tagged(new QWidget, "pgSMSText", 1115);
   auto* smsGrid = new QGridLayout(smsPage);
   tfSMSText_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfSMSText", 0));
-  tfCharsLeft_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfCharsLeft", 0, 1116));
+  tfCharsLeft_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfCharsLeft", 0, 2104));
   tfCharsLeft_->setReadOnly(true);
-  tfCharsLeft_->setMaximumWidth(60);
+  tfCharsLeft_->setMaximumWidth(90);
   chbFlashSMS_ =
       static_cast<QCheckBox*>(tagged(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
   chbStatusSMS_ =
@@ -525,13 +525,15 @@ void frmDataCable::tfTelNumber_Change() {
 }
 
 void frmDataCable::tfSMSText_Change() {
-  int limit = 160;
-  if (sms_.TextOutType() == 2)
-    limit = 70;
-  else if (sms_.TextOutType() != 0)
-    limit = 140;
-  tfCharsLeft_->setText(
-      QString::number(limit - static_cast<int>(tfSMSText_->toPlainText().size())));
+  // The SMS properties count (with the PDU library's limits); the box only shows it.
+  const clSMSProps::CharsLeftCount count = sms_.CharsLeft(tfSMSText_->toPlainText());
+  tfCharsLeft_->setText(clSMSProps::CharsLeftText(count));
+  const bool switched = count.ucs2 && sms_.TextOutType() == 0;
+  if (switched && !ucs2Shown_)
+    showStatusBar(GetResString(DataCableSession::kResSentAsUcs2));
+  else if (!switched && ucs2Shown_)
+    statusBar_->clearMessage();
+  ucs2Shown_ = switched;
 }
 
 bool frmDataCable::eventFilter(QObject* watched, QEvent* event) {

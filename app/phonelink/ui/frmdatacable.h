@@ -90,6 +90,7 @@ class frmDataCable : public QDialog {
   bool busy_ = false;
   bool closePending_ = false;
   bool statusQueued_ = false;
+  bool ucs2Shown_ = false;
 
   QRadioButton* optSend_[3] = {};
   QRadioButton* optRingTypes_[4] = {};
