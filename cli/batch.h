@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli_common.h"
+#include "song_input.h"
 
 namespace cli {
 
@@ -20,6 +21,7 @@ struct BatchSettings {
   int jobs = 0;                 // worker threads; 0: one per core
   int32_t channel = 255;        // MIDI inputs: 0-based channel, 255 the first with notes
   std::string delimiter = " ";  // composer text inputs
+  SongOptions song;             // MIDI inputs: the melody line instead of one channel
 };
 
 // Converts every input and prints each failure (file, line and reason) on standard error

@@ -14,6 +14,7 @@
 #include "document/eventlistmodel.h"
 #include "files/filetables.h"
 #include "melody/rvmelodyapi.h"
+#include "melody/titletext.h"
 
 namespace cli {
 namespace {
@@ -274,7 +275,10 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
       return false;
     }
     doc.records.resize(static_cast<size_t>(std::clamp(count, 0, capacity)));
-    doc.title.assign(title, std::min<size_t>(titleLength, sizeof(title) - 1));
+    // Track names of older MIDI files are Windows-1252; the document holds UTF-8.
+    doc.title = titletext::DecodeTitle(QByteArray(title, static_cast<qsizetype>(std::min<size_t>(
+                                                             titleLength, sizeof(title) - 1))))
+                    .toStdString();
     doc.bpm = control[3];
     doc.channelUsed = control[4];
     doc.channelMask = control[5];
@@ -333,14 +337,20 @@ namespace {
 
 // The library's string rendering; a buffer that turns out too small (217 with the needed
 // length) is grown once and the call repeated.
+// The title as the writer of a format takes it: ASCII for the phone text formats.
+QByteArray writerTitle(const Document& doc, int32_t formatId) {
+  return titletext::TitleForWriter(QString::fromStdString(doc.title), formatId);
+}
+
 int32_t melo2String(const Document& doc, std::vector<int32_t>& control, std::string& out) {
+  const QByteArray title = writerTitle(doc, control[2]);
   std::vector<char> buffer(1 << 16);
   const int32_t count = static_cast<int32_t>(doc.records.size());
   for (;;) {
     uint32_t length = static_cast<uint32_t>(buffer.size());
     const int32_t rc =
         RvMelodyApi::instance().rvmMelo2String(doc.records.data(), count, buffer.data(), &length,
-                                               doc.title.c_str(), nullptr, control.data());
+                                               title.constData(), nullptr, control.data());
     if (rc == 217 && length > buffer.size()) {
       buffer.resize(length);
       continue;
@@ -370,8 +380,8 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
   if (format.id == 14 || format.id == 12 || format.id == 19) {
     control[1] = 2;
     hookState().clipboardOut.clear();
-    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), "", nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
+                           nullptr, control.data());
     bytes = std::move(hookState().clipboardOut);
     hookState().clipboardOut.clear();
   } else {
@@ -412,12 +422,12 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   } else if (toStdout) {
     control[1] = 2;  // rendered onto the clipboard hook, which keeps the text
     hookState().clipboardOut.clear();
-    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), "", nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
+                           nullptr, control.data());
     output = hookState().clipboardOut;
   } else {
-    rc = api.rvmMeloExport(doc.records.data(), count, doc.title.c_str(), path.c_str(), nullptr,
-                           control.data());
+    rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(),
+                           path.c_str(), nullptr, control.data());
   }
   if (rc != 1) {
     std::cerr << "pealix-cli: cannot write " << format.name << " to "

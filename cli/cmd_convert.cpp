@@ -3,6 +3,7 @@
 #include "batch.h"
 #include "cli_common.h"
 #include "commands.h"
+#include "song_input.h"
 #include "writer_options.h"
 
 namespace cli {
@@ -10,9 +11,11 @@ namespace cli {
 void helpConvert() {
   std::cout
       << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
+         "                          [--melody] [--fit FMT]\n"
          "                          [WRITER OPTIONS] [--string] [--delimiter C]\n"
          "       pealix-cli convert --to FMT --out-dir DIR [--each-line] [--quiet] [--jobs N]\n"
-         "                          [--from FMT] [WRITER OPTIONS] INPUT...\n\n"
+         "                          [--from FMT] [--melody [--fit FMT]] [WRITER OPTIONS]\n"
+         "                          INPUT...\n\n"
          "Reads INPUT and writes it to OUTPUT in another format. Without --from/--to the\n"
          "format follows the file extension (.rtx/.txt RTTTL, .mid/.midi MIDI, .srt Sagem,\n"
          ".pkp key presses, .ota/.ott/.rng Nokia, .imy iMelody, .xml test XML). INPUT '-'\n"
@@ -32,6 +35,14 @@ void helpConvert() {
          "  --jobs N     worker threads (default: one per core)\n"
          "  --delimiter C  composer text: the token delimiter (default: a blank)\n"
          "  --channel N  MIDI input: read channel N (1..16); default: the first with notes\n"
+         "  --melody     MIDI input: take the song's melody as a ringtone: the channel that\n"
+         "               scores best as the tune (never the drums; --channel N takes N), its\n"
+         "               highest notes where notes overlap, onsets and lengths on the\n"
+         "               ringtone grid; for batches, every MIDI input (--channel auto: the\n"
+         "               same; 'pealix-cli info SONG.mid --channels' shows the scores)\n"
+         "  --fit FMT    with --melody: also move the notes into FMT's range and cut at a\n"
+         "               phrase end to its event limit (sagem keypress rtttl nokia alcatel\n"
+         "               composer imelody motorola nokia61xx)\n"
          "  --string     write the library's string rendering (iMelody: fitted, at most\n"
          "               122 characters)\n\n"
          "Writer options, by output format:\n"
@@ -43,7 +54,23 @@ int runConvert(int argc, char** argv) {
   bool bad = false;
   const auto from = args.value("--from");
   const auto to = args.value("--to");
-  const auto channel = args.intValue("--channel", bad);
+  // "--channel auto" is "--melody"; any other value is a channel number.
+  const auto channelText = args.value("--channel");
+  const bool channelAuto = channelText && *channelText == "auto";
+  std::optional<int32_t> channel;
+  if (channelText && !channelAuto) {
+    try {
+      size_t used = 0;
+      channel = std::stoi(*channelText, &used);
+      if (used != channelText->size()) throw std::invalid_argument(*channelText);
+    } catch (const std::exception&) {
+      std::cerr << "pealix-cli: --channel needs a whole number or 'auto', not '" << *channelText
+                << "'\n";
+      bad = true;
+    }
+  }
+  const bool melody = args.flag("--melody") || channelAuto;
+  const auto fitName = args.value("--fit");
   const auto outDir = args.value("--out-dir");
   const bool eachLine = args.flag("--each-line");
   const bool quiet = args.flag("--quiet");
@@ -58,6 +85,16 @@ int runConvert(int argc, char** argv) {
   if (channel && (*channel < 1 || *channel > 16)) {
     std::cerr << "pealix-cli convert: --channel takes 1..16\n";
     return 2;
+  }
+  SongOptions song;
+  song.melody = melody;
+  song.channel = channel.value_or(0);
+  if (fitName) {
+    if (!melody) {
+      std::cerr << "pealix-cli convert: --fit needs --melody\n";
+      return 2;
+    }
+    if (!(song.fitFormatId = fitFormatFromArgument("convert", *fitName))) return 2;
   }
 
   const CliFormat* inFormat = nullptr;
@@ -124,11 +161,25 @@ int runConvert(int argc, char** argv) {
     settings.jobs = jobs.value_or(0);
     settings.channel = channel ? *channel - 1 : 255;
     settings.delimiter = delimiter;
+    settings.song = song;
     return runBatch(settings, args.positional());
   }
 
   Document doc;
-  if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, delimiter, doc)) return 1;
+  if (melody) {
+    if (inFormat->id != 10) {
+      std::cerr << "pealix-cli convert: --melody reads MIDI files\n";
+      return 2;
+    }
+    std::string error, report;
+    if (!readSongMelody(input, song, doc, error, &report)) {
+      std::cerr << "pealix-cli: " << input << ": " << error << "\n";
+      return 1;
+    }
+    (output == "-" ? std::cerr : std::cout) << report << "\n";
+  } else if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, delimiter, doc)) {
+    return 1;
+  }
   if (isAppFormat(*outFormat)) {
     if (!writeComposerText(doc, output, delimiter)) return 1;
   } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {

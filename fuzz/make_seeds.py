@@ -395,11 +395,37 @@ def phone_readers():
           b"begin:imelody\nmelody:((c2@2)(d2e2@3V-)@2)r1\n")
 
 
+def song_reader():
+    """Option byte: bits 0-4 the channel (0 the best), bits 5-7 the target format (0 none,
+    1.. the range check's formats in its list order)."""
+    import importlib.util
+    clear("song_reader")
+    spec = importlib.util.spec_from_file_location(
+        "make_song", os.path.join(TOP, "scripts", "make_song.py"))
+    make_song = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(make_song)
+    band = make_song.song()
+    write("song_reader", "band_best", bytes([0]) + band)
+    write("song_reader", "band_sagem", bytes([1 << 5]) + band)
+    write("song_reader", "band_alcatel_ch2", bytes([3 << 5 | 2]) + band)
+    write("song_reader", "band_drums_motorola", bytes([7 << 5 | 10]) + band)
+    write("song_reader", "band_cut", bytes([2 << 5]) + band[:len(band) * 2 // 3])
+    # Format 0, running status, note-on velocity 0 as note-off, a repeated note-on,
+    # sysex and an unknown chunk before the track.
+    track = (b"\x00\xff\x03\x04Tune\x00\xf0\x02\x7e\xf7\x00\xc0\x49"
+             b"\x00\x90\x48\x60\x60\x48\x00\x00\x4a\x60\x30\x4a\x60\x30\x4a\x00"
+             b"\x30\x4a\x00\x00\x4c\x60\x81\x40\x80\x4c\x00\x00\xff\x2f\x00")
+    format0 = (b"MThd" + struct.pack(">IHHH", 6, 0, 1, 96) + b"XFIH" + struct.pack(">I", 2) +
+               b"\x00\x00" + b"MTrk" + struct.pack(">I", len(track)) + track)
+    write("song_reader", "format0_running_status", bytes([0]) + format0)
+    write("song_reader", "format0_nokia", bytes([2 << 5]) + format0)
+
+
 if __name__ == "__main__":
     import sys
     targets = {"read_melody": read_melody, "export_melody": export_melody,
                "modify_melody": modify_melody, "sms_exports": sms_exports,
                "app_parsers": app_parsers, "nokia_ringtone": phone_readers,
-               "imelody_reader": phone_readers}
+               "imelody_reader": phone_readers, "song_reader": song_reader}
     for name in sys.argv[1:] or targets:
         targets[name]()

@@ -4,9 +4,11 @@
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 
 #include "files/filedetect.h"
 #include "settings/mainsettings.h"
+#include "songs/songmelody.h"
 
 namespace filecmd {
 namespace {
@@ -246,7 +248,7 @@ bool readOneTune(const QString& path, pxvbMelody& read, rvTonehead::Outcome& o, 
 }  // namespace
 
 Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
-                      const ChannelChooser& chooser, const ResFn& res,
+                      const MidiChooser& chooser, const ResFn& res,
                       const TuneChooser& tuneChooser) {
   Result r;
   if (path.isEmpty()) return r;
@@ -304,8 +306,37 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   if (formatId == kMidiFormat) {
     const int mask = request[5] & 0xFFFF;
     if (mask == 0) return refuse(kCodeNoNotes, rvTonehead::ErrorTextRes(kCodeNoNotes));
-    const int channel = chooser ? chooser(mask) : request[4] + 1;
+    // One channel with notes needs no question.
+    MidiAnswer answer{request[4] + 1, kFitAsWritten};
+    songs::SongScan song;
+    MidiQuestion question;
+    question.mask = mask;
+    if (chooser && (mask & (mask - 1)) != 0) {
+      song = songs::ScanSongFile(path);
+      if (song.ok) {
+        question.overview = songs::OverviewOf(song, songs::ProgramNames());
+        question.scanned = true;
+      }
+      answer = chooser.ask(question);
+    }
+    const int channel = answer.channel;
     if (channel < 1 || channel > 16) return r;  // cancelled
+    r.partOfFile = (mask & (mask - 1)) != 0;
+    if (answer.fit != kFitAsWritten && song.ok) {
+      const songs::SongMelody line =
+          songs::MelodyOfSong(song, question.overview, {channel, std::max(answer.fit, 0)});
+      if (!line.ok) {
+        r.result = -1;
+        r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+        r.errorText = res(kResNoMelodyLine);
+        return r;
+      }
+      target.assign(line.melody);
+      if (target.sName().isEmpty()) target.setsName(read.sName());
+      r.channel = channel;
+      r.result = 1;
+      return r;
+    }
     request = {1, formatId, 0, 0, channel - 1, 0};
     o = rvTonehead::ReadMelo(read, request, path, true);
     if (o.result != 1) {

@@ -6,10 +6,12 @@
 #include <QString>
 
 #include <functional>
+#include <type_traits>
 
 #include "files/filetables.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
+#include "songs/channeloverview.h"
 
 struct MainSettings;
 
@@ -30,6 +32,7 @@ enum : int {
   kResSaved = 1551,          // status text after a save
   kResClipboardDone = 1552,  // status text after a clipboard export
   kResOpened = 1553,         // status text after an open
+  kResNoMelodyLine = 2011,   // the chosen channel has no note long enough for a ringtone
 };
 
 // The name of the clipboard imports' melody.
@@ -42,6 +45,9 @@ struct Result {
   QString errorText;
   bool truncated = false;  // a read dropped events: show the notice (NoticeText)
   int channel = 0;         // MIDI: the channel read (1..16)
+  bool partOfFile = false;  // MIDI: one of several channels, so saving over the file
+                            // would lose the others
+
   int writerValue = 0;     // save: the writer's result value
   int fileType = -1;       // open: the type the file was read as (its content decides)
   int eventsKept = 0;      // open, truncated: the events taken into the melody
@@ -101,6 +107,45 @@ using ChannelChooser = std::function<int(int mask)>;
 // tune; anything outside the list cancels the open.
 using TuneChooser = std::function<int(const QStringList& names)>;
 
+// How a chosen MIDI channel becomes the melody.
+enum : int {
+  kFitAsWritten = -1,  // the channel's notes as the file has them (the library's reader)
+  kFitMelodyLine = 0,  // its top line on the ringtone grid; a range-check format id fits
+                       // it into that format as well
+};
+// The MIDI channel question: the channels with notes, and (scanned) the table of them
+// with their melody scores, best first.
+struct MidiQuestion {
+  int mask = 0;
+  bool scanned = false;
+  songs::SongOverview overview;
+};
+struct MidiAnswer {
+  int channel = 999;  // 1..16; anything else cancels
+  int fit = kFitAsWritten;
+};
+// Asks the question either way: a plain channel chooser (reads as written) or one that
+// answers the whole question. Empty: the channel the library picked, as written.
+class MidiChooser {
+ public:
+  MidiChooser() = default;
+  MidiChooser(std::nullptr_t) {}
+  template <class F, std::enable_if_t<std::is_invocable_r_v<int, F, int>, int> = 0>
+  MidiChooser(F f) : byMask_(std::move(f)) {}
+  template <class F,
+            std::enable_if_t<std::is_invocable_r_v<MidiAnswer, F, const MidiQuestion&>, int> = 0>
+  MidiChooser(F f) : full_(std::move(f)) {}
+  explicit operator bool() const { return byMask_ || full_; }
+  MidiAnswer ask(const MidiQuestion& q) const {
+    if (full_) return full_(q);
+    return {byMask_(q.mask), kFitAsWritten};
+  }
+
+ private:
+  std::function<int(int)> byMask_;
+  std::function<MidiAnswer(const MidiQuestion&)> full_;
+};
+
 // Reads a file of an open filter that has the application's own reader (Nokia ringtone,
 // iMelody) into target; target is unchanged unless the result is 1.
 Result ReadWithAppReader(pxvbMelody& target, const QString& path,
@@ -112,11 +157,13 @@ Result ReadWithAppReader(pxvbMelody& target, const QString& path,
 // file, a .mid without a MIDI header) is reported with the real format's name. An RTTTL
 // file of several tunes reads the one the tune chooser picks (none: the first). A missing
 // file gives the file-not-found text; a library failure the library error box; a MIDI file
-// is read a second time with the channel the chooser picks (cancel: result 0). A MIDI file
+// is read a second time with the channel the chooser picks (cancel: result 0), or, when
+// the answer asks for the melody line, turned into a ringtone by songs::MelodyOfSong. A
+// file with one channel of notes is read as written without a question. A MIDI file
 // without notes on any channel fails like a library read. On success target holds the
 // melody read (its name from the file) and the result is 1.
 Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
-                      const ChannelChooser& chooser, const ResFn& res,
+                      const MidiChooser& chooser, const ResFn& res,
                       const TuneChooser& tuneChooser = {});
 
 // The request of a save filter: file, format id, the filter's options (stored ones from

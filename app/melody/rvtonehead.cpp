@@ -4,6 +4,7 @@
 #include <array>
 
 #include "melody/rvmelodyapi.h"
+#include "melody/titletext.h"
 
 namespace rvTonehead {
 namespace {
@@ -218,7 +219,8 @@ Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, boo
   request[5] = control[5];
   FromRecords(target, records.data(), count);
   target.setbpm(control[3]);
-  if (setName) target.setsName(QString::fromUtf8(title, static_cast<qsizetype>(titleLength)));
+  if (setName)
+    target.setsName(titletext::DecodeTitle(QByteArray(title, static_cast<qsizetype>(titleLength))));
   o.result = 1;
   return o;
 }
@@ -237,7 +239,7 @@ Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QStri
   Control control = {kControlLength,      target, request[1],     melody.bpm(),
                      at(request, 4, 255), 0,      at(request, 5), at(request, 6),
                      at(request, 7)};
-  const QByteArray name = melody.sName().toUtf8();
+  const QByteArray name = titletext::TitleForWriter(melody.sName(), request[1]);
   const QByteArray path = fileName.toUtf8();
   const int rc = RvMelodyApi::instance().rvmMeloExport(
       records.data(), static_cast<int32_t>(records.size()), name.constData(), path.constData(),
@@ -261,7 +263,7 @@ Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<in
     return o;
   }
   if (!bind(o)) return o;
-  const QByteArray name = melody.sName().toUtf8();
+  const QByteArray name = titletext::TitleForWriter(melody.sName(), formatId);
   QByteArray buffer(4096, '\0');
   int rc = 0;
   uint32_t length = 0;

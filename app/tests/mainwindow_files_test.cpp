@@ -177,7 +177,14 @@ TEST_F(MainFilesTest, MidiOpensOnTheChosenChannelAndBadFilesChangeNothing) {
   bool has64 = false;
   for (int i = 0; i < melody().size(); ++i) has64 = has64 || melody().getEventVal1(i) == 64;
   EXPECT_TRUE(has64);
-  EXPECT_EQ(window_->document().fileFormat(), 10);
+  // One channel of two: Save goes to Save As instead of overwriting the song.
+  EXPECT_EQ(window_->document().fileFormat(), -1);
+  const QByteArray song = readFile(path);
+  nextPath_.clear();
+  dialogTitles_.clear();
+  trigger("mnuFileSave");
+  EXPECT_EQ(dialogTitles_.value(0), GetResString(659));
+  EXPECT_EQ(readFile(path), song);
 
   const int size = melody().size();
   channel_ = 999;

@@ -3,10 +3,14 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "document/meloformatcheck.h"
+#include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 
 namespace {
@@ -14,9 +18,23 @@ void texts(QObject* o, int tag, int tip = 0) {
   o->setProperty("Tag", tag);
   if (tip) o->setProperty("ToolTipText", tip);
 }
+
+QString keyName(int key) {
+  static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
+  return QString::fromLatin1(names[key % 12]) + QString::number(key / 12 - 1);
+}
 }  // namespace
 
 frmMidiOpenDlg::frmMidiOpenDlg(int mask, QWidget* parent) : QDialog(parent) {
+  build(mask, nullptr);
+}
+
+frmMidiOpenDlg::frmMidiOpenDlg(const filecmd::MidiQuestion& question, QWidget* parent)
+    : QDialog(parent) {
+  build(question.mask, question.scanned ? &question : nullptr);
+}
+
+void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
   setObjectName(QStringLiteral("frmMidiOpenDlg"));
   texts(this, 1400);
   setWindowTitle(QStringLiteral("Open MIDI file"));
@@ -24,13 +42,19 @@ frmMidiOpenDlg::frmMidiOpenDlg(int mask, QWidget* parent) : QDialog(parent) {
   auto* info = new QLabel(QStringLiteral("Choose the channel to import."), this);
   info->setObjectName(QStringLiteral("lbMidiInfo"));
   info->setWordWrap(true);
-  texts(info, 1402);
+  texts(info, question ? 2000 : 1402);
 
   cboMidiChannel_ = new QComboBox(this);
   cboMidiChannel_->setObjectName(QStringLiteral("cboMidiChannel"));
   texts(cboMidiChannel_, 0, 1405);
-  for (int ch = 1; ch <= 16; ++ch)
-    if (mask & (1 << (ch - 1))) cboMidiChannel_->addItem(QString::number(ch), ch);
+  if (question) {
+    // The table's order: best melody first, the drums last.
+    for (const songs::ChannelInfo& c : question->overview.channels)
+      cboMidiChannel_->addItem(QString::number(c.channel), c.channel);
+  } else {
+    for (int ch = 1; ch <= 16; ++ch)
+      if (mask & (1 << (ch - 1))) cboMidiChannel_->addItem(QString::number(ch), ch);
+  }
 
   auto* label = new QLabel(QStringLiteral("C&hannel"), this);
   label->setObjectName(QStringLiteral("lbMidiChannel"));
@@ -53,16 +77,79 @@ frmMidiOpenDlg::frmMidiOpenDlg(int mask, QWidget* parent) : QDialog(parent) {
   form->addRow(label, cboMidiChannel_);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(info);
+
+  if (question) {
+    liwMidiChannels_ = new QTreeWidget(this);
+    liwMidiChannels_->setObjectName(QStringLiteral("liwMidiChannels"));
+    texts(liwMidiChannels_, 0, 2013);
+    liwMidiChannels_->setRootIsDecorated(false);
+    liwMidiChannels_->setAllColumnsShowFocus(true);
+    liwMidiChannels_->setHeaderLabels({GetResString(2001), GetResString(2002), GetResString(2003),
+                                       GetResString(2004), GetResString(2005), GetResString(2006)});
+    for (const songs::ChannelInfo& c : question->overview.channels) {
+      QString names = c.trackNames.join(QStringLiteral(", "));
+      if (!c.instrument.isEmpty())
+        names += (names.isEmpty() ? QString() : QStringLiteral(" / ")) + c.instrument;
+      auto* row = new QTreeWidgetItem(
+          liwMidiChannels_,
+          {QString::number(c.channel),
+           c.drums ? GetResString(2010) : QString::number(qRound(c.score)),
+           QString::number(c.noteCount),
+           keyName(c.lowKey) + QStringLiteral("–") + keyName(c.highKey),
+           QString::number(qRound(100 * c.polyphony)) + QStringLiteral(" %"), names});
+      for (int col = 1; col <= 4; ++col)
+        row->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    for (int col = 0; col < 5; ++col) liwMidiChannels_->resizeColumnToContents(col);
+    liwMidiChannels_->setMinimumHeight(
+        liwMidiChannels_->header()->sizeHint().height() +
+        liwMidiChannels_->sizeHintForRow(0) *
+            std::min(6, static_cast<int>(question->overview.channels.size())) +
+        8);
+    layout->addWidget(liwMidiChannels_);
+    // The list and the channel box show the same choice.
+    connect(liwMidiChannels_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* item) {
+              if (item)
+                cboMidiChannel_->setCurrentIndex(liwMidiChannels_->indexOfTopLevelItem(item));
+            });
+    connect(cboMidiChannel_, &QComboBox::currentIndexChanged, this, [this](int index) {
+      if (QTreeWidgetItem* item = liwMidiChannels_->topLevelItem(index))
+        liwMidiChannels_->setCurrentItem(item);
+    });
+    int best = 0;
+    for (int i = 0; i < cboMidiChannel_->count(); ++i)
+      if (cboMidiChannel_->itemData(i).toInt() == question->overview.best) best = i;
+    cboMidiChannel_->setCurrentIndex(best);
+    if (QTreeWidgetItem* item = liwMidiChannels_->topLevelItem(best))
+      liwMidiChannels_->setCurrentItem(item);
+
+    cboMidiFit_ = new QComboBox(this);
+    cboMidiFit_->setObjectName(QStringLiteral("cboMidiFit"));
+    texts(cboMidiFit_, 0, 2012);
+    cboMidiFit_->addItem(GetResString(2008), filecmd::kFitAsWritten);
+    cboMidiFit_->addItem(GetResString(2009), filecmd::kFitMelodyLine);
+    const QStringList names = meloformatcheck::FormatChoiceNames();
+    const QList<int> ids = meloformatcheck::FormatChoiceIds();
+    for (int i = 0; i < names.size(); ++i) cboMidiFit_->addItem(names[i], ids[i]);
+    cboMidiFit_->setCurrentIndex(1);
+    auto* fitLabel = new QLabel(QStringLiteral("&Fit to"), this);
+    fitLabel->setObjectName(QStringLiteral("lbMidiFit"));
+    fitLabel->setBuddy(cboMidiFit_);
+    texts(fitLabel, 2007);
+    form->addRow(fitLabel, cboMidiFit_);
+  }
   layout->addLayout(form);
   layout->addWidget(buttons);
 
   LoadFormTexts(this);
-  setMinimumWidth(320);
+  setMinimumWidth(question ? 520 : 320);
 }
 
 void frmMidiOpenDlg::accept() {
   const int ch = cboMidiChannel_->currentData().toInt();
   channel_ = (ch >= 1 && ch <= 16) ? ch : kCancelled;
+  fit_ = cboMidiFit_ ? cboMidiFit_->currentData().toInt() : filecmd::kFitAsWritten;
   QDialog::accept();
 }
 
@@ -75,4 +162,10 @@ int frmMidiOpenDlg::choose(int mask, QWidget* parent) {
   frmMidiOpenDlg dlg(mask, parent);
   dlg.exec();
   return dlg.channel();
+}
+
+filecmd::MidiAnswer frmMidiOpenDlg::ask(const filecmd::MidiQuestion& question, QWidget* parent) {
+  frmMidiOpenDlg dlg(question, parent);
+  dlg.exec();
+  return {dlg.channel(), dlg.fit()};
 }

@@ -1,10 +1,16 @@
 // The MIDI open dialog: lists the channels that carry notes and lets the user pick the
 // one to import. OK stores the channel number 1..16; Cancel (or closing) stores 999.
+// Given the channel table of a song, it shows the table sorted by melody score with the
+// best row selected, and a "Fit to" choice: as written, the melody line, or the melody
+// line fitted to a target format.
 #pragma once
 
 #include <QDialog>
 
+#include "files/filecommands.h"
+
 class QComboBox;
+class QTreeWidget;
 
 class frmMidiOpenDlg : public QDialog {
   Q_OBJECT
@@ -13,17 +19,26 @@ class frmMidiOpenDlg : public QDialog {
 
   // mask: bit 0 channel 1 ... bit 15 channel 16.
   explicit frmMidiOpenDlg(int mask, QWidget* parent = nullptr);
+  explicit frmMidiOpenDlg(const filecmd::MidiQuestion& question, QWidget* parent = nullptr);
 
   // The stored answer: the chosen channel after OK, 999 otherwise.
   int channel() const { return channel_; }
 
   // Shows the dialog modally and returns its answer.
   static int choose(int mask, QWidget* parent = nullptr);
+  static filecmd::MidiAnswer ask(const filecmd::MidiQuestion& question, QWidget* parent = nullptr);
+  // The chosen way of reading the channel (filecmd::kFitAsWritten when there is no table).
+  int fit() const { return fit_; }
 
   void accept() override;
   void reject() override;
 
  private:
-  QComboBox* cboMidiChannel_;
+  void build(int mask, const filecmd::MidiQuestion* question);
+
+  QComboBox* cboMidiChannel_ = nullptr;
+  QComboBox* cboMidiFit_ = nullptr;
+  QTreeWidget* liwMidiChannels_ = nullptr;
   int channel_ = kCancelled;
+  int fit_ = filecmd::kFitAsWritten;
 };

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "document/appstate.h"
+#include "files/filecommands.h"
 #include "melody/rvtonehead.h"
 
 class QAction;
@@ -118,7 +119,7 @@ class frmMain : public QMainWindow {
                                              const QString& filters, QString* selectedFilter)>;
   FileDialogFn openFileDialog;
   FileDialogFn saveFileDialog;
-  std::function<int(int mask)> midiChannelChooser;
+  filecmd::MidiChooser midiChannelChooser;
   // The tune of an RTTTL file of several: 0-based, -1 cancels the open.
   std::function<int(const QStringList& names)> tuneChooser;
 

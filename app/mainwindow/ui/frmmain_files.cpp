@@ -65,7 +65,9 @@ void frmMain::initFileCommands() {
                           QString* selected) {
     return RunFileDialog(this, true, title, dir, filters, selected);
   };
-  midiChannelChooser = [this](int mask) { return frmMidiOpenDlg::choose(mask, this); };
+  midiChannelChooser = [this](const filecmd::MidiQuestion& q) {
+    return frmMidiOpenDlg::ask(q, this);
+  };
   tuneChooser = [this](const QStringList& names) {
     return frmListChoice::choose(res(kResChooseTune), res(kResWhichTune).arg(names.size()), names,
                                  this);
@@ -137,7 +139,9 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
     return false;
   }
   MelodyDocument& doc = state_.document;
-  doc.adoptFile(scratch, path, filetables::FormatIdForFileType(r.fileType));
+  // One channel of a song is not the whole file: Save then asks for a name (Save As).
+  doc.adoptFile(scratch, path,
+                r.partOfFile ? -1 : filetables::FormatIdForFileType(r.fileType));
   // A melody that is only part of its file must not pass for the file: it counts as
   // changed, and saving over the file asks first.
   doc.setOverwriteCaution(filecmd::OverwriteCaution(r, res));

@@ -1,0 +1,54 @@
+// A line of notes in file ticks turned into ringtone events: onsets and lengths on the
+// ringtone length grid (whole to 1/32, plain or dotted), short rests merged into the note
+// before, and optionally moved into a target format's note range and cut to its event
+// limit at the end of a phrase.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+#include "document/meloformatprops.h"
+#include "melody/pxvbmelody.h"
+#include "songs/melodyline.h"
+
+namespace songs {
+
+struct FitTarget {
+  int longest = 1;    // longest note value (denominator) allowed
+  int shortest = 32;  // shortest note value
+  int lowKey = 0, highKey = 127;
+  int maxEvents = -1;  // below 1: no limit
+  int highTempo = 0;   // 0: none
+};
+
+// The limits of a range-check format id (2 Sagem SMS, 9 Nokia / RTX ...); false for an
+// id that is not registered.
+bool TargetForFormat(const clMeloFormatProps& formats, int checkFormatId, FitTarget& target);
+
+struct FitReport {
+  int grid = 16;  // denominator of the onset grid
+  int bpm = 120;
+  bool tempoCapped = false;  // the tempo was lowered to the format's highest
+  int transpose = 0;         // semitones the whole line was moved
+  int folded = 0;            // notes moved by octaves (or clamped) into the range on their own
+  int merged = 0;            // rests shorter than the grid given to the note before
+  int cutEvents = 0;         // events left out at the end for the event limit
+  int events = 0;            // events written
+};
+
+// Writes the line into out (its events replaced; name untouched, tempo set) and says
+// what was changed. ticksPerQuarter: the file's division; usPerQuarter: its tempo.
+FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32_t usPerQuarter,
+                  const FitTarget& target, pxvbMelody& out);
+
+// The note values the grid can give, in grid units, longest first: (units, denominator,
+// dot).
+struct GridValue {
+  int units;
+  int denominator;
+  int dot;
+};
+std::vector<GridValue> GridValues(int grid, const FitTarget& target);
+
+}  // namespace songs

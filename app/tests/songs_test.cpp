@@ -1,0 +1,414 @@
+// Songs into ringtones: the channel table and melody choice on made-up bands, the skyline,
+// the fitting to the ringtone grid and to target formats, the titles, the MIDI channel
+// dialog and the command line.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <QDir>
+#include <QRegularExpression>
+
+#include "cli_process.h"
+#include "document/meloformatcheck.h"
+#include "files/filecommands.h"
+#include "files/ui/frmmidiopendlg.h"
+#include "languages/reslang.h"
+#include "melody/rvmelodyapi.h"
+#include "melody/rvtonehead.h"
+#include "melody/titletext.h"
+#include "song_fixtures.h"
+#include "songs/channeloverview.h"
+#include "songs/songmelody.h"
+
+namespace {
+
+using songs::ChannelInfo;
+
+// The window classes need an application; the bridge finds the library in the build.
+class SongEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    static int argc = 1;
+    static char name[] = "songs_test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+    RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
+    reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
+  }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new SongEnvironment);
+
+songs::SongOverview overviewOf(const QByteArray& file) {
+  const songs::SongScan song = songs::ScanSong(file);
+  EXPECT_TRUE(song.ok) << song.error.toStdString();
+  return songs::OverviewOf(song, {});
+}
+
+const ChannelInfo* row(const songs::SongOverview& o, int channel) {
+  for (const ChannelInfo& c : o.channels)
+    if (c.channel == channel) return &c;
+  return nullptr;
+}
+
+// The events of a melody as "len.dot key" words ("8 76", "4.1 p").
+QStringList words(const pxvbMelody& m) {
+  QStringList out;
+  for (int i = 0; i < m.size(); ++i) {
+    QString w = QString::number(m.getSimpleLen(i));
+    if (m.getDotLen(i)) w += QLatin1Char('.') + QString::number(m.getDotLen(i));
+    out << w + QLatin1Char(' ') +
+               (m.getEvent(i) == 1 ? QString::number(m.getEventVal1(i)) : QStringLiteral("p"));
+  }
+  return out;
+}
+
+TEST(SongChannels, TheLeadIsChosenOverPadBassAndDrums) {
+  for (const bool named : {true, false}) {
+    BandOptions o;
+    o.nameTracks = named;
+    // Unnamed, the lead is told apart by its line alone (program 0, a piano).
+    const songs::SongOverview ov = overviewOf(BandSong(o));
+    ASSERT_EQ(ov.channels.size(), 4);
+    EXPECT_EQ(ov.best, 4) << "named " << named;
+    EXPECT_EQ(ov.channels.first().channel, 4);
+    EXPECT_EQ(ov.channels.last().channel, 10);
+    EXPECT_TRUE(ov.channels.last().drums);
+    EXPECT_EQ(ov.channels.last().score, 0);
+
+    const ChannelInfo* pad = row(ov, 1);
+    const ChannelInfo* lead = row(ov, 4);
+    ASSERT_TRUE(pad && lead);
+    EXPECT_GT(pad->polyphony, 0.95);
+    EXPECT_LT(lead->polyphony, 0.2);  // only the legato overlaps
+    EXPECT_EQ(lead->noteCount, static_cast<int>(2 * BandTune().size()));
+    EXPECT_EQ(lead->lowKey, 72);
+    EXPECT_EQ(lead->highKey, 79);
+    EXPECT_GT(lead->repetition, 0.5);  // the tune is played twice
+    EXPECT_GT(lead->score, row(ov, 2)->score + 20);
+    EXPECT_EQ(named ? QStringList{"Melody"} : QStringList{}, lead->trackNames);
+  }
+}
+
+TEST(SongChannels, ALeadNamedOnlyByItsProgramBeatsAHighChordPart) {
+  BandOptions o;
+  o.nameTracks = false;
+  o.leadProgram = 80;  // "Lead 1 (square)"
+  o.leadChannel = 6;
+  const songs::SongScan song = songs::ScanSong(BandSong(o));
+  QStringList names;
+  for (int i = 0; i < 128; ++i) names << QStringLiteral("P%1").arg(i);
+  const songs::SongOverview ov = songs::OverviewOf(song, names);
+  EXPECT_EQ(ov.best, 7);
+  EXPECT_EQ(row(ov, 7)->instrument, QStringLiteral("P80"));
+  EXPECT_EQ(row(ov, 7)->program, 80);
+  EXPECT_TRUE(row(ov, 10)->instrument.isEmpty());  // a program on channel 10 is a drum kit
+}
+
+TEST(SongChannels, NamesPointAtTheMelodyInThreeLanguages) {
+  for (const char* name : {"Melody", "LEAD VOCALS", "Hauptmelodie", "Gesang", "Singstimme",
+                           "Mélodie", "voix", "Chant principal", "Solo Trumpet", "tune"})
+    EXPECT_EQ(songs::NameHint(QString::fromUtf8(name)), 1) << name;
+  for (const char* name : {"Bass", "Basse", "Drums", "Schlagzeug", "Batterie", "Begleitung",
+                           "Accords", "Strings Pad", "Rhythm Guitar"})
+    EXPECT_EQ(songs::NameHint(QString::fromUtf8(name)), -1) << name;
+  // Short words count at the start of a word only.
+  for (const char* name : {"misleading", "Piano", "Track 3", "Unsung hero"})
+    EXPECT_EQ(songs::NameHint(QString::fromUtf8(name)), 0) << name;
+}
+
+TEST(SongChannels, ADrumsOnlySongHasNoMelodyToTake) {
+  BandOptions o;
+  o.drumsOnly = true;
+  const songs::SongScan song = songs::ScanSong(BandSong(o));
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  ASSERT_EQ(ov.channels.size(), 1);
+  EXPECT_EQ(ov.best, 0);
+  const songs::SongMelody m = songs::MelodyOfSong(song, ov, {});
+  EXPECT_FALSE(m.ok);
+  EXPECT_TRUE(m.error.contains(QStringLiteral("drum channel (10)"))) << m.error.toStdString();
+  // Asked for by number, the drums are read.
+  EXPECT_TRUE(songs::MelodyOfSong(song, ov, {10, 0}).ok);
+  EXPECT_FALSE(songs::MelodyOfSong(song, ov, {3, 0}).ok);
+}
+
+TEST(SongScan, DamagedFilesGiveReasonsAndShortTracksReadAsFarAsTheyGo) {
+  EXPECT_FALSE(songs::ScanSong(QByteArray("RIFF....")).ok);
+  QByteArray smpte = BandSong();
+  smpte[12] = char(0xE7);  // -25 frames a second
+  EXPECT_TRUE(songs::ScanSong(smpte).error.contains(QStringLiteral("SMPTE")));
+  QByteArray zero = BandSong();
+  zero[12] = zero[13] = 0;
+  EXPECT_FALSE(songs::ScanSong(zero).ok);
+
+  // Every cut of the file reads without a fault; a cut inside the lead keeps its start.
+  const QByteArray full = BandSong();
+  for (qsizetype n = 0; n < full.size(); n += 7) songs::ScanSong(full.left(n));
+  const songs::SongScan half = songs::ScanSong(full.left(full.size() - 200));
+  ASSERT_TRUE(half.ok);
+  EXPECT_EQ(songs::OverviewOf(half, {}).best, 4);
+}
+
+TEST(SongLine, TheSkylineKeepsTheHighestNoteAndCutsTheLowerOnes) {
+  SongBuilder b(480);
+  const int t = b.track();
+  b.note(t, 0, 0, 480, 60);    // C under everything
+  b.note(t, 0, 240, 480, 64);  // E from the second eighth
+  b.note(t, 0, 240, 120, 67);  // G above it for a sixteenth
+  b.note(t, 0, 960, 20, 90);   // shorter than a 64th (30 ticks): dropped
+  b.note(t, 0, 960, 240, 62);
+  const std::vector<songs::LineNote> line = songs::Skyline(songs::ScanSong(b.bytes()), 1);
+  ASSERT_EQ(line.size(), 4u);
+  const std::vector<std::tuple<int64_t, int64_t, int>> want = {
+      {0, 240, 60}, {240, 360, 67}, {360, 720, 64}, {980, 1200, 62}};
+  for (size_t i = 0; i < want.size(); ++i)
+    EXPECT_EQ(std::make_tuple(line[i].start, line[i].end, line[i].key), want[i]) << i;
+}
+
+TEST(SongFit, OnsetsAndLengthsLandOnTheGridAndShortRestsJoinTheNoteBefore) {
+  // Played by hand: onsets a little early or late, staccato notes, one real rest.
+  SongBuilder b(480);
+  const int t = b.track();
+  b.note(t, 0, 10, 430, 72);    // quarter, cut short
+  b.note(t, 0, 475, 200, 74);   // eighth
+  b.note(t, 0, 722, 700, 76);   // dotted quarter
+  b.note(t, 0, 1680, 940, 77);  // after an eighth rest: half
+  b.note(t, 0, 2640, 100, 79);  // sixteenth, then a 32nd gap
+  b.note(t, 0, 2760, 480, 77);  // quarter
+  const songs::SongScan song = songs::ScanSong(b.bytes());
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  songs::SongMelody m = songs::MelodyOfSong(song, ov, {});
+  ASSERT_TRUE(m.ok);
+  EXPECT_EQ(m.fit.grid, 16);
+  EXPECT_EQ(m.melody.bpm(), 120);
+  EXPECT_EQ(words(m.melody),
+            (QStringList{"4 72", "8 74", "4.1 76", "8 p", "2 77", "16 79", "4 77"}));
+
+  // Round trip: the fitted melody written as MIDI by the library reads back the same.
+  QByteArray file;
+  ASSERT_EQ(rvTonehead::Melo2String(m.melody, 10, {}, file).result, 1);
+  const songs::SongScan again = songs::ScanSong(file);
+  const songs::SongMelody back = songs::MelodyOfSong(again, songs::OverviewOf(again, {}), {});
+  ASSERT_TRUE(back.ok);
+  EXPECT_EQ(words(back.melody), words(m.melody));
+  EXPECT_EQ(back.melody.bpm(), 120);
+}
+
+TEST(SongFit, EveryTargetFormatsRangeCheckPasses) {
+  // A tune of four octaves and many short notes: too wide and too long for every phone.
+  SongBuilder b(96);
+  const int t = b.track("Wide");
+  b.tempo(t, 0, 500000);
+  int64_t at = 0;
+  for (int i = 0; i < 400; ++i) {
+    const int len = (i % 7 == 6) ? 96 : 12 * (1 + i % 3);
+    b.note(t, 0, at, len, 40 + (i * 7) % 50);
+    at += len + (i % 9 == 8 ? 48 : 0);
+  }
+  const songs::SongScan song = songs::ScanSong(b.bytes());
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  clMeloFormatProps formats;
+  formats.RegisterDefaultFormats();
+  for (const int id : meloformatcheck::FormatChoiceIds()) {
+    const songs::SongMelody m = songs::MelodyOfSong(song, ov, {0, id});
+    ASSERT_TRUE(m.ok) << id;
+    const auto rows = meloformatcheck::Run(formats, m.melody, QString::number(m.melody.size()),
+                                           QString::number(m.melody.bpm()), {id});
+    ASSERT_TRUE(rows.has_value());
+    const meloformatcheck::RowResult& r = rows->first();
+    EXPECT_EQ(r.tooHigh + r.tooLow + r.tooLong + r.tooShort, 0) << id;
+    EXPECT_GE(r.remaining, 0) << id;
+    if (id != 8) {  // the Alcatel row counts its tempo as a code, not in beats per minute
+      EXPECT_EQ(meloformatcheck::Verdict(r), QStringLiteral("fits")) << id;
+    }
+    if (id != 14) {  // iMelody has no event limit
+      EXPECT_GT(m.fit.cutEvents, 0) << id;
+    }
+    // The cut falls at the end of a phrase: a long note or one before a rest.
+    EXPECT_EQ(m.melody.getEvent(m.melody.last()), 1) << id;
+  }
+}
+
+TEST(SongFit, ANarrowLineMovesByOctavesIntoTheRange) {
+  songs::FitTarget target;
+  target.lowKey = 57;
+  target.highKey = 85;
+  const std::vector<songs::LineNote> line = {{0, 480, 40, 100}, {480, 960, 47, 100}};
+  pxvbMelody out;
+  const songs::FitReport r = songs::FitLine(line, 480, 500000, target, out);
+  EXPECT_EQ(r.transpose, 24);
+  EXPECT_EQ(r.folded, 0);
+  EXPECT_EQ(words(out), (QStringList{"4 64", "4 71"}));
+}
+
+TEST(SongTitles, NotUtf8IsWindows1252AndPhoneTextWritersGetAscii) {
+  using namespace titletext;
+  EXPECT_EQ(DecodeTitle("Caf\xE9 \x93Ol\xE9\x94"), QString::fromUtf8("Café “Olé”"));
+  EXPECT_EQ(DecodeTitle("Caf\xC3\xA9"), QString::fromUtf8("Café"));
+  EXPECT_EQ(DecodeTitle("Gr\xC3"), QStringLiteral("Gr"));  // a character cut at the end
+  EXPECT_EQ(AsciiTitle(QString::fromUtf8("Crème Brûlée – Größe Æon")),
+            QByteArray("Creme Brulee - Grosse AEon"));
+  EXPECT_EQ(AsciiTitle(QString::fromUtf8("日本 Song\t")), QByteArray("Song"));
+  EXPECT_EQ(TitleForWriter(QString::fromUtf8("Olé"), 7), QByteArray("Ole"));
+  EXPECT_EQ(TitleForWriter(QString::fromUtf8("Olé"), 10), QString::fromUtf8("Olé").toUtf8());
+
+  // Through the bridge: a MIDI track name in Windows-1252 reads as text and writes as
+  // ASCII RTTTL.
+  SongBuilder b(96);
+  const int t = b.track("Fr\xE8re Jacques");
+  b.note(t, 0, 0, 96, 72);
+  QTemporaryDir dir;
+  const QString path = dir.filePath(QStringLiteral("t.mid"));
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(b.bytes());
+  f.close();
+  pxvbMelody m;
+  rvTonehead::Request request = {1, 10, 0, 0, 255, 0};
+  ASSERT_EQ(rvTonehead::ReadMelo(m, request, path, true).result, 1);
+  EXPECT_EQ(m.sName(), QString::fromUtf8("Frère Jacques"));
+  QByteArray rtttl;
+  ASSERT_EQ(rvTonehead::Melo2String(m, 7, {}, rtttl).result, 1);
+  EXPECT_TRUE(rtttl.startsWith("Frere Jac:")) << rtttl.toStdString();
+}
+
+class SongWindowTest : public ::testing::Test {
+ protected:
+  QString write(const QByteArray& bytes) {
+    const QString path = dir_.filePath(QStringLiteral("song%1.mid").arg(++n_));
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  static QString res(int id) { return QString::number(id); }
+  QTemporaryDir dir_;
+  int n_ = 0;
+};
+
+TEST_F(SongWindowTest, TheDialogShowsTheTableBestFirstAndAnswersChannelAndFit) {
+  const songs::SongScan song = songs::ScanSong(BandSong());
+  filecmd::MidiQuestion q;
+  q.mask = 0b1000001011;
+  q.scanned = true;
+  q.overview = songs::OverviewOf(song, {});
+  frmMidiOpenDlg dlg(q);
+  auto* table = dlg.findChild<QTreeWidget*>(QStringLiteral("liwMidiChannels"));
+  auto* channel = dlg.findChild<QComboBox*>(QStringLiteral("cboMidiChannel"));
+  auto* fit = dlg.findChild<QComboBox*>(QStringLiteral("cboMidiFit"));
+  ASSERT_TRUE(table && channel && fit);
+  ASSERT_EQ(table->topLevelItemCount(), 4);
+  EXPECT_EQ(table->topLevelItem(0)->text(0), QStringLiteral("4"));
+  EXPECT_EQ(table->currentItem(), table->topLevelItem(0));
+  EXPECT_EQ(table->topLevelItem(3)->text(0), QStringLiteral("10"));
+  EXPECT_EQ(fit->currentData().toInt(), filecmd::kFitMelodyLine);
+  table->setCurrentItem(table->topLevelItem(1));  // the list drives the channel box
+  EXPECT_EQ(channel->currentText(), table->topLevelItem(1)->text(0));
+  fit->setCurrentIndex(fit->findText(QStringLiteral("Sagem SMS")));
+  dlg.accept();
+  EXPECT_EQ(dlg.channel(), table->topLevelItem(1)->text(0).toInt());
+  EXPECT_EQ(dlg.fit(), 2);
+}
+
+TEST_F(SongWindowTest, OpeningASongAsksOnceAndOneChannelFilesAreNotAsked) {
+  const QString band = write(BandSong());
+  int asked = 0;
+  filecmd::MidiQuestion seen;
+  pxvbMelody m;
+  filecmd::Result r = filecmd::OpenMelodyFile(
+      m, band, filetables::kTypeMidi,
+      [&](const filecmd::MidiQuestion& q) {
+        ++asked;
+        seen = q;
+        return filecmd::MidiAnswer{q.overview.best, 2};
+      },
+      res);
+  ASSERT_EQ(r.result, 1) << r.errorText.toStdString();
+  EXPECT_EQ(asked, 1);
+  EXPECT_TRUE(seen.scanned);
+  EXPECT_EQ(seen.mask, 0b1000001011);
+  EXPECT_EQ(r.channel, 4);
+  EXPECT_TRUE(r.partOfFile);  // saving in place would lose the other channels
+  EXPECT_EQ(m.sName(), QStringLiteral("Band Song"));
+  EXPECT_LE(m.size(), 64);  // fitted to Sagem SMS
+  EXPECT_EQ(m.getEventVal1(0), 76);
+
+  SongBuilder one(96);
+  const int t = one.track();
+  one.note(t, 2, 0, 96, 60);
+  one.note(t, 2, 96, 96, 62);
+  asked = 0;
+  r = filecmd::OpenMelodyFile(
+      m, write(one.bytes()), filetables::kTypeMidi,
+      [&](const filecmd::MidiQuestion&) {
+        ++asked;
+        return filecmd::MidiAnswer{};
+      },
+      res);
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(asked, 0);
+  EXPECT_EQ(r.channel, 3);
+  EXPECT_FALSE(r.partOfFile);
+  EXPECT_EQ(words(m), (QStringList{"4 60", "4 62"}));
+}
+
+class SongCliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    cli_ = QStringLiteral(PEALIX_BIN_DIR "/pealix-cli");
+    if (!QFileInfo(cli_).isExecutable()) GTEST_SKIP() << "pealix-cli is not built";
+  }
+  QString write(const QString& name, const QByteArray& bytes) {
+    const QString path = dir_.filePath(name);
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    return path;
+  }
+  QString cli_;
+  QTemporaryDir dir_;
+};
+
+TEST_F(SongCliTest, InfoListsTheChannelsAndConvertTakesTheMelody) {
+  const QString band = write("band.mid", BandSong());
+  ProcessRun p = runProcess(cli_, {"info", band, "--channels"});
+  ASSERT_EQ(p.exitCode, 0) << p.errors.toStdString();
+  const QString table = QString::fromUtf8(p.output);
+  EXPECT_TRUE(table.contains(QStringLiteral("melody: channel 4"))) << table.toStdString();
+  EXPECT_TRUE(table.contains(QRegularExpression(QStringLiteral("\\n\\s+10\\s+drums"))));
+
+  const QString out = dir_.filePath("band.rtx");
+  for (const QString& how : {QStringLiteral("--melody"), QStringLiteral("--channel=auto")}) {
+    p = runProcess(cli_, {"convert", band, out, how, "--fit", "rtttl"});
+    ASSERT_EQ(p.exitCode, 0) << p.errors.toStdString();
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("Band Song:d=4,o=5,b=100:8e,8d,c,d,e,e,2e,d,d,2d"));
+  }
+  // Without --melody the file reads as before: the first channel with notes (the drums).
+  p = runProcess(cli_, {"convert", band, out});
+  ASSERT_EQ(p.exitCode, 0);
+
+  // Batches take the melody of every MIDI input.
+  const QString outDir = dir_.filePath("out");
+  QDir().mkpath(outDir);
+  p = runProcess(
+      cli_, {"convert", "--to", "sagem", "--out-dir", outDir, "--melody", "--fit", "sagem", band});
+  ASSERT_EQ(p.exitCode, 0) << p.errors.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(outDir + "/band.srt"));
+
+  BandOptions drums;
+  drums.drumsOnly = true;
+  p = runProcess(cli_, {"convert", write("drums.mid", BandSong(drums)), out, "--melody"});
+  EXPECT_EQ(p.exitCode, 1);
+  EXPECT_TRUE(p.errors.contains(QStringLiteral("only the drum channel (10) carries notes")));
+  p = runProcess(cli_, {"convert", band, out, "--melody", "--fit", "walkman"});
+  EXPECT_EQ(p.exitCode, 2);
+}
+
+}  // namespace

@@ -1,0 +1,42 @@
+// The application's MIDI song reader and what builds on it: the channel table, the
+// melody choice, the skyline and the fitting. The first byte picks the channel (0 the
+// best) and the target format; a fitted melody must keep the format's limits.
+#include <QByteArray>
+#include <QStringList>
+
+#include "document/meloformatcheck.h"
+#include "fuzz_input.h"
+#include "songs/songmelody.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzInput in(data, size);
+  const uint8_t mode = in.byte();
+  const std::string bytes = in.rest();
+  const songs::SongScan song =
+      songs::ScanSong(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!song.ok) return 0;
+  for (size_t i = 0; i < song.notes.size(); ++i) {
+    if (song.notes[i].end <= song.notes[i].start) __builtin_trap();
+    if (i > 0 && song.notes[i].start < song.notes[i - 1].start) __builtin_trap();
+  }
+  const songs::SongOverview overview = songs::OverviewOf(song, {QStringLiteral("Piano")});
+  const QList<int> ids = meloformatcheck::FormatChoiceIds();
+  const int fit = (mode >> 5) % (ids.size() + 1);
+  songs::SongRequest request;
+  request.channel = (mode & 31) % 17;
+  request.fitFormatId = fit == 0 ? 0 : ids[fit - 1];
+  const songs::SongMelody m = songs::MelodyOfSong(song, overview, request);
+  if (fuzzTrace())
+    std::fprintf(stderr, "%zu notes, %lld channels, channel %d fit %d -> %s %d events\n",
+                 song.notes.size(), static_cast<long long>(overview.channels.size()),
+                 request.channel, request.fitFormatId, m.ok ? "ok" : "refused", m.melody.size());
+  if (!m.ok || request.fitFormatId == 0) return 0;
+  clMeloFormatProps formats;
+  formats.RegisterDefaultFormats();
+  const auto rows = meloformatcheck::Run(formats, m.melody, QString::number(m.melody.size()),
+                                         QString::number(m.melody.bpm()), {request.fitFormatId});
+  if (!rows) __builtin_trap();
+  const meloformatcheck::RowResult& r = rows->first();
+  if (r.tooHigh + r.tooLow + r.tooLong + r.tooShort != 0 || r.remaining < 0) __builtin_trap();
+  return 0;
+}
