@@ -48,11 +48,15 @@ install: build
 package: build
 	cd $(BUILD) && cpack --config CPackConfig.cmake
 
+# Then the start-up of the window and of one pealix-cli conversion (hyperfine);
+# PEALIX_COMPARE='cmd {in} {out}' times another converter beside it.
 bench: deps
+	@scripts/deps.sh bench
 	@cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DPEALIX_BENCH=ON -DPEALIX_LIBS_ONLY=OFF > /dev/null
 	@cmake --build $(BENCH_BUILD) --target pealix-bench rvmelody -j$(JOBS)
 	$(BENCH_BUILD)/bin/pealix-bench
 	@scripts/startup-time.sh $(BUILD)
+	@scripts/cli-startup.sh $(BUILD)
 
 # A collection of 10,000 RTTTL tunes to MIDI files: one batch against one process a tune.
 # BENCH_DIR=/dev/shm puts the output files on a memory file system.

@@ -4,6 +4,9 @@
 #include "commands.h"
 #include "playback/midiout.h"
 #include "playback/modmidiplay.h"
+#include "playback/soundsystem.h"
+#include "playback/synthsettings.h"
+#include "settings/settingsstore.h"
 
 namespace cli {
 
@@ -20,7 +23,13 @@ int runDevices(int argc, char** argv) {
   if (!args.positional().empty() || !args.unknown().empty()) {
     return 2;
   }
-  pxmidi::SystemMidiBackend backend;
+  QString pluginError;
+  if (!pxmidi::soundSystem(&pluginError)) {
+    std::cerr << "pealix-cli devices: " << pluginError.toStdString() << "\n";
+    return 1;
+  }
+  const pxmidi::SynthSettings synth = pxmidi::SynthSettings::load(pxsettings::SettingsStore());
+  pxmidi::SystemMidiBackend backend(QStringLiteral("Built-in synthesizer"), synth);
   QString portError;
   backend.portCount(&portError);
   bool failed = false;
@@ -30,9 +39,9 @@ int runDevices(int argc, char** argv) {
   });
   for (const modMidiplay::DeviceEntry& d : player.FillDeviceList())
     std::cout << d.id << "\t" << d.name.toStdString() << "\n";
-  const QString soundFont = pxmidi::findSoundFont();
-  if (soundFont.isEmpty())
-    std::cerr << "note: no General MIDI SoundFont found; device -1 cannot play\n";
+  QString fontError;
+  if (pxmidi::findSoundFont(synth.soundFont, &fontError).isEmpty())
+    std::cerr << "note: device -1 cannot play: " << fontError.toStdString() << "\n";
   if (!portError.isEmpty()) std::cerr << "note: no MIDI ports: " << portError.toStdString() << "\n";
   return failed ? 1 : 0;
 }

@@ -147,10 +147,11 @@ int runPdu(int argc, char** argv) {
     std::cerr << "pealix-cli pdu: the destination number is empty\n";
     return 2;
   }
-  modPDU::SetErrorHandler([](const QString& title, const QString& message) {
-    std::cerr << "pealix-cli pdu: " << title.toStdString() << ":\n"
-              << message.toStdString() << "\n";
-  });
+  const modPDU::ErrorScope errors =
+      modPDU::ShowErrorsWith([](const QString& title, const QString& message) {
+        std::cerr << "pealix-cli pdu: " << title.toStdString() << ":\n"
+                  << message.toStdString() << "\n";
+      });
 
   QByteArray message;
   int ringType = modPDU::kTextSms;

@@ -11,6 +11,7 @@
 #include "melody/rvtonehead.h"
 #include "play_common.h"
 #include "playback/modmidiplay.h"
+#include "playback/synthsettings.h"
 #include "settings/settingsstore.h"
 
 namespace cli {
@@ -23,7 +24,10 @@ const char* const kPlaybackOptionsHelp =
     "                    default: the melody's tempo)\n"
     "  --style S         natural (3/4 sound, 1/4 silence), legato (no gaps) or staccato\n"
     "                    (half sound, half silence); default: the melody's own\n"
-    "  --ignore-volume   play every note at velocity 127, whatever the volume events say\n";
+    "  --ignore-volume   play every note at velocity 127, whatever the volume events say\n"
+    "  --soundfont FILE  the General MIDI SoundFont of the built-in synthesizer (default: the\n"
+    "                    one chosen in the options, else PEALIX_SOUNDFONT, else the system's\n"
+    "                    default-GM.sf2, else TimGM6mb.sf2)\n";
 
 int preparePlayback(const char* command, Args& args, size_t positional, PlaybackSetup& setup) {
   bool bad = false;
@@ -32,6 +36,7 @@ int preparePlayback(const char* command, Args& args, size_t positional, Playback
   const auto tempo = args.intValue("--tempo", bad);
   const auto style = args.value("--style");
   setup.ignoreVolume = args.flag("--ignore-volume");
+  const auto soundFont = args.value("--soundfont");
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli " << command << ": unknown option " << u << "\n";
     bad = true;
@@ -68,13 +73,17 @@ int preparePlayback(const char* command, Args& args, size_t positional, Playback
   setup.melody.setbpm(doc.bpm);
   if (tempo) setup.melody.setbpm(*tempo < 1 ? 120 : std::min(*tempo, 999));
   if (styleIndex >= 0) setup.melody.setDefStyle(styleIndex);
-  setup.program = instrument ? *instrument : pxsettings::SettingsStore().instrument();
+  const pxsettings::SettingsStore store;
+  setup.program = instrument ? *instrument : store.instrument();
+  setup.soundFont =
+      soundFont ? QString::fromStdString(*soundFont) : pxmidi::SynthSettings::load(store).soundFont;
   return 0;
 }
 
 void helpPlay() {
   std::cout << "usage: pealix-cli play INPUT [--device ID|none] [--instrument N] [--tempo BPM]\n"
                "                       [--style natural|legato|staccato] [--ignore-volume]\n"
+               "                       [--soundfont FILE] [--audio-driver DRIVER]\n"
                "                       [--trace] [--from FMT]\n\n"
                "Plays the melody as the note view does. Device -1 (the default) is the built-in\n"
                "synthesizer on the default audio output; 'pealix-cli devices' lists the others.\n"
@@ -82,6 +91,9 @@ void helpPlay() {
                "  --device none     play silently (with --trace: the timing alone)\n"
                "  --trace           one line per MIDI message as it is sent: milliseconds since\n"
                "                    the start, status, data 1, data 2 (decimal)\n"
+               "  --audio-driver D  the built-in synthesizer's audio output: auto (the desktop's\n"
+               "                    sound server, else ALSA), pipewire, pulseaudio, alsa or jack\n"
+               "                    (default: the one chosen in the options)\n"
             << kPlaybackOptionsHelp;
 }
 
@@ -132,6 +144,7 @@ int runPlay(int argc, char** argv) {
   bool bad = false;
   const auto device = args.value("--device");
   const bool trace = args.flag("--trace");
+  const auto driverName = args.value("--audio-driver");
   PlaybackSetup setup;
   int deviceId = -1;
   bool silent = false;
@@ -152,11 +165,22 @@ int runPlay(int argc, char** argv) {
       }
     }
   }
+  pxmidi::SynthSettings synth = pxmidi::SynthSettings::load(pxsettings::SettingsStore());
+  if (driverName) {
+    const auto driver = pxmidi::audioDriverFromName(QString::fromStdString(*driverName));
+    if (!driver) {
+      std::cerr << "pealix-cli play: --audio-driver takes auto, pipewire, pulseaudio, alsa or "
+                   "jack\n";
+      return 2;
+    }
+    synth.driver = *driver;
+  }
   if (const int status = preparePlayback("play", args, 1, setup)) {
     return status;
   }
+  synth.soundFont = setup.soundFont;
 
-  pxmidi::SystemMidiBackend backend;
+  pxmidi::SystemMidiBackend backend(QStringLiteral("Built-in synthesizer"), synth);
   modMidiplay player(backend, [](const QString& text) {
     std::cerr << "pealix-cli play: " << QString(text).replace("\n\n", ": ").toStdString() << "\n";
   });

@@ -1,5 +1,7 @@
 // pealix-cli ports: the serial devices of this computer with the numbers that --port and
 // the data-cable window's port list give them.
+#include <QString>
+
 #include <iostream>
 
 #include "commands.h"
@@ -19,7 +21,12 @@ int runPorts(int argc, char** argv) {
   if (argc > 1) {
     return 2;
   }
-  const QList<CommPort::Device> devices = CommPort::Devices();
+  QString error;
+  const QList<CommPort::Device> devices = CommPort::Devices(&error);
+  if (!error.isEmpty()) {
+    std::cerr << "pealix-cli ports: " << error.toStdString() << "\n";
+    return 1;
+  }
   if (devices.isEmpty()) {
     std::cout << "no serial ports found\n";
     return 0;

@@ -203,10 +203,11 @@ int runSend(int argc, char** argv) {
     sms.setStatusSMS(statusReport ? 1 : 0);
     if (sms.DestAddress().isEmpty()) return usageError("the destination number is empty");
   }
-  modPDU::SetErrorHandler([](const QString& title, const QString& message) {
-    std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
-              << message.toStdString() << "\n";
-  });
+  const modPDU::ErrorScope errors =
+      modPDU::ShowErrorsWith([](const QString& title, const QString& message) {
+        std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
+                  << message.toStdString() << "\n";
+      });
 
   QByteArray message;
   if (isSms) {

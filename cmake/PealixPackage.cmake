@@ -1,6 +1,7 @@
 # make package: a Debian package of the installed tree (prefix /usr), named
 # pealix_<version>_amd64.deb. dpkg-shlibdeps derives the library dependencies from the
-# programs; what is loaded at run time without being linked is named here.
+# programs and from the sound and serial plugin (FluidSynth, RtMidi, ALSA, Qt SerialPort
+# come in through it); what is loaded at run time without being linked is named here.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME pealix)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -21,8 +22,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The General MIDI SoundFont of the built-in synthesizer (any package that provides one at
-# /usr/share/sounds/sf2/default-GM.sf2 will do); the display plug-in for Wayland sessions
+# The General MIDI SoundFont of the built-in synthesizer: the synthesizer takes the one
+# Debian's alternatives system configures at /usr/share/sounds/sf2/default-GM.sf2 first,
+# so any package that provides it will do; the display plug-in for Wayland sessions
 # (Qt falls back to X11 without it); Qt's translations of its own buttons and dialogs.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")

@@ -29,7 +29,7 @@ DESTDIR=$stage cmake --install "$build" --prefix "$prefix" --strip > "$work/inst
 has_window=0
 [ -e "$build/bin/Pealix" ] && has_window=1
 expected=(
-  lib/pealix/pealix-cli lib/pealix/librvmelody.so lib/pealix/librvsms.so
+  lib/pealix/pealix-cli lib/pealix/librvmelody.so lib/pealix/librvsms.so lib/pealix/pealixdevices.so
   lib/pealix/pxen.so lib/pealix/pxde.so lib/pealix/pxfr.so lib/pealix/pxres.so
   lib/pealix/Readmee.txt lib/pealix/Liesmich.txt lib/pealix/Lisezmoi.txt
   lib/pealix/midi.txt lib/pealix/midifr.txt lib/pealix/examples/OdeToJoy.rtx
@@ -66,6 +66,23 @@ grep -h 'calling init: .*librvmelody.so' "$work"/ld-convert.* | grep -F "$app/" 
 for log in "$work"/ld-convert.*; do
   [ -z "$(loaded_from_trees "$log")" ] || fail "pealix-cli loaded from the build tree: $(loaded_from_trees "$log")"
 done
+
+step "sound and serial code only in the plugin, loaded by the commands that need it"
+# Neither program links a sound, MIDI or serial library; a conversion maps none of them.
+device_libs='lib(fluidsynth|rtmidi|asound|pulse|jack|pipewire|sndfile|SDL2|Qt6SerialPort)'
+for prog in "$app/pealix-cli" "$app/Pealix"; do
+  [ -e "$prog" ] || continue
+  needed=$(readelf -d "$prog" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p' | tr '\n' ' ')
+  ! grep -qE "$device_libs" <<< "$needed" || fail "$prog links a device library: $needed"
+done
+! grep -hE "calling init: .*($device_libs|pealixdevices)" "$work"/ld-convert.* > /dev/null ||
+  fail "a conversion loaded the sound or serial code"
+LD_DEBUG=libs LD_DEBUG_OUTPUT=$work/ld-render \
+  "$root/bin/pealix-cli" render "$app/examples/OdeToJoy.rtx" ode.wav --rate 8000 > /dev/null
+[ "$(head -c 4 ode.wav)" = RIFF ] || fail "render wrote no WAV"
+grep -h 'calling init: .*pealixdevices.so' "$work"/ld-render.* | grep -F "$app/" > /dev/null ||
+  fail "render did not load the installed plugin"
+"$root/bin/pealix-cli" ports > /dev/null || fail "ports failed with the installed plugin"
 
 if [ $has_window = 1 ]; then
   step "start the installed Pealix offscreen with an example"
@@ -138,7 +155,7 @@ dpkg-deb --info "$deb"
 dpkg-deb --contents "$deb" > "$work/contents"
 cat "$work/contents"
 for f in ./usr/lib/pealix/pealix-cli ./usr/lib/pealix/librvmelody.so ./usr/lib/pealix/pxres.so \
-         ./usr/share/doc/pealix/copyright \
+         ./usr/lib/pealix/pealixdevices.so ./usr/share/doc/pealix/copyright \
          ./usr/lib/pealix/examples/OdeToJoy.rtx "./usr/share/applications/$id.desktop" \
          "./usr/share/mime/packages/$id.xml" ./usr/share/man/man1/pealix-cli.1.gz; do
   grep -qE " $f( |\$)" "$work/contents" || fail "the package lacks $f"
@@ -147,6 +164,10 @@ grep -qE ' ./usr/bin/pealix-cli -> ../lib/pealix/pealix-cli$' "$work/contents" |
   fail "the package lacks the pealix-cli link"
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -qw timgm6mb-soundfont <<< "$depends" || fail "Depends lacks the SoundFont: $depends"
+# The plugin's libraries reach Depends through dpkg-shlibdeps.
+for pkg in libfluidsynth3 libqt6serialport6; do
+  grep -qw "$pkg" <<< "$depends" || fail "Depends lacks $pkg, which the plugin needs: $depends"
+done
 grep -qw qt6-translations-l10n <<< "$(dpkg-deb --field "$deb" Recommends)" ||
   fail "Recommends lacks Qt's translations"
 dpkg-deb --extract "$deb" "$work/unpacked"

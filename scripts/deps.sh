@@ -12,8 +12,8 @@ packages=(
 )
 # make fuzz also needs clang and its fuzzer runtime.
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev python3)
-# make bench-batch runs a Python script.
-[ "${1:-}" = bench ] && packages+=(python3)
+# make bench-batch runs a Python script; make bench times pealix-cli with hyperfine.
+[ "${1:-}" = bench ] && packages+=(python3 hyperfine)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <algorithm>
 
+#include "files/filecommands.h"
 #include "languages/reslang.h"
 
 namespace {
@@ -297,6 +298,51 @@ void MelodyDocument::adoptFile(const pxvbMelody& read, const QString& path, int 
   overwriteCaution_.clear();
   setModified(false);
   hasMelody_ = true;
+}
+
+bool MelodyDocument::appendEvent(const pxvbNote& e) {
+  if (main_.size() >= pxvbMelody::kHardLimit) return false;
+  takeUndoCopy();
+  main_.addevent(e.iSimpleLen(), e.iDotLen(), e.nEvent(), e.getEventVal1(), e.getEventVal2(),
+                 e.getEventVal3(), e.getEventVal4());
+  return true;
+}
+
+bool MelodyDocument::replaceEvent(int index, const pxvbNote& e) {
+  if (index < 0 || index >= main_.size()) return false;
+  takeUndoCopy();
+  main_.setclNote(index, e);
+  return true;
+}
+
+bool MelodyDocument::hasSameEvents(const pxvbMelody& other) const {
+  if (other.size() != main_.size() || other.bpm() != main_.bpm() ||
+      other.DefStyle() != main_.DefStyle())
+    return false;
+  for (int i = 0; i < main_.size(); ++i)
+    if (!(*other.at(i) == *main_.at(i))) return false;
+  return true;
+}
+
+bool MelodyDocument::replaceMelody(const pxvbMelody& edited) {
+  if (hasSameEvents(edited)) return false;
+  takeUndoCopy();
+  main_.assign(edited);
+  return true;
+}
+
+void MelodyDocument::adoptImport(const pxvbMelody& read, const QString& source) {
+  takeUndoCopy();
+  main_.assign(read);
+  if (main_.sName().isEmpty()) main_.setsName(source.left(20));
+  setFile(source, -1);
+}
+
+void MelodyDocument::newMelody(const QString& fileName) {
+  takeUndoCopy();
+  filecmd::MakeNewMelody(main_);
+  setFile(fileName, -1);
+  setModified(false);
 }
 
 QString MelodyDocument::NameFromFile(const QString& path) {

@@ -122,6 +122,22 @@ class MelodyDocument {
   // openFile: one undoable step, current file, unmodified, name from the file if none.
   void adoptFile(const pxvbMelody& read, const QString& path, int formatId);
 
+  // The edits of the event editor, the note view and the clipboard import, each one
+  // undoable step. Appends an event; false, and no step, when the melody is full.
+  bool appendEvent(const pxvbNote& event);
+  // Writes the event at index; false, and no step, outside the melody.
+  bool replaceEvent(int index, const pxvbNote& event);
+  // The melody edited as a whole elsewhere (the note view) comes back; false, and no
+  // step, when it has the same events as the melody now.
+  bool replaceMelody(const pxvbMelody& edited);
+  // Same events, tempo and default style as the melody now.
+  bool hasSameEvents(const pxvbMelody& other) const;
+  // A melody read from clipboard text: it is named `source` when it has no name (cut to
+  // 20 characters) and `source` becomes the current file, without a format.
+  void adoptImport(const pxvbMelody& read, const QString& source);
+  // The starting melody of the New command, unmodified, under the file name given.
+  void newMelody(const QString& fileName);
+
   // A new melody name from a file path: the file name up to its first ".", right-trimmed
   // and cut to 20 characters (the whole name when it has no "." or starts with one).
   static QString NameFromFile(const QString& path);

@@ -1,20 +1,13 @@
 #include "commport.h"
 
-#include <QSerialPortInfo>
-
 #include <algorithm>
+
+#include "phonelink/serialline.h"
 
 namespace {
 
-struct LineSettings {
-  qint32 baud = 9600;
-  QSerialPort::Parity parity = QSerialPort::NoParity;
-  QSerialPort::DataBits dataBits = QSerialPort::Data8;
-  QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-
 // "speed,parity,data bits,stop bits"; the stop bits may be written "1,5".
-bool parseSettings(const QString& text, LineSettings* out) {
+bool parseSettings(const QString& text, SerialLineSettings* out) {
   QStringList parts = text.split(',');
   if (parts.size() == 5) parts = {parts[0], parts[1], parts[2], parts[3] + '.' + parts[4]};
   if (parts.size() != 4) return false;
@@ -22,30 +15,20 @@ bool parseSettings(const QString& text, LineSettings* out) {
   bool ok = false;
   const int baud = parts[0].toInt(&ok);
   if (!ok || baud <= 0) return false;
-  LineSettings s;
+  SerialLineSettings s;
   s.baud = baud;
   const QString parity = parts[1].toLower();
-  if (parity == "n")
-    s.parity = QSerialPort::NoParity;
-  else if (parity == "e")
-    s.parity = QSerialPort::EvenParity;
-  else if (parity == "o")
-    s.parity = QSerialPort::OddParity;
-  else if (parity == "m")
-    s.parity = QSerialPort::MarkParity;
-  else if (parity == "s")
-    s.parity = QSerialPort::SpaceParity;
-  else
-    return false;
+  if (parity.size() != 1 || !QStringLiteral("neoms").contains(parity)) return false;
+  s.parity = parity.at(0).toLatin1();
   const int bits = parts[2].toInt(&ok);
   if (!ok || bits < 5 || bits > 8) return false;
-  s.dataBits = static_cast<QSerialPort::DataBits>(bits);
+  s.dataBits = bits;
   if (parts[3] == "1")
-    s.stopBits = QSerialPort::OneStop;
+    s.stopBitsTenths = 10;
   else if (parts[3] == "1.5")
-    s.stopBits = QSerialPort::OneAndHalfStop;
+    s.stopBitsTenths = 15;
   else if (parts[3] == "2")
-    s.stopBits = QSerialPort::TwoStop;
+    s.stopBitsTenths = 20;
   else
     return false;
   if (out) *out = s;
@@ -54,27 +37,22 @@ bool parseSettings(const QString& text, LineSettings* out) {
 
 }  // namespace
 
-CommPort::CommPort(QObject* parent) : QObject(parent), port_(new QSerialPort(this)) {
-  connect(port_, &QSerialPort::readyRead, this, &CommPort::readIncoming);
-  connect(port_, &QSerialPort::errorOccurred, this, &CommPort::handleError);
-}
+CommPort::CommPort(QObject* parent) : QObject(parent) {}
 
-CommPort::~CommPort() {
-  if (port_->isOpen()) port_->close();
-}
+CommPort::~CommPort() = default;
 
-QList<CommPort::Device> CommPort::Devices() {
-  QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
-  std::sort(infos.begin(), infos.end(), [](const QSerialPortInfo& a, const QSerialPortInfo& b) {
-    return a.systemLocation() < b.systemLocation();
-  });
+QList<CommPort::Device> CommPort::Devices(QString* error) {
+  SerialSystem* system = serialSystem(error);
+  if (!system) return {};
+  QList<SerialDeviceInfo> infos = system->devices();
+  std::sort(infos.begin(), infos.end(),
+            [](const SerialDeviceInfo& a, const SerialDeviceInfo& b) { return a.path < b.path; });
   QList<Device> list;
-  for (const QSerialPortInfo& info : infos) {
+  for (const SerialDeviceInfo& info : infos) {
     Device d;
     d.number = static_cast<int>(list.size()) + 1;
-    d.path = info.systemLocation();
-    d.description = info.description();
-    if (d.description.isEmpty()) d.description = info.manufacturer();
+    d.path = info.path;
+    d.description = info.description.isEmpty() ? info.manufacturer : info.description;
     list.append(d);
   }
   return list;
@@ -96,80 +74,84 @@ bool CommPort::AcceptsSettings(const QString& text) {
 bool CommPort::setSettings(const QString& text) {
   if (!parseSettings(text, nullptr)) return false;
   settings_ = text.trimmed();
-  if (port_->isOpen()) return applySettings();
+  if (lineOpen()) return applySettings();
   return true;
 }
 
 bool CommPort::setHandshaking(int mode) {
   if (mode < 0 || mode > 3) return false;
   handshaking_ = mode;
-  if (port_->isOpen()) return applySettings();
+  if (lineOpen()) return applySettings();
   return true;
 }
 
+bool CommPort::lineOpen() const {
+  return line_ && line_->isOpen();
+}
+
 bool CommPort::applySettings() {
-  LineSettings s;
+  SerialLineSettings s;
   parseSettings(settings_, &s);
   // The serial driver knows one flow control at a time: "both" runs on RTS/CTS, which
   // governs the line whenever it is on.
-  const QSerialPort::FlowControl flow = handshaking_ == 1   ? QSerialPort::SoftwareControl
-                                        : handshaking_ >= 2 ? QSerialPort::HardwareControl
-                                                            : QSerialPort::NoFlowControl;
-  const bool ok = port_->setBaudRate(s.baud) && port_->setParity(s.parity) &&
-                  port_->setDataBits(s.dataBits) && port_->setStopBits(s.stopBits) &&
-                  port_->setFlowControl(flow);
-  if (!ok) error_ = port_->errorString();
-  return ok;
+  s.flow = handshaking_ == 1 ? 1 : handshaking_ >= 2 ? 2 : 0;
+  return line_->configure(s, &error_);
 }
 
 bool CommPort::PortOpen() const {
-  return port_->isOpen();
+  return lineOpen();
 }
 
 bool CommPort::setPortOpen(bool open) {
   if (!open) {
-    if (port_->isOpen()) port_->close();
+    if (line_) line_->close();
     input_.clear();
     return true;
   }
-  if (port_->isOpen()) return true;
+  if (lineOpen()) return true;
   error_.clear();
+  if (!line_) {
+    SerialSystem* system = serialSystem(&error_);
+    if (!system) return false;
+    line_ = system->newLine({[this] { readIncoming(); },
+                             [this](bool lost, const QString& text) { lineFailed(lost, text); }});
+  }
   const QString device = ResolvedDevice();
   if (device.isEmpty()) {
     error_ = tr("There is no serial port number %1 on this computer.").arg(number_);
     return false;
   }
-  port_->setPortName(device);
-  if (!port_->open(QIODevice::ReadWrite)) {
-    error_ = device + QStringLiteral(": ") + port_->errorString();
+  QString why;
+  if (!line_->open(device, &why)) {
+    error_ = device + QStringLiteral(": ") + why;
     return false;
   }
   if (!applySettings()) {
     error_ = device + QStringLiteral(": ") + error_;
-    port_->close();
+    line_->close();
     return false;
   }
   input_.clear();
-  port_->clear(QSerialPort::AllDirections);
+  line_->clear(true, true);
   return true;
 }
 
 void CommPort::setInBufferCount(int n) {
   if (n != 0) return;
   input_.clear();
-  if (port_->isOpen()) {
-    port_->clear(QSerialPort::Input);
-    port_->readAll();  // what Qt had read already
+  if (lineOpen()) {
+    line_->clear(true, false);
+    line_->readAll();  // what had been read already
   }
 }
 
 bool CommPort::Output(const QByteArray& data) {
-  if (!port_->isOpen()) return false;
-  if (port_->bytesToWrite() + data.size() > outBufferSize_) {
+  if (!lineOpen()) return false;
+  if (line_->bytesToWrite() + data.size() > outBufferSize_) {
     raise(comEventTxFull);
     return false;
   }
-  return port_->write(data) == data.size();
+  return line_->write(data) == data.size();
 }
 
 QByteArray CommPort::Input() {
@@ -184,7 +166,7 @@ void CommPort::raise(int code) {
 }
 
 void CommPort::readIncoming() {
-  const QByteArray data = port_->readAll();
+  const QByteArray data = line_->readAll();
   if (data.isEmpty()) return;
   const qsizetype room = std::max<qsizetype>(0, inBufferSize_ - input_.size());
   input_.append(data.left(room));
@@ -192,16 +174,7 @@ void CommPort::readIncoming() {
   if (data.size() > room) raise(comEventRxOver);
 }
 
-void CommPort::handleError(QSerialPort::SerialPortError error) {
-  if (error == QSerialPort::NoError) return;
-  error_ = port_->errorString();
-  // A device that went away fails every read and write from then on (a USB cable says
-  // so with a resource error, a closed pseudo-terminal with read errors): the port is
-  // closed rather than left polling a dead line.
-  const bool lost = error == QSerialPort::ResourceError || error == QSerialPort::ReadError ||
-                    error == QSerialPort::WriteError;
-  if (lost && port_->isOpen()) {
-    port_->close();
-    raise(comEventPortLost);
-  }
+void CommPort::lineFailed(bool lost, const QString& text) {
+  error_ = text;
+  if (lost) raise(comEventPortLost);
 }

@@ -1,15 +1,19 @@
-// CommPort: the serial line to the phone, a QSerialPort behind the properties and the one
-// communication event the data-cable sessions work with (port number, settings text,
-// handshaking, open state, input-buffer count, output, input, event code). Port number n
-// is the n-th serial device of the system's list; a device path (a USB cable, a
-// pseudo-terminal) can be given instead and then wins.
+// CommPort: the serial line to the phone behind the properties and the one communication
+// event the data-cable sessions work with (port number, settings text, handshaking, open
+// state, input-buffer count, output, input, event code). Port number n is the n-th serial
+// device of the system's list; a device path (a USB cable, a pseudo-terminal) can be given
+// instead and then wins. The line itself is the device plugin's (phonelink/serialline.h),
+// loaded when a port is first listed or opened.
 #pragma once
 
 #include <QByteArray>
 #include <QObject>
-#include <QSerialPort>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
+
+class SerialLine;
 
 class CommPort : public QObject {
   Q_OBJECT
@@ -33,8 +37,9 @@ class CommPort : public QObject {
     QString path;
     QString description;
   };
-  // The system's serial devices in a stable order (by path); number n is entry n - 1.
-  static QList<Device> Devices();
+  // The system's serial devices in a stable order (by path); number n is entry n - 1. Empty
+  // with the reason in error when the device plugin cannot be loaded.
+  static QList<Device> Devices(QString* error = nullptr);
   // The device path of port number n, empty when there is none.
   static QString PathOfNumber(int number);
 
@@ -84,10 +89,11 @@ class CommPort : public QObject {
  private:
   void raise(int code);
   void readIncoming();
-  void handleError(QSerialPort::SerialPortError error);
+  void lineFailed(bool lost, const QString& text);
   bool applySettings();
+  bool lineOpen() const;
 
-  QSerialPort* port_;
+  std::unique_ptr<SerialLine> line_;  // made when the port is first opened
   int number_ = 1;
   QString path_;
   QString settings_ = QStringLiteral("9600,n,8,1");

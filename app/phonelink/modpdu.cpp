@@ -11,14 +11,14 @@
 namespace modPDU {
 namespace {
 
-ErrorHandler& handler() {
-  static ErrorHandler h;
+ScopedHandler<ErrorHandler>& handlers() {
+  static ScopedHandler<ErrorHandler> h;
   return h;
 }
 
 void showError(const QString& text) {
-  if (handler()) {
-    handler()(ErrorTitle(), text);
+  if (const auto handler = handlers().current()) {
+    (*handler)(ErrorTitle(), text);
     return;
   }
   std::fprintf(stderr, "%s\n%s\n", ErrorTitle().toLocal8Bit().constData(),
@@ -30,8 +30,8 @@ constexpr int kMaxUserData = 140;
 
 }  // namespace
 
-void SetErrorHandler(ErrorHandler h) {
-  handler() = std::move(h);
+ErrorScope ShowErrorsWith(ErrorHandler handler) {
+  return handlers().install(std::move(handler));
 }
 
 QString ErrorTitle() {

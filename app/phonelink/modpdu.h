@@ -1,7 +1,8 @@
 // modPDU: turns a text or a ringtone plus the SMS parameters into one SMS-SUBMIT PDU
 // through librvsms.so, and assembles the EMS iMelody message. Failures of the library are
-// shown once through the error handler (the window sets a message box; without one they
-// go to standard error) and the caller gets -1.
+// shown once through the error handler of whoever asked for them last and is still there
+// (a window's message box, a CLI command's standard error; without one they go to
+// standard error) and the caller gets -1.
 #pragma once
 
 #include <QByteArray>
@@ -10,15 +11,18 @@
 
 #include <functional>
 
+#include "common/scopedhandler.h"
 #include "rvsms.h"
 
 class clSMSProps;
 
 namespace modPDU {
 
-// Shows an error: title and text. An empty handler writes to standard error.
+// Shows an error: title and text.
 using ErrorHandler = std::function<void(const QString& title, const QString& text)>;
-void SetErrorHandler(ErrorHandler handler);
+using ErrorScope = ScopedHandler<ErrorHandler>::Scope;
+// Errors go to `handler` while the returned scope lives; then to the handler before.
+[[nodiscard]] ErrorScope ShowErrorsWith(ErrorHandler handler);
 
 // The kinds of message the data-cable window sends.
 enum RingType { kTextSms = 0, kSagemRing = 1, kNokiaRing = 2, kEmsIMelody = 7 };

@@ -5,9 +5,10 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/modpdu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/portchoice.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/serialline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/statustext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/datacablesession.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cablemessage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/linkfields.cpp
 )
-find_package(Qt6 REQUIRED COMPONENTS SerialPort)
-target_link_libraries(pealixcore PUBLIC Qt6::SerialPort)
+# The serial port itself is the device plugin's (plugins/devices), behind serialline.h.

@@ -1,6 +1,6 @@
 #include "playback/midiout.h"
 
-#include <QFileInfo>
+#include "playback/soundsystem.h"
 
 namespace pxmidi {
 
@@ -26,11 +26,14 @@ void RecordingOutput::clear() {
   messages_.clear();
 }
 
-SystemMidiBackend::SystemMidiBackend(const QString& synthName) : synthName_(synthName) {}
+SystemMidiBackend::SystemMidiBackend(const QString& synthName, const SynthSettings& synth)
+    : synthName_(synthName), synth_(synth) {}
 
 int SystemMidiBackend::portCount(QString* error) {
-  ports_ = listPorts(error);
+  ports_.clear();
   listed_ = true;
+  SoundSystem* system = soundSystem(error);
+  if (system) ports_ = system->midiPorts(error);
   return static_cast<int>(ports_.size());
 }
 
@@ -46,25 +49,17 @@ bool SystemMidiBackend::deviceName(int id, QString* name) {
 }
 
 std::unique_ptr<MidiOutput> SystemMidiBackend::open(int id, QString* error) {
-  if (id == -1) return openSynthesizer(error);
-  if (id < 0) {
+  if (id < -1) {
     if (error) *error = QStringLiteral("There is no MIDI output device %1.").arg(id);
     return nullptr;
   }
-  return openPort(id, error);
-}
-
-QString findSoundFont() {
-  const QString fromEnv = qEnvironmentVariable("PEALIX_SOUNDFONT");
-  if (!fromEnv.isEmpty()) return QFileInfo(fromEnv).isFile() ? fromEnv : QString();
-  static const char* const kPlaces[] = {
-      "/usr/share/sounds/sf2/TimGM6mb.sf2",   "/usr/share/sounds/sf2/default-GM.sf2",
-      "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/soundfonts/default.sf2",
-      "/usr/share/sounds/sf3/default-GM.sf3",
-  };
-  for (const char* p : kPlaces)
-    if (QFileInfo(QString::fromLatin1(p)).isFile()) return QString::fromLatin1(p);
-  return {};
+  SoundSystem* system = soundSystem(error);
+  if (!system) return nullptr;
+  if (id >= 0) return system->openMidiPort(id, error);
+  const QString soundFont = findSoundFont(synth_.soundFont, error);
+  if (soundFont.isEmpty()) return nullptr;
+  return system->openSynthesizer(
+      soundFont, audioDriversToTry(synth_.driver, qEnvironmentVariable("XDG_RUNTIME_DIR")), error);
 }
 
 }  // namespace pxmidi

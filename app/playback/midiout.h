@@ -1,7 +1,8 @@
 // MIDI output: one small interface for everything that receives short messages, and the
-// device list behind it. Device -1 is the built-in synthesizer (FluidSynth with a General
-// MIDI SoundFont on the default audio output); devices 0..n-1 are the ALSA sequencer's
-// output ports through RtMidi. Tests use the recording output.
+// device list behind it. Device -1 is the built-in synthesizer (a General MIDI SoundFont on
+// the default audio output); devices 0..n-1 are the MIDI sequencer's output ports. Both
+// come from the device plugin (playback/soundsystem.h), loaded when a device is first
+// listed or opened. Tests use the recording output.
 #pragma once
 
 #include <QString>
@@ -12,6 +13,8 @@
 #include <memory>
 #include <mutex>
 #include <vector>
+
+#include "playback/synthsettings.h"
 
 namespace pxmidi {
 
@@ -79,32 +82,24 @@ class MidiBackend {
   virtual std::unique_ptr<MidiOutput> open(int id, QString* error) = 0;
 };
 
-// The built-in synthesizer and the ALSA sequencer's output ports.
+// The built-in synthesizer and the MIDI sequencer's output ports, through the device
+// plugin. Without the plugin there are no ports and opening says why.
 class SystemMidiBackend : public MidiBackend {
  public:
-  // synthName: the name listed for device -1.
-  explicit SystemMidiBackend(const QString& synthName = QStringLiteral("Built-in synthesizer"));
+  // synthName: the name listed for device -1; synth: its SoundFont and audio output.
+  explicit SystemMidiBackend(const QString& synthName = QStringLiteral("Built-in synthesizer"),
+                             const SynthSettings& synth = {});
   int portCount(QString* error) override;
   bool deviceName(int id, QString* name) override;
   std::unique_ptr<MidiOutput> open(int id, QString* error) override;
+  // Takes effect at the next open.
+  void setSynthSettings(const SynthSettings& synth) { synth_ = synth; }
 
  private:
   QString synthName_;
+  SynthSettings synth_;
   QStringList ports_;
   bool listed_ = false;
 };
-
-// The General MIDI SoundFont for the built-in synthesizer: $PEALIX_SOUNDFONT when set,
-// else the first of the usual system locations that exists; empty when there is none.
-QString findSoundFont();
-
-// The built-in synthesizer on the default audio output. Null with the reason in error when
-// there is no SoundFont or no audio output.
-std::unique_ptr<MidiOutput> openSynthesizer(QString* error);
-
-// ALSA sequencer output port `index` (in the order RtMidi lists them).
-std::unique_ptr<MidiOutput> openPort(int index, QString* error);
-// Names of the ALSA sequencer's output ports; error set when the sequencer is missing.
-QStringList listPorts(QString* error);
 
 }  // namespace pxmidi

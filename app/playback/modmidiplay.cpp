@@ -6,7 +6,9 @@ const QString modMidiplay::kErrClose = QStringLiteral("Error closing MIDI OUT Po
 
 modMidiplay::modMidiplay(pxmidi::MidiBackend& backend, MessageSink sink,
                          std::unique_ptr<pxplay::PlaybackTimer> timer)
-    : backend_(backend), sink_(std::move(sink)), timer_(std::move(timer)) {
+    : backend_(backend),
+      constructionSink_(sinks_.install(std::move(sink))),
+      timer_(std::move(timer)) {
   if (!timer_) timer_ = std::make_unique<pxplay::SteadyTimer>();
 }
 
@@ -16,7 +18,7 @@ modMidiplay::~modMidiplay() {
 }
 
 void modMidiplay::show(const QString& text) const {
-  if (sink_) sink_(text);
+  if (const auto sink = sinks_.current()) (*sink)(text);
 }
 
 QList<modMidiplay::DeviceEntry> modMidiplay::FillDeviceList() {

@@ -1,7 +1,8 @@
 // The program's one MIDI output and player: choosing and opening the output device,
 // sending short messages, and playing a melody on a thread of its own so the window stays
 // responsive. All messages go to MIDI channel 1. Failures are reported through the
-// message sink (a message box in the window, standard error on the command line).
+// message sink given at construction, or while a window holds a SinkScope, through that
+// window's sink (a message box in the window, standard error on the command line).
 #pragma once
 
 #include <QList>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <thread>
 
+#include "common/scopedhandler.h"
 #include "melody/pxvbmelody.h"
 #include "playback/midiout.h"
 #include "playback/playengine.h"
@@ -18,6 +20,7 @@
 class modMidiplay {
  public:
   using MessageSink = std::function<void(const QString& text)>;
+  using SinkScope = ScopedHandler<MessageSink>::Scope;
   struct DeviceEntry {
     QString name;  // the product name, at most 32 characters
     int id;        // -1 the built-in synthesizer, then 0..n-1
@@ -32,7 +35,10 @@ class modMidiplay {
   modMidiplay(pxmidi::MidiBackend& backend, MessageSink sink,
               std::unique_ptr<pxplay::PlaybackTimer> timer = nullptr);
   ~modMidiplay();
-  void setMessageSink(MessageSink sink) { sink_ = std::move(sink); }
+  // The messages go to `sink` while the returned scope lives, then to the sink before.
+  [[nodiscard]] SinkScope showMessagesWith(MessageSink sink) {
+    return sinks_.install(std::move(sink));
+  }
   modMidiplay(const modMidiplay&) = delete;
   modMidiplay& operator=(const modMidiplay&) = delete;
 
@@ -78,7 +84,8 @@ class modMidiplay {
   void show(const QString& text) const;
 
   pxmidi::MidiBackend& backend_;
-  MessageSink sink_;
+  ScopedHandler<MessageSink> sinks_;
+  SinkScope constructionSink_;
   std::unique_ptr<pxplay::PlaybackTimer> timer_;
   std::unique_ptr<pxmidi::MidiOutput> output_;
   std::unique_ptr<pxplay::PlaybackEngine> engine_;

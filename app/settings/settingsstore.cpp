@@ -15,7 +15,7 @@ constexpr int kNoLimit = 0;
 
 // Every stored key: section, name, check on reading, default, limits. Reading and writing
 // both go through this table, so a key or a default is spelt once.
-constexpr std::array<KeyInfo, 46> kKeys{{
+constexpr std::array<KeyInfo, 48> kKeys{{
     {Key::Midiplay, "Properties", "midiplay", Check::Text, "open", kNoLimit, kNoLimit},
     {Key::NewLang, "Properties", "newlang", Check::Integer, "1", kNoLimit, kNoLimit},
     {Key::LDir, "Properties", "LDir", Check::Text, "", kNoLimit, kNoLimit},
@@ -60,6 +60,8 @@ constexpr std::array<KeyInfo, 46> kKeys{{
     {Key::OutDeviceName, "MidiSetup", "OutDeviceName", Check::Text, "", kNoLimit, kNoLimit},
     {Key::IgnoreVol, "MidiSetup", "IgnoreVol", Check::Flag01, "1", 0, 1},
     {Key::Intrument, "MidiSetup", "Intrument", Check::Range, "0", 0, 127},
+    {Key::SoundFont, "MidiSetup", "SoundFont", Check::Text, "", kNoLimit, kNoLimit},
+    {Key::AudioDriver, "MidiSetup", "AudioDriver", Check::Text, "auto", kNoLimit, kNoLimit},
     {Key::NewEvLeft, "Settings", "NewEvLeft", Check::Integer, "1000", kNoLimit, kNoLimit},
     {Key::NewEvTop, "Settings", "NewEvTop", Check::Integer, "1000", kNoLimit, kNoLimit},
 }};

@@ -65,6 +65,8 @@ enum class Key {
   OutDeviceName,
   IgnoreVol,
   Intrument,
+  SoundFont,    // the built-in synthesizer's SoundFont file; empty: the system's
+  AudioDriver,  // its audio output: "auto", "pipewire", "pulseaudio", "alsa" or "jack"
   // "Settings"
   NewEvLeft,
   NewEvTop,

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <cmath>
+
 #include "cli_process.h"
 
 namespace {
@@ -148,6 +150,39 @@ TEST_F(CliPlaybackTest, RenderWritesAWavAsLongAsThePlayback) {
   EXPECT_FALSE(QFileInfo::exists(bad));
   EXPECT_EQ(run({"render", tune, buzzerWav, "--rate", "100"}).exitCode, 2);
   EXPECT_EQ(run({"render", tune}).exitCode, 2);
+}
+
+TEST_F(CliPlaybackTest, RenderStreamsToStandardOutputAtMinusOneDbfs) {
+  const QString tune = melody("t:d=4,o=5,b=240:8c,8p,4e");
+  // Standard output carries the WAV alone; the status line goes to standard error.
+  const ProcessRun out = runProcess(cli_, {"render", tune, "-", "--voice", "buzzer", "--rate", "8000"},
+                                    dir_.path());
+  ASSERT_EQ(out.exitCode, 0) << out.errors.toStdString();
+  EXPECT_TRUE(out.errors.contains("wrote standard output")) << out.errors.toStdString();
+  const QString piped = dir_.filePath("piped.wav");
+  QFile f(piped);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(out.output);
+  f.close();
+  const Wav w = readWav(piped);  // checks that the header's sizes match the bytes
+  EXPECT_EQ(w.channels, 1);
+  EXPECT_EQ(w.frames, 500 * 8);  // at 240 BPM: 125 + 125 + 250 ms
+  EXPECT_NEAR(20 * std::log10(w.peak / 32767.0), -1.0, 0.01);
+
+  // The same to a file, with a fixed gain instead: quieter, and told so on standard output.
+  const QString quiet = dir_.filePath("quiet.wav");
+  const CliRun gained = run({"render", tune, quiet, "--voice", "buzzer", "--gain", "-6"});
+  ASSERT_EQ(gained.exitCode, 0) << gained.errors.toStdString();
+  ASSERT_EQ(gained.lines.size(), 1);
+  EXPECT_TRUE(gained.lines[0].startsWith("wrote " + quiet));
+  EXPECT_NEAR(20 * std::log10(readWav(quiet).peak / 32767.0), 20 * std::log10(0.45) - 6, 0.01);
+
+  EXPECT_EQ(run({"render", tune, quiet, "--gain", "loud"}).exitCode, 2);
+  EXPECT_EQ(run({"render", tune, quiet, "--gain", "90"}).exitCode, 2);
+  const CliRun missing = run({"render", tune, quiet, "--soundfont", dir_.filePath("none.sf2")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_TRUE(missing.errors.contains("none.sf2")) << missing.errors.toStdString();
+  EXPECT_EQ(run({"play", tune, "--audio-driver", "oss"}).exitCode, 2);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -26,6 +27,7 @@
 #include "settings/mainsettings.h"
 #include "settings/settingsstore.h"
 #include "settings/ui/frmoptions.h"
+#include "settings/ui/synthoptionsbox.h"
 
 namespace {
 
@@ -344,6 +346,49 @@ TEST_F(OptionsTest, CtrlTabStepsThroughTheTabsAndWraps) {
   EXPECT_EQ(tabs->currentIndex(), 0);
   QTest::keyClick(w.get(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(tabs->currentIndex(), 5);
+}
+
+TEST_F(OptionsTest, SoundFontAndAudioDriverAreChosenAndRemembered) {
+  const QString font = dir_.filePath(QStringLiteral("gm.sf2"));
+  const QString notFont = dir_.filePath(QStringLiteral("notes.txt"));
+  for (const auto& [path, bytes] : {std::pair{font, QByteArray("RIFF\0\0\0\0sfbkLIST", 16)},
+                                    std::pair{notFont, QByteArray("just some text")}}) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+  }
+  auto w = open();
+  auto* box = w->findChild<SynthOptionsBox*>();
+  ASSERT_NE(box, nullptr);
+  QStringList boxMessages;
+  box->showMessage = [&boxMessages](const QString& text) { boxMessages << text; };
+  auto* soundFont = child<QLineEdit>(w.get(), "tfSoundFont");
+  auto* driver = child<QComboBox>(w.get(), "cboAudioDriver");
+  EXPECT_TRUE(soundFont->text().isEmpty());
+  EXPECT_EQ(driver->currentIndex(), 0);
+  EXPECT_EQ(driver->count(), 5);
+
+  // A file that is no SoundFont is refused with a message; a SoundFont is taken.
+  box->chooseFile = [&notFont](const QString&) { return notFont; };
+  click(w.get(), "cbSoundFont");
+  EXPECT_TRUE(soundFont->text().isEmpty());
+  EXPECT_EQ(boxMessages.size(), 1);
+  box->chooseFile = [&font](const QString&) { return font; };
+  click(w.get(), "cbSoundFont");
+  EXPECT_EQ(soundFont->text(), font);
+  driver->setCurrentIndex(driver->findText(QStringLiteral("JACK")));
+  click(w.get(), "cmdOK");
+  EXPECT_EQ(store_->text(pxsettings::Key::SoundFont), font);
+  EXPECT_EQ(store_->text(pxsettings::Key::AudioDriver), QStringLiteral("jack"));
+
+  // Reopened, the window shows the stored choice; Standard puts back the system's.
+  w = open();
+  EXPECT_EQ(child<QLineEdit>(w.get(), "tfSoundFont")->text(), font);
+  EXPECT_EQ(child<QComboBox>(w.get(), "cboAudioDriver")->currentText(), QStringLiteral("JACK"));
+  click(w.get(), "cmdStandard");
+  click(w.get(), "cmdApply");
+  EXPECT_EQ(store_->text(pxsettings::Key::SoundFont), QString());
+  EXPECT_EQ(store_->text(pxsettings::Key::AudioDriver), QStringLiteral("auto"));
 }
 
 }  // namespace

@@ -15,13 +15,13 @@ class PduTest : public ::testing::Test {
   void SetUp() override {
     RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
     ASSERT_TRUE(RvSmsApi::instance().load()) << RvSmsApi::instance().errorText().toStdString();
-    modPDU::SetErrorHandler([this](const QString& title, const QString& text) {
+    errors_ = modPDU::ShowErrorsWith([this](const QString& title, const QString& text) {
       titles_ << title;
       texts_ << text;
     });
   }
-  void TearDown() override { modPDU::SetErrorHandler({}); }
   QStringList titles_, texts_;
+  modPDU::ErrorScope errors_;
 };
 
 // Octet i of a PDU whose SMSC field is the single octet 00 and whose destination has

@@ -57,9 +57,9 @@ class SessionTest : public ::testing::Test {
                                                 : QStringLiteral("<%1>").arg(id);
     });
     session_.setPortErrorHandler([this](const QString& text) { portErrors_ << text; });
-    modPDU::SetErrorHandler([this](const QString&, const QString& text) { pduErrors_ << text; });
+    errors_ =
+        modPDU::ShowErrorsWith([this](const QString&, const QString& text) { pduErrors_ << text; });
   }
-  void TearDown() override { modPDU::SetErrorHandler({}); }
 
   void fault(const char* trigger, Fault f, const QByteArray& payload = {}, int count = 0) {
     sim_.addRule(Rule{trigger, f, payload, count});
@@ -72,6 +72,7 @@ class SessionTest : public ::testing::Test {
   CommPort port_;
   DataCableSession session_{port_, comm_, sms_};
   QStringList portErrors_, pduErrors_;
+  modPDU::ErrorScope errors_;
 };
 
 TEST_F(SessionTest, TextSmsGoesOutAsOnePduAfterTheAtSteps) {

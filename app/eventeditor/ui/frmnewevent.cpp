@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "common/keyinput.h"
 #include "document/melodydocument.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
@@ -27,11 +28,6 @@
 namespace {
 
 constexpr int kResVolumeRange = 2520;
-
-void texts(QObject* o, int tag, int tip = 0) {
-  if (tag) o->setProperty("Tag", tag);
-  if (tip) o->setProperty("ToolTipText", tip);
-}
 
 QListWidget* list(QWidget* parent, const char* name, const QStringList& items) {
   auto* w = new QListWidget(parent);
@@ -45,7 +41,7 @@ QListWidget* list(QWidget* parent, const char* name, const QStringList& items) {
 QLabel* label(QWidget* parent, const char* name, const QString& text, int tag, QWidget* buddy) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(QString::fromLatin1(name));
-  texts(l, tag);
+  SetTextIds(l, tag);
   l->setBuddy(buddy);
   return l;
 }
@@ -70,7 +66,7 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   setObjectName(QStringLiteral("frmNewEvent"));
   setWindowFlag(Qt::Tool);
   setModal(false);
-  texts(this, 1300);
+  SetTextIds(this, 1300);
   setWindowTitle(QStringLiteral("Event"));
 
   // The four groups, each behind its option button.
@@ -82,17 +78,17 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   static const int kOptTags[] = {1301, 1302, 1303, 1305};
   auto* kinds = new QGroupBox(QStringLiteral("Kind of event"), this);
   kinds->setObjectName(QStringLiteral("fraEventKind"));
-  texts(kinds, 1320);
+  SetTextIds(kinds, 1320);
   auto* kindsLayout = new QHBoxLayout(kinds);
   for (int i = 0; i < 4; ++i) {
     auto* opt = new QRadioButton(QString::fromLatin1(kOptTexts[i]), kinds);
     opt->setObjectName(QString::fromLatin1(kOptNames[i]));
-    texts(opt, kOptTags[i]);
+    SetTextIds(opt, kOptTags[i]);
     optEvents_->addButton(opt, i);
     kindsLayout->addWidget(opt);
     groups_[i] = new QGroupBox(QString::fromLatin1(kOptTexts[i]).remove(QLatin1Char('&')), this);
     groups_[i]->setObjectName(QString::fromLatin1(kGroupNames[i]));
-    texts(groups_[i], kOptTags[i]);
+    SetTextIds(groups_[i], kOptTags[i]);
   }
   connect(optEvents_, &QButtonGroup::idClicked, this, &frmNewEvent::updateEnabled);
 
@@ -144,7 +140,7 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   for (int i = 0; i < 3; ++i) {
     auto* opt = new QRadioButton(QString::fromLatin1(kStyleTexts[i]), groups_[2]);
     opt->setObjectName(QStringLiteral("optESStyle_%1").arg(i));
-    texts(opt, kStyleTags[i]);
+    SetTextIds(opt, kStyleTags[i]);
     optESStyle_->addButton(opt, i);
     style->addWidget(opt);
   }
@@ -160,13 +156,13 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
 
   cbenvAdd_ = new QPushButton(QStringLiteral("&Add"), this);
   cbenvAdd_->setObjectName(QStringLiteral("cbenvAdd"));
-  texts(cbenvAdd_, 1317, 1323);
+  SetTextIds(cbenvAdd_, 1317, 1323);
   cbfnevChange_ = new QPushButton(QStringLiteral("C&hange"), this);
   cbfnevChange_->setObjectName(QStringLiteral("cbfnevChange"));
-  texts(cbfnevChange_, 1318, 1324);
+  SetTextIds(cbfnevChange_, 1318, 1324);
   cbClose_ = new QPushButton(QStringLiteral("&Close"), this);
   cbClose_->setObjectName(QStringLiteral("cbClose"));
-  texts(cbClose_, 1319);
+  SetTextIds(cbClose_, 1319);
   connect(cbenvAdd_, &QPushButton::clicked, this, &frmNewEvent::add);
   connect(cbfnevChange_, &QPushButton::clicked, this, &frmNewEvent::change);
   connect(cbClose_, &QPushButton::clicked, this, &frmNewEvent::close);
@@ -255,10 +251,7 @@ pxvbNote frmNewEvent::builtEvent() const {
 
 void frmNewEvent::add() {
   if (!velocityAccepted()) return;
-  const pxvbNote e = builtEvent();
-  document_.takeUndoCopy();
-  document_.melody().addevent(e.iSimpleLen(), e.iDotLen(), e.nEvent(), e.getEventVal1(),
-                              e.getEventVal2(), e.getEventVal3(), e.getEventVal4());
+  document_.appendEvent(builtEvent());
   if (changed_) changed_();
 }
 
@@ -266,8 +259,7 @@ void frmNewEvent::change() {
   // A position beyond the melody's end writes nothing.
   if (editIndex_ < 0 || editIndex_ >= document_.melody().size()) return;
   if (!velocityAccepted()) return;
-  document_.takeUndoCopy();
-  document_.melody().setclNote(editIndex_, builtEvent());
+  document_.replaceEvent(editIndex_, builtEvent());
   if (changed_) changed_();
 }
 
@@ -305,14 +297,7 @@ bool frmNewEvent::eventFilter(QObject* watched, QEvent* event) {
   // The velocity field takes digits and Backspace only; anything else typed beeps.
   if (watched == tfENVelocity_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
-    const bool editing =
-        key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Delete ||
-        key->key() == Qt::Key_Left || key->key() == Qt::Key_Right || key->key() == Qt::Key_Home ||
-        key->key() == Qt::Key_End || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
-        key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->key() == Qt::Key_Escape;
-    const bool digit = text.size() == 1 && text.at(0).isDigit();
-    if (!editing && !digit && !(key->modifiers() & Qt::ControlModifier)) {
+    if (!keyinput::DigitsOnlyAccepts(key->key(), key->modifiers(), key->text())) {
       QApplication::beep();
       return true;
     }

@@ -14,11 +14,6 @@
 #include "languages/ui/formtexts.h"
 
 namespace {
-void texts(QObject* o, int tag, int tip = 0) {
-  o->setProperty("Tag", tag);
-  if (tip) o->setProperty("ToolTipText", tip);
-}
-
 QString keyName(int key) {
   static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   return QString::fromLatin1(names[key % 12]) + QString::number(key / 12 - 1);
@@ -36,17 +31,17 @@ frmMidiOpenDlg::frmMidiOpenDlg(const filecmd::MidiQuestion& question, QWidget* p
 
 void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
   setObjectName(QStringLiteral("frmMidiOpenDlg"));
-  texts(this, 1400);
+  SetTextIds(this, 1400);
   setWindowTitle(QStringLiteral("Open MIDI file"));
 
   auto* info = new QLabel(QStringLiteral("Choose the channel to import."), this);
   info->setObjectName(QStringLiteral("lbMidiInfo"));
   info->setWordWrap(true);
-  texts(info, question ? 2000 : 1402);
+  SetTextIds(info, question ? 2000 : 1402);
 
   cboMidiChannel_ = new QComboBox(this);
   cboMidiChannel_->setObjectName(QStringLiteral("cboMidiChannel"));
-  texts(cboMidiChannel_, 0, 1405);
+  SetTextIds(cboMidiChannel_, 0, 1405);
   if (question) {
     // The table's order: best melody first, the drums last.
     for (const songs::ChannelInfo& c : question->overview.channels)
@@ -59,17 +54,17 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
   auto* label = new QLabel(QStringLiteral("C&hannel"), this);
   label->setObjectName(QStringLiteral("lbMidiChannel"));
   label->setBuddy(cboMidiChannel_);
-  texts(label, 1401);
+  SetTextIds(label, 1401);
 
   auto* buttons = new QDialogButtonBox(this);
   QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
   ok->setObjectName(QStringLiteral("cmdOK"));
   ok->setDefault(true);
   ok->setEnabled(cboMidiChannel_->count() > 0);
-  texts(ok, 1403);
+  SetTextIds(ok, 1403);
   QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
   cancel->setObjectName(QStringLiteral("cmdCancel"));
-  texts(cancel, 1404);
+  SetTextIds(cancel, 1404);
   connect(buttons, &QDialogButtonBox::accepted, this, &frmMidiOpenDlg::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &frmMidiOpenDlg::reject);
 
@@ -81,7 +76,7 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
   if (question) {
     liwMidiChannels_ = new QTreeWidget(this);
     liwMidiChannels_->setObjectName(QStringLiteral("liwMidiChannels"));
-    texts(liwMidiChannels_, 0, 2013);
+    SetTextIds(liwMidiChannels_, 0, 2013);
     liwMidiChannels_->setRootIsDecorated(false);
     liwMidiChannels_->setAllColumnsShowFocus(true);
     liwMidiChannels_->setHeaderLabels({GetResString(2001), GetResString(2002), GetResString(2003),
@@ -126,7 +121,7 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
 
     cboMidiFit_ = new QComboBox(this);
     cboMidiFit_->setObjectName(QStringLiteral("cboMidiFit"));
-    texts(cboMidiFit_, 0, 2012);
+    SetTextIds(cboMidiFit_, 0, 2012);
     cboMidiFit_->addItem(GetResString(2008), filecmd::kFitAsWritten);
     cboMidiFit_->addItem(GetResString(2009), filecmd::kFitMelodyLine);
     const QStringList names = meloformatcheck::FormatChoiceNames();
@@ -136,7 +131,7 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     auto* fitLabel = new QLabel(QStringLiteral("&Fit to"), this);
     fitLabel->setObjectName(QStringLiteral("lbMidiFit"));
     fitLabel->setBuddy(cboMidiFit_);
-    texts(fitLabel, 2007);
+    SetTextIds(fitLabel, 2007);
     form->addRow(fitLabel, cboMidiFit_);
   }
   layout->addLayout(form);

@@ -3,7 +3,26 @@
 // opens the read-me, and asks about a change of language. Needs Qt Widgets (pealixui).
 #pragma once
 
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
 class QWidget;
+
+// Gives a control the resource numbers LoadFormTexts reads: its caption ("Tag") and tool
+// tip ("ToolTipText"); a 0 leaves that property unset.
+inline void SetTextIds(QObject* control, int tag, int tip = 0) {
+  if (tag) control->setProperty("Tag", tag);
+  if (tip) control->setProperty("ToolTipText", tip);
+}
+
+// A control with its object name and resource numbers, as the windows build them.
+template <class Control>
+Control* Named(Control* control, const char* name, int tag = 0, int tip = 0) {
+  control->setObjectName(QString::fromLatin1(name));
+  SetTextIds(control, tag, tip);
+  return control;
+}
 
 // Gives `window` and all its controls, menus, actions and tabs their texts. A number of
 // 0, an empty or non-numeric property keeps the design-time text. flag -1 releases the

@@ -19,7 +19,10 @@
 
 #include "document/appstate.h"
 #include "files/filecommands.h"
+#include "mainwindow/ui/hosthooks.h"
 #include "melody/rvtonehead.h"
+#include "phonelink/modpdu.h"
+#include "playback/modmidiplay.h"
 
 class QAction;
 class QCheckBox;
@@ -242,4 +245,9 @@ class frmMain : public QMainWindow {
   QPointer<frmNewEvent> eventEditor_;
   int lastOpenFilter_ = 0;  // "All melodies"
   int lastSaveFilter_ = 1;
+  // While the window lives, the libraries' and the player's messages go to its box; a
+  // window opened later (the data-cable window) takes them only until it closes.
+  HostMessageScope hostMessages_;
+  modPDU::ErrorScope pduErrors_;
+  modMidiplay::SinkScope playerMessages_;
 };

@@ -13,8 +13,6 @@
 #include <QTableView>
 #include <QUrl>
 
-#include <cstdio>
-
 #include "eventeditor/ui/frmnewevent.h"
 #include "files/cliptransfer.h"
 #include "files/filecommands.h"
@@ -78,12 +76,8 @@ void frmMain::initFileCommands() {
   };
   // The SMS library's errors (the PDU export) go through the window's message box while
   // the window lives.
-  QPointer<frmMain> self(this);
-  modPDU::SetErrorHandler([self](const QString& title, const QString& text) {
-    if (self)
-      self->ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
-    else
-      std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+  pduErrors_ = modPDU::ShowErrorsWith([this](const QString& title, const QString& text) {
+    ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
   });
 
   // The File menu's submenus sit between Save As and the Sagem import.
@@ -161,11 +155,7 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
 void frmMain::onFileNew() {
   commitFields();
   if (!confirmDiscard()) return;
-  MelodyDocument& doc = state_.document;
-  doc.takeUndoCopy();
-  filecmd::MakeNewMelody(doc.melody());
-  doc.setFile(filecmd::NewMelodyFileName(res), -1);
-  doc.setModified(false);
+  state_.document.newMelody(filecmd::NewMelodyFileName(res));
   list_->clearSelection();
   enableEditing();
 }
@@ -315,13 +305,8 @@ void frmMain::clipImport(int kind) {
   }
   if (r.truncated)
     ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
-  MelodyDocument& doc = state_.document;
-  doc.takeUndoCopy();
-  doc.melody().assign(read);
-  if (doc.melody().sName().isEmpty())
-    doc.melody().setsName(filecmd::ClipboardImportName().left(20));
-  doc.setFile(filecmd::ClipboardImportName(), -1);
-  doc.setPendingStatus(res(1567));
+  state_.document.adoptImport(read, filecmd::ClipboardImportName());
+  state_.document.setPendingStatus(res(1567));
   list_->clearSelection();
   enableEditing();
 }

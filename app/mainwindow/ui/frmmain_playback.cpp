@@ -18,13 +18,6 @@ enum : int {
   kResPlayEnded = 1397,
 };
 
-bool sameMelody(const pxvbMelody& a, const pxvbMelody& b) {
-  if (a.size() != b.size() || a.bpm() != b.bpm() || a.DefStyle() != b.DefStyle()) return false;
-  for (int i = 0; i < a.size(); ++i)
-    if (!(*a.at(i) == *b.at(i))) return false;
-  return true;
-}
-
 }  // namespace
 
 void frmMain::installPlayback() {
@@ -35,12 +28,16 @@ MidiPlayback& frmMain::midiPlayback() {
   if (!state_.midi)
     state_.midi = std::make_shared<MidiPlayback>(
         std::make_unique<pxmidi::SystemMidiBackend>(GetResString(kResSynthName)));
+  // The SoundFont and audio output chosen in the options serve the next open.
+  if (auto* system = dynamic_cast<pxmidi::SystemMidiBackend*>(state_.midi->backend.get());
+      system && state_.store)
+    system->setSynthSettings(pxmidi::SynthSettings::load(*state_.store));
   // The output's messages (a device that does not open, a message that fails) go through
   // this window's message box.
-  const QPointer<frmMain> self(this);
-  state_.midi->player.setMessageSink([self](const QString& text) {
-    if (self) self->ask(QMessageBox::Warning, GetResString(kResNoteView), text, QMessageBox::Ok);
-  });
+  if (!playerMessages_.active())
+    playerMessages_ = state_.midi->player.showMessagesWith([this](const QString& text) {
+      ask(QMessageBox::Warning, GetResString(kResNoteView), text, QMessageBox::Ok);
+    });
   return *state_.midi;
 }
 
@@ -93,11 +90,8 @@ void frmMain::onNoteView() {
     ask(QMessageBox::Warning, title, text, QMessageBox::Ok);
   });
   view.setCommit([this](const pxvbMelody& edited) {
-    if (sameMelody(edited, state_.document.melody())) return;
-    runEdit([&] {
-      state_.document.takeUndoCopy();
-      state_.document.melody().assign(edited);
-    });
+    if (state_.document.hasSameEvents(edited)) return;
+    runEdit([&] { state_.document.replaceMelody(edited); });
   });
   PlaceAndRemember(&view, this, state_.store.get());
   view.exec();

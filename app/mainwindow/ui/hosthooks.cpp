@@ -8,9 +8,9 @@
 
 namespace {
 
-HostMessageFn& messageHandler() {
-  static HostMessageFn fn;
-  return fn;
+ScopedHandler<HostMessageFn>& messageHandlers() {
+  static ScopedHandler<HostMessageFn> handlers;
+  return handlers;
 }
 
 std::optional<QByteArray> readClipboard() {
@@ -31,8 +31,8 @@ bool writeClipboard(const QByteArray& text) {
 }
 
 void showMessage(const QString& caption, const QString& text) {
-  if (messageHandler()) {
-    messageHandler()(caption, text);
+  if (const auto handler = messageHandlers().current()) {
+    (*handler)(caption, text);
     return;
   }
   if (qobject_cast<QApplication*>(QCoreApplication::instance()))
@@ -48,6 +48,6 @@ bool InstallHostHooks() {
   return clipboardhost::Install();
 }
 
-void SetHostMessageHandler(HostMessageFn fn) {
-  messageHandler() = std::move(fn);
+HostMessageScope ShowHostMessagesWith(HostMessageFn fn) {
+  return messageHandlers().install(std::move(fn));
 }

@@ -6,9 +6,13 @@
 #include <QString>
 #include <functional>
 
+#include "common/scopedhandler.h"
+
 // Installs the hooks into the melody library; false when the library is not available.
 bool InstallHostHooks();
 
-// Who shows the library's messages (caption, text); a message box unless replaced.
+// Who shows the library's messages (caption, text): `fn` while the returned scope lives,
+// then the handler before; a plain message box when none is installed.
 using HostMessageFn = std::function<void(const QString& caption, const QString& text)>;
-void SetHostMessageHandler(HostMessageFn fn);
+using HostMessageScope = ScopedHandler<HostMessageFn>::Scope;
+[[nodiscard]] HostMessageScope ShowHostMessagesWith(HostMessageFn fn);

@@ -46,25 +46,6 @@ enum : int {
   kResContinue = 870,
 };
 
-QWidget* tagged(QWidget* w, const char* name, int tag, int tip = 0) {
-  w->setObjectName(QString::fromLatin1(name));
-  if (tag) w->setProperty("Tag", tag);
-  if (tip) w->setProperty("ToolTipText", tip);
-  return w;
-}
-
-bool numberCharacter(QChar c) {
-  return (c >= '0' && c <= '9') || c == ' ' || c == '(' || c == ')' || c == '-' || c == '/';
-}
-
-// The characters a phone number may hold here; the others are dropped.
-QString numberCharacters(const QString& text) {
-  QString kept;
-  for (const QChar c : text)
-    if (numberCharacter(c) || c == '+') kept.append(c);
-  return kept;
-}
-
 }  // namespace
 
 frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSProps& sms,
@@ -86,7 +67,7 @@ frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSPro
   session_.setTakeControls([this] { takeControls(); });
   session_.setPortErrorHandler(
       [this](const QString& text) { ask(QMessageBox::Warning, text, QMessageBox::Ok); });
-  modPDU::SetErrorHandler([this](const QString&, const QString& text) {
+  pduErrors_ = modPDU::ShowErrorsWith([this](const QString&, const QString& text) {
     ask(QMessageBox::Warning, text, QMessageBox::Ok);
   });
   connect(&session_.status(), &StatusText::appendedText, this, [this] { refreshStatus(); });
@@ -103,30 +84,29 @@ frmDataCable::frmDataCable(const pxvbMelody& melody, clCommProps& comm, clSMSPro
   updateEnabled();
 }
 
-frmDataCable::~frmDataCable() {
-  modPDU::SetErrorHandler({});
-}
+// The PDU errors go back to whoever showed them before this window opened.
+frmDataCable::~frmDataCable() = default;
 
 void frmDataCable::buildWindow() {
   auto* top = new QVBoxLayout(this);
 
   // What to send, and the ringtone kind.
   auto* fraSend =
-      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("What to send")), "fraSend", 1125));
+      static_cast<QGroupBox*>(Named(new QGroupBox(tr("What to send")), "fraSend", 1125));
   auto* sendRow = new QHBoxLayout(fraSend);
   auto* sendGroup = new QButtonGroup(this);
   const char* sendNames[] = {"optSend_0", "optSend_1", "optSend_2"};
   const char* sendTexts[] = {"&Ringtone", "&Text SMS", "&Key presses"};
   for (int i = 0; i < 3; ++i) {
     optSend_[i] = new QRadioButton(tr(sendTexts[i]));
-    tagged(optSend_[i], sendNames[i], 1101 + i);
+    Named(optSend_[i], sendNames[i], 1101 + i);
     sendGroup->addButton(optSend_[i], i);
     sendRow->addWidget(optSend_[i]);
   }
   connect(sendGroup, &QButtonGroup::idClicked, this, &frmDataCable::optSend_Click);
 
   fraRingTypes_ =
-      static_cast<QGroupBox*>(tagged(new QGroupBox(tr("Ringtone kind")), "fraRingTypes", 1124));
+      static_cast<QGroupBox*>(Named(new QGroupBox(tr("Ringtone kind")), "fraRingTypes", 1124));
   auto* ringRow = new QHBoxLayout(fraRingTypes_);
   auto* ringGroup = new QButtonGroup(this);
   const char* ringNames[] = {"optRingTypes_0", "optRingTypes_1", "optRingTypes_2",
@@ -134,7 +114,7 @@ void frmDataCable::buildWindow() {
   const char* ringTexts[] = {"Sagem", "Nokia", "EMS iMelody", "Siemens"};
   for (int i = 0; i < 4; ++i) {
     optRingTypes_[i] = new QRadioButton(tr(ringTexts[i]));
-    tagged(optRingTypes_[i], ringNames[i], 1104 + i);
+    Named(optRingTypes_[i], ringNames[i], 1104 + i);
     ringGroup->addButton(optRingTypes_[i], i);
     ringRow->addWidget(optRingTypes_[i]);
   }
@@ -144,17 +124,17 @@ void frmDataCable::buildWindow() {
   auto* fraNumber = new QGroupBox;
   fraNumber->setObjectName(QStringLiteral("fraNumber"));
   auto* numberGrid = new QGridLayout(fraNumber);
-  auto* lbTelNumber = tagged(new QLabel(tr("&Phone number")), "lbTelNumber", 1110);
-  tfTelNumber_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfTelNumber", 0));
+  auto* lbTelNumber = Named(new QLabel(tr("&Phone number")), "lbTelNumber", 1110);
+  tfTelNumber_ = static_cast<QLineEdit*>(Named(new QLineEdit, "tfTelNumber", 0));
   tfTelNumber_->setMaxLength(40);
   tfTelNumber_->installEventFilter(this);
   static_cast<QLabel*>(lbTelNumber)->setBuddy(tfTelNumber_);
-  chbNoType_ = static_cast<QCheckBox*>(
-      tagged(new QCheckBox(tr("&International number")), "chbNoType", 1111));
+  chbNoType_ =
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("&International number")), "chbNoType", 1111));
   optSendSave_[0] = static_cast<QRadioButton*>(
-      tagged(new QRadioButton(tr("St&ore in the phone")), "optSendSave_0", 1108));
+      Named(new QRadioButton(tr("St&ore in the phone")), "optSendSave_0", 1108));
   optSendSave_[1] =
-      static_cast<QRadioButton*>(tagged(new QRadioButton(tr("S&end")), "optSendSave_1", 1109));
+      static_cast<QRadioButton*>(Named(new QRadioButton(tr("S&end")), "optSendSave_1", 1109));
   auto* saveGroup = new QButtonGroup(this);
   saveGroup->addButton(optSendSave_[0], 0);
   saveGroup->addButton(optSendSave_[1], 1);
@@ -169,17 +149,17 @@ void frmDataCable::buildWindow() {
   auto* fraPort = new QGroupBox;
   fraPort->setObjectName(QStringLiteral("fraPort"));
   auto* portGrid = new QGridLayout(fraPort);
-  cboPort_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboPort", 0, 1121));
+  cboPort_ = static_cast<QComboBox*>(Named(new QComboBox, "cboPort", 0, 1121));
   cboPort_->setEditable(true);
   cboPort_->setMinimumContentsLength(16);
-  cboBaud_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboBaud", 0, 1122));
+  cboBaud_ = static_cast<QComboBox*>(Named(new QComboBox, "cboBaud", 0, 1122));
   chkEcho_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Show &line traffic")), "chkEcho", 1123));
-  cboMemRead_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemRead", 0, 1126));
-  cboMemOut_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemOut", 0, 1127));
-  cboMemIn_ = static_cast<QComboBox*>(tagged(new QComboBox, "cboMemIn", 0, 1128));
-  auto* lbPort = static_cast<QLabel*>(tagged(new QLabel(tr("P&ort")), "lbPort", 1121));
-  auto* lbBaud = static_cast<QLabel*>(tagged(new QLabel(tr("Spee&d")), "lbBaud", 1122));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("Show &line traffic")), "chkEcho", 1123));
+  cboMemRead_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemRead", 0, 1126));
+  cboMemOut_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemOut", 0, 1127));
+  cboMemIn_ = static_cast<QComboBox*>(Named(new QComboBox, "cboMemIn", 0, 1128));
+  auto* lbPort = static_cast<QLabel*>(Named(new QLabel(tr("P&ort")), "lbPort", 1121));
+  auto* lbBaud = static_cast<QLabel*>(Named(new QLabel(tr("Spee&d")), "lbBaud", 1122));
   lbPort->setBuddy(cboPort_);
   lbBaud->setBuddy(cboBaud_);
   portGrid->addWidget(lbPort, 0, 0);
@@ -187,14 +167,14 @@ void frmDataCable::buildWindow() {
   portGrid->addWidget(lbBaud, 0, 2);
   portGrid->addWidget(cboBaud_, 0, 3);
   portGrid->addWidget(chkEcho_, 0, 4);
-  portGrid->addWidget(tagged(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
+  portGrid->addWidget(Named(new QLabel(tr("Message stores")), "lbMem", 1132), 1, 0);
   portGrid->addWidget(cboMemRead_, 1, 1);
   portGrid->addWidget(cboMemOut_, 1, 2);
   portGrid->addWidget(cboMemIn_, 1, 3);
 
   // Status and SMS text.
-  tbsWindow_ = static_cast<QTabWidget*>(tagged(new QTabWidget, "tbsWindow", 0));
-  tfStatus_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfStatus", 0));
+  tbsWindow_ = static_cast<QTabWidget*>(Named(new QTabWidget, "tbsWindow", 0));
+  tfStatus_ = static_cast<QPlainTextEdit*>(Named(new QPlainTextEdit, "tfStatus", 0));
   tfStatus_->setReadOnly(true);
   QFont courier(QStringLiteral("Courier New"));
   courier.setStyleHint(QFont::TypeWriter);
@@ -203,18 +183,18 @@ void frmDataCable::buildWindow() {
   tfStatus_->setFont(courier);
   tfStatus_->setProperty("Tag", 1114);
   tbsWindow_->addTab(tfStatus_, tr("Status"));
-  auto* smsPage = tagged(new QWidget, "pgSMSText", 1115);
+  auto* smsPage = Named(new QWidget, "pgSMSText", 1115);
   auto* smsGrid = new QGridLayout(smsPage);
-  tfSMSText_ = static_cast<QPlainTextEdit*>(tagged(new QPlainTextEdit, "tfSMSText", 0));
-  tfCharsLeft_ = static_cast<QLineEdit*>(tagged(new QLineEdit, "tfCharsLeft", 0, 2104));
+  tfSMSText_ = static_cast<QPlainTextEdit*>(Named(new QPlainTextEdit, "tfSMSText", 0));
+  tfCharsLeft_ = static_cast<QLineEdit*>(Named(new QLineEdit, "tfCharsLeft", 0, 2104));
   tfCharsLeft_->setReadOnly(true);
   tfCharsLeft_->setMaximumWidth(90);
   chbFlashSMS_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("&Flash SMS")), "chbFlashSMS", 1112));
   chbStatusSMS_ =
-      static_cast<QCheckBox*>(tagged(new QCheckBox(tr("Status &report")), "chbStatusSMS", 1113));
+      static_cast<QCheckBox*>(Named(new QCheckBox(tr("Status &report")), "chbStatusSMS", 1113));
   smsGrid->addWidget(tfSMSText_, 0, 0, 1, 4);
-  smsGrid->addWidget(tagged(new QLabel(tr("Characters left")), "lbCharsLeft", 1116), 1, 0);
+  smsGrid->addWidget(Named(new QLabel(tr("Characters left")), "lbCharsLeft", 1116), 1, 0);
   smsGrid->addWidget(tfCharsLeft_, 1, 1);
   smsGrid->addWidget(chbFlashSMS_, 1, 2);
   smsGrid->addWidget(chbStatusSMS_, 1, 3);
@@ -224,7 +204,7 @@ void frmDataCable::buildWindow() {
   // Buttons.
   auto* buttons = new QHBoxLayout;
   auto button = [&](QPushButton*& b, const char* name, const char* text, int tag, int tip) {
-    b = static_cast<QPushButton*>(tagged(new QPushButton(tr(text)), name, tag, tip));
+    b = static_cast<QPushButton*>(Named(new QPushButton(tr(text)), name, tag, tip));
     b->setAutoDefault(false);
     buttons->addWidget(b);
   };
@@ -252,64 +232,6 @@ void frmDataCable::buildWindow() {
   top->addLayout(buttons);
   top->addWidget(statusBar_);
   resize(640, 560);
-}
-
-void frmDataCable::fillLists() {
-  for (const CommPort::Device& d : CommPort::Devices()) {
-    QString text = QStringLiteral("%1: %2").arg(d.number).arg(d.path);
-    if (!d.description.isEmpty()) text += QStringLiteral(" (%1)").arg(d.description);
-    cboPort_->addItem(text, d.path);
-  }
-  if (!comm_.PortPath().isEmpty())
-    cboPort_->setEditText(comm_.PortPath());
-  else if (comm_.Port() >= 1 && comm_.Port() <= cboPort_->count())
-    cboPort_->setCurrentIndex(comm_.Port() - 1);
-
-  auto fill = [](QComboBox* box, const QStringList& items, const QString& current) {
-    box->addItems(items);
-    if (!current.isEmpty() && box->findText(current) < 0) box->addItem(current);
-    box->setCurrentIndex(current.isEmpty() ? -1 : box->findText(current));
-  };
-  fill(cboBaud_, clCommProps::BaudList(), comm_.Baud());
-  fill(cboMemRead_, clCommProps::ReadMemList(), comm_.SMSMemRead());
-  fill(cboMemOut_, clCommProps::SendMemList(), comm_.SMSMemOut());
-  fill(cboMemIn_, clCommProps::ReceiveMemList(), comm_.SMSMemIn());
-  chkEcho_->setChecked(comm_.LocalEcho());
-}
-
-void frmDataCable::loadState() {
-  optSendSave_[store_.sendSMS() ? 1 : 0]->setChecked(true);
-  chbNoType_->setChecked(store_.intNumbers());
-  chbFlashSMS_->setChecked(sms_.FlashSMS() == 1);
-  chbStatusSMS_->setChecked(sms_.StatusSMS() != 0);
-  // Settings the serial port cannot take give way to the data-cable standard.
-  if (!CommPort::AcceptsSettings(comm_.getmsoptions()))
-    comm_.setmsoptions(clCommProps::FallbackSettings());
-  session_.setLocalEcho(comm_.LocalEcho());
-}
-
-void frmDataCable::saveState() {
-  store_.setFlag(pxsettings::Key::SendSMS, optSendSave_[1]->isChecked());
-  store_.setFlag(pxsettings::Key::IntNumbers, chbNoType_->isChecked());
-}
-
-void frmDataCable::takeControls() {
-  const QString portText = cboPort_->currentText().trimmed();
-  const int index = cboPort_->findText(portText);
-  if (index >= 0) {
-    comm_.setPort(static_cast<int16_t>(index + 1));
-    comm_.setPortPath(QString());
-  } else if (!portText.isEmpty()) {
-    comm_.setPortPath(portText);
-  }
-  if (!cboBaud_->currentText().isEmpty()) comm_.setBaud(cboBaud_->currentText());
-  comm_.setSMSMemRead(cboMemRead_->currentText());
-  comm_.setSMSMemOut(cboMemOut_->currentText());
-  comm_.setLocalEcho(chkEcho_->isChecked());
-
-  sms_.SetDestAdr(tfTelNumber_->text(), chbNoType_->isChecked() ? 1 : 0);
-  sms_.setFlashSMS(chbFlashSMS_->isChecked() ? 1 : 0);
-  sms_.setStatusSMS(chbStatusSMS_->isChecked() ? 1 : 0);
 }
 
 void frmDataCable::updateEnabled() {
@@ -413,44 +335,6 @@ void frmDataCable::cbSend_Click() {
     session_.SendSmsPdu(data, cableMessage::RingTypeOf(mode), optSendSave_[0]->isChecked());
 }
 
-void frmDataCable::cbStop_Click() {
-  session_.requestStop();
-}
-
-void frmDataCable::cbHex_Click() {
-  const int mode = sendMode_;
-  QByteArray message;
-  if (mode == cableMessage::kModeSagem || mode == cableMessage::kModeNokia) {
-    bool ok = false;
-    message = melodyFor(mode, &ok);
-    if (!ok) return;
-  } else if (mode == cableMessage::kModeTextSms) {
-    message = tfSMSText_->toPlainText().toUtf8();
-    if (message.isEmpty()) return;
-  } else {
-    showStatusBar(QStringLiteral("  clipboard export not supported"));
-    return;
-  }
-  takeControls();
-  const QString hex = session_.PduHex(message, cableMessage::RingTypeOf(mode));
-  if (!hex.isEmpty()) QApplication::clipboard()->setText(hex);
-}
-
-void frmDataCable::cbSyncTime_Click() {
-  if (busy_ || session_.isRunning()) return;
-  busy_ = true;
-  updateEnabled();
-  tbsWindow_->setCurrentIndex(0);
-  session_.SyncClock();
-  busy_ = false;
-  updateEnabled();
-  if (closePending_) QTimer::singleShot(0, this, &QWidget::close);
-}
-
-void frmDataCable::cbtoMain_Click() {
-  close();
-}
-
 void frmDataCable::optSend_Click(int index) {
   optSend_[index]->setChecked(true);
   fraRingTypes_->setVisible(index == 0);
@@ -491,37 +375,6 @@ void frmDataCable::optRingTypes_Click(int index) {
                   GetResString(kResRingAsSms));
   }
   updateEnabled();
-}
-
-bool frmDataCable::tfTelNumber_KeyPress(int key, Qt::KeyboardModifiers modifiers,
-                                        const QString& text) {
-  const bool ctrl = modifiers & Qt::ControlModifier;
-  if (ctrl && key == Qt::Key_V) {
-    pasteFlag_ = true;
-    return true;
-  }
-  if (ctrl) return key == Qt::Key_C || key == Qt::Key_X;
-  if (key == Qt::Key_Backspace || key == Qt::Key_Escape || text.isEmpty()) return true;
-  const QChar c = text[0];
-  if (numberCharacter(c)) return true;
-  if (c == '+') {
-    const QString current = tfTelNumber_->text();
-    if (current.isEmpty() || tfTelNumber_->selectedText() == current) chbNoType_->setChecked(true);
-    return true;
-  }
-  QApplication::beep();
-  return false;
-}
-
-void frmDataCable::tfTelNumber_Change() {
-  const QString text = tfTelNumber_->text();
-  const QString kept = numberCharacters(text);
-  if (pasteFlag_) {
-    if (kept.startsWith('+')) chbNoType_->setChecked(true);
-    pasteFlag_ = false;
-  }
-  // Text that came in some other way (a drop, the context menu) is cleaned as well.
-  if (kept != text) tfTelNumber_->setText(kept);
 }
 
 void frmDataCable::tfSMSText_Change() {

@@ -12,6 +12,7 @@
 
 #include "phonelink/commport.h"
 #include "phonelink/datacablesession.h"
+#include "phonelink/modpdu.h"
 
 class QCheckBox;
 class QComboBox;
@@ -84,6 +85,7 @@ class frmDataCable : public QDialog {
   pxsettings::SettingsStore& store_;
   CommPort port_;
   DataCableSession session_;
+  modPDU::ErrorScope pduErrors_;
   MessageFn message_;
   int sendMode_ = 1;
   bool pasteFlag_ = false;

@@ -28,87 +28,11 @@
 #include "languages/ui/formtexts.h"
 #include "melody/rvtonehead.h"
 #include "playback/modmidiplay.h"
+#include "playback/ui/frmnoteview_res.h"
 #include "playback/ui/notedisplay.h"
 #include "settings/settingsstore.h"
 
-namespace {
-
-// Resource numbers of the window's texts.
-enum Res : int {
-  kResTitle = 1350,
-  kResPlay = 1351,
-  kResStop = 1352,
-  kResIgnoreVolume = 1353,
-  kResMidiSetup = 1354,
-  kResOutDevice = 1355,
-  kResInstrument = 1356,
-  kResInsertNote = 1357,
-  kResDeleteNote = 1358,
-  kResZoomIn = 1359,
-  kResZoomOut = 1360,
-  kResHigher = 1362,
-  kResLower = 1363,
-  kResEvent = 1364,
-  kResTempo = 1365,
-  kResNatural = 1366,
-  kResLegato = 1367,
-  kResStaccato = 1368,
-  kResConfirm = 1369,
-  kResWholeNote = 1370,  // 1370..1376 notes 1/1..1/64, 1377..1383 pauses
-  kResWholePause = 1377,
-  kResDot = 1384,
-  kResInsertAfter = 1385,
-  kResStyleNatural = 1386,  // 1386..1388 style changes
-  kResVolume = 1389,
-  kResVolumeStep = 1390,
-  kResPaste = 1391,
-  kResInsertEvent = 1392,
-  kResOctave = 1393,
-  kResSelNote = 1394,
-  kResTempoTip = 1395,
-  kResTimeTip = 1396,
-  kResPlayEnded = 1397,
-  kResSetupHint = 1398,
-  kResHigherTip = 1600,
-  kResLowerTip = 1601,
-  kResOkTip = 1602,
-  kResCancelTip = 1603,
-  kResStyleTip = 1604,
-  kResOk = 1403,
-  kResCancel = 1404,
-  kResNoMidi = 390,
-};
-
-void setTexts(QObject* o, int tag, int tip = 0) {
-  if (tag > 0) o->setProperty("Tag", QString::number(tag));
-  if (tip > 0) o->setProperty("ToolTipText", QString::number(tip));
-}
-
-QIcon symbolIcon(int len, bool pause) {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(QApplication::palette().color(QPalette::WindowText), 1.3));
-  NoteDisplay::paintSymbol(p, QRectF(2, 1, 20, 22), len, pause);
-  return QIcon(pm);
-}
-
-QIcon textIcon(const QString& text) {
-  QPixmap pm(24, 24);
-  pm.fill(Qt::transparent);
-  QPainter p(&pm);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QApplication::palette().color(QPalette::WindowText));
-  QFont f = p.font();
-  f.setPixelSize(text.size() > 2 ? 9 : 12);
-  f.setBold(true);
-  p.setFont(f);
-  p.drawText(pm.rect(), Qt::AlignCenter, text);
-  return QIcon(pm);
-}
-
-}  // namespace
+using namespace noteview_res;
 
 frmNoteview::frmNoteview(pxvbMelody& mainMelody, modMidiplay& player,
                          pxsettings::SettingsStore& settings, QWidget* parent)
@@ -144,89 +68,9 @@ void frmNoteview::message(const QString& text) {
     QMessageBox::warning(this, windowTitle(), text);
 }
 
-QToolBar* frmNoteview::buildNoteBar() {
-  auto* bar = new QToolBar(this);
-  bar->setObjectName(QStringLiteral("tobNote"));
-  bar->setIconSize(QSize(24, 24));
-  const auto add = [this, bar](const QString& key, const QIcon& icon, int tip, const char* sc) {
-    QAction* a = bar->addAction(icon, key);
-    a->setObjectName(key);
-    a->setProperty("Key", key);
-    setTexts(a, 0, tip);
-    a->setToolTip(key);
-    if (sc) a->setShortcut(QKeySequence(QString::fromLatin1(sc)));
-    connect(a, &QAction::triggered, this, [this, key] { onToolKey(key); });
-    return a;
-  };
-  static const char* const kNoteKeys[] = {"1", "2", "3", "4", "5", "6", "7"};
-  int i = 0;
-  for (int len = 1; len <= 64; len *= 2, ++i)
-    add(QStringLiteral("n%1").arg(len), symbolIcon(len, false), kResWholeNote + i, kNoteKeys[i]);
-  bar->addSeparator();
-  i = 0;
-  for (int len = 1; len <= 64; len *= 2, ++i)
-    add(QStringLiteral("p%1").arg(len), symbolIcon(len, true), kResWholePause + i,
-        QStringLiteral("Ctrl+%1").arg(kNoteKeys[i]).toLatin1().constData());
-  bar->addSeparator();
-  add(QStringLiteral("dott"), textIcon(QStringLiteral(".")), kResDot, ".");
-  add(QStringLiteral("newn"), textIcon(QStringLiteral("+<")), kResInsertNote, "Ins");
-  add(QStringLiteral("newna"), textIcon(QStringLiteral(">+")), kResInsertAfter, "Shift+Ins");
-  add(QStringLiteral("del"), textIcon(QStringLiteral("X")), kResDeleteNote, "Del");
-  bar->addSeparator();
-  QAction* zoomIn = bar->addAction(textIcon(QStringLiteral("+")), QStringLiteral("zoomin"));
-  zoomIn->setObjectName(QStringLiteral("zoomin"));
-  setTexts(zoomIn, 0, kResZoomIn);
-  zoomIn->setShortcut(QKeySequence::ZoomIn);
-  connect(zoomIn, &QAction::triggered, this,
-          [this] { display_->setColumnWidth(display_->columnWidth() + 8); });
-  QAction* zoomOut = bar->addAction(textIcon(QStringLiteral("-")), QStringLiteral("zoomout"));
-  zoomOut->setObjectName(QStringLiteral("zoomout"));
-  setTexts(zoomOut, 0, kResZoomOut);
-  zoomOut->setShortcut(QKeySequence::ZoomOut);
-  connect(zoomOut, &QAction::triggered, this,
-          [this] { display_->setColumnWidth(display_->columnWidth() - 8); });
-  return bar;
-}
-
-QToolBar* frmNoteview::buildEventBar() {
-  auto* bar = new QToolBar(this);
-  bar->setObjectName(QStringLiteral("tobEvent2"));
-  bar->setIconSize(QSize(24, 24));
-  const auto add = [this, bar](const QString& key, const QString& label, int tip) {
-    QAction* a = bar->addAction(textIcon(label), key);
-    a->setObjectName(key);
-    a->setProperty("Key", key);
-    setTexts(a, 0, tip);
-    return a;
-  };
-  static const char* const kStyleLabels[] = {"S:N", "S:C", "S:S"};
-  static const char* const kStyleKeys[] = {"sn", "sc", "ss"};
-  for (int s = 0; s < 3; ++s) {
-    const QString key = QString::fromLatin1(kStyleKeys[s]);
-    connect(add(key, QString::fromLatin1(kStyleLabels[s]), kResStyleNatural + s),
-            &QAction::triggered, this, [this, key] { onToolKey(key); });
-  }
-  bar->addSeparator();
-  liTob2Volume_ = new QComboBox(bar);
-  liTob2Volume_->setObjectName(QStringLiteral("liTob2Volume"));
-  setTexts(liTob2Volume_, 0, kResVolumeStep);
-  for (int step = 15; step >= 0; --step) liTob2Volume_->addItem(QString::number(step), step);
-  bar->addWidget(liTob2Volume_);
-  connect(add(QStringLiteral("vol"), QStringLiteral("V"), kResVolume), &QAction::triggered, this,
-          &frmNoteview::onVolume);
-  bar->addSeparator();
-  QAction* paste = add(QStringLiteral("paste"), QStringLiteral("P"), kResPaste);
-  paste->setShortcut(QKeySequence::Paste);
-  connect(paste, &QAction::triggered, this, &frmNoteview::onPaste);
-  const QString newnm = QStringLiteral("newnm");
-  connect(add(newnm, QStringLiteral("+E"), kResInsertEvent), &QAction::triggered, this,
-          [this, newnm] { onToolKey(newnm); });
-  return bar;
-}
-
 void frmNoteview::buildUi() {
   setObjectName(QStringLiteral("frmNoteview"));
-  setTexts(this, kResTitle);
+  SetTextIds(this, kResTitle);
   setWindowTitle(QStringLiteral("Note view"));
   setSizeGripEnabled(true);
   resize(900, 520);
@@ -252,7 +96,7 @@ void frmNoteview::buildUi() {
   middle->addWidget(scroll_, 1);
   vscNote_ = new QScrollBar(Qt::Vertical, this);
   vscNote_->setObjectName(QStringLiteral("vscNote"));
-  setTexts(vscNote_, 0, kResOctave);
+  SetTextIds(vscNote_, 0, kResOctave);
   // Top is the highest octave.
   vscNote_->setRange(0, NoteviewEdit::kMaxOctave);
   vscNote_->setPageStep(1);
@@ -274,7 +118,7 @@ void frmNoteview::buildUi() {
   const auto button = [this](const char* name, int tag, int tip = 0) {
     auto* b = new QPushButton(this);
     b->setObjectName(QString::fromLatin1(name));
-    setTexts(b, tag, tip);
+    SetTextIds(b, tag, tip);
     return b;
   };
   cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
@@ -296,10 +140,10 @@ void frmNoteview::buildUi() {
   });
   auto* lbSel = new QLabel(this);
   lbSel->setObjectName(QStringLiteral("lbSelNote"));
-  setTexts(lbSel, kResEvent);
+  SetTextIds(lbSel, kResEvent);
   tfSelNote_ = new QLineEdit(this);
   tfSelNote_->setObjectName(QStringLiteral("tfSelNote"));
-  setTexts(tfSelNote_, 0, kResSelNote);
+  SetTextIds(tfSelNote_, 0, kResSelNote);
   tfSelNote_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,4}"), this));
   tfSelNote_->setMaximumWidth(60);
   lbSel->setBuddy(tfSelNote_);
@@ -316,19 +160,19 @@ void frmNoteview::buildUi() {
 
   auto* lbBpm = new QLabel(this);
   lbBpm->setObjectName(QStringLiteral("lbBPM"));
-  setTexts(lbBpm, kResTempo);
+  SetTextIds(lbBpm, kResTempo);
   tfBPM_ = new QLineEdit(this);
   tfBPM_->setObjectName(QStringLiteral("tfBPM"));
-  setTexts(tfBPM_, 0, kResTempoTip);
+  SetTextIds(tfBPM_, 0, kResTempoTip);
   tfBPM_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}"), this));
   tfBPM_->setMaximumWidth(60);
   lbBpm->setBuddy(tfBPM_);
   cboStyle_ = new QComboBox(this);
   cboStyle_->setObjectName(QStringLiteral("cboStyle"));
-  setTexts(cboStyle_, 0, kResStyleTip);
+  SetTextIds(cboStyle_, 0, kResStyleTip);
   chkVeloIgnore_ = new QCheckBox(this);
   chkVeloIgnore_->setObjectName(QStringLiteral("chkVeloIgnore"));
-  setTexts(chkVeloIgnore_, kResIgnoreVolume);
+  SetTextIds(chkVeloIgnore_, kResIgnoreVolume);
   controls->addWidget(lbBpm);
   controls->addWidget(tfBPM_);
   controls->addWidget(cboStyle_);
@@ -343,7 +187,7 @@ void frmNoteview::buildUi() {
   cbMidiSetup_ = button("cbMidiSetup", kResMidiSetup);
   lbTime_ = new QLabel(this);
   lbTime_->setObjectName(QStringLiteral("lbTime"));
-  setTexts(lbTime_, 0, kResTimeTip);
+  SetTextIds(lbTime_, 0, kResTimeTip);
   lbTime_->setMinimumWidth(110);
   connect(cbPlay_, &QPushButton::clicked, this, &frmNoteview::onPlay);
   connect(cbStopPlay_, &QPushButton::clicked, this, &frmNoteview::onStop);
@@ -365,24 +209,24 @@ void frmNoteview::buildUi() {
 
   fraMidiSetup_ = new QGroupBox(this);
   fraMidiSetup_->setObjectName(QStringLiteral("fraMidiSetup"));
-  setTexts(fraMidiSetup_, kResMidiSetup, kResSetupHint);
+  SetTextIds(fraMidiSetup_, kResMidiSetup, kResSetupHint);
   auto* setup = new QGridLayout(fraMidiSetup_);
   auto* lbOut = new QLabel(fraMidiSetup_);
   lbOut->setObjectName(QStringLiteral("lbMidiOut"));
-  setTexts(lbOut, kResOutDevice);
+  SetTextIds(lbOut, kResOutDevice);
   cboMidiOut_ = new QComboBox(fraMidiSetup_);
   cboMidiOut_->setObjectName(QStringLiteral("cboMidiOut"));
   lbOut->setBuddy(cboMidiOut_);
   auto* lbInstr = new QLabel(fraMidiSetup_);
   lbInstr->setObjectName(QStringLiteral("lbInstrument"));
-  setTexts(lbInstr, kResInstrument);
+  SetTextIds(lbInstr, kResInstrument);
   cboInstrument_ = new QComboBox(fraMidiSetup_);
   cboInstrument_->setObjectName(QStringLiteral("cboInstrument"));
   cboInstrument_->setMaxVisibleItems(20);
   lbInstr->setBuddy(cboInstrument_);
   cbMidiSetupOk_ = new QPushButton(fraMidiSetup_);
   cbMidiSetupOk_->setObjectName(QStringLiteral("cbMidiSetupOk"));
-  setTexts(cbMidiSetupOk_, kResConfirm);
+  SetTextIds(cbMidiSetupOk_, kResConfirm);
   setup->addWidget(lbOut, 0, 0);
   setup->addWidget(cboMidiOut_, 0, 1);
   setup->addWidget(lbInstr, 1, 0);

@@ -14,6 +14,7 @@ class QLineEdit;
 class QListWidget;
 class QTabWidget;
 class RecentFiles;
+class SynthOptionsBox;
 class clCommProps;
 class clSMSProps;
 struct MainSettings;
@@ -93,6 +94,7 @@ class frmOptions : public QDialog {
   QCheckBox* chbStyleMainGridLines_;
   QCheckBox* chbStyleMainFullSelect_;
   QCheckBox* chbStyleNViewFlatBar_;
+  SynthOptionsBox* synthOptions_;  // on the play tab; saved straight into the store
   // Data cable
   QComboBox* cboPort_;
   QComboBox* cboBaud_;

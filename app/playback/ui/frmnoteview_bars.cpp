@@ -1,0 +1,123 @@
+// The note view's two tool bars: note and pause lengths, dot, insert, delete and zoom;
+// styles, volume, paste and a new event. Each action carries its key for onToolKey.
+#include "playback/ui/frmnoteview.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QPainter>
+#include <QToolBar>
+
+#include "languages/ui/formtexts.h"
+#include "playback/ui/frmnoteview_res.h"
+#include "playback/ui/notedisplay.h"
+
+using namespace noteview_res;
+
+namespace {
+
+QIcon symbolIcon(int len, bool pause) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(QApplication::palette().color(QPalette::WindowText), 1.3));
+  NoteDisplay::paintSymbol(p, QRectF(2, 1, 20, 22), len, pause);
+  return QIcon(pm);
+}
+
+QIcon textIcon(const QString& text) {
+  QPixmap pm(24, 24);
+  pm.fill(Qt::transparent);
+  QPainter p(&pm);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QApplication::palette().color(QPalette::WindowText));
+  QFont f = p.font();
+  f.setPixelSize(text.size() > 2 ? 9 : 12);
+  f.setBold(true);
+  p.setFont(f);
+  p.drawText(pm.rect(), Qt::AlignCenter, text);
+  return QIcon(pm);
+}
+
+}  // namespace
+
+QToolBar* frmNoteview::buildNoteBar() {
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("tobNote"));
+  bar->setIconSize(QSize(24, 24));
+  const auto add = [this, bar](const QString& key, const QIcon& icon, int tip, const char* sc) {
+    QAction* a = bar->addAction(icon, key);
+    a->setObjectName(key);
+    a->setProperty("Key", key);
+    SetTextIds(a, 0, tip);
+    a->setToolTip(key);
+    if (sc) a->setShortcut(QKeySequence(QString::fromLatin1(sc)));
+    connect(a, &QAction::triggered, this, [this, key] { onToolKey(key); });
+    return a;
+  };
+  static const char* const kNoteKeys[] = {"1", "2", "3", "4", "5", "6", "7"};
+  int i = 0;
+  for (int len = 1; len <= 64; len *= 2, ++i)
+    add(QStringLiteral("n%1").arg(len), symbolIcon(len, false), kResWholeNote + i, kNoteKeys[i]);
+  bar->addSeparator();
+  i = 0;
+  for (int len = 1; len <= 64; len *= 2, ++i)
+    add(QStringLiteral("p%1").arg(len), symbolIcon(len, true), kResWholePause + i,
+        QStringLiteral("Ctrl+%1").arg(kNoteKeys[i]).toLatin1().constData());
+  bar->addSeparator();
+  add(QStringLiteral("dott"), textIcon(QStringLiteral(".")), kResDot, ".");
+  add(QStringLiteral("newn"), textIcon(QStringLiteral("+<")), kResInsertNote, "Ins");
+  add(QStringLiteral("newna"), textIcon(QStringLiteral(">+")), kResInsertAfter, "Shift+Ins");
+  add(QStringLiteral("del"), textIcon(QStringLiteral("X")), kResDeleteNote, "Del");
+  bar->addSeparator();
+  QAction* zoomIn = bar->addAction(textIcon(QStringLiteral("+")), QStringLiteral("zoomin"));
+  zoomIn->setObjectName(QStringLiteral("zoomin"));
+  SetTextIds(zoomIn, 0, kResZoomIn);
+  zoomIn->setShortcut(QKeySequence::ZoomIn);
+  connect(zoomIn, &QAction::triggered, this,
+          [this] { display_->setColumnWidth(display_->columnWidth() + 8); });
+  QAction* zoomOut = bar->addAction(textIcon(QStringLiteral("-")), QStringLiteral("zoomout"));
+  zoomOut->setObjectName(QStringLiteral("zoomout"));
+  SetTextIds(zoomOut, 0, kResZoomOut);
+  zoomOut->setShortcut(QKeySequence::ZoomOut);
+  connect(zoomOut, &QAction::triggered, this,
+          [this] { display_->setColumnWidth(display_->columnWidth() - 8); });
+  return bar;
+}
+
+QToolBar* frmNoteview::buildEventBar() {
+  auto* bar = new QToolBar(this);
+  bar->setObjectName(QStringLiteral("tobEvent2"));
+  bar->setIconSize(QSize(24, 24));
+  const auto add = [this, bar](const QString& key, const QString& label, int tip) {
+    QAction* a = bar->addAction(textIcon(label), key);
+    a->setObjectName(key);
+    a->setProperty("Key", key);
+    SetTextIds(a, 0, tip);
+    return a;
+  };
+  static const char* const kStyleLabels[] = {"S:N", "S:C", "S:S"};
+  static const char* const kStyleKeys[] = {"sn", "sc", "ss"};
+  for (int s = 0; s < 3; ++s) {
+    const QString key = QString::fromLatin1(kStyleKeys[s]);
+    connect(add(key, QString::fromLatin1(kStyleLabels[s]), kResStyleNatural + s),
+            &QAction::triggered, this, [this, key] { onToolKey(key); });
+  }
+  bar->addSeparator();
+  liTob2Volume_ = new QComboBox(bar);
+  liTob2Volume_->setObjectName(QStringLiteral("liTob2Volume"));
+  SetTextIds(liTob2Volume_, 0, kResVolumeStep);
+  for (int step = 15; step >= 0; --step) liTob2Volume_->addItem(QString::number(step), step);
+  bar->addWidget(liTob2Volume_);
+  connect(add(QStringLiteral("vol"), QStringLiteral("V"), kResVolume), &QAction::triggered, this,
+          &frmNoteview::onVolume);
+  bar->addSeparator();
+  QAction* paste = add(QStringLiteral("paste"), QStringLiteral("P"), kResPaste);
+  paste->setShortcut(QKeySequence::Paste);
+  connect(paste, &QAction::triggered, this, &frmNoteview::onPaste);
+  const QString newnm = QStringLiteral("newnm");
+  connect(add(newnm, QStringLiteral("+E"), kResInsertEvent), &QAction::triggered, this,
+          [this, newnm] { onToolKey(newnm); });
+  return bar;
+}

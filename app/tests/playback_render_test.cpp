@@ -1,0 +1,164 @@
+// Rendering levels measured on the samples written: both voices normalised to a -1 dBFS
+// peak, a fixed gain instead of it, and a header that holds the length before the first
+// sample, so the rendering streams into a pipe.
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QtEndian>
+
+#include <cmath>
+#include <vector>
+
+#include "playback/soundsystem.h"
+#include "playback/synthsettings.h"
+#include "playback/wavrender.h"
+
+namespace {
+
+struct Pcm {
+  int channels = 0;
+  int rate = 0;
+  uint32_t riffSize = 0;
+  uint32_t dataSize = 0;
+  std::vector<int16_t> samples;
+};
+
+Pcm parse(const QByteArray& b) {
+  Pcm p;
+  if (b.size() < 44 || !b.startsWith("RIFF") || b.mid(8, 8) != "WAVEfmt " || b.mid(36, 4) != "data")
+    return p;
+  p.channels = qFromLittleEndian<quint16>(b.constData() + 22);
+  p.rate = static_cast<int>(qFromLittleEndian<quint32>(b.constData() + 24));
+  p.riffSize = qFromLittleEndian<quint32>(b.constData() + 4);
+  p.dataSize = qFromLittleEndian<quint32>(b.constData() + 40);
+  for (qsizetype at = 44; at + 1 < b.size(); at += 2)
+    p.samples.push_back(qFromLittleEndian<qint16>(b.constData() + at));
+  return p;
+}
+
+int peakOf(const std::vector<int16_t>& s, size_t from = 0, size_t to = SIZE_MAX) {
+  int peak = 0;
+  for (size_t i = from; i < std::min(to, s.size()); ++i) peak = std::max(peak, std::abs(int{s[i]}));
+  return peak;
+}
+
+double dbfs(int peak) {
+  return 20 * std::log10(peak / 32767.0);
+}
+
+// Takes what is written and refuses to seek, as a pipe does.
+class PipeDevice : public QIODevice {
+ public:
+  PipeDevice() { open(QIODevice::WriteOnly); }
+  bool isSequential() const override { return true; }
+  bool seek(qint64) override { return false; }
+  QByteArray data;
+
+ protected:
+  qint64 readData(char*, qint64) override { return -1; }
+  qint64 writeData(const char* d, qint64 n) override {
+    data.append(d, n);
+    return n;
+  }
+};
+
+// A4 for 400 ms, 100 ms of silence, A4 again for 400 ms, 100 ms of silence.
+pxplay::Schedule twoNotes(int firstVelocity, int secondVelocity) {
+  pxplay::Schedule s;
+  s.events.push_back({0, 0, 400, 500, true, 69, firstVelocity, 0});
+  s.events.push_back({1, 500, 900, 1000, true, 69, secondVelocity, 0});
+  s.totalMs = 1000;
+  return s;
+}
+
+bool render(const pxplay::Schedule& s, const pxplay::RenderOptions& o, Pcm* pcm,
+            pxplay::RenderInfo* info, QString* error) {
+  PipeDevice pipe;
+  const bool ok = pxplay::renderWav(s, o, pipe, QStringLiteral("pipe"), error, info);
+  *pcm = parse(pipe.data);
+  if (ok) {
+    EXPECT_EQ(pcm->dataSize, pcm->samples.size() * 2) << "the header's length is the data's";
+    EXPECT_EQ(pcm->riffSize, pcm->dataSize + 36);
+  }
+  return ok;
+}
+
+TEST(WavRender, BuzzerPeaksAtMinusOneDbfsAndKeepsTheNotesApart) {
+  pxplay::RenderOptions o;
+  o.voice = pxplay::RenderVoice::Buzzer;
+  o.sampleRate = 8000;
+  Pcm pcm;
+  pxplay::RenderInfo info;
+  QString error;
+  ASSERT_TRUE(render(twoNotes(30, 60), o, &pcm, &info, &error)) << error.toStdString();
+  EXPECT_EQ(pcm.channels, 1);
+  EXPECT_EQ(pcm.rate, 8000);
+  ASSERT_EQ(pcm.samples.size(), 8000u);
+  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), -1.0, 0.01);
+  EXPECT_NEAR(info.peakDb, -1.0, 0.01);
+  // The louder note makes the peak; the quieter one stays half as loud; the pauses are silent.
+  EXPECT_NEAR(static_cast<double>(peakOf(pcm.samples, 0, 3200)) / peakOf(pcm.samples, 4000, 7200),
+              0.5, 0.001);
+  EXPECT_EQ(peakOf(pcm.samples, 3200, 4000), 0);
+  EXPECT_EQ(peakOf(pcm.samples, 7200), 0);
+  EXPECT_GT(info.gainDb, 0);
+  EXPECT_EQ(info.clipped, 0);
+}
+
+TEST(WavRender, FixedGainReplacesTheNormalisation) {
+  pxplay::RenderOptions o;
+  o.voice = pxplay::RenderVoice::Buzzer;
+  o.sampleRate = 8000;
+  Pcm pcm;
+  pxplay::RenderInfo info;
+  QString error;
+  // 0 dB: the buzzer's own level, 45 % of full scale at velocity 127.
+  o.gainDb = 0.0;
+  ASSERT_TRUE(render(twoNotes(127, 127), o, &pcm, &info, &error));
+  EXPECT_EQ(peakOf(pcm.samples), std::lround(0.45 * 32767));
+  EXPECT_DOUBLE_EQ(info.gainDb, 0);
+  // +20 dB drives it past full scale: cut to it, and counted.
+  o.gainDb = 20.0;
+  ASSERT_TRUE(render(twoNotes(127, 127), o, &pcm, &info, &error));
+  EXPECT_EQ(peakOf(pcm.samples), 32767);
+  EXPECT_GT(info.clipped, 0);
+  o.gainDb = 61.0;
+  EXPECT_FALSE(render(twoNotes(127, 127), o, &pcm, &info, &error));
+  EXPECT_FALSE(error.isEmpty());
+
+  // Only silence: nothing to normalise, and no division by a zero peak.
+  o.gainDb.reset();
+  pxplay::Schedule silence;
+  silence.events.push_back({0, 0, 0, 500, false, 0, 0, 0});
+  silence.totalMs = 500;
+  ASSERT_TRUE(render(silence, o, &pcm, &info, &error));
+  EXPECT_EQ(pcm.samples.size(), 4000u);
+  EXPECT_EQ(peakOf(pcm.samples), 0);
+  EXPECT_TRUE(std::isinf(info.peakDb));
+  EXPECT_DOUBLE_EQ(info.gainDb, 0);
+}
+
+TEST(WavRender, SynthesizerPeaksAtMinusOneDbfs) {
+  QString why;
+  if (!pxmidi::soundSystem(&why)) GTEST_SKIP() << why.toStdString();
+  if (pxmidi::findSoundFont({}, &why).isEmpty()) GTEST_SKIP() << why.toStdString();
+  pxplay::RenderOptions o;
+  o.sampleRate = 22050;
+  Pcm pcm;
+  pxplay::RenderInfo info;
+  QString error;
+  ASSERT_TRUE(render(twoNotes(60, 100), o, &pcm, &info, &error)) << error.toStdString();
+  EXPECT_EQ(pcm.channels, 2);
+  EXPECT_GE(pcm.samples.size(), 22050u * 2);
+  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), -1.0, 0.01);
+  // The synthesizer's own level is far below full scale: normalising raised it.
+  EXPECT_GT(info.gainDb, 3);
+
+  // A SoundFont named but missing is an error that names it, not a silent fallback.
+  o.soundFont = QStringLiteral("/nonexistent/gm.sf2");
+  EXPECT_FALSE(render(twoNotes(60, 100), o, &pcm, &info, &error));
+  EXPECT_TRUE(error.contains("/nonexistent/gm.sf2")) << error.toStdString();
+}
+
+}  // namespace
