@@ -518,6 +518,11 @@ TEST(DataCableWindow, RefusesAnEmptyNumberAndOffersOnlyTheFieldsThatApply) {
   EXPECT_TRUE(window.session().status().text().isEmpty())
       << window.session().status().text().toStdString();
 
+  // A number without a digit is no number either.
+  window.findChild<QLineEdit*>("tfTelNumber")->setText(QStringLiteral("+ ()"));
+  window.findChild<QPushButton*>("cbSend")->click();
+  EXPECT_EQ(messages.size(), 2);
+
   // Key presses and the Siemens copy use neither number nor SMS flags.
   auto* number = window.findChild<QLineEdit*>("tfTelNumber");
   auto* flash = window.findChild<QCheckBox*>("chbFlashSMS");

@@ -307,7 +307,7 @@ void frmDataCable::cbSend_Click() {
   }
   if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
   if (cableMessage::NeedsPhoneNumber(mode, !optSendSave_[0]->isChecked()) &&
-      numberCharacters(tfTelNumber_->text()).isEmpty()) {
+      !cableMessage::HasPhoneNumber(tfTelNumber_->text())) {
     ask(QMessageBox::Warning, GetResString(kResNumberFirst), QMessageBox::Ok);
     tfTelNumber_->setFocus();
     return;
