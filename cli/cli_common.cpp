@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include "document/eventlistmodel.h"
 #include "files/filetables.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
@@ -523,12 +524,11 @@ std::string lengthWords(int32_t simpleLen, int32_t dotLen) {
 }
 
 std::string eventWords(const EventRecord& r) {
-  static const char* keys[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   switch (r.nEvent) {
     case 1: {
+      // The window's note names: key 60 is C5.
       const int key = r.EventVal1;
-      std::string name =
-          key >= 0 && key <= 127 ? std::string(keys[key % 12]) + std::to_string(key / 12 - 1) : "?";
+      std::string name = key >= 0 && key <= 127 ? eventrows::NoteName(key).toStdString() : "?";
       return "note " + name + " (key " + std::to_string(key) + ", velocity " +
              std::to_string(r.EventVal2) + ")";
     }

@@ -1,9 +1,11 @@
 // The application core's text parsers: Nokia composer text (read, header split, the
-// import command, and writing back what was read) and the Sagem hex import.
+// import command, and writing back what was read), the Sagem hex import, and telling a
+// file's format from its bytes with the split of an RTTTL collection into tunes.
 #include <QString>
 #include <string>
 
 #include "files/composertext.h"
+#include "files/filedetect.h"
 #include "files/sagemhex.h"
 #include "fuzz_input.h"
 #include "melody/pxvbmelody.h"
@@ -31,8 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pxvbMelody melody;
   prefill(melody, (mode >> 3) & 7);
 
-  const int action = (mode & 7) % 5;
+  const int action = (mode & 7) % 6;
   switch (action) {
+    case 5: {
+      const QByteArray bytes = text.toUtf8();
+      filedetect::DetectFileType(bytes, bytes.size(), (mode >> 3) % 7 - 1);
+      // Every tune is a whole "name:defaults:notes" line.
+      for (const filedetect::RtttlTune& t : filedetect::SplitRtttlTunes(bytes))
+        if (t.text.count(':') < 2 || t.text.contains('\n')) __builtin_trap();
+      break;
+    }
     case 0: {
       if (MelodyFromComposerText(melody, text, delimiter)) {
         QString written;

@@ -310,6 +310,11 @@ def app_parsers():
     write("app_parsers", "sagem_hex", seed(4, b"", hexed))
     write("app_parsers", "sagem_hex_spaced",
           seed(3, b"", b" ".join(hexed[i:i + 2] for i in range(0, len(hexed), 2))))
+    # Format detection (the prefill bits are the file type the name suggests, plus one).
+    write("app_parsers", "detect_rtttl_collection",
+          seed(5, b"", b"\xef\xbb\xbfOne:d=4:c,d\r\n e\n\nTwo:b=90:g\nwords\n", prefill=2))
+    write("app_parsers", "detect_midi_header", seed(5, b"", b"MThd\x00\x00\x00\x06", prefill=3))
+    write("app_parsers", "detect_imelody", seed(5, b"", b"begin:imelody\r\nBEAT:90", prefill=0))
 
 
 # ---------------------------------------------------------------------------------------

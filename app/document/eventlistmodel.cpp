@@ -34,17 +34,20 @@ QString LengthText(int simpleLen, int dotLen) {
   return t;
 }
 
-QString EventText(const pxvbMelody& m, int pos, const ResFn& res) {
+QString NoteName(int key) {
   static const char* const kNames[] = {"C",  "C#", "D",  "D#", "E",  "F",
                                        "F#", "G",  "G#", "A",  "A#", "B"};
+  // Floor division keeps a stray negative key readable.
+  const int octave = key >= 0 ? key / 12 : -((11 - key) / 12);
+  return QLatin1String(kNames[key - octave * 12]) + QString::number(octave);
+}
+
+QString EventText(const pxvbMelody& m, int pos, const ResFn& res) {
   const int v1 = m.getEventVal1(pos);
   const int v2 = m.getEventVal2(pos);
   switch (m.getEvent(pos)) {
-    case 1: {
-      // Floor division keeps a stray negative key readable.
-      const int octave = v1 >= 0 ? v1 / 12 : -((11 - v1) / 12);
-      return QLatin1String(kNames[v1 - octave * 12]) + QString::number(octave);
-    }
+    case 1:
+      return NoteName(v1);
     case 16:
       return res(kResPause);
     case 3:

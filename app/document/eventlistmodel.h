@@ -21,6 +21,9 @@ QString LengthText(int simpleLen, int dotLen);
 // Note name and octave ("C5" for key 60), the pause word (string 14), "Style:N|C|S",
 // "Tempo:<bpm>", "Vol:<velocity>" or "Vol:+" / "Vol:-", "Loop:<id> repeat:<n>", "n/a".
 QString EventText(const pxvbMelody& melody, int pos, const ResFn& res);
+// The name of a key as the program writes it everywhere (list, command line, ranges):
+// the note letter and the octave key / 12, so key 60 is "C5" and key 76 "E6".
+QString NoteName(int key);
 // The fixed phone ranges a note leaves: string 800 with the too-high names, then string
 // 801 with the too-low names, each part only when it names something.
 QString WarningText(int key, const ResFn& res);

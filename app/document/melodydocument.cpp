@@ -45,6 +45,7 @@ QString MelodyDocument::takePendingStatus() {
 void MelodyDocument::setFile(const QString& path, int formatId) {
   filePath_ = path;
   fileFormat_ = formatId;
+  overwriteCaution_.clear();
 }
 
 MelodyDocument::Snapshot MelodyDocument::current() const {
@@ -52,6 +53,7 @@ MelodyDocument::Snapshot MelodyDocument::current() const {
   s.melody.assign(main_);
   s.filePath = filePath_;
   s.fileFormat = fileFormat_;
+  s.overwriteCaution = overwriteCaution_;
   s.state = state_;
   return s;
 }
@@ -60,6 +62,7 @@ void MelodyDocument::restore(const Snapshot& s) {
   main_.assign(s.melody);
   filePath_ = s.filePath;
   fileFormat_ = s.fileFormat;
+  overwriteCaution_ = s.overwriteCaution;
   state_ = s.state;
 }
 
@@ -292,6 +295,7 @@ void MelodyDocument::adoptFile(const pxvbMelody& read, const QString& path, int 
     main_.setsName(NameFromFile(path));
   filePath_ = path;
   fileFormat_ = formatId;
+  overwriteCaution_.clear();
   setModified(false);
   hasMelody_ = true;
 }

@@ -52,6 +52,11 @@ class MelodyDocument {
   QString filePath() const { return filePath_; }
   int fileFormat() const { return fileFormat_; }
   void setFile(const QString& path, int formatId);
+  // Why saving over the current file would lose part of it (events left out when it was
+  // read, other tunes it holds); empty when the melody is the whole file. A new file
+  // clears it.
+  QString overwriteCaution() const { return overwriteCaution_; }
+  void setOverwriteCaution(const QString& text) { overwriteCaution_ = text; }
 
   // History. takeUndoCopy() is the first step of every edit: the current state goes on the
   // undo history, Redo is forgotten, the status text is cleared and the melody counts as
@@ -142,6 +147,7 @@ class MelodyDocument {
     pxvbMelody melody;
     QString filePath;
     int fileFormat = -1;
+    QString overwriteCaution;
     long long state = 0;
   };
   Snapshot current() const;
@@ -162,6 +168,7 @@ class MelodyDocument {
   QString pendingStatus_;
   QString filePath_;
   int fileFormat_ = -1;
+  QString overwriteCaution_;
 };
 
 // What became of an export of the melody for listening.

@@ -66,6 +66,12 @@ int VelocityFromText(const QString& text) {
   return v > 127 ? 127 : static_cast<int>(v);
 }
 
+bool VelocityAccepted(const QString& text) {
+  bool ok = false;
+  const qlonglong v = text.trimmed().toLongLong(&ok);
+  return ok && v >= 1 && v <= 127;
+}
+
 pxvbNote Build(const Choice& c, const std::function<int(int)>& volumeVelocity) {
   pxvbNote e;
   switch (c.group) {

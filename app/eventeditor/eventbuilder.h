@@ -29,6 +29,9 @@ int IndexFromLength(int length);
 // The velocity field's value when it is left: below 1 gives 1, above 127 gives 127, an
 // empty or unreadable text gives 1.
 int VelocityFromText(const QString& text);
+// True when the text is a whole number 1..127: only such a velocity builds a note (a 0 or
+// 200 is refused rather than quietly made 1 or 127).
+bool VelocityAccepted(const QString& text);
 
 // What the window's controls hold.
 struct Choice {

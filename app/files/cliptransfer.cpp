@@ -132,8 +132,8 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
         // Text the reader accepted without finding a single event.
         rvTonehead::Outcome none;
         none.code = -1;
-        none.message = {-1, rvTonehead::kResReadOperation, rvTonehead::kResReadClipboard,
-                        kResNotInFormat};
+        none.message = {-1, rvTonehead::ReadFormatNameRes(request[1]),
+                        rvTonehead::kResReadClipboard, kResNotInFormat};
         filecmd::SetLibraryError(r, none, res);
         return r;
       }

@@ -3,8 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <algorithm>
 
+#include "files/filedetect.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
 
@@ -27,6 +29,24 @@ QString joinFilters(const QStringList& texts) {
 constexpr qint64 kMaxAppReaderBytes = 1 << 20;
 constexpr int kResReadFile = 842;
 constexpr int kResCannotRead = 856;
+constexpr int kResTruncatedCount = 2500;
+constexpr int kResOverwriteQuestion = 2502;
+constexpr int kResTunesRead = 2503;
+constexpr int kResTunesCaution = 2504;
+constexpr int kResAllMelodies = 2510;
+constexpr int kResAllFiles = 2511;
+constexpr int kResTempoWritten = 2515;
+constexpr int kResTitleWritten = 2516;
+
+// "<format> - reading the file\n<Error>: <problem>", the library message's shape.
+// A format id below 0 (not recognised) names no format.
+QString readProblemText(int formatId, const QString& problem, const ResFn& res) {
+  const QString format = formatId < 0
+                             ? QString()
+                             : res(rvTonehead::ReadFormatNameRes(formatId)) + QStringLiteral(" - ");
+  return format + res(kResReadFile) + QLatin1Char('\n') + res(rvTonehead::kResTitle) +
+         QStringLiteral(": ") + problem;
+}
 
 }  // namespace
 
@@ -38,15 +58,14 @@ Result ReadWithAppReader(pxvbMelody& target, const QString& path,
   r.result = -1;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxAppReaderBytes) {
-    r.errorText = res(kResReadFile) + QLatin1Char('\n') + res(rvTonehead::kResTitle) +
-                  QStringLiteral(": ") + res(kResCannotRead);
+    r.errorText = readProblemText(filter.formatId, res(kResCannotRead), res);
     return r;
   }
   pxvbMelody read;
   QString error;
   if (!filter.read(file.readAll(), read, &error) || read.size() == 0) {
-    r.errorText = res(kResReadFile) + QLatin1Char('\n') + res(rvTonehead::kResTitle) +
-                  QStringLiteral(": ") + (error.isEmpty() ? res(841) : error);
+    r.errorText =
+        readProblemText(filter.formatId, error.isEmpty() ? res(kResNotInFormat) : error, res);
     return r;
   }
   target.assign(read);
@@ -61,6 +80,30 @@ QString ClipboardImportName() {
 
 QString TruncatedNoticeText(const ResFn& res) {
   return res(rvTonehead::kResTruncated);
+}
+
+QString TruncatedNoticeText(const Result& r, const ResFn& res) {
+  if (r.eventsInFile <= r.eventsKept) return TruncatedNoticeText(res);
+  return res(kResTruncatedCount)
+      .arg(r.eventsInFile)
+      .arg(r.eventsKept)
+      .arg(r.eventsInFile - r.eventsKept);
+}
+
+QString OverwriteCaution(const Result& r, const ResFn& res) {
+  QStringList parts;
+  if (r.truncated) parts << TruncatedNoticeText(r, res);
+  if (r.tuneCount > 1) parts << res(kResTunesCaution).arg(r.tuneCount);
+  return parts.join(QLatin1Char('\n'));
+}
+
+QString TuneStatusText(const Result& r, const ResFn& res) {
+  if (r.tuneCount < 2) return {};
+  return res(kResTunesRead).arg(r.tuneCount).arg(r.tuneIndex + 1).arg(r.tuneName);
+}
+
+QString OverwriteQuestion(const QString& path, const QString& caution, const ResFn& res) {
+  return res(kResOverwriteQuestion).arg(QFileInfo(path).fileName(), caution);
 }
 
 QString FileNotFoundText(const QString& path, const ResFn& res) {
@@ -86,42 +129,77 @@ QString NewMelodyFileName(const ResFn& res) {
   return res(kResNew) + res(kResMelodyWord);
 }
 
-QString OpenDialogFilters() {
-  QStringList texts;
-  for (const filetables::OpenFilter& f : filetables::OpenFilters()) texts << f.filterText;
+QString DialogFilterText(const QString& tableText) {
+  const qsizetype open = tableText.lastIndexOf(QLatin1Char('('));
+  if (open < 0) return tableText;
+  QString patterns = tableText.mid(open);
+  patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+  return tableText.left(open) + patterns;
+}
+
+namespace {
+
+QString allMelodiesFilter(const ResFn& res) {
+  QStringList patterns;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    for (const QString& p : f.pattern.split(QLatin1Char(';')))
+      if (!patterns.contains(p)) patterns << p;
+  const QString name = res ? res(kResAllMelodies) : QStringLiteral("All melodies");
+  return name + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+}
+
+QString allFilesFilter(const ResFn& res) {
+  return (res ? res(kResAllFiles) : QStringLiteral("All files")) + QStringLiteral(" (*)");
+}
+
+}  // namespace
+
+QString OpenDialogFilters(const ResFn& res) {
+  QStringList texts{allMelodiesFilter(res)};
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    texts << DialogFilterText(f.filterText);
+  texts << allFilesFilter(res);
   return joinFilters(texts);
 }
 
 QString SaveDialogFilters() {
   QStringList texts;
-  for (const filetables::SaveFilter& f : filetables::SaveFilters()) texts << f.filterText;
+  for (const filetables::SaveFilter& f : filetables::SaveFilters())
+    texts << DialogFilterText(f.filterText);
   return joinFilters(texts);
 }
 
-int OpenFilterIndex(const QString& selectedFilter) {
-  for (const filetables::OpenFilter& f : filetables::OpenFilters())
-    if (f.filterText == selectedFilter) return f.index;
+int OpenFilterIndex(const QString& selectedFilter, const ResFn& res) {
+  const auto& filters = filetables::OpenFilters();
+  if (selectedFilter == allMelodiesFilter(res)) return 0;
+  if (selectedFilter == allFilesFilter(res)) return static_cast<int>(filters.size()) + 1;
+  for (const filetables::OpenFilter& f : filters)
+    if (f.filterText == selectedFilter || DialogFilterText(f.filterText) == selectedFilter)
+      return f.index;
   return 1;
 }
 
 int SaveFilterIndex(const QString& selectedFilter) {
   for (const filetables::SaveFilter& f : filetables::SaveFilters())
-    if (f.filterText == selectedFilter) return f.index;
+    if (f.filterText == selectedFilter || DialogFilterText(f.filterText) == selectedFilter)
+      return f.index;
   return 1;
 }
 
-QString OpenFilterText(int index) {
+QString OpenFilterText(int index, const ResFn& res) {
   const auto& filters = filetables::OpenFilters();
+  if (index == 0) return allMelodiesFilter(res);
+  if (index == filters.size() + 1) return allFilesFilter(res);
   for (const filetables::OpenFilter& f : filters)
-    if (f.index == index) return f.filterText;
-  return filters.first().filterText;
+    if (f.index == index) return DialogFilterText(f.filterText);
+  return DialogFilterText(filters.first().filterText);
 }
 
 QString SaveFilterText(int index) {
   const auto& filters = filetables::SaveFilters();
   for (const filetables::SaveFilter& f : filters)
-    if (f.index == index) return f.filterText;
-  return filters.first().filterText;
+    if (f.index == index) return DialogFilterText(f.filterText);
+  return DialogFilterText(filters.first().filterText);
 }
 
 int OpenFileType(int filterIndex) {
@@ -130,8 +208,48 @@ int OpenFileType(int filterIndex) {
   return filetables::kTypeNone;
 }
 
+namespace {
+
+// The first bytes that tell a file's format.
+constexpr qint64 kDetectBytes = 512;
+
+// An RTTTL collection: the chosen tune is read on its own from a scratch file, so that
+// neither the next tune's name nor its notes run into it.
+bool readOneTune(const QString& path, pxvbMelody& read, rvTonehead::Outcome& o, Result& r,
+                 const TuneChooser& tuneChooser) {
+  QFile file(path);
+  if (file.size() > kMaxAppReaderBytes || !file.open(QIODevice::ReadOnly)) return false;
+  const QList<filedetect::RtttlTune> tunes = filedetect::SplitRtttlTunes(file.readAll());
+  if (tunes.size() < 2) return false;
+  QStringList names;
+  for (const filedetect::RtttlTune& t : tunes) names << t.name;
+  const int index = tuneChooser ? tuneChooser(names) : 0;
+  r.tuneCount = static_cast<int>(tunes.size());
+  r.tuneIndex = index;
+  if (index < 0 || index >= tunes.size()) {
+    o.result = 0;
+    return true;
+  }
+  r.tuneName = tunes[index].name;
+  QTemporaryDir dir;
+  QFile tune(dir.filePath(QStringLiteral("tune.rtx")));
+  if (!dir.isValid() || !tune.open(QIODevice::WriteOnly) || tune.write(tunes[index].text) < 0) {
+    o.result = -1;
+    o.code = -1;
+    o.message = {-1, rvTonehead::kResFormatRtttl, kResReadFile, kResCannotRead};
+    return true;
+  }
+  tune.close();
+  rvTonehead::Request request = {1, 7, 0, 0, kChannelAny, 0};
+  o = rvTonehead::ReadMelo(read, request, tune.fileName(), true);
+  return true;
+}
+
+}  // namespace
+
 Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
-                      const MidiChooser& chooser, const ResFn& res) {
+                      const MidiChooser& chooser, const ResFn& res,
+                      const TuneChooser& tuneChooser) {
   Result r;
   if (path.isEmpty()) return r;
   const QFileInfo info(path);
@@ -141,17 +259,39 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     r.errorText = FileNotFoundText(path, res);
     return r;
   }
+  // What the file holds decides how it is read, not its name or the dialog's filter.
+  {
+    QFile file(path);
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kDetectBytes) : QByteArray();
+    const filedetect::Detected d = filedetect::DetectFileType(head, info.size(), fileType);
+    if (d.problemRes != 0) {
+      r.result = -1;
+      r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+      r.errorText =
+          readProblemText(filetables::FormatIdForFileType(d.fileType), res(d.problemRes), res);
+      return r;
+    }
+    fileType = d.fileType;
+  }
   const filetables::OpenFilter* filter = nullptr;
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
     if (f.fileType == fileType && !filter) filter = &f;
   if (!filter) return r;
   const int formatId = filter->formatId;
-  if (filter->read) return ReadWithAppReader(target, path, *filter, res);
+  r.fileType = fileType;
+  if (filter->read) {
+    Result app = ReadWithAppReader(target, path, *filter, res);
+    app.fileType = fileType;
+    return app;
+  }
 
   // Read into a scratch melody: the target changes only after a complete read.
   pxvbMelody read;
   rvTonehead::Request request = {1, formatId, 0, 0, kChannelAny, 0};
-  rvTonehead::Outcome o = rvTonehead::ReadMelo(read, request, path, true);
+  rvTonehead::Outcome o;
+  if (formatId != 7 || !readOneTune(path, read, o, r, tuneChooser))
+    o = rvTonehead::ReadMelo(read, request, path, true);
+  if (o.result == 0) return r;  // no tune chosen
   if (o.result != 1) {
     SetLibraryError(r, o, res);
     return r;
@@ -159,7 +299,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   auto refuse = [&](int code, int codeRes) {
     o.result = -1;
     o.code = code;
-    o.message = {code, rvTonehead::kResReadOperation, rvTonehead::kResReadFile, codeRes};
+    o.message = {code, rvTonehead::ReadFormatNameRes(formatId), rvTonehead::kResReadFile, codeRes};
     SetLibraryError(r, o, res);
     return r;
   };
@@ -207,6 +347,8 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   }
   if (read.size() == 0) return refuse(kCodeUnreadable, kResNotInFormat);
   r.truncated = o.truncated;
+  r.eventsKept = o.eventsKept;
+  r.eventsInFile = o.eventsInInput;
   target.assign(read);
   r.result = 1;
   return r;
@@ -240,6 +382,30 @@ Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
   }
   r.result = 1;
   return r;
+}
+
+QString SaveChangesText(const pxvbMelody& melody, const QString& path,
+                        const filetables::SaveFilter& filter, const ResFn& res) {
+  int fileType = filetables::kTypeNone;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.formatId == filter.formatId && fileType == filetables::kTypeNone) fileType = f.fileType;
+  if (fileType == filetables::kTypeNone) return {};
+  pxvbMelody back;
+  const auto firstChannel = [](int mask) {
+    for (int c = 0; c < 16; ++c)
+      if (mask & (1 << c)) return c + 1;
+    return 1;
+  };
+  const Result r = OpenMelodyFile(back, path, fileType, firstChannel, res);
+  if (r.result != 1) return {};
+  QStringList changes;
+  if (back.bpm() != melody.bpm())
+    changes << res(kResTempoWritten).arg(back.bpm()).arg(melody.bpm());
+  // A reader that keeps no title (MIDI without a name) says nothing about it.
+  const QString title = melody.sName();
+  if (!back.sName().isEmpty() && back.sName() != title && title.startsWith(back.sName()))
+    changes << res(kResTitleWritten).arg(back.sName().trimmed());
+  return changes.join(QLatin1Char(' '));
 }
 
 const filetables::SaveFilter* InPlaceSaveFilter(int fileType) {

@@ -49,10 +49,26 @@ struct Result {
                             // would lose the others
 
   int writerValue = 0;     // save: the writer's result value
+  int fileType = -1;       // open: the type the file was read as (its content decides)
+  int eventsKept = 0;      // open, truncated: the events taken into the melody
+  int eventsInFile = 0;    // open, truncated: the events the file holds
+  int tuneCount = 0;       // open, RTTTL: the tunes the file holds (more than 1: one read)
+  int tuneIndex = 0;       // open, RTTTL: the 0-based tune read
+  QString tuneName;
 };
 
 // The notice after a read that dropped events.
 QString TruncatedNoticeText(const ResFn& res);
+// The same with the numbers of a file read: how many events were left out.
+QString TruncatedNoticeText(const Result& r, const ResFn& res);
+// After a good open: why saving over the file would lose part of it (events left out,
+// the other tunes of an RTTTL collection); empty when the melody is the whole file.
+QString OverwriteCaution(const Result& r, const ResFn& res);
+// The status text after opening one tune of several, empty otherwise.
+QString TuneStatusText(const Result& r, const ResFn& res);
+// The question before saving over a file the caution is about (Yes overwrites, No goes
+// to Save As).
+QString OverwriteQuestion(const QString& path, const QString& caution, const ResFn& res);
 // The file-not-found text: "<text>: ", a line break and the file name.
 QString FileNotFoundText(const QString& path, const ResFn& res);
 // Title and text of the library error box for an outcome.
@@ -64,14 +80,21 @@ void MakeNewMelody(pxvbMelody& melody);
 // The current file name of a new melody (resource strings 4 and 103).
 QString NewMelodyFileName(const ResFn& res);
 
-// The filters of the dialogs joined for QFileDialog (";;"), in table order.
-QString OpenDialogFilters();
+// The filters of the dialogs joined for QFileDialog (";;"), in table order, with the
+// patterns blank-separated as the dialog needs them ("Midi (*.mid *.midi)"). The open
+// dialog's list starts with "All melodies" (every readable extension, index 0) and ends
+// with "All files" (index OpenFilters().size() + 1). Without res the two are in English.
+QString OpenDialogFilters(const ResFn& res = {});
 QString SaveDialogFilters();
-// The 1-based index of a selected filter text, 1 when it is not in the table.
-int OpenFilterIndex(const QString& selectedFilter);
+// A filter text as the dialog shows it: the ";" between patterns become blanks.
+QString DialogFilterText(const QString& tableText);
+// The index of a selected filter text (the table's or the dialog's form): 1-based for
+// the table's filters, 0 and size + 1 for the open dialog's two catch-all filters; 1 for
+// a text that is not offered.
+int OpenFilterIndex(const QString& selectedFilter, const ResFn& res = {});
 int SaveFilterIndex(const QString& selectedFilter);
-// The filter text of a 1-based index (the first for an index outside the table).
-QString OpenFilterText(int index);
+// The dialog's filter text of an index (the first table filter for one not offered).
+QString OpenFilterText(int index, const ResFn& res = {});
 QString SaveFilterText(int index);
 // The file type of an open filter, or the file type a path's extension implies when the
 // filter is unknown.
@@ -80,6 +103,9 @@ int OpenFileType(int filterIndex);
 // Asks which MIDI channel to read: mask has bit 0 for channel 1 ... bit 15 for channel 16.
 // Returns the channel 1..16; anything else cancels the open.
 using ChannelChooser = std::function<int(int mask)>;
+// Asks which tune of an RTTTL collection to read: names in file order. Returns the 0-based
+// tune; anything outside the list cancels the open.
+using TuneChooser = std::function<int(const QStringList& names)>;
 
 // How a chosen MIDI channel becomes the melody.
 enum : int {
@@ -125,8 +151,11 @@ class MidiChooser {
 Result ReadWithAppReader(pxvbMelody& target, const QString& path,
                          const filetables::OpenFilter& filter, const ResFn& res);
 
-// Opens a melody file of a file type (1 RTTTL, 2 MIDI, 3 Sagem; 4 Nokia ringtone and
-// 5 iMelody through the application's readers) into target. A missing
+// Opens a melody file into target. fileType (1 RTTTL, 2 MIDI, 3 Sagem; 4 Nokia ringtone
+// and 5 iMelody through the application's readers) is what the name or the chosen filter
+// suggests; the file's content decides (filedetect), and a problem found there (an empty
+// file, a .mid without a MIDI header) is reported with the real format's name. An RTTTL
+// file of several tunes reads the one the tune chooser picks (none: the first). A missing
 // file gives the file-not-found text; a library failure the library error box; a MIDI file
 // is read a second time with the channel the chooser picks (cancel: result 0), or, when
 // the answer asks for the melody line, turned into a ringtone by songs::MelodyOfSong. A
@@ -134,7 +163,8 @@ Result ReadWithAppReader(pxvbMelody& target, const QString& path,
 // without notes on any channel fails like a library read. On success target holds the
 // melody read (its name from the file) and the result is 1.
 Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
-                      const MidiChooser& chooser, const ResFn& res);
+                      const MidiChooser& chooser, const ResFn& res,
+                      const TuneChooser& tuneChooser = {});
 
 // The request of a save filter: file, format id, the filter's options (stored ones from
 // options).
@@ -147,6 +177,12 @@ QString SavePath(const QString& chosenPath, const filetables::SaveFilter& filter
 Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
                       const filetables::SaveFilter& filter, const MainSettings& options,
                       const ResFn& res);
+
+// What the writer changed on the way, found by reading the written file back (formats the
+// program reads): a tempo the format has no code for, a title it shortens. Empty when the
+// file holds the melody's tempo and title, or cannot be read back.
+QString SaveChangesText(const pxvbMelody& melody, const QString& path,
+                        const filetables::SaveFilter& filter, const ResFn& res);
 
 // The save filter that writes a file of an open file type back in its own format (RTTTL,
 // MIDI, Sagem text), or nullptr when the file cannot be saved in place.

@@ -35,7 +35,48 @@ void fail(Outcome& o, int code, int formatRes, int operationRes) {
   o.message = {code, formatRes, operationRes, ErrorTextRes(code)};
 }
 
+constexpr int kResNotInFormat = 841;
+constexpr int kResFormatMidi = 2501;
+constexpr int kResFormatNokiaRingtone = 1700;
+constexpr int kResFormatIMelody = 1701;
+
+// How many events an input holds that gave more than the records could take: the read is
+// repeated with room for more until it fits (the number is only told to the user).
+int countEvents(const Control& first, const QByteArray& path, int kept) {
+  constexpr int32_t kLargest = 1 << 22;
+  for (int32_t capacity = std::max(kept, 1) * 8; capacity <= kLargest; capacity *= 8) {
+    std::vector<EventRecord> records(static_cast<size_t>(capacity));
+    int32_t count = capacity;
+    char title[21] = {};
+    uint32_t titleLength = 20;
+    Control control = first;
+    const int rc =
+        RvMelodyApi::instance().rvmReadMelo(records.data(), &count, title, &titleLength,
+                                            control.data(), path.constData(), nullptr, nullptr);
+    if (rc == 1) return std::max(count, kept);
+    if (rc != RV_READ_TRUNCATED) break;
+  }
+  return kept;  // unknown: more than kept
+}
+
 }  // namespace
+
+int ReadFormatNameRes(int formatId) {
+  switch (formatId) {
+    case 2:
+      return kResFormatSagem;
+    case 7:
+      return kResFormatRtttl;
+    case 9:
+      return kResFormatNokiaRingtone;
+    case 10:
+      return kResFormatMidi;
+    case 14:
+      return kResFormatIMelody;
+    default:
+      return kResFormatOther;
+  }
+}
 
 int ErrorTextRes(int code) {
   switch (code) {
@@ -156,16 +197,21 @@ Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, boo
   Control control = {kControlLength, source,         request[1],    0, request[4], 0,
                      at(request, 5), at(request, 6), at(request, 7)};
   const QByteArray path = input.toUtf8();
+  const Control asked = control;
   const int rc =
       RvMelodyApi::instance().rvmReadMelo(records.data(), &count, title, &titleLength,
                                           control.data(), path.constData(), nullptr, nullptr);
   o.code = rc;
   if (rc != 1 && rc != RV_READ_TRUNCATED) {
-    fail(o, rc, kResReadOperation, operationRes);
+    fail(o, rc, ReadFormatNameRes(request[1]), operationRes);
+    // A reader's -1 means the text is not in its format.
+    if (rc == -1) o.message.codeRes = kResNotInFormat;
     return o;
   }
   o.truncated = rc == RV_READ_TRUNCATED;
   count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(records.size()));
+  o.eventsKept = count;
+  o.eventsInInput = o.truncated ? countEvents(asked, path, count) : count;
   titleLength = std::min<uint32_t>(titleLength, 20);
 
   if (request.size() < 6) request.resize(6, 0);

@@ -32,6 +32,8 @@ struct Outcome {
   int result = -1;         // 1 success, 0 nothing to do, -1 failure (target unchanged)
   int code = 0;            // the library's result code; 0 when it was not called
   bool truncated = false;  // read answered 100: show the notice (resource string 821)
+  int eventsKept = 0;      // read: the events taken into the melody
+  int eventsInInput = 0;   // read: the events the input holds (more than kept when truncated)
   int writerValue = 0;     // export and string: the writer's result value (control[4])
   QString loadError;       // the library or an export could not be bound
   LibraryMessage message;  // for result -1 after a library call
@@ -61,6 +63,9 @@ QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& re
 QString LibraryErrorTitle(const std::function<QString(int)>& res);
 // The format's name as used in write messages.
 int FormatNameRes(int formatId);
+// The format's name as used in read messages: the format the reader was asked for (a
+// failed RTTTL read never says "Sagem").
+int ReadFormatNameRes(int formatId);
 
 // The largest melody the application handles (301); reads take up to this plus 10 events.
 void setMaxEvents(int n);

@@ -13,6 +13,20 @@ bool SendsMelody(int mode) {
          mode == kModeSiemens;
 }
 
+bool UsesSmsFields(int mode) {
+  return mode != kModeKeys && mode != kModeSiemens;
+}
+
+bool NeedsPhoneNumber(int mode, bool sendNotStore) {
+  return sendNotStore && UsesSmsFields(mode);
+}
+
+bool HasPhoneNumber(const QString& text) {
+  for (const QChar c : text)
+    if (c.isDigit()) return true;
+  return false;
+}
+
 int ImelodyNoteCount(const QByteArray& imelody) {
   const qsizetype begin = imelody.indexOf("MELODY:");
   if (begin < 0) return 0;

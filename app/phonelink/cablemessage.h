@@ -36,6 +36,13 @@ int ImelodyNoteCount(const QByteArray& imelody);
 bool SendsMelody(int mode);
 // The ring type of SendSmsPdu for an SMS mode; -1 for the others.
 int RingTypeOf(int mode);
+// True when the mode sends an SMS to a number (not stored in the phone, not typed in by
+// key presses or copied as a file): an empty number is refused before the port opens.
+bool NeedsPhoneNumber(int mode, bool sendNotStore);
+// True when the number box holds a number: at least one digit.
+bool HasPhoneNumber(const QString& text);
+// True when the controls of the phone number and the SMS flags apply to the mode.
+bool UsesSmsFields(int mode);
 
 struct Rendered {
   int result = -1;  // 1 done, 0 the melody is empty, -1 failed (error says why, unless the

@@ -90,7 +90,8 @@ void DataCableSession::onComm() {
       break;
     case CommPort::comEventPortLost:
       portLost_ = true;
-      AppendStatus(kBreak + res(kResPortLost));
+      // A running session ends with one line that names the lost port as the cause.
+      if (!running_) AppendStatus(kBreak + res(kResPortLost));
       break;
     default:
       return;
@@ -145,7 +146,7 @@ void DataCableSession::ReportAnswerError(int code, const QString& step) {
   if (code == kAnswerError)
     id = kResAnswerError;
   else if (code == kAnswerTimeout)
-    id = kResAnswerTimeout;
+    id = portLost_ ? kResPortLost : kResAnswerTimeout;
   else if (code == kAnswerStopped)
     id = kResAnswerStopped;
   AppendStatus(kBreak + res(id) + QStringLiteral(": ") + step);

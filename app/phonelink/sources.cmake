@@ -4,6 +4,7 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/rvsmsapi.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modpdu.cpp
   ${CMAKE_CURRENT_LIST_DIR}/commport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/portchoice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/serialline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/statustext.cpp
   ${CMAKE_CURRENT_LIST_DIR}/datacablesession.cpp

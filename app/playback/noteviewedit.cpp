@@ -119,6 +119,19 @@ void NoteviewEdit::visibleRange(int octave, int& low, int& high) {
   high = std::clamp(octave * 12 + 25, 0, 127);
 }
 
+int NoteviewEdit::octaveForMelody(const pxvbMelody& melody) {
+  int low = 128, high = -1;
+  for (int i = 0; i < melody.size(); ++i) {
+    if (melody.getEvent(i) != 1) continue;
+    low = std::min(low, melody.getEventVal1(i));
+    high = std::max(high, melody.getEventVal1(i));
+  }
+  if (high < 0) return kDefaultOctave;
+  // Octave o shows o*12-3 .. o*12+25, centred on o*12+11.
+  const int centre = (low + high) / 2;
+  return std::clamp((centre - 11 + 6) / 12, 0, kMaxOctave);
+}
+
 int NoteviewEdit::octaveFor(int note) {
   for (int o = 0; o <= kMaxOctave; ++o) {
     int low, high;

@@ -54,6 +54,8 @@ class NoteviewEdit {
   static void visibleRange(int octave, int& low, int& high);
   // The octave that shows note (the lowest whose range holds it).
   static int octaveFor(int note);
+  // The octave whose range is centred on the melody's notes (kDefaultOctave without any).
+  static int octaveForMelody(const pxvbMelody& melody);
 
  private:
   bool insertNew(int pos);

@@ -2,6 +2,7 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/settingsstore.cpp
   ${CMAKE_CURRENT_LIST_DIR}/codepages.cpp
   ${CMAKE_CURRENT_LIST_DIR}/notefont.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/windowplacement.cpp
   # The code-page table and iconv check of the SMS library, shared with the options window.
   ${CMAKE_SOURCE_DIR}/smslib/src/codepage.cpp
 )

@@ -16,17 +16,17 @@
 #include <QTest>
 #include <QTimer>
 
-#include "eventeditor/ui/frmnewevent.h"
-#include "files/ui/frmmidiopendlg.h"
-#include "files/recentfiles.h"
 #include "document/melodydocument.h"
+#include "eventeditor/ui/frmnewevent.h"
+#include "files/recentfiles.h"
+#include "files/ui/frmmidiopendlg.h"
+#include "languages/reslang.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
-#include "settings/ui/frmoptions.h"
 #include "settings/mainsettings.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
+#include "settings/ui/frmoptions.h"
 #include "settings/ui/synthoptionsbox.h"
 
 namespace {
@@ -117,10 +117,17 @@ TEST_F(WindowsTest, EventEditorBuildsAndAppendsEvents) {
   child<QListWidget>(&editor, "liENLen")->setCurrentRow(2);
   child<QListWidget>(&editor, "liENDotLen")->setCurrentRow(2);
   auto* velocity = child<QLineEdit>(&editor, "tfENVelocity");
+  QStringList warnings;
+  editor.warn = [&](const QString& text) { warnings << text; };
   typeInto(velocity, QStringLiteral("0x"));  // the letter is refused
   EXPECT_EQ(velocity->text(), QStringLiteral("0"));
-  QTest::keyClick(velocity, Qt::Key_Tab);  // leaving the field
-  EXPECT_EQ(velocity->text(), QStringLiteral("1"));
+  QTest::keyClick(velocity, Qt::Key_Tab);  // leaving the field keeps what was typed
+  EXPECT_EQ(velocity->text(), QStringLiteral("0"));
+  click(&editor, "cbenvAdd");  // a volume outside 1..127 is refused, not made 1
+  EXPECT_EQ(warnings, QStringList{GetResString(2520)});
+  ASSERT_EQ(melody.size(), 1);
+  EXPECT_FALSE(doc.isModified());
+  typeInto(velocity, QStringLiteral("1"));
   click(&editor, "cbenvAdd");
   ASSERT_EQ(melody.size(), 2);
   EXPECT_EQ(melody.getEvent(1), 1);
@@ -137,7 +144,11 @@ TEST_F(WindowsTest, EventEditorBuildsAndAppendsEvents) {
 
   typeInto(velocity, QStringLiteral("200"));
   QTest::keyClick(velocity, Qt::Key_Tab);
-  EXPECT_EQ(velocity->text(), QStringLiteral("127"));
+  EXPECT_EQ(velocity->text(), QStringLiteral("200"));
+  click(&editor, "cbenvAdd");
+  EXPECT_EQ(warnings.size(), 2);
+  EXPECT_EQ(melody.size(), 2);
+  typeInto(velocity, QStringLiteral("127"));
 
   // A dotted eighth pause at the end; only the pause group is enabled.
   click(&editor, "optEvents_1");
@@ -169,7 +180,7 @@ TEST_F(WindowsTest, EventEditorEditsOneEventAndReopensForNew) {
   frmNewEvent editor(doc, nullptr, store_.get());
   EXPECT_FALSE(editor.openForEdit(3));
   ASSERT_TRUE(editor.openForEdit(1));
-  EXPECT_EQ(editor.windowTitle(), QStringLiteral(" Edit Event No.2"));
+  EXPECT_EQ(editor.windowTitle(), QStringLiteral("Edit Event No.2"));
   EXPECT_TRUE(child<QRadioButton>(&editor, "optEvents_1")->isChecked());
   EXPECT_EQ(child<QListWidget>(&editor, "liEPLen")->currentRow(), 4);
   EXPECT_EQ(child<QListWidget>(&editor, "liEPDotLen")->currentRow(), 3);

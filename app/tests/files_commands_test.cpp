@@ -76,9 +76,12 @@ TEST_F(FileCommandsTest, NewMelodyIsOneEighthNoteAtTempo120) {
 }
 
 TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
-  EXPECT_TRUE(filecmd::OpenDialogFilters().startsWith(
-      QStringLiteral("RTTTL/Nokring (*.txt;*.rtx);;Midi (*.mid;*.midi);;SagemMelodie "
-                     "(*.srt;*.txt)")));
+  // The dialogs take blank-separated patterns; the open dialog starts with all melodies.
+  EXPECT_TRUE(filecmd::OpenDialogFilters(res).startsWith(
+      QStringLiteral("<2510> (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy);;"
+                     "RTTTL/Nokring (*.txt *.rtx);;Midi (*.mid *.midi);;SagemMelodie "
+                     "(*.srt *.txt)")));
+  EXPECT_TRUE(filecmd::OpenDialogFilters(res).endsWith(QStringLiteral(";;<2511> (*)")));
   EXPECT_TRUE(filecmd::SaveDialogFilters().startsWith(
       QStringLiteral("Sagem SMS opti. (*.srt);;SagemMelodie (*.srt);;RTTTL/Nokring")));
   EXPECT_EQ(filecmd::SaveFilterIndex(QStringLiteral("iMelody (*.imy)")), 8);
@@ -173,13 +176,14 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
     const char* name;
     QByteArray bytes;
     int type;
+    const char* prefix;  // the real format's name, then the reading and the error
   } bad[] = {
-      {"empty.rtx", QByteArray(), filetables::kTypeRtttl},
-      {"garbage.rtx", garbage, filetables::kTypeRtttl},
-      {"garbage.mid", garbage, filetables::kTypeMidi},
-      {"garbage.srt", garbage, filetables::kTypeSagem},
+      {"empty.rtx", QByteArray(), filetables::kTypeRtttl, "<850> - <842>\n<2>: <2505>"},
+      {"garbage.rtx", garbage, filetables::kTypeRtttl, "<850> - <842>\n<2> #"},
+      {"garbage.mid", garbage, filetables::kTypeMidi, "<2501> - <842>\n<2>: <2506>"},
+      {"garbage.srt", garbage, filetables::kTypeSagem, "<846> - <842>\n<2> #"},
       {"nonotes.mid", QByteArray::fromHex("4D546864000000060000000100604D54726B0000000400FF2F00"),
-       filetables::kTypeMidi}};
+       filetables::kTypeMidi, "<2501> - <842>\n<2> #"}};
   for (const auto& b : bad) {
     const QString path = writeFile(QString::fromLatin1(b.name), b.bytes);
     pxvbMelody kept = existing();
@@ -193,7 +197,8 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
         res);
     EXPECT_EQ(r.result, -1) << b.name;
     EXPECT_EQ(r.errorTitle, QStringLiteral("Pealix  -  <2>"));
-    EXPECT_TRUE(r.errorText.startsWith(QStringLiteral("<846> - <842>\n<2> #"))) << b.name;
+    EXPECT_TRUE(r.errorText.startsWith(QString::fromLatin1(b.prefix)))
+        << b.name << " " << r.errorText.toStdString();
     EXPECT_FALSE(asked) << b.name;
     expectExisting(kept);
   }
@@ -206,7 +211,10 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
     pxvbMelody kept = existing();
     r = filecmd::OpenMelodyFile(kept, path, type, nullptr, res);
     EXPECT_EQ(r.result, -1) << type;
-    EXPECT_TRUE(r.errorText.startsWith(QStringLiteral("<842>\n<2>: "))) << type;
+    EXPECT_TRUE(r.errorText.startsWith(
+        (type == filetables::kTypeNokia ? QStringLiteral("<1700>") : QStringLiteral("<1701>")) +
+        QStringLiteral(" - <842>\n<2>: ")))
+        << type << " " << r.errorText.toStdString();
     expectExisting(kept);
   }
 }

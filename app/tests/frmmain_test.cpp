@@ -24,11 +24,11 @@
 #include <QUrl>
 
 #include "mainwindow/appstate.h"
-#include "mainwindow/ui/frmmain.h"
 #include "document/meloformatcheck.h"
+#include "languages/reslang.h"
+#include "mainwindow/ui/frmmain.h"
 #include "mainwindow/ui/meloformatrows.h"
 #include "melody/rvmelodyapi.h"
-#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 // Receives what the program hands to the desktop to open.
@@ -447,7 +447,7 @@ TEST_F(FrmMainTest, ClosingAChangedMelodyAsksFirstAndCleansUp) {
   EXPECT_TRUE(w.isVisible());
   ASSERT_EQ(messages_.size(), 1);
   EXPECT_EQ(messages_[0].text, GetResString(826));
-  EXPECT_EQ(messages_[0].title, GetResString(827));
+  EXPECT_EQ(messages_[0].title, GetResString(2519));  // not "New melody"
   // Yes saves first; a save that does not happen keeps the window.
   answer_ = QMessageBox::Yes;
   bool saveAsked = false;

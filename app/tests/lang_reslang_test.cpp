@@ -212,7 +212,8 @@ TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
 }
 
 // The range names of the move-into-range command and the warnings column name the format
-// whose note limits they are: 57-85 Sagem, 60-107 Nokia, 60-83 Alcatel, 72-107 composer.
+// whose note limits they are, by the window's note names (key 60 is C5): 57-85 Sagem,
+// 60-107 Nokia, 60-83 Alcatel, 72-107 composer.
 TEST(LanguageLibrary, RangeNamesMatchTheirFormats) {
   void* h = dlopen((kBin + "/pxen.so").toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(h, nullptr);
@@ -222,10 +223,10 @@ TEST(LanguageLibrary, RangeNamesMatchTheirFormats) {
     int id;
     const char* name;
     const char* range;
-  } ranges[] = {{863, "Sagem", "57-85"},
-                {830, "Nokia", "60-107"},
-                {864, "Alcatel", "60-83"},
-                {866, "composer", "72-107"}};
+  } ranges[] = {{863, "Sagem", "A4-C#7"},
+                {830, "Nokia", "C5-B8"},
+                {864, "Alcatel", "C5-B6"},
+                {866, "composer", "C6-B8"}};
   for (const auto& r : ranges) {
     char buf[256];
     ASSERT_GT(fn(r.id, buf, sizeof buf), 0);

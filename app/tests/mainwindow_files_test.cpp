@@ -13,11 +13,11 @@
 #include <QTest>
 
 #include "eventeditor/ui/frmnewevent.h"
+#include "languages/reslang.h"
 #include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/rvmelodyapi.h"
 #include "phonelink/rvsmsapi.h"
-#include "languages/reslang.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ TEST_F(MainFilesTest, AFileWithMoreEventsThanTheMelodyHoldsIsCutWithANotice) {
   for (int i = 0; i < 400; ++i) text += i ? ",c" : "c";
   openVia(writeFile("long.rtx", text), kRtttlFilter);
   ASSERT_EQ(messages_.size(), 1);
-  EXPECT_TRUE(messages_[0].endsWith("|" + GetResString(821)));
+  EXPECT_TRUE(messages_[0].endsWith("|" + GetResString(2500).arg(400).arg(311).arg(89)));
   EXPECT_EQ(melody().size(), AppState::kMaxEvents + 10);
   EXPECT_EQ(window_->document().filePath(), dir_.filePath("long.rtx"));
 }

@@ -15,13 +15,13 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "languages/reslang.h"
 #include "melody/librarybinding.h"
 #include "melody/rvmelodyapi.h"
-#include "playback/ui/frmnoteview.h"
 #include "playback/modmidiplay.h"
+#include "playback/ui/frmnoteview.h"
 #include "playback/ui/notedisplay.h"
 #include "playback_fakes.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 namespace {
@@ -268,13 +268,15 @@ TEST_F(NoteviewTest, StartUpReadsTheStoredSetup) {
   EXPECT_TRUE(shown_.isEmpty());
 }
 
-TEST_F(NoteviewTest, AFailedOpenDisablesPlayAndSays) {
+TEST_F(NoteviewTest, AFailedOpenSaysSoOnlyWhenPlayIsAskedFor) {
   backend_->failOpen = true;
   auto w = open();
-  EXPECT_FALSE(child<QPushButton>(w.get(), "cbPlay")->isEnabled());
   EXPECT_FALSE(child<QPushButton>(w.get(), "cbStopPlay")->isEnabled());
+  EXPECT_TRUE(shown_.isEmpty());  // opening the view asks for no sound
+  QTest::mouseClick(child<QPushButton>(w.get(), "cbPlay"), Qt::LeftButton);
   ASSERT_EQ(shown_.size(), 1);
   EXPECT_TRUE(shown_[0].startsWith(modMidiplay::kErrOpen));
+  EXPECT_FALSE(w->isPlaying());
 }
 
 TEST_F(NoteviewTest, PlayUsesTheTempoFieldAndSelectsEachEvent) {

@@ -356,10 +356,21 @@ TEST_F(SessionTest, PhoneFaultsEndTheSessionWithTheirAnswerCode) {
     if (c.expected == 2) {
       EXPECT_TRUE(status().contains("\r\n<457>: ")) << c.trigger;
     } else if (c.expected == 3) {
-      EXPECT_TRUE(status().contains("\r\n<458>: ")) << c.trigger;
+      // A hung-up line names the lost port instead of the missing answer.
+      const char* cause = c.fault == Fault::HangUp ? "\r\n<1131>: " : "\r\n<458>: ";
+      EXPECT_TRUE(status().contains(cause)) << c.trigger;
     }
   }
   EXPECT_TRUE(status().contains("<1131>"));  // the last one lost its line
+}
+
+TEST_F(SessionTest, ALostPortEndsWithOneLineThatNamesIt) {
+  fault("AT+CMGS=*", Fault::HangUp);
+  EXPECT_EQ(session_.SendSmsPdu("hi", modPDU::kTextSms, false), 3);
+  // One cause: the lost port, not also a phone that did not answer in time.
+  EXPECT_EQ(status().count("<1131>"), 1) << status().toStdString();
+  EXPECT_FALSE(status().contains("<458>")) << status().toStdString();
+  EXPECT_TRUE(status().endsWith("\r\n<452>"));
 }
 
 TEST_F(SessionTest, FloodOfDataIsBoundedAndTimesOut) {

@@ -81,7 +81,7 @@ TEST_F(RvToneheadTest, FailedReadsLeaveTheTarget) {
   EXPECT_EQ(o.code, 51);
   EXPECT_EQ(o.message.codeRes, 855);
   EXPECT_EQ(rvTonehead::LibraryErrorText(o, resText),
-            QStringLiteral("<846> - <842>\n<2> #51: <855>"));
+            QStringLiteral("<850> - <842>\n<2> #51: <855>"));  // the RTTTL reader's failure
   EXPECT_EQ(rvTonehead::LibraryErrorTitle(resText), QStringLiteral("Pealix  -  <2>"));
 
   request = {1, 77, 0, 0, 0};

@@ -66,9 +66,9 @@ class ImelodyWriter {
   explicit ImelodyWriter(int32_t limit) : limit_(limit) {}
 
   std::string render(const Melody& melody) {
-    int32_t beat = melody.getBPM();
-    if (beat >= 110 && beat <= 130) beat = 120;
-    beat = std::clamp(beat, 25, 900);
+    // Every tempo but the reader's default 120 is written, so that a melody at 112 reads
+    // back at 112.
+    const int32_t beat = std::clamp(melody.getBPM(), 25, 900);
     const int32_t style = melody.getStyle();
 
     std::vector<std::string> lines = {"BEGIN:IMELODY", "VERSION:1.0", "FORMAT:CLASS1.0"};

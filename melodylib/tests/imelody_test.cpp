@@ -51,7 +51,7 @@ TEST(ImelodyWrite, WorkedExample) {
   m.addRecord(16, 0, Pause, 0, 0, 0, 0);
   m.addRecord(2, 0, Note, 64, 127, 0, 0);
   EXPECT_EQ(write(m),
-            "BEGIN:IMELODY\r\nVERSION:1.0\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\n"
+            "BEGIN:IMELODY\r\nVERSION:1.0\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\nBEAT:125\r\n"
             "MELODY:c2#d3.r4*3e1\r\nEND:IMELODY\r\n");
 }
 
@@ -59,7 +59,7 @@ TEST(ImelodyWrite, HeaderLines) {
   struct Row {
     int32_t bpm;
     const char* beatLine;
-  } rows[] = {{110, nullptr},    {120, nullptr},  {130, nullptr},   {109, "BEAT:109"},
+  } rows[] = {{110, "BEAT:110"}, {120, nullptr},  {112, "BEAT:112"}, {109, "BEAT:109"},
               {131, "BEAT:131"}, {20, "BEAT:25"}, {999, "BEAT:900"}};
   for (const Row& row : rows) {
     Melody m = melodyOf({72});

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,11 +19,15 @@
 
 #include "common/keyinput.h"
 #include "document/melodydocument.h"
+#include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 #include "melody/rvtonehead.h"
 #include "settings/settingsstore.h"
+#include "settings/ui/placewindow.h"
 
 namespace {
+
+constexpr int kResVolumeRange = 2520;
 
 QListWidget* list(QWidget* parent, const char* name, const QStringList& items) {
   auto* w = new QListWidget(parent);
@@ -100,9 +105,7 @@ frmNewEvent::frmNewEvent(MelodyDocument& document, std::function<void()> changed
   tfENVelocity_->setObjectName(QStringLiteral("tfENVelocity"));
   tfENVelocity_->setMaxLength(5);
   tfENVelocity_->installEventFilter(this);
-  connect(tfENVelocity_, &QLineEdit::editingFinished, this, [this] {
-    tfENVelocity_->setText(QString::number(eventbuilder::VelocityFromText(tfENVelocity_->text())));
-  });
+  // A volume outside 1..127 stays in the field as typed; Add and Change refuse it.
   auto* note = new QGridLayout(groups_[0]);
   note->addWidget(label(groups_[0], "lbENNote", QStringLiteral("Note name"), 1321, cboENNotes_), 0,
                   0);
@@ -193,6 +196,23 @@ void frmNewEvent::updateEnabled() {
   const int group = optEvents_->checkedId();
   for (int i = 0; i < 4; ++i) groups_[i]->setEnabled(i == group);
   cbfnevChange_->setEnabled(editType_ == 1);
+  // Enter writes over the edited event in edit mode, and appends in add mode.
+  cbfnevChange_->setDefault(editType_ == 1);
+  cbenvAdd_->setDefault(editType_ != 1);
+}
+
+bool frmNewEvent::velocityAccepted() {
+  if (optEvents_->checkedId() != eventbuilder::kNote ||
+      eventbuilder::VelocityAccepted(tfENVelocity_->text()))
+    return true;
+  const QString text = GetResString(kResVolumeRange);
+  if (warn)
+    warn(text);
+  else
+    QMessageBox::warning(this, windowTitle(), text);
+  tfENVelocity_->setFocus();
+  tfENVelocity_->selectAll();
+  return false;
 }
 
 eventbuilder::Choice frmNewEvent::choice() const {
@@ -230,13 +250,16 @@ pxvbNote frmNewEvent::builtEvent() const {
 }
 
 void frmNewEvent::add() {
+  if (!velocityAccepted()) return;
   document_.appendEvent(builtEvent());
   if (changed_) changed_();
 }
 
 void frmNewEvent::change() {
   // A position beyond the melody's end writes nothing.
-  if (!document_.replaceEvent(editIndex_, builtEvent())) return;
+  if (editIndex_ < 0 || editIndex_ >= document_.melody().size()) return;
+  if (!velocityAccepted()) return;
+  document_.replaceEvent(editIndex_, builtEvent());
   if (changed_) changed_();
 }
 
@@ -257,7 +280,7 @@ bool frmNewEvent::openForEdit(int index) {
   if (index < 0 || index >= document_.melody().size()) return false;
   editType_ = 1;
   editIndex_ = index;
-  setWindowTitle(QStringLiteral(" Edit Event No.") + QString::number(index + 1));
+  setWindowTitle(QStringLiteral("Edit Event No.") + QString::number(index + 1));
   pxvbNote e;
   document_.melody().getclNote(index, e);
   eventbuilder::Choice c = choice();
@@ -285,15 +308,13 @@ bool frmNewEvent::eventFilter(QObject* watched, QEvent* event) {
 void frmNewEvent::restorePosition() {
   if (placed_) return;
   placed_ = true;
-  if (!store_) return;
-  const QPoint pos(store_->newEventLeft(), store_->newEventTop());
-  // A stored place that lies on no screen (another monitor setup) is not used.
-  for (const QScreen* s : QGuiApplication::screens()) {
-    if (s->availableGeometry().contains(pos)) {
-      move(pos);
-      return;
-    }
-  }
+  // Centred on the main window until a place was stored; a stored place is kept on a
+  // screen that is there now.
+  std::optional<QPoint> stored;
+  if (store_ &&
+      !store_->read(QStringLiteral("Settings"), QStringLiteral("NewEvLeft"), QString()).isEmpty())
+    stored = QPoint(store_->newEventLeft(), store_->newEventTop());
+  PlaceToolWindow(this, parentWidget(), stored);
 }
 
 void frmNewEvent::savePosition() {

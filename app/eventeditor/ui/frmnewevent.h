@@ -43,6 +43,10 @@ class frmNewEvent : public QDialog {
   // The event the controls describe now.
   pxvbNote builtEvent() const;
 
+  // Tells the user why an event was not built (a volume outside 1..127); tests answer
+  // through it instead of a message box.
+  std::function<void(const QString& text)> warn;
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   void hideEvent(QHideEvent* e) override;
@@ -51,6 +55,8 @@ class frmNewEvent : public QDialog {
  private:
   void add();
   void change();
+  // False (after the warning) when the note's volume is outside 1..127.
+  bool velocityAccepted();
   void selectGroup(int group);
   void updateEnabled();
   void setChoice(const eventbuilder::Choice& c);

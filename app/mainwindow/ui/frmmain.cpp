@@ -1,4 +1,6 @@
 #include "mainwindow/ui/frmmain.h"
+#include "settings/ui/placewindow.h"
+#include "settings/windowplacement.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -20,19 +22,20 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "files/filetables.h"
 #include "document/eventlistmodel.h"
+#include "files/filetables.h"
+#include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
 #include "mainwindow/ui/hosthooks.h"
 #include "mainwindow/ui/meloformatrows.h"
-#include "languages/ui/formtexts.h"
 #include "languages/desktoplanguage.h"
-#include "languages/reslang.h"
 #include "settings/tempfiles.h"
 
 frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
@@ -66,7 +69,15 @@ frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_
   applyListStyle();
   installPlayback();
   updateCommandStates();
-  resize(860, 640);
+  // Where the window was left, else a size that fits the screen (also at a large scale).
+  const auto stored =
+      state_.store ? windowplacement::StoredGeometry(*state_.store, objectName()) : std::nullopt;
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (stored)
+    setGeometry(windowplacement::KeepOnScreen(*stored, AvailableScreens()));
+  else
+    resize(windowplacement::FitScreen(QSize(860, 640),
+                                      screen ? screen->availableGeometry() : QRect()));
 }
 
 frmMain::~frmMain() = default;
@@ -230,6 +241,7 @@ void frmMain::saveSettings() {
   state_.settings.newLang = AppLanguages().GetSaveLang();
   state_.settings.save(*state_.store);
   state_.recent.save(*state_.store);
+  windowplacement::StoreGeometry(*state_.store, objectName(), normalGeometry());
   state_.store->sync();
 }
 
@@ -320,10 +332,10 @@ void frmMain::showLibraryError(const rvTonehead::Outcome& outcome) {
       rvTonehead::LibraryErrorText(outcome, res), QMessageBox::Ok);
 }
 
-bool frmMain::confirmDiscard() {
+bool frmMain::confirmDiscard(int titleRes) {
   if (!state_.document.isModified()) return true;
   const auto answer =
-      ask(QMessageBox::Question, GetResString(827), GetResString(826),
+      ask(QMessageBox::Question, GetResString(titleRes), GetResString(826),
           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
   if (answer == QMessageBox::No) return true;
   if (answer == QMessageBox::Yes) return saveAsCommand && saveAsCommand();
@@ -332,7 +344,7 @@ bool frmMain::confirmDiscard() {
 
 void frmMain::closeEvent(QCloseEvent* event) {
   commitFields();
-  if (!confirmDiscard()) {
+  if (!confirmDiscard(kResQuitTitle)) {
     event->ignore();
     return;
   }

@@ -13,6 +13,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStringList>
 #include <functional>
 #include <vector>
 
@@ -111,6 +112,9 @@ class frmMain : public QMainWindow {
   // Plays a MIDI file with the program's own output (the "play" action); until one is
   // installed, "play" opens the file like "open".
   std::function<bool(const QString& path)> playFileCommand;
+  // Opens a file with the desktop's program for it (the read-me, a MIDI file to listen to);
+  // false when there is none. Tests answer through it.
+  std::function<bool(const QString& path)> openWithDesktop;
 
   // The file dialogs and the MIDI channel question; tests answer through these instead.
   // A dialog returns the chosen path (empty: cancelled) and the chosen filter text.
@@ -119,6 +123,8 @@ class frmMain : public QMainWindow {
   FileDialogFn openFileDialog;
   FileDialogFn saveFileDialog;
   filecmd::MidiChooser midiChannelChooser;
+  // The tune of an RTTTL file of several: 0-based, -1 cancels the open.
+  std::function<int(const QStringList& names)> tuneChooser;
 
   // Save As through the dialog; true when the melody was written.
   bool saveAs();
@@ -144,11 +150,15 @@ class frmMain : public QMainWindow {
   void loadSettings();
   void saveSettings();
   void applyListStyle();
-  // Asks the 826/827 question when the melody is modified; false: stay.
-  bool confirmDiscard();
+  // Asks the 826 question (titled 827 "New melody", or 2519 on quitting) when the melody
+  // is modified; false: stay.
+  static constexpr int kResQuitTitle = 2519;
+  bool confirmDiscard(int titleRes = 827);
   // Runs an edit: fields first, the status line cleared, the operation, the refresh; the
   // button that started it is off meanwhile and gets the focus back.
   void runEdit(const std::function<void()>& operation);
+  // runEdit for a command that changes the whole melody (transposing, lengths, ranges).
+  void runWholeMelodyEdit(const std::function<void()>& operation);
   // The MIDI file for listening: the whole melody or the selected rows.
   void playMelody(bool selectedOnly);
 
@@ -233,7 +243,7 @@ class frmMain : public QMainWindow {
   QPointer<QWidget> sidePanel_;
   bool closing_ = false;
   QPointer<frmNewEvent> eventEditor_;
-  int lastOpenFilter_ = 1;
+  int lastOpenFilter_ = 0;  // "All melodies"
   int lastSaveFilter_ = 1;
   // While the window lives, the libraries' and the player's messages go to its box; a
   // window opened later (the data-cable window) takes them only until it closes.

@@ -2,6 +2,7 @@
 // melody and the program's serial and SMS properties, or brings it to the front.
 #include "mainwindow/ui/frmmain.h"
 #include "phonelink/ui/frmdatacable.h"
+#include "settings/ui/placewindow.h"
 
 void frmMain::onDataCable() {
   // What is being sent takes the title and tempo fields as they stand.
@@ -10,6 +11,7 @@ void frmMain::onDataCable() {
   if (!cable) {
     cable = new frmDataCable(document().melody(), state().comm, state().sms, *state().store, this);
     cable->setAttribute(Qt::WA_DeleteOnClose);
+    PlaceAndRemember(cable, this, state().store.get());
   }
   cable->show();
   cable->raise();

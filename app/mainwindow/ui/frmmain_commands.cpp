@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "mainwindow/ui/frmmain.h"
-#include "mainwindow/ui/commandicons.h"
 #include "document/melodydocument.h"
 #include "languages/reslang.h"
+#include "mainwindow/ui/commandicons.h"
+#include "mainwindow/ui/frmmain.h"
 
 namespace {
 
@@ -24,13 +24,19 @@ struct MenuDef {
   const char* parent;
 };
 constexpr MenuDef kMenus[] = {
-    {"mnuFile", 1001, nullptr},         {"mnuFileRecent", 1034, "mnuFile"},
-    {"mnuFileClipEx", 1035, "mnuFile"}, {"mnuFileClipImport", 1036, "mnuFile"},
+    {"mnuFile", 1001, nullptr},
+    {"mnuFileRecent", 1034, "mnuFile"},
+    {"mnuFileClipEx", 1035, "mnuFile"},
+    {"mnuFileClipImport", 1036, "mnuFile"},
     {"mnuEdit", 1009, nullptr},
-    {"mnuEditPauses", 1020, "mnuEdit"}, {"mnuEditMoveOct", 1021, "mnuEdit"},
-    {"mnuAdvanced", 1067, nullptr},     {"mnuAdvClipEx", 1035, "mnuAdvanced"},
-    {"mnuAdvClipImp", 1036, "mnuAdvanced"}, {"mnuPlay", 1032, nullptr},
-    {"mnuExtras", 1024, nullptr},       {"mnuLanguage", 1028, nullptr},
+    {"mnuEditPauses", 1020, "mnuEdit"},
+    {"mnuEditMoveOct", 1021, "mnuEdit"},
+    {"mnuAdvanced", 1067, nullptr},
+    {"mnuAdvClipEx", 1035, "mnuAdvanced"},
+    {"mnuAdvClipImp", 1036, "mnuAdvanced"},
+    {"mnuPlay", 1032, nullptr},
+    {"mnuExtras", 1024, nullptr},
+    {"mnuLanguage", 1028, nullptr},
     {"mnuHelp", 1029, nullptr},
 };
 
@@ -53,8 +59,8 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody},
       {"mnuFileClipExRTTTL", "mnuFileClipEx", nullptr, 1556, 0, nullptr, &F::onClipExport<2>,
        kNeedsMelody},
-      {"mnuFileClipExKeypress", "mnuFileClipEx", nullptr, 1557, 0, nullptr,
-       &F::onClipExport<3>, kNeedsMelody},
+      {"mnuFileClipExKeypress", "mnuFileClipEx", nullptr, 1557, 0, nullptr, &F::onClipExport<3>,
+       kNeedsMelody},
       {"mnuFileClipExAlcatel", "mnuFileClipEx", nullptr, 1559, 0, nullptr, &F::onClipExport<5>,
        kNeedsMelody},
       {"mnuFileClipExMoto", "mnuFileClipEx", nullptr, 1560, 0, nullptr, &F::onClipExport<6>,
@@ -65,16 +71,16 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        kNeedsMelody},
       {"mnuFileClipExNokComp", "mnuFileClipEx", nullptr, 1037, 0, nullptr, &F::onClipExport<10>,
        kNeedsMelody},
-      {"mnuFileClipImportRTX", "mnuFileClipImport", nullptr, 1556, 0, nullptr,
-       &F::onClipImport<0>, kNone},
+      {"mnuFileClipImportRTX", "mnuFileClipImport", nullptr, 1556, 0, nullptr, &F::onClipImport<0>,
+       kNone},
       {"mnuFileClipImportSagem", "mnuFileClipImport", nullptr, 1554, 0, nullptr,
        &F::onClipImport<1>, kNone},
       {"mnuFileImportSagem", "mnuFile", nullptr, 1564, 0, nullptr, &F::onFileImportSagem,
        kSeparator},
       {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
 
-      {"mnuEditAddEvent", "mnuEdit", "cbMainAddEvent", 1022, 1571, nullptr, &F::onAddEvent,
-       kNeedsMelody},
+      // Also on an empty start: the first event added starts a melody.
+      {"mnuEditAddEvent", "mnuEdit", "cbMainAddEvent", 1022, 1571, nullptr, &F::onAddEvent, kNone},
       {"mnuEditEditEvent", "mnuEdit", "cbMainEditEvent", 1023, 1572, nullptr, &F::onEditEvent,
        kNeedsMelody | kNeedsSelection},
       {"mnuEditUndo", "mnuEdit", nullptr, 1010, 1052, "Ctrl+Z", &F::onUndo,

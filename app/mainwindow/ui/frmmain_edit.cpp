@@ -2,15 +2,16 @@
 // melody document and refreshes the window.
 #include <QAbstractButton>
 #include <QAction>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QUrl>
 
-#include "mainwindow/ui/frmmain.h"
 #include "document/melodydocument.h"
-#include "languages/ui/formtexts.h"
 #include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
+#include "mainwindow/ui/frmmain.h"
 #include "settings/tempfiles.h"
 
 void frmMain::runEdit(const std::function<void()>& operation) {
@@ -71,23 +72,41 @@ void frmMain::onPaste() {
   if (o.result == -1) showLibraryError(o);
 }
 
+namespace {
+constexpr int kResWholeMelody = 2513;
+constexpr int kResNoTextViewer = 2517;
+constexpr int kResVersion = 2518;
+}  // namespace
+
+void frmMain::runWholeMelodyEdit(const std::function<void()>& operation) {
+  // These commands change every event however many rows are selected; with only some
+  // selected the status line says so.
+  const int selected = static_cast<int>(selectedRows().size());
+  const bool partial = selected > 0 && selected < state_.document.melody().size();
+  runEdit(operation);
+  if (!partial) return;
+  const QString shown = statusText();
+  showStatus(shown.isEmpty() ? GetResString(kResWholeMelody)
+                             : shown + QLatin1Char(' ') + GetResString(kResWholeMelody));
+}
+
 void frmMain::onNotesHigher() {
-  runEdit([this] { state_.document.changeNotes(1); });
+  runWholeMelodyEdit([this] { state_.document.changeNotes(1); });
 }
 void frmMain::onNotesLower() {
-  runEdit([this] { state_.document.changeNotes(-1); });
+  runWholeMelodyEdit([this] { state_.document.changeNotes(-1); });
 }
 void frmMain::onOctaveHigher() {
-  runEdit([this] { state_.document.changeNotes(12); });
+  runWholeMelodyEdit([this] { state_.document.changeNotes(12); });
 }
 void frmMain::onOctaveLower() {
-  runEdit([this] { state_.document.changeNotes(-12); });
+  runWholeMelodyEdit([this] { state_.document.changeNotes(-12); });
 }
 void frmMain::onLonger() {
-  runEdit([this] { state_.document.longer(); });
+  runWholeMelodyEdit([this] { state_.document.longer(); });
 }
 void frmMain::onShorter() {
-  runEdit([this] { state_.document.shorter(); });
+  runWholeMelodyEdit([this] { state_.document.shorter(); });
 }
 void frmMain::onDelPausesFirst() {
   runEdit([this] { state_.document.deleteLeadingPauses(); });
@@ -115,7 +134,7 @@ void frmMain::onDelNotSelected() {
 }
 
 void frmMain::moveIntoRange(int entry) {
-  runEdit([&] { state_.document.moveIntoRange(entry); });
+  runWholeMelodyEdit([&] { state_.document.moveIntoRange(entry); });
 }
 
 namespace {
@@ -126,13 +145,13 @@ void transformWith(frmMain* w, int operation, int param) {
 }  // namespace
 
 void frmMain::onAllNotesLonger() {
-  runEdit([this] { transformWith(this, 1, 2); });
+  runWholeMelodyEdit([this] { transformWith(this, 1, 2); });
 }
 void frmMain::onVolumeToVelocity() {
-  runEdit([this] { transformWith(this, 6, 0); });
+  runWholeMelodyEdit([this] { transformWith(this, 6, 0); });
 }
 void frmMain::onVelocityToVolume() {
-  runEdit([this] { transformWith(this, 5, 0); });
+  runWholeMelodyEdit([this] { transformWith(this, 5, 0); });
 }
 
 void frmMain::onPlayAll() {
@@ -167,7 +186,7 @@ void frmMain::playMelody(bool selectedOnly) {
     case PlayExport::Ok:
       if (state_.settings.playAction == QLatin1String("play") && playFileCommand)
         playFileCommand(e.path);
-      else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(e.path)))
+      else if (!openWithDesktop(e.path))
         ask(QMessageBox::Information, GetResString(1000),
             GetResString(1098) + QLatin1Char('\n') + QDir::toNativeSeparators(e.path),
             QMessageBox::Ok);
@@ -182,12 +201,23 @@ void frmMain::onCheckNow() {
 }
 
 void frmMain::onReadme() {
-  ShowReadme(this);
+  const QString path = ReadmePath();
+  if (path.isEmpty()) {
+    ask(QMessageBox::Warning, GetResString(1000),
+        GetResString(818) + QLatin1Char(' ') + GetResString(817), QMessageBox::Ok);
+    return;
+  }
+  // Without a program for text files the key must not do nothing at all.
+  if (!openWithDesktop(path))
+    ask(QMessageBox::Information, GetResString(1000),
+        GetResString(kResNoTextViewer).arg(QDir::toNativeSeparators(path)), QMessageBox::Ok);
 }
 
 void frmMain::onAbout() {
   int major = 0, minor = 0, build = 0, revision = 0;
   QString text = GetResString(1000);
+  if (const QString version = QCoreApplication::applicationVersion(); !version.isEmpty())
+    text += QLatin1Char('\n') + GetResString(kResVersion).arg(version);
   if (rvTonehead::Version(major, minor, build, revision).result == 1)
     text += QStringLiteral("\n\n%1: %2.%3.%4.%5")
                 .arg(GetResString(1411))

@@ -5,26 +5,33 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
 #include <QTableView>
+#include <QUrl>
 
 #include "eventeditor/ui/frmnewevent.h"
 #include "files/cliptransfer.h"
 #include "files/filecommands.h"
+#include "files/ui/frmlistchoice.h"
 #include "files/ui/frmmidiopendlg.h"
+#include "languages/reslang.h"
 #include "mainwindow/ui/frmmain.h"
 #include "phonelink/modpdu.h"
 #include "settings/ui/frmoptions.h"
-#include "languages/reslang.h"
 
 namespace {
 
 QString res(int id) {
   return GetResString(id);
 }
+
+constexpr int kResChooseTune = 2508;
+constexpr int kResWhichTune = 2509;
+constexpr int kResReplaceQuestion = 2512;
 
 // The file type (1 RTTTL, 2 MIDI, 3 Sagem) of a format id that the open command reads.
 int FileTypeOfFormat(int formatId) {
@@ -59,7 +66,14 @@ void frmMain::initFileCommands() {
   midiChannelChooser = [this](const filecmd::MidiQuestion& q) {
     return frmMidiOpenDlg::ask(q, this);
   };
+  tuneChooser = [this](const QStringList& names) {
+    return frmListChoice::choose(res(kResChooseTune), res(kResWhichTune).arg(names.size()), names,
+                                 this);
+  };
   saveAsCommand = [this] { return saveAs(); };
+  openWithDesktop = [](const QString& path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+  };
   // The SMS library's errors (the PDU export) go through the window's message box while
   // the window lives.
   pduErrors_ = modPDU::ShowErrorsWith([this](const QString& title, const QString& text) {
@@ -103,26 +117,36 @@ void frmMain::updateWindowTitle() {
 bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   commitFields();
   if (askFirst && !confirmDiscard()) return false;
+  // The format is only a hint: the file's content decides how it is read.
   const int fileType = FileTypeOfFormat(formatId);
-  if (fileType == filetables::kTypeNone || path.isEmpty()) return false;
+  if (path.isEmpty()) return false;
 
   // The file is checked and read (with the MIDI channel question, or by the application's
   // own reader) into a scratch melody first; only a good read goes into the document, as
   // one step of its history.
   pxvbMelody scratch;
   const filecmd::Result r =
-      filecmd::OpenMelodyFile(scratch, path, fileType, midiChannelChooser, res);
+      filecmd::OpenMelodyFile(scratch, path, fileType, midiChannelChooser, res, tuneChooser);
   if (r.result == 0) return false;
   if (r.result != 1) {
     ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
     return false;
   }
+  MelodyDocument& doc = state_.document;
   // One channel of a song is not the whole file: Save then asks for a name (Save As).
-  state_.document.adoptFile(scratch, path, r.partOfFile ? -1 : formatId);
-  if (r.truncated)
-    ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(res), QMessageBox::Ok);
-  if (state_.recent.add(path, fileType)) rebuildRecentMenu();
-  state_.document.setPendingStatus(res(filecmd::kResOpened) + QFileInfo(path).fileName());
+  doc.adoptFile(scratch, path,
+                r.partOfFile ? -1 : filetables::FormatIdForFileType(r.fileType));
+  // A melody that is only part of its file must not pass for the file: it counts as
+  // changed, and saving over the file asks first.
+  doc.setOverwriteCaution(filecmd::OverwriteCaution(r, res));
+  if (r.truncated) {
+    doc.setModified(true);
+    ask(QMessageBox::Information, res(1000), filecmd::TruncatedNoticeText(r, res), QMessageBox::Ok);
+  }
+  if (state_.recent.add(path, r.fileType)) rebuildRecentMenu();
+  const QString tunes = filecmd::TuneStatusText(r, res);
+  doc.setPendingStatus(tunes.isEmpty() ? res(filecmd::kResOpened) + QFileInfo(path).fileName()
+                                       : tunes);
   list_->clearSelection();
   enableEditing();
   return true;
@@ -139,14 +163,16 @@ void frmMain::onFileNew() {
 void frmMain::onFileOpen() {
   commitFields();
   if (!confirmDiscard()) return;
-  QString filter = filecmd::OpenFilterText(lastOpenFilter_);
+  QString filter = filecmd::OpenFilterText(lastOpenFilter_, res);
   const QString path = openFileDialog(res(filecmd::kResOpenTitle), state_.settings.lastDir,
-                                      filecmd::OpenDialogFilters(), &filter);
+                                      filecmd::OpenDialogFilters(res), &filter);
   if (path.isEmpty()) return;
-  lastOpenFilter_ = filecmd::OpenFilterIndex(filter);
+  lastOpenFilter_ = filecmd::OpenFilterIndex(filter, res);
   state_.settings.lastDir = QFileInfo(path).absolutePath();
-  const int formatId = filetables::FormatIdForFileType(filecmd::OpenFileType(lastOpenFilter_));
-  openChecked(path, formatId, false);
+  // The extension hints at the format, then the chosen filter; the content decides.
+  const filetables::OpenFilter* byName = filetables::OpenFilterForFile(path);
+  const int fileType = byName ? byName->fileType : filecmd::OpenFileType(lastOpenFilter_);
+  openChecked(path, filetables::FormatIdForFileType(fileType), false);
 }
 
 void frmMain::onRecentFile(int index) {
@@ -181,6 +207,14 @@ void frmMain::onFileSave() {
     return;
   }
   const QString path = doc.filePath();
+  if (!doc.overwriteCaution().isEmpty()) {
+    const QMessageBox::StandardButton b =
+        ask(QMessageBox::Warning, res(filecmd::kResSaveTitle),
+            filecmd::OverwriteQuestion(path, doc.overwriteCaution(), res),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::No);
+    if (b == QMessageBox::No) saveAs();
+    if (b != QMessageBox::Yes) return;
+  }
   const filecmd::Result r =
       filecmd::SaveMelodyFile(doc.melody(), path, *filter, state_.settings, res);
   if (r.result != 1) {
@@ -188,7 +222,10 @@ void frmMain::onFileSave() {
     return;
   }
   state_.document.setModified(false);
-  showStatus(res(filecmd::kResSaved) + QFileInfo(path).fileName());
+  state_.document.setOverwriteCaution(QString());
+  showStatus((res(filecmd::kResSaved) + QFileInfo(path).fileName() + QLatin1Char(' ') +
+              filecmd::SaveChangesText(doc.melody(), path, *filter, res))
+                 .trimmed());
   updateCommandStates();
 }
 
@@ -205,6 +242,13 @@ bool frmMain::saveAs() {
   lastSaveFilter_ = filecmd::SaveFilterIndex(filter);
   const filetables::SaveFilter& f = filetables::SaveFilters()[lastSaveFilter_ - 1];
   const QString path = filecmd::SavePath(chosen, f);
+  // The dialog asked about the name it returned; a name the extension was added to is
+  // asked about here.
+  if (path != chosen && QFileInfo::exists(path) &&
+      ask(QMessageBox::Warning, res(filecmd::kResSaveTitle),
+          res(kResReplaceQuestion).arg(QFileInfo(path).fileName()),
+          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+    return false;
   state_.settings.lastDir = QFileInfo(path).absolutePath();
   MelodyDocument& doc = state_.document;
   const filecmd::Result r = filecmd::SaveMelodyFile(doc.melody(), path, f, state_.settings, res);
@@ -220,7 +264,9 @@ bool frmMain::saveAs() {
     doc.setFile(path, f.formatId);
     doc.setModified(false);
   }
-  showStatus(res(filecmd::kResSaved) + QFileInfo(path).fileName());
+  showStatus((res(filecmd::kResSaved) + QFileInfo(path).fileName() + QLatin1Char(' ') +
+              filecmd::SaveChangesText(doc.melody(), path, f, res))
+                 .trimmed());
   updateCommandStates();
   return true;
 }
@@ -266,8 +312,15 @@ void frmMain::clipImport(int kind) {
 }
 
 void frmMain::onFileImportSagem() {
-  // Sagem melodies come in through Open or the clipboard; this entry reads nothing.
-  showStatus(res(1565));
+  // Open with the Sagem filter chosen; the file's content still decides how it is read.
+  commitFields();
+  if (!confirmDiscard()) return;
+  QString filter = filecmd::OpenFilterText(filetables::kTypeSagem, res);
+  const QString path = openFileDialog(res(filecmd::kResOpenTitle), state_.settings.lastDir,
+                                      filecmd::OpenDialogFilters(res), &filter);
+  if (path.isEmpty()) return;
+  state_.settings.lastDir = QFileInfo(path).absolutePath();
+  openChecked(path, filetables::FormatIdForFileType(filetables::kTypeSagem), false);
 }
 
 frmNewEvent* frmMain::eventEditor() const {

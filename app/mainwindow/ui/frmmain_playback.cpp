@@ -3,11 +3,12 @@
 #include <QApplication>
 #include <QPointer>
 
-#include "mainwindow/ui/frmmain.h"
 #include "document/melodydocument.h"
-#include "playback/ui/frmnoteview.h"
-#include "playback/midiplayback.h"
 #include "languages/reslang.h"
+#include "mainwindow/ui/frmmain.h"
+#include "playback/midiplayback.h"
+#include "playback/ui/frmnoteview.h"
+#include "settings/ui/placewindow.h"
 
 namespace {
 
@@ -92,5 +93,6 @@ void frmMain::onNoteView() {
     if (state_.document.hasSameEvents(edited)) return;
     runEdit([&] { state_.document.replaceMelody(edited); });
   });
+  PlaceAndRemember(&view, this, state_.store.get());
   view.exec();
 }

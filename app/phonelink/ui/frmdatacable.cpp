@@ -38,6 +38,7 @@ enum : int {
   kResSendRingtone = 401,
   kResSendSms = 402,
   kResEmptyMelody = 461,
+  kResNumberFirst = 2521,
   kResSendKeys = 462,
   kResRingAsSms = 859,
   kResRingKind = 860,
@@ -240,6 +241,12 @@ void frmDataCable::updateEnabled() {
   for (QWidget* w : {static_cast<QWidget*>(cboPort_), static_cast<QWidget*>(cboBaud_),
                      static_cast<QWidget*>(chkEcho_)})
     w->setEnabled(!running);
+  // The number, the SMS flags and stores only where an SMS is sent.
+  const bool sms = cableMessage::UsesSmsFields(sendMode_);
+  for (QWidget* w : std::initializer_list<QWidget*>{tfTelNumber_, chbNoType_, optSendSave_[0],
+                                                    optSendSave_[1], chbFlashSMS_, chbStatusSMS_,
+                                                    cboMemRead_, cboMemOut_, cboMemIn_})
+    w->setEnabled(sms);
 }
 
 void frmDataCable::refreshStatus() {
@@ -250,6 +257,8 @@ void frmDataCable::refreshStatus() {
     statusQueued_ = false;
     QString text = session_.status().text();
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // The Ctrl-Z that ends a PDU has no glyph: show it by name.
+    text.replace(QChar(0x1A), QStringLiteral("<Ctrl-Z>"));
     tfStatus_->setPlainText(text);
     tfStatus_->moveCursor(QTextCursor::End);
     tfStatus_->ensureCursorVisible();
@@ -297,6 +306,12 @@ void frmDataCable::cbSend_Click() {
     return;
   }
   if (mode == cableMessage::kModeTextSms && tfSMSText_->toPlainText().isEmpty()) return;
+  if (cableMessage::NeedsPhoneNumber(mode, !optSendSave_[0]->isChecked()) &&
+      !cableMessage::HasPhoneNumber(tfTelNumber_->text())) {
+    ask(QMessageBox::Warning, GetResString(kResNumberFirst), QMessageBox::Ok);
+    tfTelNumber_->setFocus();
+    return;
+  }
   tbsWindow_->setCurrentIndex(0);
   session_.closePort();
 
@@ -343,6 +358,7 @@ void frmDataCable::optSend_Click(int index) {
   }
   cbSend_->setProperty("Tag", caption);
   cbSend_->setText(GetResString(caption));
+  updateEnabled();
 }
 
 void frmDataCable::optRingTypes_Click(int index) {
@@ -358,6 +374,7 @@ void frmDataCable::optRingTypes_Click(int index) {
     showStatusBar(GetResString(kResRingKind) + optRingTypes_[index]->text().remove('&') +
                   GetResString(kResRingAsSms));
   }
+  updateEnabled();
 }
 
 void frmDataCable::tfSMSText_Change() {

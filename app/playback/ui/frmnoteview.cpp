@@ -18,16 +18,18 @@
 #include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
+#include "languages/reslang.h"
+#include "languages/ui/formtexts.h"
 #include "melody/rvtonehead.h"
 #include "playback/modmidiplay.h"
 #include "playback/ui/frmnoteview_res.h"
 #include "playback/ui/notedisplay.h"
-#include "languages/ui/formtexts.h"
-#include "languages/reslang.h"
 #include "settings/settingsstore.h"
 
 using namespace noteview_res;
@@ -46,7 +48,8 @@ frmNoteview::frmNoteview(pxvbMelody& mainMelody, modMidiplay& player,
   cboStyle_->setCurrentIndex(std::clamp(edit_.melody().DefStyle(), 0, 2));
   tfBPM_->setText(QString::number(edit_.melody().bpm()));
   refresh();
-  showOctave(NoteviewEdit::kDefaultOctave);
+  // Open where the melody's notes are, not at a fixed octave above most of them.
+  showOctave(NoteviewEdit::octaveForMelody(edit_.melody()));
   if (edit_.hasSelection()) pxvSelectAndShowNote(edit_.selected());
   openMidiAtStart();
   updateState();
@@ -119,9 +122,14 @@ void frmNoteview::buildUi() {
     return b;
   };
   cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
-  cbHigher_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Up")));
   cbLower_ = button("cbLower", kResLower, kResLowerTip);
-  cbLower_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Down")));
+  // Shortcuts of the window, not of the buttons: a caption with "&" replaces a button's.
+  for (auto [keys, target] : {std::pair{"Ctrl+Up", cbHigher_}, std::pair{"Ctrl+Down", cbLower_}}) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
+    connect(shortcut, &QShortcut::activated, target, [target] {
+      if (target->isEnabled()) target->click();
+    });
+  }
   connect(cbHigher_, &QPushButton::clicked, this, [this] {
     edit_.higher();
     refresh();
@@ -141,6 +149,8 @@ void frmNoteview::buildUi() {
   lbSel->setBuddy(tfSelNote_);
   connect(tfSelNote_, &QLineEdit::returnPressed, this, &frmNoteview::onSelNoteEntered);
   tfSelNote_->installEventFilter(this);
+  display_->installEventFilter(this);
+  scroll_->viewport()->installEventFilter(this);
   controls->addWidget(cbHigher_);
   controls->addWidget(cbLower_);
   controls->addSpacing(12);
@@ -257,14 +267,20 @@ void frmNoteview::fillDevices() {
 void frmNoteview::openMidiAtStart() {
   fillInstruments();
   chkVeloIgnore_->setChecked(settings_.ignoreVol() == 1);
+  // Quietly: nobody asked for sound yet. Play tries again and says what is wrong.
+  openOutput(true);
+}
+
+bool frmNoteview::openOutput(bool quiet) {
   const int device = settings_.outDevice();
-  if (!player_.OpenMidiOut(device, true, false)) {
+  if (!player_.OpenMidiOut(device, true, quiet)) {
     player_.setReady(false);
-    return;
+    return false;
   }
   fillDevices();
   player_.ProgramChange(0, cboInstrument_->currentIndex());
   player_.setReady(true);
+  return true;
 }
 
 // One place decides what can be used: editing while not playing, Play when the output
@@ -290,7 +306,8 @@ void frmNoteview::updateState() {
   tfBPM_->setEnabled(idle);
   cboStyle_->setEnabled(idle);
   chkVeloIgnore_->setEnabled(idle);
-  cbPlay_->setEnabled(idle && player_.ready() && !empty);
+  // Play also when the output did not open: it tries again and says why.
+  cbPlay_->setEnabled(idle && !empty && fraMidiSetup_->isHidden());
   cbStopPlay_->setEnabled(player_.portOpen() && player_.ready() && fraMidiSetup_->isHidden());
   cbMidiSetup_->setEnabled(idle);
   fraMidiSetup_->setEnabled(idle);
@@ -376,7 +393,7 @@ int frmNoteview::tempoFromField() {
 }
 
 void frmNoteview::onPlay() {
-  if (playing_ || !player_.ready()) return;
+  if (playing_ || (!player_.ready() && !openOutput(false))) return;
   pxvbMelody& m = edit_.melody();
   m.setbpm(tempoFromField());
   m.setDefStyle(cboStyle_->currentIndex());
@@ -455,6 +472,16 @@ void frmNoteview::onOk() {
 }
 
 bool frmNoteview::eventFilter(QObject* watched, QEvent* e) {
+  // The wheel moves the pitch display by octaves; a sideways wheel (or Shift) scrolls
+  // through the melody as the scroll area does.
+  if ((watched == display_ || watched == scroll_->viewport()) && e->type() == QEvent::Wheel) {
+    auto* wheel = static_cast<QWheelEvent*>(e);
+    const int dy = wheel->angleDelta().y();
+    if (dy != 0 && !(wheel->modifiers() & Qt::ShiftModifier)) {
+      vscNote_->setValue(vscNote_->value() + (dy > 0 ? -1 : 1));
+      return true;
+    }
+  }
   // A double click on the event number selects it, as Enter does.
   if (watched == tfSelNote_ && e->type() == QEvent::MouseButtonDblClick && !playing_) {
     onSelNoteEntered();

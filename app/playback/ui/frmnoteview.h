@@ -64,6 +64,8 @@ class frmNoteview : public QDialog {
   QToolBar* buildNoteBar();
   QToolBar* buildEventBar();
   void openMidiAtStart();
+  // Opens the stored output device; false (after a message unless quiet) when it fails.
+  bool openOutput(bool quiet);
   void fillInstruments();
   void fillDevices();
   void updateState();

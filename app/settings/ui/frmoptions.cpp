@@ -1,4 +1,5 @@
 #include "settings/ui/frmoptions.h"
+#include "settings/ui/placewindow.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -27,6 +28,7 @@
 #include "phonelink/clcommprops.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/linkfields.h"
+#include "phonelink/portchoice.h"
 #include "settings/codepages.h"
 #include "settings/mainsettings.h"
 #include "settings/ui/optioncontrols.h"
@@ -132,8 +134,7 @@ frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms
   LoadFormTexts(this);
   loadValues();
   resize(sizeHint().expandedTo(QSize(560, 420)));
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    move(screen->availableGeometry().center() - rect().center());
+  PlaceToolWindow(this, parentWidget(), std::nullopt);  // centred on the main window
 }
 
 frmOptions::~frmOptions() = default;
@@ -157,6 +158,9 @@ QWidget* frmOptions::buildDataTab() {
   auto* grid = new QGridLayout(page);
   auto* form = new QFormLayout;
   cboPort_ = Named(new QComboBox(page), "cboPort");
+  // A device path can be typed in; the list shows the devices found.
+  cboPort_->setEditable(true);
+  cboPort_->setMinimumContentsLength(16);
   cboBaud_ = Named(new QComboBox(page), "cboBaud");
   cboBaud_->addItems(clCommProps::BaudList());
   cboDataBits_ = Named(new QComboBox(page), "cboDataBits");
@@ -217,9 +221,9 @@ void frmOptions::fillProgram(const MainSettings& o) {
 
 void frmOptions::fillSerial(const clCommProps& comm) {
   cboPort_->clear();
-  const int ports = std::max<int>(kPorts, comm.Port());
-  for (int n = 1; n <= ports; ++n) cboPort_->addItem(QString::number(n));
+  cboPort_->addItems(portchoice::Entries(CommPort::Devices(), std::max<int>(kPorts, comm.Port())));
   cboPort_->setCurrentIndex(std::max(0, comm.Port() - 1));
+  if (!comm.PortPath().isEmpty()) cboPort_->setEditText(comm.PortPath());
   cboBaud_->setCurrentIndex(std::max(0, static_cast<int>(cboBaud_->findText(comm.Baud()))));
   cboDataBits_->setCurrentIndex(
       std::max(0, static_cast<int>(cboDataBits_->findText(QString::number(comm.DataBits())))));
@@ -280,7 +284,13 @@ void frmOptions::SaveProps() {
   options_.motoSMS = chkExpMotoSMS_->isChecked() ? 1 : 0;
   if (liInstrument_->currentRow() >= 0) options_.midExInstr = liInstrument_->currentRow();
 
-  comm_.setPort(static_cast<int16_t>(cboPort_->currentIndex() + 1));
+  const portchoice::Choice port = portchoice::Parse(cboPort_->currentText());
+  if (port.port > 0) {
+    comm_.setPort(static_cast<int16_t>(port.port));
+    comm_.setPortPath(QString());
+  } else if (!port.path.isEmpty()) {
+    comm_.setPortPath(port.path);
+  }
   comm_.setBaud(cboBaud_->currentText());
   comm_.setDataBits(cboDataBits_->currentText().toInt());
   comm_.setParity(cboParity_->currentText());
@@ -312,7 +322,7 @@ void frmOptions::SetProDefaults() {
 
 void frmOptions::SetDataDefaults() {
   clCommProps d;
-  d.setPort(static_cast<int16_t>(cboPort_->currentIndex() + 1));
+  d.setPort(static_cast<int16_t>(std::max(1, portchoice::Parse(cboPort_->currentText()).port)));
   d.setBaud(QStringLiteral("19200"));
   d.setParity(QStringLiteral("none"));
   fillSerial(d);

@@ -1,0 +1,61 @@
+#include "files/filedetect.h"
+
+#include "files/filetables.h"
+
+namespace filedetect {
+namespace {
+
+QByteArray withoutBom(const QByteArray& bytes) {
+  return bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes;
+}
+
+// "name:defaults:notes": two colons with something after the second.
+bool isTuneLine(const QByteArray& line) {
+  const qsizetype first = line.indexOf(':');
+  if (first < 0) return false;
+  const qsizetype second = line.indexOf(':', first + 1);
+  return second > first && second + 1 < line.size();
+}
+
+QByteArray firstTextLine(const QByteArray& bytes) {
+  for (const QByteArray& line : bytes.split('\n')) {
+    const QByteArray t = line.trimmed();
+    if (!t.isEmpty()) return t;
+  }
+  return {};
+}
+
+}  // namespace
+
+Detected DetectFileType(const QByteArray& head, qint64 size, int hintType) {
+  using namespace filetables;
+  if (size <= 0) return {hintType, kResEmpty};
+  const QByteArray text = withoutBom(head);
+  if (text.startsWith("MThd")) return {kTypeMidi};
+  if (text.startsWith("RIFF") && text.mid(8, 4) == "RMID") return {kTypeMidi};
+  if (hintType == kTypeMidi) return {kTypeMidi, kResNotMidi};
+  const QByteArray line = firstTextLine(text);
+  if (line.startsWith("$MUS$")) return {kTypeSagem};
+  if (line.toUpper().startsWith("BEGIN:IMELODY")) return {kTypeImelody};
+  // The Nokia ringtone is binary (or its hex text): its reader decides.
+  if (hintType == kTypeNokia) return {kTypeNokia};
+  if (isTuneLine(line)) return {kTypeRtttl};
+  if (hintType != kTypeNone) return {hintType};
+  return {kTypeNone, kResNotRecognised};
+}
+
+QList<RtttlTune> SplitRtttlTunes(const QByteArray& text) {
+  QList<RtttlTune> tunes;
+  for (QByteArray line : withoutBom(text).split('\n')) {
+    line = line.trimmed();
+    if (line.isEmpty()) continue;
+    if (isTuneLine(line)) {
+      tunes.append({QString::fromUtf8(line.left(line.indexOf(':'))).trimmed(), line});
+    } else if (!tunes.isEmpty()) {
+      tunes.last().text += line;
+    }
+  }
+  return tunes;
+}
+
+}  // namespace filedetect
