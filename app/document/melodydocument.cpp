@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <algorithm>
 
-#include "files/filecommands.h"
 #include "languages/reslang.h"
 
 namespace {
@@ -338,9 +337,19 @@ void MelodyDocument::adoptImport(const pxvbMelody& read, const QString& source) 
   setFile(source, -1);
 }
 
+// A new melody: one C6 eighth at 120 BPM, named after the program.
+void MelodyDocument::MakeNewMelody(pxvbMelody& melody) {
+  melody.resize(0);
+  melody.addevent(8, 0, 1, 72, 127);
+  melody.setbpm(120);
+  melody.setsName(QStringLiteral("Pealix"));
+  melody.setsComposer(QStringLiteral("Pealix"));
+  melody.setsCopyright(QStringLiteral("Pealix"));
+}
+
 void MelodyDocument::newMelody(const QString& fileName) {
   takeUndoCopy();
-  filecmd::MakeNewMelody(main_);
+  MakeNewMelody(main_);
   setFile(fileName, -1);
   setModified(false);
 }

@@ -141,6 +141,8 @@ class MelodyDocument {
   // A new melody name from a file path: the file name up to its first ".", right-trimmed
   // and cut to 20 characters (the whole name when it has no "." or starts with one).
   static QString NameFromFile(const QString& path);
+  // Fills a melody with what File > New starts from.
+  static void MakeNewMelody(pxvbMelody& melody);
 
  private:
   struct Snapshot {

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 
+#include "document/melodydocument.h"
 #include "files/filedetect.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
@@ -116,14 +117,7 @@ void SetLibraryError(Result& r, const rvTonehead::Outcome& o, const ResFn& res) 
   r.errorText = rvTonehead::LibraryErrorText(o, res);
 }
 
-void MakeNewMelody(pxvbMelody& melody) {
-  melody.resize(0);
-  melody.addevent(8, 0, 1, 72, 127);
-  melody.setbpm(120);
-  melody.setsName(QStringLiteral("Pealix"));
-  melody.setsComposer(QStringLiteral("Pealix"));
-  melody.setsCopyright(QStringLiteral("Pealix"));
-}
+void MakeNewMelody(pxvbMelody& melody) { MelodyDocument::MakeNewMelody(melody); }
 
 QString NewMelodyFileName(const ResFn& res) {
   return res(kResNew) + res(kResMelodyWord);
