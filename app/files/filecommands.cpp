@@ -117,7 +117,9 @@ void SetLibraryError(Result& r, const rvTonehead::Outcome& o, const ResFn& res) 
   r.errorText = rvTonehead::LibraryErrorText(o, res);
 }
 
-void MakeNewMelody(pxvbMelody& melody) { MelodyDocument::MakeNewMelody(melody); }
+void MakeNewMelody(pxvbMelody& melody) {
+  MelodyDocument::MakeNewMelody(melody);
+}
 
 QString NewMelodyFileName(const ResFn& res) {
   return res(kResNew) + res(kResMelodyWord);

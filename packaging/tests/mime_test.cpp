@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
-#include "document/appstate.h"
+#include "mainwindow/appstate.h"
 
 namespace {
 
