@@ -398,12 +398,10 @@ def phone_readers():
 def song_reader():
     """Option byte: bits 0-4 the channel (0 the best), bits 5-7 the target format (0 none,
     1.. the range check's formats in its list order)."""
-    import importlib.util
+    import sys
     clear("song_reader")
-    spec = importlib.util.spec_from_file_location(
-        "make_song", os.path.join(TOP, "scripts", "make_song.py"))
-    make_song = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(make_song)
+    sys.path.insert(0, os.path.join(TOP, "scripts"))
+    import make_song
     band = make_song.song()
     write("song_reader", "band_best", bytes([0]) + band)
     write("song_reader", "band_sagem", bytes([1 << 5]) + band)

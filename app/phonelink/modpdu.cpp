@@ -169,6 +169,34 @@ int callParts(const QByteArray& text, const clSMSProps& props, bool countOnly, M
 
 }  // namespace
 
+namespace {
+
+// The global SMS parameters with the preset of a message kind applied; false for an
+// unknown kind.
+bool PropsForKind(int ringType, const clSMSProps& global, clSMSProps& props) {
+  global.copy(props);
+  switch (ringType) {
+    case kTextSms:
+      return true;
+    case kSagemRing:
+      props.Set2SagemRing();
+      return true;
+    case kNokiaRing:
+      props.Set2NokiaRing();
+      return true;
+    case kEmsIMelody:
+      props.Set2SagemRing();
+      props.SetUDHI(1);
+      props.setTextInType(3);
+      props.setTextOutType(0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
 int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts,
                   MessageParts* out) {
   MessageParts parts;
@@ -188,27 +216,8 @@ int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts,
 int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& global,
                      MessageParts* out) {
   clSMSProps props;
-  global.copy(props);
-  int maxParts = kMaxRingtoneParts;
-  switch (ringType) {
-    case kTextSms:
-      maxParts = kMaxTextParts;
-      break;
-    case kSagemRing:
-      props.Set2SagemRing();
-      break;
-    case kNokiaRing:
-      props.Set2NokiaRing();
-      break;
-    case kEmsIMelody:
-      props.Set2SagemRing();
-      props.SetUDHI(1);
-      props.setTextInType(3);
-      props.setTextOutType(0);
-      break;
-    default:
-      return -1;
-  }
+  if (!PropsForKind(ringType, global, props)) return -1;
+  const int maxParts = ringType == kTextSms ? kMaxTextParts : kMaxRingtoneParts;
   return BuildSmsParts(message, props, maxParts, out);
 }
 
@@ -307,25 +316,7 @@ int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
 int MakeMessagePdu(int ringType, const QByteArray& message, const clSMSProps& global,
                    QByteArray* pdu, int* tpduLength) {
   clSMSProps props;
-  global.copy(props);
-  switch (ringType) {
-    case kTextSms:
-      break;
-    case kSagemRing:
-      props.Set2SagemRing();
-      break;
-    case kNokiaRing:
-      props.Set2NokiaRing();
-      break;
-    case kEmsIMelody:
-      props.Set2SagemRing();
-      props.SetUDHI(1);
-      props.setTextInType(3);
-      props.setTextOutType(0);
-      break;
-    default:
-      return -1;
-  }
+  if (!PropsForKind(ringType, global, props)) return -1;
   return BuildSmsPdu(message, pdu, tpduLength, props);
 }
 

@@ -140,3 +140,23 @@ int NoteviewEdit::octaveFor(int note) {
   }
   return kMaxOctave;
 }
+
+bool NoteviewEdit::toolEnabled(const QString& key, bool eventBar) const {
+  const bool empty = melody_.size() == 0;
+  if (eventBar) return hasSelection() || (empty && (key == "newnm" || key == "paste"));
+  return hasSelection() || key == "newn" || key == "newna" || key.startsWith("zoom") ||
+         (empty && key.startsWith("new"));
+}
+
+int NoteviewEdit::TempoFromText(const QString& text) {
+  bool ok = false;
+  const int bpm = text.trimmed().toInt(&ok);
+  if (!ok || bpm < 1) return 120;
+  return std::min(bpm, 999);
+}
+
+int64_t NoteviewEdit::expectedMs() const {
+  int64_t expected = 0;
+  for (int i = 0; i < melody_.size(); ++i) expected += melody_.realtime(i);
+  return expected;
+}

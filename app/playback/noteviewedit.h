@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 
 #include "melody/pxvbmelody.h"
 
@@ -49,6 +50,16 @@ class NoteviewEdit {
   // The selected note one semitone up / down, within 0..127.
   bool higher();
   bool lower();
+
+  // Whether the tool button with this key can act while nothing plays: the insert and
+  // zoom keys always (any insert key on an empty melody), the others on a selection.
+  // eventBar: the second tool bar, whose keys act on a selection only, apart from "newnm"
+  // and "paste" on an empty melody.
+  bool toolEnabled(const QString& key, bool eventBar) const;
+  // The tempo typed into the BPM field: 1..999, 120 when it is not a positive number.
+  static int TempoFromText(const QString& text);
+  // The melody's playing time in milliseconds, as the player will schedule it.
+  int64_t expectedMs() const;
 
   // The notes shown at octave o: o*12-3 .. o*12+25, clamped to 0..127.
   static void visibleRange(int octave, int& low, int& high);

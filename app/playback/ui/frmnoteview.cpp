@@ -289,15 +289,10 @@ void frmNoteview::updateState() {
   const bool idle = !playing_;
   const bool sel = edit_.hasSelection();
   const bool empty = edit_.melody().size() == 0;
-  for (QAction* a : tobNote_->actions()) {
-    const QString key = a->objectName();
-    a->setEnabled(idle && (sel || key == "newn" || key == "newna" || key.startsWith("zoom") ||
-                           (empty && key.startsWith("new"))));
-  }
-  for (QAction* a : tobEvent2_->actions()) {
-    const QString key = a->objectName();
-    a->setEnabled(idle && (sel || (empty && (key == "newnm" || key == "paste"))));
-  }
+  for (QAction* a : tobNote_->actions())
+    a->setEnabled(idle && edit_.toolEnabled(a->objectName(), false));
+  for (QAction* a : tobEvent2_->actions())
+    a->setEnabled(idle && edit_.toolEnabled(a->objectName(), true));
   liTob2Volume_->setEnabled(idle);
   const bool note = sel && edit_.melody().getEvent(edit_.selected()) == 1;
   cbHigher_->setEnabled(idle && note);
@@ -384,10 +379,7 @@ void frmNoteview::onSelNoteEntered() {
 }
 
 int frmNoteview::tempoFromField() {
-  bool ok = false;
-  int bpm = tfBPM_->text().trimmed().toInt(&ok);
-  if (!ok || bpm < 1) bpm = 120;
-  bpm = std::min(bpm, 999);
+  const int bpm = NoteviewEdit::TempoFromText(tfBPM_->text());
   tfBPM_->setText(QString::number(bpm));
   return bpm;
 }
@@ -397,9 +389,7 @@ void frmNoteview::onPlay() {
   pxvbMelody& m = edit_.melody();
   m.setbpm(tempoFromField());
   m.setDefStyle(cboStyle_->currentIndex());
-  int64_t expected = 0;
-  for (int i = 0; i < m.size(); ++i) expected += m.realtime(i);
-  lbTime_->setText(QString::number(expected));
+  lbTime_->setText(QString::number(edit_.expectedMs()));
   pxplay::PlaybackObserver observer;
   observer.eventStarted = [this](int pos) {
     QMetaObject::invokeMethod(
