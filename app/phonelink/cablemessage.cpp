@@ -4,6 +4,7 @@
 
 #include "languages/reslang.h"
 #include "melody/rvtonehead.h"
+#include "phonelink/emsimelody.h"
 #include "phonelink/modpdu.h"
 
 namespace cableMessage {
@@ -28,14 +29,14 @@ bool HasPhoneNumber(const QString& text) {
 }
 
 int ImelodyNoteCount(const QByteArray& imelody) {
-  const qsizetype begin = imelody.indexOf("MELODY:");
+  const qsizetype begin = imelody.indexOf("\nMELODY:");  // a line's start, not in a title
   if (begin < 0) return 0;
   qsizetype end = imelody.indexOf("END:IMELODY", begin);
   if (end < 0) end = imelody.size();
   int count = 0;
   // Each note is one letter a..g, each rest an r; nothing else in the melody is lower case
   // but the line ends' blank-free folding.
-  for (qsizetype i = begin + 7; i < end; ++i) {
+  for (qsizetype i = begin + 8; i < end; ++i) {
     const char c = imelody[i];
     if ((c >= 'a' && c <= 'g') || c == 'r') ++count;
   }
@@ -118,15 +119,20 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     return r;
   }
   if (mode == kModeEmsIMelody) {
-    // The library's iMelody text for a message ends where one SMS is full; a melody cut
-    // there is refused rather than sent in part.
+    // The library's iMelody text for a message ends where one SMS is full; a longer
+    // melody goes as several objects, one per part (refused over three when sending).
     int notes = 0;
     for (int i = 0; i < melody.size(); ++i)
       if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
-    const int written = ImelodyNoteCount(r.data);
-    if (written < notes) {
-      r.error = GetResString(kResEmsTooLong).arg(written).arg(notes);
-      r.data.clear();
+    if (ImelodyNoteCount(r.data) < notes) {
+      const QList<QByteArray> objects = emsIMelody::Objects(melody);
+      if (objects.isEmpty()) {
+        r.error = GetResString(kResEmsTooLong).arg(ImelodyNoteCount(r.data)).arg(notes);
+        r.data.clear();
+        return r;
+      }
+      r.data = objects.join();
+      r.result = 1;
       return r;
     }
     QByteArray message;

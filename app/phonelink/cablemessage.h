@@ -52,8 +52,9 @@ struct Rendered {
 };
 
 // Renders the melody for a mode. sagemLineEnds: the stored line-end choice of the Sagem
-// text. The EMS iMelody message comes out whole (header and display text); one that
-// does not fit one SMS fails.
+// text. The EMS iMelody message comes out whole (header and display text) when it fits
+// one SMS; a longer one as its iMelody objects one after the other (emsimelody.h), which
+// modPDU::MakeMessageParts sends one per part.
 Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds);
 
 }  // namespace cableMessage

@@ -217,6 +217,8 @@ int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& 
                      MessageParts* out) {
   clSMSProps props;
   if (!PropsForKind(ringType, global, props)) return -1;
+  if (ringType == kEmsIMelody && IsEmsObjectList(message))
+    return MakeEmsParts(SplitEmsObjects(message), props, out);
   const int maxParts = ringType == kTextSms ? kMaxTextParts : kMaxRingtoneParts;
   return BuildSmsParts(message, props, maxParts, out);
 }
@@ -281,6 +283,39 @@ QByteArray EmsIMelodyHeader(const QByteArray& imelody) {
   return header;
 }
 
+namespace {
+
+// Writes septet `index` (counted from the first bit of the user data) into packed data.
+void setSeptet(QByteArray& data, int index, int value) {
+  for (int b = 0; b < 7; ++b) {
+    const int bit = index * 7 + b;
+    if (bit / 8 >= data.size()) return;
+    if (value >> b & 1) data[bit / 8] = static_cast<char>(data[bit / 8] | 1 << (bit % 8));
+  }
+}
+
+// 7-bit user data: the header, then `text` (GSM characters, one code each) packed behind
+// it. Without a text, a header that ends inside a septet gets one octet more so that the
+// septet count takes in the whole header. 1; else the packing result.
+int sevenBitUserData(const QByteArray& header, const QString& text, QByteArray* data) {
+  const int headerLength = static_cast<int>(header.size());
+  QByteArray packed(headerLength * 8 % 7 == 0 ? 0 : 1, '\0');
+  if (!text.isEmpty()) {
+    const int result = PackGsmAfterHeader(text.toUtf8(), 0, headerLength, &packed);
+    if (result != 1) return result;
+  }
+  QByteArray all = header + packed;
+  // The PDU builder counts TP-UDL from the octets (x 8 / 7, rounded down): when the
+  // data leaves seven bits to spare, that count takes in one more septet, which zero bits
+  // would show as '@'. A carriage return fills it instead (3GPP TS 23.038 6.1.2.1.1).
+  const int septets = (headerLength * 8 + 6) / 7 + static_cast<int>(text.size());
+  if (all.size() * 8 / 7 > septets) setSeptet(all, septets, 0x0D);
+  *data = all;
+  return 1;
+}
+
+}  // namespace
+
 int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
   const int headerLength = static_cast<int>(imelody.size()) + 4;
   if (headerLength >= kMaxUserData) {
@@ -288,21 +323,12 @@ int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
                   .arg(kMaxUserData));
     return kEmsTooLong;
   }
-  const QByteArray header = EmsIMelodyHeader(imelody);
-  QByteArray packed;
-  const int result = PackGsmAfterHeader(EmsDisplayText().toUtf8(), 0, headerLength, &packed);
+  QByteArray all;
+  const int result = sevenBitUserData(EmsIMelodyHeader(imelody), EmsDisplayText(), &all);
   if (result != 1) {
     showError(ErrorText(result));
     return -1;
   }
-  QByteArray all = header + packed;
-  // The PDU builder counts TP-UDL from the octets (x 8 / 7, rounded down): when the
-  // text leaves seven bits to spare in its last octet, that count takes in one more
-  // septet, which zero bits would show as '@'. A carriage return fills it instead
-  // (3GPP TS 23.038 6.1.2.1.1). Every display character is one GSM code.
-  const int septets = (headerLength * 8 + 6) / 7 + static_cast<int>(EmsDisplayText().size());
-  if (!packed.isEmpty() && all.size() * 8 / 7 > septets)
-    all[all.size() - 1] = static_cast<char>(all.back() | 0x0D << 1);
   if (all.size() > kMaxUserData) {
     showError(QStringLiteral("The EMS iMelody message needs %1 octets; one SMS holds %2.")
                   .arg(all.size())
@@ -310,6 +336,68 @@ int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data) {
     return kEmsTooLong;
   }
   if (data) *data = all;
+  return 1;
+}
+
+bool IsEmsObjectList(const QByteArray& message) {
+  return message.startsWith("BEGIN:IMELODY");
+}
+
+QList<QByteArray> SplitEmsObjects(const QByteArray& message) {
+  static const QByteArray kBegin("BEGIN:IMELODY");
+  QList<QByteArray> objects;
+  qsizetype at = message.indexOf(kBegin);
+  while (at >= 0) {
+    const qsizetype next = message.indexOf(kBegin, at + kBegin.size());
+    objects.append(message.mid(at, next < 0 ? -1 : next - at));
+    at = next;
+  }
+  return objects;
+}
+
+QByteArray EmsPartData(const QByteArray& object, int index, int count, int reference) {
+  QByteArray elements;
+  elements.append('\x00').append('\x03').append(static_cast<char>(reference));
+  elements.append(static_cast<char>(count)).append(static_cast<char>(index + 1));
+  if (index == 0) elements.append('\x13').append('\x01').append(static_cast<char>(count));
+  elements.append('\x0C').append(static_cast<char>(object.size() + 1)).append('\0');
+  elements.append(object);
+  if (object.size() + 1 > 255 || elements.size() >= kMaxUserData) return {};
+  const QByteArray header = static_cast<char>(elements.size()) + elements;
+  QByteArray data;
+  if (index == count - 1 && sevenBitUserData(header, EmsDisplayText(), &data) == 1 &&
+      data.size() <= kMaxUserData)
+    return data;
+  if (sevenBitUserData(header, QString(), &data) != 1 || data.size() > kMaxUserData) return {};
+  return data;
+}
+
+int MakeEmsParts(const QList<QByteArray>& objects, const clSMSProps& props, MessageParts* out) {
+  const int count = static_cast<int>(objects.size());
+  MessageParts parts;
+  parts.info.PartCount = count;
+  parts.info.TextOutType = 0;
+  if (out) out->info = parts.info;
+  if (count == 0 || props.DestAddress().isEmpty()) return -1;
+  if (count > kMaxRingtoneParts) return kTooManyParts;
+  const int reference = nextReference();
+  for (int k = 0; k < count; ++k) {
+    const QByteArray data = EmsPartData(objects[k], k, count, reference);
+    if (data.isEmpty()) {
+      showError(
+          QStringLiteral("Part %1 of the EMS iMelody message does not fit one SMS.").arg(k + 1));
+      return -1;
+    }
+    clSMSProps part;
+    props.copy(part);
+    part.setTP_MR((props.TP_MR() + k) % 256);
+    QByteArray pdu;
+    int tpdu = 0;
+    if (BuildSmsPdu(data, &pdu, &tpdu, part) != 1) return -1;
+    parts.pdus.append(pdu);
+    parts.tpduLengths.append(tpdu);
+  }
+  if (out) *out = parts;
   return 1;
 }
 

@@ -77,6 +77,22 @@ QByteArray EmsIMelodyHeader(const QByteArray& imelody);
 // packing result.
 int MakeEmsIMelodyData(const QByteArray& imelody, QByteArray* data);
 
+// An EMS iMelody longer than one SMS travels between rendering and sending as its iMelody
+// objects one after the other (each from BEGIN:IMELODY to END:IMELODY), where the
+// one-message data starts with its header's length octet and 0x0C.
+bool IsEmsObjectList(const QByteArray& message);
+QList<QByteArray> SplitEmsObjects(const QByteArray& message);
+// The user data of part `index` (0-based) of `count`: the header holds the concatenation
+// element (reference), in the first part also the user prompt indicator with the object
+// count, then the user defined sound element with the object at position 0. The display
+// text follows in the last part when it leaves the data within one SMS. Empty when the
+// object is too large for one part.
+QByteArray EmsPartData(const QByteArray& object, int index, int count, int reference);
+// The PDUs of such a message, one object per part, each with its own TP-MR. 1;
+// kTooManyParts (out->info.PartCount says how many) over kMaxRingtoneParts objects;
+// -1 after showing why, or for an empty list or destination.
+int MakeEmsParts(const QList<QByteArray>& objects, const clSMSProps& props, MessageParts* out);
+
 // The PDU of one message as the data-cable window makes it: the global properties are
 // copied, adjusted for the ring type and built. For kEmsIMelody `message` is the data of
 // MakeEmsIMelodyData. 1 or -1 as BuildSmsPdu; -1 for an unknown ring type.
@@ -92,7 +108,8 @@ SubmitParams ParamsOf(const clSMSProps& props);
 // result, or without a message for an empty text or destination.
 int BuildSmsParts(const QByteArray& text, const clSMSProps& props, int maxParts, MessageParts* out);
 // The parts of one message as the data-cable window makes them (copy, ring type preset,
-// build). Ringtones take at most kMaxRingtoneParts, texts kMaxTextParts.
+// build). Ringtones take at most kMaxRingtoneParts, texts kMaxTextParts. An EMS iMelody
+// object list goes through MakeEmsParts.
 int MakeMessageParts(int ringType, const QByteArray& message, const clSMSProps& global,
                      MessageParts* out);
 // Only the count: the library's result (1, RVSMS_TOO_MANY_PARTS, ...) and what it found;

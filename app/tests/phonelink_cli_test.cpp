@@ -100,11 +100,22 @@ TEST_F(CliPduTest, StoredServiceCentreAndFlagsReachThePdu) {
 }
 
 TEST_F(CliPduTest, EmsIMelodyAndSagemMessages) {
-  // A melody the one EMS message cannot hold whole is refused, not cut.
+  // A melody that one EMS message cannot hold goes in parts: the prompt indicator and a
+  // sound in the first, a sound in each other; over three parts it is refused, not cut.
   CliRun r = run({"--ringtone", "imelody", example("Twinkle.rtx"), "--to", "123"});
+  ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
+  const std::vector<pdutest::Submit> p = parts(r);
+  ASSERT_EQ(p.size(), 3u);
+  for (size_t k = 0; k < p.size(); ++k) {
+    std::vector<int> ieis;
+    for (const pdutest::HeaderElement& e : pdutest::HeaderElements(p[k].udh)) ieis.push_back(e.iei);
+    const std::vector<int> first = {0x00, 0x13, 0x0C}, later = {0x00, 0x0C};
+    EXPECT_EQ(ieis, k == 0 ? first : later);
+  }
+  r = run({"--ringtone", "imelody", tune(100), "--to", "123"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_TRUE(r.lines.isEmpty());
-  EXPECT_TRUE(r.errors.contains("too long for an EMS iMelody")) << r.errors.toStdString();
+  EXPECT_TRUE(r.errors.contains("a ringtone is sent in at most 3")) << r.errors.toStdString();
   r = run({"--ringtone", "imelody", tune(6), "--to", "123"});
   ASSERT_EQ(r.exitCode, 0) << r.errors.toStdString();
   QByteArray pdu = QByteArray::fromHex(r.lines[0].toLatin1());

@@ -158,11 +158,8 @@ TEST_F(RingtoneSessionTest, EachRingtoneKindDecodesWithItsPreset) {
   comm_.setLocalEcho(true);
   ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeNokia), modPDU::kNokiaRing, false), 1);
   ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeSagem), modPDU::kSagemRing, false), 1);
-  // Twinkle's 42 notes do not fit one EMS message (refused, never cut); its first six do.
-  const cableMessage::Rendered whole =
-      cableMessage::Render(melody_, cableMessage::kModeEmsIMelody, 1);
-  EXPECT_EQ(whole.result, -1);
-  EXPECT_FALSE(whole.error.isEmpty());
+  // Twinkle's 42 notes take more than one EMS message (the parts are tested below); its
+  // first six fit one.
   melody_.resize(6);
   const QByteArray ems = render(cableMessage::kModeEmsIMelody);
   ASSERT_EQ(session_.SendSmsPdu(ems, modPDU::kEmsIMelody, false), 1);
@@ -198,9 +195,29 @@ TEST_F(RingtoneSessionTest, EachRingtoneKindDecodesWithItsPreset) {
   EXPECT_EQ(session_.status().text().count("<454>: OK"), 1);  // the box starts anew each time
 }
 
-// A melody longer than one SMS: the Sagem writer keeps to one message, the EMS message is
-// refused, the Nokia ringtone goes whole in up to three parts, each with the port and
-// concatenation elements, one AT+CMGS each.
+// Twinkle's 42 notes as EMS iMelody: three parts in one session, one AT+CMGS each, every
+// part a sound of its own behind the concatenation element.
+TEST_F(RingtoneSessionTest, LongEmsIMelodyGoesInPartsOneCommandEach) {
+  ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeEmsIMelody), modPDU::kEmsIMelody, false),
+            1)
+      << status().toStdString();
+  ASSERT_EQ(sim_.sentMessages().size(), 3);
+  for (int k = 0; k < 3; ++k) {
+    const pdutest::Submit m = decode(sim_.sentMessages()[k]);
+    EXPECT_EQ(m.error, "");
+    const pdutest::Concat c = pdutest::ConcatOf(m.udh);
+    EXPECT_EQ(c.count, 3);
+    EXPECT_EQ(c.number, k + 1);
+  }
+  int commands = 0;
+  for (const QByteArray& c : sim_.commands()) commands += c.startsWith("AT+CMGS=") ? 1 : 0;
+  EXPECT_EQ(commands, 3);
+}
+
+// A melody longer than one SMS: the Sagem writer keeps to one message, the EMS iMelody
+// needs more than three parts and is refused before the port opens, the Nokia ringtone
+// goes whole in up to three parts, each with the port and concatenation elements, one
+// AT+CMGS each.
 TEST_F(RingtoneSessionTest, LongMelodyGoesWholeOrInParts) {
   melody_.resize(0);
   for (int i = 0; i < 200; ++i) melody_.addevent(8, 0, 1, 60 + i % 12, 100);
@@ -208,7 +225,9 @@ TEST_F(RingtoneSessionTest, LongMelodyGoesWholeOrInParts) {
   ASSERT_LE(sagem.size(), 160);
   ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
   ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
-  EXPECT_EQ(cableMessage::Render(melody_, cableMessage::kModeEmsIMelody, 1).result, -1);
+  const QByteArray ems = render(cableMessage::kModeEmsIMelody);
+  EXPECT_EQ(session_.SendSmsPdu(ems, modPDU::kEmsIMelody, false), DataCableSession::kPduFailed);
+  EXPECT_TRUE(status().contains("<2103>")) << status().toStdString();
   ASSERT_EQ(sim_.sentMessages().size(), 2);
   const QByteArray nokia = render(cableMessage::kModeNokia);
   EXPECT_GT(nokia.size(), 140);
