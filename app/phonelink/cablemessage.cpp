@@ -1,5 +1,6 @@
 #include "cablemessage.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "languages/reslang.h"
@@ -41,6 +42,37 @@ int ImelodyNoteCount(const QByteArray& imelody) {
     if ((c >= 'a' && c <= 'g') || c == 'r') ++count;
   }
   return count;
+}
+
+int NokiaNoteCount(const QByteArray& ringtone, bool withHeader) {
+  qsizetype bit = withHeader ? 7 * 8 : 0;
+  bool ended = false;
+  auto take = [&](int bits) {
+    int value = 0;
+    for (int i = 0; i < bits; ++i, ++bit) {
+      if (bit / 8 >= ringtone.size()) {
+        ended = true;
+        return 0;
+      }
+      value = value << 1 | (static_cast<unsigned char>(ringtone[bit / 8]) >> (7 - bit % 8) & 1);
+    }
+    return value;
+  };
+  // Command length, programming and sound commands, song type: 26 bits; then the title.
+  take(26);
+  bit += 8 * take(4);
+  take(8 + 3 + 2 + 4);  // one pattern: its header, number and loop
+  const int instructions = take(8);
+  int notes = 0;
+  // Field bits after each 3-bit identifier: note (also a pause), scale, style, tempo, volume.
+  static constexpr int kFieldBits[] = {0, 9, 2, 2, 5, 4};
+  for (int i = 0; i < instructions && !ended; ++i) {
+    const int kind = take(3);
+    if (kind < 1 || kind > 5) return -1;
+    if (kind == 1) ++notes;
+    take(kFieldBits[kind]);
+  }
+  return ended ? -1 : notes;
 }
 
 int RingTypeOf(int mode) {
@@ -117,6 +149,20 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     r.result = 0;  // nothing a phone could play
     r.data.clear();
     return r;
+  }
+  if (mode == kModeNokia) {
+    int notes = 0;
+    for (int i = 0; i < melody.size(); ++i)
+      if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
+    const int written = NokiaNoteCount(r.data, true);
+    if (written < notes) {
+      r.error = GetResString(kResNokiaOctavesTooMany)
+                    .arg(kNokiaMaxInstructions)
+                    .arg(std::max(written, 0))
+                    .arg(notes);
+      r.data.clear();
+      return r;
+    }
   }
   if (mode == kModeEmsIMelody) {
     // The library's iMelody text for a message ends where one SMS is full; a longer

@@ -28,6 +28,13 @@ constexpr int kNokiaWholeLimit = 4096;
 constexpr int kNokiaMaxInstructions = 255;
 constexpr int kResNokiaTooManyEvents = 2105;
 constexpr int kResEmsTooLong = 2106;
+constexpr int kResNokiaOctavesTooMany = 2107;
+
+// The note and pause instructions in a Nokia ringtone as the library writes it (behind
+// the port header of 7 octets when withHeader), read from its pattern; -1 when the data
+// ends early. The writer leaves out what lies beyond 255 instructions, and the octave
+// changes it adds count among them: fewer notes here than in the melody means a cut.
+int NokiaNoteCount(const QByteArray& ringtone, bool withHeader);
 
 // The notes and rests in the melody part of an iMelody text.
 int ImelodyNoteCount(const QByteArray& imelody);

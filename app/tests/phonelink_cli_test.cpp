@@ -205,6 +205,16 @@ TEST_F(CliPduTest, LongNokiaRingtoneGoesInUpToThreePartsWithItsPort) {
   EXPECT_EQ(tooLong.exitCode, 1);
   EXPECT_TRUE(tooLong.lines.isEmpty());
   EXPECT_TRUE(tooLong.errors.contains("at most 255")) << tooLong.errors.toStdString();
+  // 200 notes, but an octave change before every other one: 400 instructions.
+  const QString octaves = config_.filePath(QStringLiteral("octaves.rtx"));
+  QFile f(octaves);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("octaves:d=8,o=5,b=125:" + QByteArray("c,c7,").repeated(99) + "c,c7");
+  f.close();
+  const CliRun cut = run({"--ringtone", "nokia", octaves, "--to", "123"});
+  EXPECT_EQ(cut.exitCode, 1);
+  EXPECT_TRUE(cut.lines.isEmpty());
+  EXPECT_TRUE(cut.errors.contains("of the melody's 200 notes")) << cut.errors.toStdString();
 }
 
 }  // namespace

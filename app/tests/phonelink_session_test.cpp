@@ -257,6 +257,14 @@ TEST_F(RingtoneSessionTest, LongMelodyGoesWholeOrInParts) {
   const cableMessage::Rendered tooLong = cableMessage::Render(melody_, cableMessage::kModeNokia, 1);
   EXPECT_EQ(tooLong.result, -1);
   EXPECT_FALSE(tooLong.error.isEmpty());
+
+  // Under 255 events, but with the octave change the writer puts before every other note
+  // the ringtone would need 400 instructions: refused as well.
+  melody_.resize(0);
+  for (int i = 0; i < 200; ++i) melody_.addevent(8, 0, 1, i % 2 ? 60 : 96, 100);
+  const cableMessage::Rendered octaves = cableMessage::Render(melody_, cableMessage::kModeNokia, 1);
+  EXPECT_EQ(octaves.result, -1);
+  EXPECT_FALSE(octaves.error.isEmpty());
 }
 
 // A text in three parts with the phone refusing the second: the session ends there,
