@@ -75,6 +75,15 @@ int NokiaNoteCount(const QByteArray& ringtone, bool withHeader) {
   return ended ? -1 : notes;
 }
 
+int SagemCodeCount(const QByteArray& sagem) {
+  const qsizetype at = sagem.indexOf("\nData:");
+  if (at < 0) return -1;
+  const qsizetype end = sagem.indexOf('-', at);
+  bool ok = false;
+  const int count = sagem.mid(at + 6, end < 0 ? -1 : end - at - 6).toInt(&ok);
+  return ok ? count : -1;
+}
+
 int RingTypeOf(int mode) {
   switch (mode) {
     case kModeSagem:
@@ -149,6 +158,20 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     r.result = 0;  // nothing a phone could play
     r.data.clear();
     return r;
+  }
+  if (mode == kModeSagem) {
+    // The SMS takes at most 160 characters; the writer stops where they are full. A
+    // melody cut there is refused: the whole text would announce more codes.
+    QByteArray whole;
+    const rvTonehead::Outcome all =
+        rvTonehead::Melo2String(melody, formatId, {0, sagemLineEnds, 0}, whole, nullptr,
+                                rvTonehead::FormatNameRes(formatId));
+    const int written = SagemCodeCount(r.data), codes = SagemCodeCount(whole);
+    if (all.result == 1 && written < codes) {
+      r.error = GetResString(kResSagemTooLong).arg(written).arg(codes);
+      r.data.clear();
+      return r;
+    }
   }
   if (mode == kModeNokia) {
     int notes = 0;

@@ -29,6 +29,10 @@ constexpr int kNokiaMaxInstructions = 255;
 constexpr int kResNokiaTooManyEvents = 2105;
 constexpr int kResEmsTooLong = 2106;
 constexpr int kResNokiaOctavesTooMany = 2107;
+constexpr int kResSagemTooLong = 2108;
+
+// The number of codes a Sagem text announces in its "Data:" line; -1 without one.
+int SagemCodeCount(const QByteArray& sagem);
 
 // The note and pause instructions in a Nokia ringtone as the library writes it (behind
 // the port header of 7 octets when withHeader), read from its pattern; -1 when the data

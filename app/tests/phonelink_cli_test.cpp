@@ -129,6 +129,10 @@ TEST_F(CliPduTest, EmsIMelodyAndSagemMessages) {
   pdu = QByteArray::fromHex(r.lines[0].toLatin1());
   EXPECT_EQ(static_cast<unsigned char>(pdu[1]), 0x01);
   EXPECT_LE(static_cast<unsigned char>(pdu[9]), 160);
+  // One Sagem SMS holds about 60 notes: a longer melody is refused, not sent cut.
+  r = run({"--ringtone", "sagem", tune(100), "--to", "123"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.errors.contains("of its 100 notes and pauses")) << r.errors.toStdString();
 }
 
 TEST_F(CliPduTest, BadUseIsRefusedWithAReason) {

@@ -214,30 +214,30 @@ TEST_F(RingtoneSessionTest, LongEmsIMelodyGoesInPartsOneCommandEach) {
   EXPECT_EQ(commands, 3);
 }
 
-// A melody longer than one SMS: the Sagem writer keeps to one message, the EMS iMelody
-// needs more than three parts and is refused before the port opens, the Nokia ringtone
-// goes whole in up to three parts, each with the port and concatenation elements, one
+// A melody longer than one SMS: the Sagem ringtone (one SMS) is refused rather than cut,
+// the EMS iMelody needs more than three parts and is refused before the port opens, the Nokia
+// ringtone goes whole in up to three parts, each with the port and concatenation elements, one
 // AT+CMGS each.
 TEST_F(RingtoneSessionTest, LongMelodyGoesWholeOrInParts) {
   melody_.resize(0);
   for (int i = 0; i < 200; ++i) melody_.addevent(8, 0, 1, 60 + i % 12, 100);
-  const QByteArray sagem = render(cableMessage::kModeSagem);
-  ASSERT_LE(sagem.size(), 160);
-  ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
-  ASSERT_EQ(session_.SendSmsPdu(sagem, modPDU::kSagemRing, false), 1);
+  const cableMessage::Rendered sagem = cableMessage::Render(melody_, cableMessage::kModeSagem, 1);
+  EXPECT_EQ(sagem.result, -1);
+  EXPECT_FALSE(sagem.error.isEmpty());
+  EXPECT_TRUE(sagem.data.isEmpty());
   const QByteArray ems = render(cableMessage::kModeEmsIMelody);
   EXPECT_EQ(session_.SendSmsPdu(ems, modPDU::kEmsIMelody, false), DataCableSession::kPduFailed);
   EXPECT_TRUE(status().contains("<2103>")) << status().toStdString();
-  ASSERT_EQ(sim_.sentMessages().size(), 2);
+  ASSERT_EQ(sim_.sentMessages().size(), 0);
   const QByteArray nokia = render(cableMessage::kModeNokia);
   EXPECT_GT(nokia.size(), 140);
   ASSERT_EQ(session_.SendSmsPdu(nokia, modPDU::kNokiaRing, false), 1) << status().toStdString();
-  const int parts = static_cast<int>(sim_.sentMessages().size()) - 2;
+  const int parts = static_cast<int>(sim_.sentMessages().size());
   ASSERT_GE(parts, 2);
   ASSERT_LE(parts, 3);
   QByteArray joined = nokia.left(7);
   for (int k = 0; k < parts; ++k) {
-    const pdutest::Submit m = decode(sim_.sentMessages()[2 + k]);
+    const pdutest::Submit m = decode(sim_.sentMessages()[k]);
     EXPECT_EQ(m.error, "");
     EXPECT_EQ(m.dcs, 0xF5);
     const pdutest::Concat c = pdutest::ConcatOf(m.udh);

@@ -19,8 +19,8 @@
 #include <QTimer>
 
 #include "../../smslib/tests/pdu_decoder.h"
-#include "mainwindow/appstate.h"
 #include "languages/reslang.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/frmmain.h"
 #include "melody/pxvbmelody.h"
 #include "melody/rvmelodyapi.h"
