@@ -1,8 +1,11 @@
 #include "files/cliptransfer.h"
 
+#include <utility>
+
 #include "files/clipboardhost.h"
 #include "files/composertext.h"
 #include "files/sagemhex.h"
+#include "phonelink/cablemessage.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
 #include "settings/mainsettings.h"
@@ -53,6 +56,31 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
   return t;
 }
 
+// For the kinds sized for one SMS: the notes and pauses the text holds and those the
+// whole melody has ({-1, -1} for the other kinds).
+std::pair<int, int> notesKept(Export kind, const pxvbMelody& melody, const QByteArray& bytes,
+                              const MainSettings& options) {
+  int all = 0;
+  for (int i = 0; i < melody.size(); ++i)
+    if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++all;
+  switch (kind) {
+    case Export::SagemSms:
+    case Export::Pdu: {
+      // One code a note or pause; counted against the text of the whole melody.
+      QByteArray whole;
+      if (rvTonehead::Melo2String(melody, 2, {0, options.sagemOptiLF, 0}, whole).result != 1)
+        return {-1, -1};
+      return {cableMessage::SagemCodeCount(bytes), cableMessage::SagemCodeCount(whole)};
+    }
+    case Export::IMelody:
+      return {cableMessage::ImelodyNoteCount(bytes), all};
+    case Export::NokiaSms:
+      return {cableMessage::NokiaNoteCount(QByteArray::fromHex(bytes), true), all};
+    default:
+      return {-1, -1};
+  }
+}
+
 }  // namespace
 
 ExportFormat ExportFormatOf(Export kind, const MainSettings& options) {
@@ -96,6 +124,13 @@ TextResult ExportText(const pxvbMelody& melody, Export kind, const MainSettings&
     return t;
   }
   TextResult t = libraryExport(melody, ExportFormatOf(kind, options), res);
+  if (t.status.result == 1) {
+    const auto [written, all] = notesKept(kind, melody, t.text.toUtf8(), options);
+    if (written >= 0 && written < all) {
+      t.notesWritten = written;
+      t.notesInMelody = all;
+    }
+  }
   if (kind != Export::Pdu || t.status.result != 1) return t;
 
   // The Sagem SMS goes into an SMS-SUBMIT PDU with the Sagem preset of the SMS settings;

@@ -50,6 +50,10 @@ ExportFormat ExportFormatOf(Export kind, const MainSettings& options);
 struct TextResult {
   filecmd::Result status;  // result 1 with text; -1 with the message to show
   QString text;
+  // The kinds sized for one SMS stop where it is full: the notes and pauses the text
+  // holds and the melody's, when it holds fewer (else both -1). The window says so.
+  int notesWritten = -1;
+  int notesInMelody = -1;
 };
 
 // Renders the melody for the clipboard. sms: the SMS settings the PDU is built with.

@@ -52,6 +52,21 @@ TEST_F(ClipboardTest, EveryExportGivesText) {
     const cliptransfer::TextResult t = cliptransfer::ExportText(m, kind, options_, sms_, res);
     EXPECT_EQ(t.status.result, 1) << int(kind) << " " << t.status.errorText.toStdString();
     EXPECT_FALSE(t.text.isEmpty()) << int(kind);
+    EXPECT_EQ(t.notesWritten, -1) << int(kind);  // everything fits
+  }
+  // The kinds sized for one SMS say how much of a long melody they hold.
+  pxvbMelody longer;
+  for (int i = 0; i < 100; ++i) longer.addevent(8, 0, 1, 72 + i % 5, 100);
+  for (Export kind : {Export::IMelody, Export::NokiaSms, Export::Pdu, Export::Rtttl}) {
+    const cliptransfer::TextResult t = cliptransfer::ExportText(longer, kind, options_, sms_, res);
+    ASSERT_EQ(t.status.result, 1) << int(kind);
+    if (kind == Export::Rtttl) {
+      EXPECT_EQ(t.notesWritten, -1);
+      continue;
+    }
+    EXPECT_GT(t.notesWritten, 10) << int(kind);
+    EXPECT_LT(t.notesWritten, 100) << int(kind);
+    EXPECT_EQ(t.notesInMelody, 100) << int(kind);
   }
 }
 

@@ -32,6 +32,8 @@ QString res(int id) {
 constexpr int kResChooseTune = 2508;
 constexpr int kResWhichTune = 2509;
 constexpr int kResReplaceQuestion = 2512;
+// The clipboard status of a kind sized for one SMS that left notes out.
+constexpr int kResClipboardCut = 2109;
 
 // The file type (1 RTTTL, 2 MIDI, 3 Sagem) of a format id that the open command reads.
 int FileTypeOfFormat(int formatId) {
@@ -134,8 +136,7 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   }
   MelodyDocument& doc = state_.document;
   // One channel of a song is not the whole file: Save then asks for a name (Save As).
-  doc.adoptFile(scratch, path,
-                r.partOfFile ? -1 : filetables::FormatIdForFileType(r.fileType));
+  doc.adoptFile(scratch, path, r.partOfFile ? -1 : filetables::FormatIdForFileType(r.fileType));
   // A melody that is only part of its file must not pass for the file: it counts as
   // changed, and saving over the file asks first.
   doc.setOverwriteCaution(filecmd::OverwriteCaution(r, res));
@@ -286,7 +287,9 @@ void frmMain::clipExport(int kind) {
     return;
   }
   QGuiApplication::clipboard()->setText(t.text);
-  showStatus(res(filecmd::kResClipboardDone));
+  // A kind sized for one SMS that left notes out says so.
+  showStatus(t.notesWritten >= 0 ? res(kResClipboardCut).arg(t.notesWritten).arg(t.notesInMelody)
+                                 : res(filecmd::kResClipboardDone));
 }
 
 void frmMain::clipImport(int kind) {
