@@ -1,6 +1,7 @@
 // The application core's text parsers: Nokia composer text (read, header split, the
 // import command, and writing back what was read), the Sagem hex import, and telling a
-// file's format from its bytes with the split of an RTTTL collection into tunes.
+// file's format from its bytes with the split of an RTTTL collection into tunes, and the
+// counts read back from rendered phone messages with the split of an EMS object list.
 #include <QString>
 #include <string>
 
@@ -9,6 +10,9 @@
 #include "files/sagemhex.h"
 #include "fuzz_input.h"
 #include "melody/pxvbmelody.h"
+#include "phonelink/cablemessage.h"
+#include "phonelink/emsimelody.h"
+#include "phonelink/modpdu.h"
 
 namespace {
 
@@ -33,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   pxvbMelody melody;
   prefill(melody, (mode >> 3) & 7);
 
-  const int action = (mode & 7) % 6;
+  const int action = (mode & 7) % 7;
   switch (action) {
     case 5: {
       const QByteArray bytes = text.toUtf8();
@@ -41,6 +45,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       // Every tune is a whole "name:defaults:notes" line.
       for (const filedetect::RtttlTune& t : filedetect::SplitRtttlTunes(bytes))
         if (t.text.count(':') < 2 || t.text.contains('\n')) __builtin_trap();
+      break;
+    }
+    case 6: {
+      // Latin-1 gives the raw bytes back, as a binary ringtone needs.
+      const QByteArray bytes = latin1 ? text.toLatin1() : text.toUtf8();
+      const int notes = cableMessage::NokiaNoteCount(bytes, mode & 0x40);
+      if (notes < -1 || notes > 255) __builtin_trap();
+      cableMessage::SagemCodeCount(bytes);
+      if (cableMessage::ImelodyNoteCount(bytes) > emsIMelody::MelodyTokenCount(bytes))
+        __builtin_trap();
+      // The objects are the list from its first BEGIN:IMELODY on, cut before each other.
+      const QList<QByteArray> objects = modPDU::SplitEmsObjects(bytes);
+      const qsizetype first = bytes.indexOf("BEGIN:IMELODY");
+      if (objects.join() != (first < 0 ? QByteArray() : bytes.mid(first))) __builtin_trap();
+      for (const QByteArray& o : objects)
+        if (!o.startsWith("BEGIN:IMELODY")) __builtin_trap();
       break;
     }
     case 0: {

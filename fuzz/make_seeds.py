@@ -315,6 +315,13 @@ def app_parsers():
           seed(5, b"", b"\xef\xbb\xbfOne:d=4:c,d\r\n e\n\nTwo:b=90:g\nwords\n", prefill=2))
     write("app_parsers", "detect_midi_header", seed(5, b"", b"MThd\x00\x00\x00\x06", prefill=3))
     write("app_parsers", "detect_imelody", seed(5, b"", b"begin:imelody\r\nBEAT:90", prefill=0))
+    # Counts read back from rendered messages, and an EMS list of two objects.
+    imy = b"BEGIN:IMELODY\r\nVERSION:1.0\r\nFORMAT:CLASS1.0\r\nMELODY:V9c2*5#d3.r4\r\nEND:IMELODY\r\n"
+    write("app_parsers", "ems_objects", seed(6, b"", imy + imy.replace(b"c2", b"e1"), prefill=0))
+    nokia = (b"\x06\x05\x04\x15\x81\x15\x81\x02\x4a\x3a\x51\xd1\x95\xcd\xd0\x04\x00\x8a\x00"
+             b"\x0b" + bytes((i * 37) & 0xFF for i in range(110)))
+    write("app_parsers", "nokia_count", seed(0x80 | 0x40 | 6, b"", nokia, prefill=0))
+    write("app_parsers", "sagem_count", seed(6, b"", b"$MUS$1.0$\nTitre:x\nData:3-385-100\n'E$ ", prefill=0))
 
 
 # ---------------------------------------------------------------------------------------
