@@ -1,4 +1,6 @@
-# pealix_add_tests(<prefix> LIBS <libs...> [ENV <VAR=value...>])
+# pealix_add_tests(<prefix> LIBS <libs...> [ENV <VAR=value>])
+# ENV takes one variable: the discovered tests' properties cannot carry a list, so a
+# second one would be read as a property name.
 # Every tests/*_test.cpp of the calling directory becomes its own test program, so a
 # file that does not compile holds up only its own target.
 function(pealix_add_tests prefix)
