@@ -30,18 +30,7 @@ bool HasPhoneNumber(const QString& text) {
 }
 
 int ImelodyNoteCount(const QByteArray& imelody) {
-  const qsizetype begin = imelody.indexOf("\nMELODY:");  // a line's start, not in a title
-  if (begin < 0) return 0;
-  qsizetype end = imelody.indexOf("END:IMELODY", begin);
-  if (end < 0) end = imelody.size();
-  int count = 0;
-  // Each note is one letter a..g, each rest an r; nothing else in the melody is lower case
-  // but the line ends' blank-free folding.
-  for (qsizetype i = begin + 8; i < end; ++i) {
-    const char c = imelody[i];
-    if ((c >= 'a' && c <= 'g') || c == 'r') ++count;
-  }
-  return count;
+  return emsIMelody::MelodyTokenCount(imelody, false);
 }
 
 int NokiaNoteCount(const QByteArray& ringtone, bool withHeader) {

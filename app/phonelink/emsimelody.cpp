@@ -58,7 +58,7 @@ void FitLikeStringExport(pxvbMelody& melody) {
       melody.setEventVal1(i, std::clamp(melody.getEventVal1(i), kLowest, kHighest));
 }
 
-int MelodyTokenCount(const QByteArray& imelody) {
+int MelodyTokenCount(const QByteArray& imelody, bool volumes) {
   // The melody line starts a line: a title holding "MELODY:" is no melody.
   const qsizetype begin = imelody.indexOf("\nMELODY:");
   if (begin < 0) return 0;
@@ -69,7 +69,7 @@ int MelodyTokenCount(const QByteArray& imelody) {
   // prefixes, sharps, digits and the folding's line ends and blanks are parts of these.
   for (qsizetype i = begin + 8; i < end; ++i) {
     const char c = imelody[i];
-    if ((c >= 'a' && c <= 'g') || c == 'r' || c == 'V') ++count;
+    if ((c >= 'a' && c <= 'g') || c == 'r' || (volumes && c == 'V')) ++count;
   }
   return count;
 }
