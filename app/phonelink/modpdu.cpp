@@ -73,18 +73,9 @@ int CallMakeSubmitPdu(const QByteArray& text, QByteArray* pdu, SubmitParams& par
 }
 
 int BuildSmsPdu(const QByteArray& text, QByteArray* pdu, int* tpduLength, const clSMSProps& props) {
-  SubmitParams params{};
-  params.TextInType = props.TextInType();
-  params.TextInCodepage = props.TextInCodepage();
-  params.StatusSMS = props.StatusSMS();
-  params.WithSMSC = 1;
+  // One PDU takes the coding as set: no automatic choice.
+  SubmitParams params = ParamsOf(props);
   params.TextOutType = props.TextOutType();
-  params.TextOutCodepage = props.TextOutCodepage();
-  params.MsgClass = props.GetMsgClass();
-  params.TPDCSType = props.GetTPDCSType();
-  params.UDHI = props.GetUDHI();
-  params.TP_PID = props.PidValue();
-  params.TP_MR = props.TP_MR();
 
   QByteArray dest, smsc;
   AddressParam destination{}, smscRecord{};

@@ -11,12 +11,8 @@
 #include <optional>
 
 #include "common/scopedhandler.h"
-#include "mainwindow/appstate.h"
-#include "languages/reslang.h"
-#include "mainwindow/ui/frmmain.h"
-#include "melody/rvmelodyapi.h"
-#include "phonelink/rvsmsapi.h"
 #include "phonelink/ui/frmdatacable.h"
+#include "support/mainwindow_fixture.h"
 
 namespace {
 
@@ -70,46 +66,14 @@ TEST(ScopedHandlerTest, AHandlerMayEndItsOwnScopeWhileItRunsAndScopesMayOutliveT
   EXPECT_EQ(calls, 1);
 }
 
-QApplication* app() {
-  static int argc = 1;
-  static char name[] = "handler_scopes_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return a;
-}
-
-class WindowHandlersTest : public ::testing::Test {
+class WindowHandlersTest : public pxtest::MainWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    app();
-    RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
-  }
   void SetUp() override {
-    state_ = std::make_unique<AppState>();
-    StartUp(*state_, {},
-            std::make_unique<pxsettings::SettingsStore>(
-                pxsettings::SettingsStore::atPath(dir_.filePath(QStringLiteral("Pealix.conf")))));
-    window_ = std::make_unique<frmMain>(*state_);
-    window_->messageHook = [this](QMessageBox::Icon, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) {
-      mainBoxes_ << title + QLatin1Char('|') + text;
-      return QMessageBox::Ok;
-    };
+    MainWindowTest::SetUp();
+    answer_ = QMessageBox::Ok;
     trigger("mnuFileNew");
     // A destination the SMS library refuses, so the PDU export fails in the library.
     state_->sms.SetDestAdr(QStringLiteral("12x4"), 1);
-  }
-  void TearDown() override {
-    window_->document().setModified(false);
-    window_.reset();
-  }
-  void trigger(const char* name) {
-    QAction* a = window_->command(name);
-    ASSERT_NE(a, nullptr) << name;
-    ASSERT_TRUE(a->isEnabled()) << name;
-    a->trigger();
   }
   frmDataCable* openCable() {
     trigger("mnuExtrasDataCable");
@@ -128,10 +92,7 @@ class WindowHandlersTest : public ::testing::Test {
     ASSERT_EQ(window_->findChild<frmDataCable*>(QStringLiteral("frmDataCable")), nullptr);
   }
 
-  QTemporaryDir dir_;
-  std::unique_ptr<AppState> state_;
-  std::unique_ptr<frmMain> window_;
-  QStringList mainBoxes_, cableBoxes_;
+  QStringList cableBoxes_;
 };
 
 TEST_F(WindowHandlersTest, PduExportStillShowsItsBoxAfterTheDataCableWindowClosed) {
@@ -141,9 +102,9 @@ TEST_F(WindowHandlersTest, PduExportStillShowsItsBoxAfterTheDataCableWindowClose
 
   QGuiApplication::clipboard()->setText(QStringLiteral("before"));
   trigger("mnuFileClipExPDU");
-  ASSERT_EQ(mainBoxes_.size(), 1);
-  EXPECT_TRUE(mainBoxes_[0].startsWith("Pealix SMSSend - Error|")) << mainBoxes_[0].toStdString();
-  EXPECT_TRUE(mainBoxes_[0].contains("Error #213")) << mainBoxes_[0].toStdString();
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_TRUE(messages_[0].startsWith("Pealix SMSSend - Error|")) << messages_[0].toStdString();
+  EXPECT_TRUE(messages_[0].contains("Error #213")) << messages_[0].toStdString();
   EXPECT_EQ(QGuiApplication::clipboard()->text(), "before");
 
   // Open again: while it is open its own box takes the errors, and after it the main
@@ -154,7 +115,7 @@ TEST_F(WindowHandlersTest, PduExportStillShowsItsBoxAfterTheDataCableWindowClose
   EXPECT_EQ(cableBoxes_.size(), 1);
   closeCable(cable);
   trigger("mnuFileClipExPDU");
-  EXPECT_EQ(mainBoxes_.size(), 2);
+  EXPECT_EQ(messages_.size(), 2);
 }
 
 TEST_F(WindowHandlersTest, AWindowThatGoesTakesOnlyItsOwnHandlerWithIt) {
@@ -167,7 +128,7 @@ TEST_F(WindowHandlersTest, AWindowThatGoesTakesOnlyItsOwnHandlerWithIt) {
     frmMain second(other);
   }
   trigger("mnuFileClipExPDU");
-  EXPECT_EQ(mainBoxes_.size(), 1);
+  EXPECT_EQ(messages_.size(), 1);
 }
 
 }  // namespace

@@ -13,97 +13,14 @@
 #include <QTest>
 
 #include "eventeditor/ui/frmnewevent.h"
-#include "languages/reslang.h"
-#include "mainwindow/appstate.h"
-#include "mainwindow/ui/frmmain.h"
-#include "melody/rvmelodyapi.h"
-#include "phonelink/rvsmsapi.h"
+#include "support/mainwindow_fixture.h"
 
 namespace {
 
-QApplication* app() {
-  static int argc = 1;
-  static char name[] = "mainwindow_files_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return a;
-}
-
-class MainFilesTest : public ::testing::Test {
+// The files tests choose MIDI channel 1 unless they say otherwise.
+class MainFilesTest : public pxtest::MainWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    app();
-    RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
-  }
-  void SetUp() override { start(); }
-  void TearDown() override {
-    if (window_) window_->document().setModified(false);
-    window_.reset();
-  }
-
-  // A window over a fresh start with the settings kept in the test folder.
-  void start() {
-    window_.reset();
-    state_ = std::make_unique<AppState>();
-    StartUp(*state_, {},
-            std::make_unique<pxsettings::SettingsStore>(
-                pxsettings::SettingsStore::atPath(dir_.filePath(QStringLiteral("Pealix.conf")))));
-    window_ = std::make_unique<frmMain>(*state_);
-    window_->messageHook = [this](QMessageBox::Icon, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) {
-      messages_ << title + QLatin1Char('|') + text;
-      return answer_;
-    };
-    window_->openFileDialog = [this](const QString& title, const QString& dir, const QString&,
-                                     QString* filter) {
-      dialogTitles_ << title;
-      dialogDirs_ << dir;
-      if (!nextFilter_.isEmpty()) *filter = nextFilter_;
-      return nextPath_;
-    };
-    window_->saveFileDialog = window_->openFileDialog;
-    window_->midiChannelChooser = [this](int mask) {
-      offeredMask_ = mask;
-      return channel_;
-    };
-  }
-  void trigger(const char* name) {
-    QAction* a = window_->command(name);
-    ASSERT_NE(a, nullptr) << name;
-    ASSERT_TRUE(a->isEnabled()) << name;
-    a->trigger();
-  }
-  QString writeFile(const QString& name, const QByteArray& bytes) {
-    const QString path = dir_.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-  }
-  QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  pxvbMelody& melody() { return window_->document().melody(); }
-  void openVia(const QString& path, const QString& filter) {
-    nextPath_ = path;
-    nextFilter_ = filter;
-    trigger("mnuFileOpen");
-  }
-
-  QTemporaryDir dir_;
-  std::unique_ptr<AppState> state_;
-  std::unique_ptr<frmMain> window_;
-  QStringList messages_;
-  QStringList dialogTitles_;
-  QStringList dialogDirs_;
-  QString nextPath_;
-  QString nextFilter_;
-  QMessageBox::StandardButton answer_ = QMessageBox::No;
-  int channel_ = 1;
-  int offeredMask_ = -1;
+  MainFilesTest() { channel_ = 1; }
 };
 
 const QString kRtttlFilter = QStringLiteral("RTTTL/Nokring (*.txt;*.rtx)");
@@ -249,7 +166,7 @@ TEST_F(MainFilesTest, RecentFilesMenuSurvivesARestartAndReportsStaleEntries) {
   EXPECT_EQ(state_->recent.at(0)->path, b);  // the same file again keeps its place
   window_->document().setModified(false);
   window_->close();
-  start();
+  startWindow();
 
   QMenu* recent = window_->menuNamed("mnuFileRecent");
   ASSERT_NE(recent, nullptr);

@@ -21,7 +21,6 @@
 #include <QTest>
 
 #include "cli_process.h"
-#include "mainwindow/appstate.h"
 #include "document/eventlistmodel.h"
 #include "eventeditor/ui/frmnewevent.h"
 #include "files/filecommands.h"
@@ -41,87 +40,19 @@
 #include "playback/ui/frmnoteview.h"
 #include "playback_fakes.h"
 #include "settings/windowplacement.h"
+#include "support/mainwindow_fixture.h"
 
 namespace {
 
-QApplication* app() {
-  static int argc = 1;
-  static char name[] = "window_newuser_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* a = new QApplication(argc, argv);
-  return a;
-}
-
-class NewUserTest : public ::testing::Test {
+class NewUserTest : public pxtest::MainWindowTest {
  protected:
-  static void SetUpTestSuite() {
-    app();
-    RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    RvSmsApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
-    reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
-  }
   void SetUp() override {
-    state_ = std::make_unique<AppState>();
-    StartUp(*state_, {},
-            std::make_unique<pxsettings::SettingsStore>(
-                pxsettings::SettingsStore::atPath(dir_.filePath(QStringLiteral("Pealix.conf")))));
-    window_ = std::make_unique<frmMain>(*state_);
-    window_->messageHook = [this](QMessageBox::Icon, const QString& title, const QString& text,
-                                  QMessageBox::StandardButtons) {
-      messages_ << title + QLatin1Char('|') + text;
-      return answers_.isEmpty() ? QMessageBox::No : answers_.takeFirst();
-    };
-    window_->openFileDialog = [this](const QString&, const QString&, const QString& filters,
-                                     QString* filter) {
-      offeredFilters_ = filters;
-      if (!nextFilter_.isEmpty()) *filter = nextFilter_;
-      return nextPath_;
-    };
-    window_->saveFileDialog = window_->openFileDialog;
-    window_->midiChannelChooser = [](int mask) {
-      for (int c = 0; c < 16; ++c)
-        if (mask & (1 << c)) return c + 1;
-      return 999;
-    };
+    MainWindowTest::SetUp();
     window_->tuneChooser = [this](const QStringList& names) {
       offeredTunes_ = names;
       return tune_;
     };
   }
-  void TearDown() override {
-    window_->document().setModified(false);
-    window_.reset();
-  }
-  void trigger(const char* name) {
-    QAction* a = window_->command(name);
-    ASSERT_NE(a, nullptr) << name;
-    ASSERT_TRUE(a->isEnabled()) << name;
-    a->trigger();
-  }
-  QString writeFile(const QString& name, const QByteArray& bytes) {
-    const QString path = dir_.filePath(name);
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-    return path;
-  }
-  QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-  }
-  void openVia(const QString& path, const QString& filter = {}) {
-    nextPath_ = path;
-    nextFilter_ = filter;
-    trigger("mnuFileOpen");
-  }
-  pxvbMelody& melody() { return window_->document().melody(); }
-
-  QTemporaryDir dir_;
-  std::unique_ptr<AppState> state_;
-  std::unique_ptr<frmMain> window_;
-  QStringList messages_;
-  QList<QMessageBox::StandardButton> answers_;
-  QString nextPath_, nextFilter_, offeredFilters_;
   QStringList offeredTunes_;
   int tune_ = 0;
 };
@@ -437,7 +368,7 @@ TEST_F(NewUserTest, HelpAboutQuitAndTheSagemImport) {
 class NoteviewOpenTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    app();
+    pxtest::WindowApplication();
     RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR));
     reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
   }
@@ -495,7 +426,7 @@ TEST_F(NoteviewOpenTest, OpensAtTheMelodyScrollsWithTheWheelAndStaysQuiet) {
 }
 
 TEST(DataCableWindow, RefusesAnEmptyNumberAndOffersOnlyTheFieldsThatApply) {
-  app();
+  pxtest::WindowApplication();
   QTemporaryDir dir;
   auto store = pxsettings::SettingsStore::atPath(dir.filePath("Pealix.conf"));
   pxvbMelody melody;
