@@ -38,6 +38,7 @@ constexpr int kResAllMelodies = 2510;
 constexpr int kResAllFiles = 2511;
 constexpr int kResTempoWritten = 2515;
 constexpr int kResTitleWritten = 2516;
+constexpr int kResNotesWritten = 2522;
 
 // "<format> - reading the file\n<Error>: <problem>", the library message's shape.
 // A format id below 0 (not recognised) names no format.
@@ -401,6 +402,14 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
   const QString title = melody.sName();
   if (!back.sName().isEmpty() && back.sName() != title && title.startsWith(back.sName()))
     changes << res(kResTitleWritten).arg(back.sName().trimmed());
+  // A format sized for one message (the optimised Sagem SMS) stops where it is full.
+  auto notes = [](const pxvbMelody& m) {
+    int n = 0;
+    for (int i = 0; i < m.size(); ++i) n += m.getEvent(i) == 1 ? 1 : 0;
+    return n;
+  };
+  if (notes(back) < notes(melody))
+    changes << res(kResNotesWritten).arg(notes(back)).arg(notes(melody));
   return changes.join(QLatin1Char(' '));
 }
 

@@ -328,6 +328,16 @@ TEST_F(NewUserTest, SavingSaysWhatTheWriterChangedAndIMelodyKeepsItsTempo) {
   EXPECT_EQ(window_->statusText(), GetResString(1551) + "song.imy");
   openVia(nextPath_);
   EXPECT_EQ(melody().bpm(), 112);
+
+  // The optimised Sagem SMS holds one message: the status says how much of the melody.
+  melody().resize(0);
+  for (int i = 0; i < 100; ++i) melody().addevent(8, 0, 1, 72, 100);
+  window_->refresh();
+  nextPath_ = dir_.filePath("long.srt");
+  nextFilter_ = QStringLiteral("Sagem SMS opti. (*.srt)");
+  trigger("mnuFileSaveAs");
+  EXPECT_TRUE(window_->statusText().contains(GetResString(2522).arg(61).arg(100)))
+      << window_->statusText().toStdString();
 }
 
 TEST_F(NewUserTest, HelpAboutQuitAndTheSagemImport) {
