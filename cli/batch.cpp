@@ -40,6 +40,7 @@ struct Job {
   const CliFormat* format = nullptr;
   std::string output;  // file name in the output folder
   std::string error;   // set before the run: the input failed already
+  std::string note;    // written, but the format's size limit left notes out
   bool ok = false;
 };
 
@@ -219,6 +220,7 @@ void convertOne(Job& job, const BatchSettings& s, int slot) {
   }
   std::string bytes;
   if (!renderMelody(doc, *s.to, s.options, bytes, job.error)) return;
+  job.note = notesLeftOut(doc, *s.to, s.options, bytes);
   job.ok = writeAtomically(s.outDir, job.output, bytes, slot, job.error);
 }
 
@@ -339,6 +341,9 @@ int runBatch(const BatchSettings& s, const std::vector<std::string>& inputs) {
   for (const Job& j : jobs) {
     if (j.ok) {
       ++converted;
+      if (!j.note.empty())
+        std::cerr << "pealix-cli convert: note: " << j.output << " " << j.note << ": the "
+                  << s.to->name << " size limit left the rest out\n";
       continue;
     }
     ++failed;

@@ -15,6 +15,7 @@
 #include "files/filetables.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
+#include "phonelink/cablemessage.h"
 
 namespace cli {
 namespace {
@@ -362,6 +363,38 @@ int32_t melo2String(const Document& doc, std::vector<int32_t>& control, std::str
 
 }  // namespace
 
+std::string notesLeftOut(const Document& doc, const CliFormat& format,
+                         const std::vector<int32_t>& options, const std::string& bytes) {
+  // Elements left out are the format's defaults, as the writer takes them.
+  auto option = [&](size_t i) {
+    return i < options.size() ? options[i] : format.defaultOptions[i];
+  };
+  int all = 0;
+  for (const EventRecord& r : doc.records) all += r.nEvent == 1 || r.nEvent == 16 ? 1 : 0;
+  const QByteArray text(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  int kept = -1;
+  if (format.id == 9) {
+    // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element 7)
+    // as the options asked for them.
+    kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
+                                        option(0) == 1);
+  } else if (format.id == 2 && option(0) > 0) {
+    // One code a note or pause, counted against the text without a limit.
+    std::vector<int32_t> control = {0, 0, 2, doc.bpm, 0, 0, 0, option(1), 0};
+    control[0] = static_cast<int32_t>(control.size());
+    std::string whole;
+    if (melo2String(doc, control, whole) != 1) return {};
+    all = cableMessage::SagemCodeCount(
+        QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
+    kept = cableMessage::SagemCodeCount(text);
+  } else if (format.id == 14) {
+    kept = cableMessage::ImelodyNoteCount(text);
+  }
+  if (kept < 0 || kept >= all) return {};
+  return "holds " + std::to_string(kept) + " of the melody's " + std::to_string(all) +
+         " notes and pauses";
+}
+
 bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,
                   std::string& bytes, std::string& error) {
   RvMelodyApi& api = RvMelodyApi::instance();
@@ -445,6 +478,17 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
               << " (" << control[4] << ")\n";
     return false;
   }
+  // A format sized for one message says what it left out.
+  std::string written = output;
+  if (written.empty() && (format.id == 9 || format.id == 2)) {
+    std::vector<int32_t> again = control;
+    again[1] = 0;
+    melo2String(doc, again, written);
+  }
+  const std::string cut = notesLeftOut(doc, format, options, written);
+  if (!cut.empty())
+    std::cerr << "pealix-cli: note: " << (toStdout ? std::string("the output") : path) << " " << cut
+              << ": the " << format.name << " size limit left the rest out\n";
   if (format.id == 8 || format.id == 12)  // these writers give the number of tokens written
     std::cerr << "pealix-cli: " << control[4] << " tokens written\n";
   else if (control[4] != 0 && control[4] != 1)

@@ -88,6 +88,12 @@ bool readInput(const std::string& path, const CliFormat& format, int32_t channel
 // Reads one RTTTL tune given as text. Thread-safe.
 bool readRtttlText(const std::string& text, Document& doc, std::string& error);
 
+// For a rendering of a format sized for one message (Nokia with its size limit, Sagem with
+// one, the iMelody string): "holds K of the melody's N notes and pauses" when the writer
+// left some out, else empty. bytes: what was written. Thread-safe.
+std::string notesLeftOut(const Document& doc, const CliFormat& format,
+                         const std::vector<int32_t>& options, const std::string& bytes);
+
 // Renders the melody as a file in this format would hold it (options: control elements
 // 6..8). Thread-safe; false with the reason in error when the library refuses.
 bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,

@@ -83,6 +83,21 @@ TEST_F(CliConvertTest, ExtensionsChooseTheFormats) {
   EXPECT_EQ(run({"convert", example("Twinkle.rtx"), path("t.alc"), "--to", "alcatel"}).exitCode, 0);
   EXPECT_EQ(run({"convert", example("Twinkle.rtx"), path("t.x"), "--to", "flute"}).exitCode, 2);
   EXPECT_EQ(run({"convert", path("missing.rtx"), path("t.mid")}).exitCode, 1);
+  EXPECT_FALSE(run({"convert", example("Twinkle.rtx"), path("t.ota")}).errors.contains("note:"));
+
+  // A format sized for one message says how much of a longer melody it holds.
+  QFile tune(path("long.rtx"));
+  ASSERT_TRUE(tune.open(QIODevice::WriteOnly));
+  tune.write("long:d=8,o=5,b=125:" + QByteArray("c,").repeated(99) + "c");
+  tune.close();
+  CliRun r = run({"convert", path("long.rtx"), path("long.ota")});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.errors.contains("long.ota holds 82 of the melody's 100 notes and pauses"))
+      << r.errors.toStdString();
+  r = run({"convert", path("long.rtx"), path("long.srt"), "--size-limit", "160"});
+  EXPECT_TRUE(r.errors.contains("holds 63 of the melody's 100")) << r.errors.toStdString();
+  r = run({"convert", "--to", "nokia", "--out-dir", path("out"), path("long.rtx")});
+  EXPECT_TRUE(r.errors.contains("long.ota holds 82 of the melody's 100")) << r.errors.toStdString();
 }
 
 TEST_F(CliConvertTest, StandardInputAndOutput) {
