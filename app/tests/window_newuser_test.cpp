@@ -338,6 +338,11 @@ TEST_F(NewUserTest, SavingSaysWhatTheWriterChangedAndIMelodyKeepsItsTempo) {
   trigger("mnuFileSaveAs");
   EXPECT_TRUE(window_->statusText().contains(GetResString(2522).arg(61).arg(100)))
       << window_->statusText().toStdString();
+  nextPath_ = dir_.filePath("long.ota");
+  nextFilter_ = QStringLiteral("Nokia SMS (*.ota;*.txt)");
+  trigger("mnuFileSaveAs");
+  EXPECT_TRUE(window_->statusText().contains(GetResString(2522).arg(82).arg(100)))
+      << window_->statusText().toStdString();
 }
 
 TEST_F(NewUserTest, HelpAboutQuitAndTheSagemImport) {
