@@ -60,18 +60,13 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
 // whole melody has ({-1, -1} for the other kinds).
 std::pair<int, int> notesKept(Export kind, const pxvbMelody& melody, const QByteArray& bytes,
                               const MainSettings& options) {
-  int all = 0;
-  for (int i = 0; i < melody.size(); ++i)
-    if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++all;
+  const int all = cableMessage::NotesAndPauses(melody);
   switch (kind) {
     case Export::SagemSms:
-    case Export::Pdu: {
+    case Export::Pdu:
       // One code a note or pause; counted against the text of the whole melody.
-      QByteArray whole;
-      if (rvTonehead::Melo2String(melody, 2, {0, options.sagemOptiLF, 0}, whole).result != 1)
-        return {-1, -1};
-      return {cableMessage::SagemCodeCount(bytes), cableMessage::SagemCodeCount(whole)};
-    }
+      return {cableMessage::SagemCodeCount(bytes),
+              cableMessage::SagemCodesOfWhole(melody, options.sagemOptiLF)};
     case Export::IMelody:
       return {cableMessage::ImelodyNoteCount(bytes), all};
     case Export::NokiaSms:

@@ -73,6 +73,19 @@ int SagemCodeCount(const QByteArray& sagem) {
   return ok ? count : -1;
 }
 
+int SagemCodesOfWhole(const pxvbMelody& melody, int lineEnds) {
+  QByteArray whole;
+  if (rvTonehead::Melo2String(melody, 2, {0, lineEnds, 0}, whole).result != 1) return -1;
+  return SagemCodeCount(whole);
+}
+
+int NotesAndPauses(const pxvbMelody& melody) {
+  int n = 0;
+  for (int i = 0; i < melody.size(); ++i)
+    if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++n;
+  return n;
+}
+
 int RingTypeOf(int mode) {
   switch (mode) {
     case kModeSagem:
@@ -151,21 +164,15 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   if (mode == kModeSagem) {
     // The SMS takes at most 160 characters; the writer stops where they are full. A
     // melody cut there is refused: the whole text would announce more codes.
-    QByteArray whole;
-    const rvTonehead::Outcome all =
-        rvTonehead::Melo2String(melody, formatId, {0, sagemLineEnds, 0}, whole, nullptr,
-                                rvTonehead::FormatNameRes(formatId));
-    const int written = SagemCodeCount(r.data), codes = SagemCodeCount(whole);
-    if (all.result == 1 && written < codes) {
+    const int written = SagemCodeCount(r.data), codes = SagemCodesOfWhole(melody, sagemLineEnds);
+    if (written < codes) {
       r.error = GetResString(kResSagemTooLong).arg(written).arg(codes);
       r.data.clear();
       return r;
     }
   }
   if (mode == kModeNokia) {
-    int notes = 0;
-    for (int i = 0; i < melody.size(); ++i)
-      if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
+    const int notes = NotesAndPauses(melody);
     const int written = NokiaNoteCount(r.data, true);
     if (written < notes) {
       r.error = GetResString(kResNokiaOctavesTooMany)
@@ -179,9 +186,7 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   if (mode == kModeEmsIMelody) {
     // The library's iMelody text for a message ends where one SMS is full; a longer
     // melody goes as several objects, one per part (refused over three when sending).
-    int notes = 0;
-    for (int i = 0; i < melody.size(); ++i)
-      if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++notes;
+    const int notes = NotesAndPauses(melody);
     if (ImelodyNoteCount(r.data) < notes) {
       const QList<QByteArray> objects = emsIMelody::Objects(melody);
       if (objects.isEmpty()) {

@@ -33,6 +33,11 @@ constexpr int kResSagemTooLong = 2108;
 
 // The number of codes a Sagem text announces in its "Data:" line; -1 without one.
 int SagemCodeCount(const QByteArray& sagem);
+// The codes the Sagem text of the whole melody (no size limit) would hold; -1 when the
+// library cannot render it.
+int SagemCodesOfWhole(const pxvbMelody& melody, int lineEnds);
+// The notes and pauses of a melody: what the one-message formats count as written.
+int NotesAndPauses(const pxvbMelody& melody);
 
 // The note and pause instructions in a Nokia ringtone as the library writes it (behind
 // the port header of 7 octets when withHeader), read from its pattern; -1 when the data

@@ -132,6 +132,14 @@ int NoteviewEdit::octaveForMelody(const pxvbMelody& melody) {
   return std::clamp((centre - 11 + 6) / 12, 0, kMaxOctave);
 }
 
+int NoteviewEdit::octaveShowing(int shown, int pos) const {
+  if (melody_.getEvent(pos) != 1) return shown;
+  const int note = melody_.getEventVal1(pos);
+  int low, high;
+  visibleRange(shown, low, high);
+  return note < low || note > high ? octaveFor(note) : shown;
+}
+
 int NoteviewEdit::octaveFor(int note) {
   for (int o = 0; o <= kMaxOctave; ++o) {
     int low, high;

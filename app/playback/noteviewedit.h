@@ -65,6 +65,9 @@ class NoteviewEdit {
   static void visibleRange(int octave, int& low, int& high);
   // The octave that shows note (the lowest whose range holds it).
   static int octaveFor(int note);
+  // The octave to show the event at pos: the one shown while it holds the note (or the
+  // event is no note), else octaveFor the note.
+  int octaveShowing(int shown, int pos) const;
   // The octave whose range is centred on the melody's notes (kDefaultOctave without any).
   static int octaveForMelody(const pxvbMelody& melody);
 

@@ -327,13 +327,9 @@ void frmNoteview::showOctave(int octave) {
 
 void frmNoteview::pxvSelectAndShowNote(int pos) {
   if (!edit_.select(pos)) return;
-  const pxvbMelody& m = edit_.melody();
-  if (m.getEvent(pos) == 1) {
-    const int note = m.getEventVal1(pos);
-    int low, high;
-    NoteviewEdit::visibleRange(NoteviewEdit::kMaxOctave - vscNote_->value(), low, high);
-    if (note < low || note > high) showOctave(NoteviewEdit::octaveFor(note));
-  }
+  const int shown = NoteviewEdit::kMaxOctave - vscNote_->value();
+  const int octave = edit_.octaveShowing(shown, pos);
+  if (octave != shown) showOctave(octave);
   scroll_->ensureVisible(display_->columnX(pos) + display_->columnWidth() / 2, 0,
                          display_->columnWidth() * 2, 0);
   refresh();
