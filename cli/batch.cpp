@@ -103,7 +103,7 @@ bool writeAtomically(const std::string& dir, const std::string& name, const std:
 // The extension of the output files: the save dialog's for the format (".ott" for binary
 // Nokia ringtones), ".txt" for formats it does not offer.
 std::string outputExtension(const CliFormat& format, const std::vector<int32_t>& options) {
-  if (format.id == 9 && options.size() >= 2 && options[1] != 1) return ".ott";
+  if (format.id == RV_FORMAT_NOKIA && options.size() >= 2 && options[1] != 1) return ".ott";
   if (format.id == 0) return ".txt";
   const filetables::SaveFilter* f = filetables::SaveFilterForFormat(format.id);
   return f ? f->extension.toStdString() : ".txt";
@@ -213,7 +213,7 @@ void convertOne(Job& job, const BatchSettings& s, int slot) {
   Document doc;
   if (job.line > 0) {
     if (!readRtttlText(job.text, doc, job.error)) return;
-  } else if (s.song.melody && job.format->id == 10) {
+  } else if (s.song.melody && job.format->id == RV_FORMAT_MIDI) {
     if (!readSongMelody(job.path, s.song, doc, job.error, nullptr)) return;
   } else if (!readInput(job.path, *job.format, s.channel, s.delimiter, doc, &job.error)) {
     return;

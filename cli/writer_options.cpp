@@ -17,21 +17,25 @@ struct NamedOption {
   const char* help;
 };
 
-constexpr int kMotorola = 12;
-
 const NamedOption kNamedOptions[] = {
-    {"--size-limit", "N", 2, 6, 0, "size limit in characters (0 none, else at least 35)"},
-    {"--crlf", nullptr, 2, 7, 1, "lines end in carriage return + line feed (default: line feed)"},
-    {"--keep-title", nullptr, 2, 8, 1, "keep up to 20 title characters within the size limit"},
-    {"--no-udh", nullptr, 9, 6, 0, "leave out the user data header for port 5505"},
-    {"--binary", nullptr, 9, 7, 0, "write the bytes themselves, not their hex text"},
-    {"--size-limit", "N", 9, 8, 0, "size limit in bytes with the header (default 140, least 30)"},
-    {"--keypad-codes", nullptr, 3, 6, 2, "keypad codes for AT+CKPD instead of readable labels"},
-    {"--no-header", nullptr, 3, 7, 0, "leave out the title line"},
-    {"--start", "N", 3, 8, 0, "first event whose keys are written (default 0)"},
-    {"--header-trailer", nullptr, kMotorola, 6, 1, "header and trailer with check characters"},
-    {"--no-token-limit", nullptr, kMotorola, 6, 2, "write past the 35th token"},
-    {"--blank-tokens", nullptr, kMotorola, 6, 4, "a blank before each token"},
+    {"--size-limit", "N", RV_FORMAT_SAGEM, 6, 0,
+     "size limit in characters (0 none, else at least 35)"},
+    {"--crlf", nullptr, RV_FORMAT_SAGEM, 7, 1,
+     "lines end in carriage return + line feed (default: line feed)"},
+    {"--keep-title", nullptr, RV_FORMAT_SAGEM, 8, 1,
+     "keep up to 20 title characters within the size limit"},
+    {"--no-udh", nullptr, RV_FORMAT_NOKIA, 6, 0, "leave out the user data header for port 5505"},
+    {"--binary", nullptr, RV_FORMAT_NOKIA, 7, 0, "write the bytes themselves, not their hex text"},
+    {"--size-limit", "N", RV_FORMAT_NOKIA, 8, 0,
+     "size limit in bytes with the header (default 140, least 30)"},
+    {"--keypad-codes", nullptr, RV_FORMAT_KEYPRESS, 6, 2,
+     "keypad codes for AT+CKPD instead of readable labels"},
+    {"--no-header", nullptr, RV_FORMAT_KEYPRESS, 7, 0, "leave out the title line"},
+    {"--start", "N", RV_FORMAT_KEYPRESS, 8, 0, "first event whose keys are written (default 0)"},
+    {"--header-trailer", nullptr, RV_FORMAT_MOTOROLA, 6, 1,
+     "header and trailer with check characters"},
+    {"--no-token-limit", nullptr, RV_FORMAT_MOTOROLA, 6, 2, "write past the 35th token"},
+    {"--blank-tokens", nullptr, RV_FORMAT_MOTOROLA, 6, 4, "a blank before each token"},
 };
 
 }  // namespace
@@ -85,7 +89,7 @@ bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& op
       error = std::string(o.name) + " applies to " + owners + ", not to " + format.name;
       return false;
     }
-    const bool isBit = format.id == kMotorola && !mine->valueName;
+    const bool isBit = format.id == RV_FORMAT_MOTOROLA && !mine->valueName;
     if (!set(mine->element, mine->valueName ? *value : mine->value, o.name, isBit)) return false;
   }
   for (int element = 6; element <= 8; ++element) {

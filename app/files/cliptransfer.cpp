@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kNoClipboardText = 822;
 constexpr int kTextTooLong = 825;
-constexpr int kResNotInFormat = 841;
+constexpr int kResNotInFormat = rvresult::textRes(RV_READ_FAILED, rvresult::Call::Read);
 // The PDU export renders a Sagem SMS that fits one message.
 constexpr int kPduSmsChars = 160;
 
@@ -35,10 +35,10 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
   const int formatRes = rvTonehead::FormatNameRes(f.formatId);
   rvTonehead::Outcome o;
   QByteArray bytes;
-  if (f.formatId == 12) {
+  if (f.formatId == RV_FORMAT_MOTOROLA) {
     clipboardhost::ScopedClipboard scope(std::nullopt);
-    const rvTonehead::Request request = {
-        2, f.formatId, 0, 0, 255, f.options[0], f.options[1], f.options[2]};
+    const rvTonehead::WriteRequest request{
+        rvTonehead::Where::Clipboard, f.formatId, {f.options[0], f.options[1], f.options[2]}};
     o = rvTonehead::MeloExport(melody, request, QString(), nullptr, formatRes);
     bytes = scope.written();
   } else {
@@ -81,29 +81,29 @@ std::pair<int, int> notesKept(Export kind, const pxvbMelody& melody, const QByte
 ExportFormat ExportFormatOf(Export kind, const MainSettings& options) {
   switch (kind) {
     case Export::Sagem:
-      return {2, {0, 0, 0}};
+      return {RV_FORMAT_SAGEM, {0, 0, 0}};
     case Export::SagemSms:
-      return {2, {options.sagemOpti, options.sagemOptiLF, 0}};
+      return {RV_FORMAT_SAGEM, {options.sagemOpti, options.sagemOptiLF, 0}};
     case Export::Rtttl:
-      return {7, {0, 0, 0}};
+      return {RV_FORMAT_RTTTL, {0, 0, 0}};
     // Readable labels with the header line, from the first event on.
     case Export::Keypress:
-      return {3, {1, 1, 0}};
+      return {RV_FORMAT_KEYPRESS, {1, 1, 0}};
     case Export::AtKeys:
-      return {3, {2, 0, 0}};
+      return {RV_FORMAT_KEYPRESS, {2, 0, 0}};
     case Export::Alcatel:
-      return {8, {0, 0, 0}};
+      return {RV_FORMAT_ALCATEL, {0, 0, 0}};
     // One option word: bit 0 header and trailer, bit 2 (the second option) a blank
     // before each token.
     case Export::Motorola:
-      return {12, {options.motoSMS ? 1 : 0, options.motoSpace ? 1 : 0, 0}};
+      return {RV_FORMAT_MOTOROLA, {options.motoSMS ? 1 : 0, options.motoSpace ? 1 : 0, 0}};
     case Export::IMelody:
-      return {14, {0, 0, 0}};
+      return {RV_FORMAT_IMELODY, {0, 0, 0}};
     // The library's defaults: hex text with the user data header, 140 bytes.
     case Export::NokiaSms:
-      return {9, {1, 1, 140}};
+      return {RV_FORMAT_NOKIA, {1, 1, 140}};
     case Export::Pdu:
-      return {2, {kPduSmsChars, options.sagemOptiLF, 0}};
+      return {RV_FORMAT_SAGEM, {kPduSmsChars, options.sagemOptiLF, 0}};
     case Export::NokiaComposer:
       return {0, {0, 0, 0}};
   }
@@ -151,7 +151,8 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
     case Import::Rtttl:
     case Import::Sagem: {
       pxvbMelody read;
-      rvTonehead::Request request = {2, kind == Import::Rtttl ? 7 : 2, 0, 0, 255, 0};
+      rvTonehead::ReadRequest request{rvTonehead::Where::Clipboard,
+                                      kind == Import::Rtttl ? RV_FORMAT_RTTTL : RV_FORMAT_SAGEM};
       clipboardhost::ScopedClipboard scope(text->toUtf8());
       const rvTonehead::Outcome o = rvTonehead::ReadMelo(read, request, QString(), true);
       if (o.result != 1) {
@@ -162,7 +163,7 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
         // Text the reader accepted without finding a single event.
         rvTonehead::Outcome none;
         none.code = -1;
-        none.message = {-1, rvTonehead::ReadFormatNameRes(request[1]),
+        none.message = {-1, rvTonehead::ReadFormatNameRes(request.formatId),
                         rvTonehead::kResReadClipboard, kResNotInFormat};
         filecmd::SetLibraryError(r, none, res);
         return r;

@@ -1,5 +1,7 @@
 #include "melody/titletext.h"
 
+#include "rvmelody.h"
+
 namespace titletext {
 namespace {
 
@@ -119,12 +121,12 @@ QByteArray AsciiTitle(const QString& title) {
 
 bool IsAsciiTitleFormat(int formatId) {
   switch (formatId) {
-    case 2:
-    case 3:
-    case 7:
-    case 8:
-    case 9:
-    case 12:
+    case RV_FORMAT_SAGEM:
+    case RV_FORMAT_KEYPRESS:
+    case RV_FORMAT_RTTTL:
+    case RV_FORMAT_ALCATEL:
+    case RV_FORMAT_NOKIA:
+    case RV_FORMAT_MOTOROLA:
       return true;
     default:
       return false;

@@ -10,6 +10,7 @@
 
 #include "languages/pxlang.h"
 #include "languages/reslang.h"
+#include "rvresulttexts.h"
 
 namespace {
 
@@ -207,6 +208,21 @@ TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
     ASSERT_NE(fn, nullptr);
     char buf[512];
     for (int id : named) EXPECT_GT(fn(id, buf, sizeof buf), 0) << lib << " " << id;
+    dlclose(h);
+  }
+}
+
+// Every text the result table gives a code is there in every language.
+TEST(LanguageLibrary, EveryResultCodeTextIsInEveryLanguage) {
+  for (const char* lib : {"pxde.so", "pxen.so", "pxfr.so", "pxres.so"}) {
+    void* h = dlopen((kBin + "/" + lib).toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(h, nullptr) << lib;
+    auto fn = reinterpret_cast<PxLoadStringFn>(dlsym(h, PXLANG_EXPORT_NAME));
+    ASSERT_NE(fn, nullptr);
+    char buf[512];
+    for (const rvresult::Row& row : rvresult::kRows)
+      EXPECT_GT(fn(row.textRes, buf, sizeof buf), 0) << lib << " " << row.code;
+    EXPECT_GT(fn(rvresult::kUnknownRes, buf, sizeof buf), 0) << lib;
     dlclose(h);
   }
 }

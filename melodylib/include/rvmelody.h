@@ -70,6 +70,9 @@ enum {
 enum { RV_WHERE_STRING = 0, RV_WHERE_FILE = 1, RV_WHERE_CLIPBOARD = 2 };
 enum { RV_CHANNEL_FIRST_SEEN = 255 };
 
+/* The bits of rvtMeloSupport's answer. */
+enum { RV_SUPPORT_WRITE = 1, RV_SUPPORT_READ = 2 };
+
 /* rvmModifyMelody operations. */
 enum {
   RV_MODIFY_SCALE_DURATIONS = 1, /* durations x factor */
