@@ -58,10 +58,6 @@ class pxvbNote {
     setiSimpleLen(o.iSimpleLen());
     setiError(o.iError());
   }
-  template <class T>
-  void passign(const T& o) {
-    assign(o);
-  }
 
   bool operator==(const pxvbNote&) const = default;
 

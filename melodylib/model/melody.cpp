@@ -168,7 +168,7 @@ int MelodyEvent::setDurationFromValue(int32_t simpleLen, int32_t dotLen) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Melody: virtual operations
+// Melody: the operations the writers use
 
 int Melody::checkDuration(uint32_t index) {
   if (index >= events_.size()) return -1;

@@ -70,21 +70,17 @@ class Melody {
   Melody(const Melody&) = default;
   Melody& operator=(const Melody&) = default;
 
-  // Virtual operations in slot order; writers override some and append their own.
-  virtual int checkDuration(uint32_t index);                                     // 1
-  virtual int checkAllDurations(int32_t& tooLong, int32_t& tooShort, int32_t& inexact,
-                                int32_t& flag);                                   // 2
-  virtual int appendRange(const Melody& source, uint32_t first, uint32_t count);  // 3
-  virtual void clearEvents();                                                     // 4
-  virtual int removeLast(uint32_t n);                                             // 5
-  virtual void hook6() {}                                                         // 6
-  virtual int fitToFormatRange(int octaveMode);                                   // 7
-  virtual int formatRangeStatistics(RangeStats& stats);                           // 8
-  virtual int noteName(uint32_t index, int32_t& letter, int32_t& sharp, int32_t& octave,
-                       int substitute);                                           // 9
-  virtual void hook10() {}                                                        // 10
-  virtual ~Melody() = default;                                                    // 11
-  virtual int velocitiesToVolumeEvents();                                         // 12
+  // A writer's melody is a Melody whose constructor sets the format's limits; none of
+  // these operations differs between formats.
+  int checkDuration(uint32_t index);
+  int checkAllDurations(int32_t& tooLong, int32_t& tooShort, int32_t& inexact, int32_t& flag);
+  int appendRange(const Melody& source, uint32_t first, uint32_t count);
+  void clearEvents();
+  int removeLast(uint32_t n);
+  int fitToFormatRange(int octaveMode);
+  int formatRangeStatistics(RangeStats& stats);
+  int noteName(uint32_t index, int32_t& letter, int32_t& sharp, int32_t& octave, int substitute);
+  int velocitiesToVolumeEvents();
 
   int copyFrom(const Melody& source, uint32_t n);
   int addRecord(int32_t simpleLen, int32_t dotLen, int32_t kind, int32_t v1, int32_t v2,
