@@ -2,7 +2,9 @@
 // format profile fields that the writers set before they encode.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,12 @@ enum EventKind : int16_t {
 };
 
 constexpr int32_t kDefaultWholeTicks = 384;  // 4 x PPQN 96
+
+// A 64-bit result saturated into 32 bits.
+inline int32_t clampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
 
 class MelodyEvent {
  public:
@@ -83,10 +91,10 @@ class Melody {
   int velocitiesToVolumeEvents();
 
   int copyFrom(const Melody& source, uint32_t n);
-  int addRecord(int32_t simpleLen, int32_t dotLen, int32_t kind, int32_t v1, int32_t v2,
-                int32_t v3, int32_t v4);
-  void appendEvent(int32_t kind, int32_t duration, int32_t v1 = 0, int32_t v2 = 0,
-                   int32_t v3 = 0, int32_t v4 = 0);
+  int addRecord(int32_t simpleLen, int32_t dotLen, int32_t kind, int32_t v1, int32_t v2, int32_t v3,
+                int32_t v4);
+  void appendEvent(int32_t kind, int32_t duration, int32_t v1 = 0, int32_t v2 = 0, int32_t v3 = 0,
+                   int32_t v4 = 0);
   int getEvent(uint32_t index, MelodyEvent& out) const;
   const MelodyEvent& event(uint32_t index) const { return events_[index]; }
   const std::vector<MelodyEvent>& events() const { return events_; }
