@@ -10,6 +10,7 @@
 
 #include "languages/pxlang.h"
 #include "languages/reslang.h"
+#include "phonelink/modpdu.h"
 #include "rvresulttexts.h"
 
 namespace {
@@ -212,7 +213,7 @@ TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
   }
 }
 
-// Every text the result table gives a code is there in every language.
+// Every text the result tables give a code is there in every language.
 TEST(LanguageLibrary, EveryResultCodeTextIsInEveryLanguage) {
   for (const char* lib : {"pxde.so", "pxen.so", "pxfr.so", "pxres.so"}) {
     void* h = dlopen((kBin + "/" + lib).toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
@@ -223,6 +224,8 @@ TEST(LanguageLibrary, EveryResultCodeTextIsInEveryLanguage) {
     for (const rvresult::Row& row : rvresult::kRows)
       EXPECT_GT(fn(row.textRes, buf, sizeof buf), 0) << lib << " " << row.code;
     EXPECT_GT(fn(rvresult::kUnknownRes, buf, sizeof buf), 0) << lib;
+    for (int sms = RVSMS_TEXT_LENGTH; sms <= RVSMS_PART_TABLE_SMALL; ++sms)
+      EXPECT_GT(fn(modPDU::ResultTextRes(sms), buf, sizeof buf), 0) << lib << " sms " << sms;
     dlclose(h);
   }
 }
