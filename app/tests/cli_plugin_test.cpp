@@ -17,7 +17,8 @@ const QString kBin = QStringLiteral(PEALIX_BIN_DIR);
 // Libraries of sound, MIDI and serial lines, and what they bring along.
 const char* const kDeviceLibraries[] = {
     "libfluidsynth", "librtmidi",  "libasound", "libpulse",     "libjack",
-    "libpipewire",   "libsndfile", "libSDL2",   "libportaudio", "libQt6SerialPort"};
+    "libpipewire",   "libsndfile", "libSDL2",   "libportaudio", "libQt6SerialPort",
+    "libavformat",   "libavcodec", "libebur128"};
 
 struct CliResult {
   int exitCode = -1;
