@@ -102,6 +102,7 @@ const std::vector<CliFormat>& formats() {
       {"motorola", 12, {0, 0, 0}, "Motorola text (file only)"},
       {"imelody", 14, {0, 0, 0}, "iMelody"},
       {"xml", 19, {0, 0, 0}, "test XML (file only)"},
+      {"arduino", 22, {0, 0, 0}, "C header for a buzzer (Arduino, ESP32: tone())"},
       {"composer", 0, {0, 0, 0}, "Nokia composer text (by the application)"},
       {"sagemhex", 0, {0, 0, 0}, "Sagem hex text (by the application, read only)"},
   };
