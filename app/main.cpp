@@ -4,7 +4,7 @@
 //
 // Two environment variables serve the build's scripts: PEALIX_SCREENSHOT=<file.png>
 // saves a picture of the main window once it is shown and ends the program (with
-// PEALIX_SCREENSHOT_WINDOW=noteview|options|cable|event, of that window opened over it;
+// PEALIX_SCREENSHOT_WINDOW=noteview|options|cable|event|ringtone, of that window opened over it;
 // midi: the channel dialog that opening a MIDI song on the command line shows);
 // PEALIX_STARTUP_TIME=1 prints the milliseconds from start until the window is shown and
 // ends the program.
@@ -114,6 +114,7 @@ int main(int argc, char* argv[]) {
         {"options", "mnuExtrasOptions", "frmOptions"},
         {"cable", "mnuExtrasDataCable", "frmDataCable"},
         {"event", "mnuEditAddEvent", "frmNewEvent"},
+        {"ringtone", "mnuFileExportAudio", "frmRingtone"},
         {"midi", nullptr, "frmMidiOpenDlg"},
     };
     const QString which = qEnvironmentVariable("PEALIX_SCREENSHOT_WINDOW");

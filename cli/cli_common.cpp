@@ -103,6 +103,7 @@ const std::vector<CliFormat>& formats() {
       {"motorola", RV_FORMAT_MOTOROLA, {0, 0, 0}, "Motorola text (file only)"},
       {"imelody", RV_FORMAT_IMELODY, {0, 0, 0}, "iMelody"},
       {"xml", RV_FORMAT_TEST_XML, {0, 0, 0}, "test XML (file only)"},
+      {"arduino", RV_FORMAT_ARDUINO, {0, 0, 0}, "C header for a buzzer (Arduino, ESP32: tone())"},
       {"composer", 0, {0, 0, 0}, "Nokia composer text (by the application)"},
       {"sagemhex", 0, {0, 0, 0}, "Sagem hex text (by the application, read only)"},
   };
@@ -505,7 +506,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   if (format.id == RV_FORMAT_ALCATEL ||
       format.id == RV_FORMAT_MOTOROLA)  // these writers give the number of tokens written
     std::cerr << "pealix-cli: " << writerValue << " tokens written\n";
-  else if (writerValue != 0 && writerValue != 1)
+  else if (writerValue != 0 && writerValue != 1 && format.id != RV_FORMAT_ARDUINO)  // entries written
     std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << writerValue
               << "\n";
   if (toStdout || stringForm) {

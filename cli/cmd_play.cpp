@@ -71,6 +71,7 @@ int preparePlayback(const char* command, Args& args, size_t positional, Playback
     return 1;
   rvTonehead::FromRecords(setup.melody, doc.records.data(), static_cast<int>(doc.records.size()));
   setup.melody.setbpm(doc.bpm);
+  if (!doc.title.empty()) setup.melody.setsName(QString::fromStdString(doc.title));
   if (tempo) setup.melody.setbpm(*tempo < 1 ? 120 : std::min(*tempo, 999));
   if (styleIndex >= 0) setup.melody.setDefStyle(styleIndex);
   const pxsettings::SettingsStore store;

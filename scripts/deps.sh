@@ -6,6 +6,11 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-serialport-dev qt6-translations-l10n
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
+  # audio ringtone files (the device plugin): libsndfile for WAV/FLAC/Ogg/Opus/MP3, FFmpeg's
+  # libraries for AAC in MP4, libebur128 for loudness; ffmpeg's ffprobe and ebur128 filter
+  # check the files in the tests
+  libsndfile1-dev libavformat-dev libavcodec-dev libavutil-dev libswresample-dev libebur128-dev
+  ffmpeg
   midicsv
   python3-gammu  # an independent SMS decoder for the SMS library's tests (skipped without it)
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file

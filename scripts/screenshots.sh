@@ -16,7 +16,7 @@ cat > "$config/screens.json" <<'JSON'
               "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}
 JSON
 python3 "$(dirname "$0")/make_song.py" "$config/Song.mid"
-for name in main noteview options cable event midi; do
+for name in main noteview options cable event ringtone midi; do
   window=$name
   file="$build/bin/examples/OdeToJoy.rtx"
   [ "$name" = main ] && window=

@@ -99,6 +99,14 @@ const QList<SaveFilter>& SaveFilters() {
        true,
        {fixed(0), fixed(0), fixed(0)},
        kTypeNone},
+      {10,
+       QStringLiteral("Arduino header (*.h)"),
+       QStringLiteral("*.h"),
+       QStringLiteral(".h"),
+       22,
+       true,
+       {fixed(0), fixed(0), fixed(0)},
+       kTypeNone},
   };
   return filters;
 }

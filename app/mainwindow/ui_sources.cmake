@@ -8,6 +8,7 @@ target_sources(pealixui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_playback.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_cable.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_formatcheck.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ui/frmmain_ringtone.cpp
 )
 # The fallback command icons, drawn for desktops whose icon theme lacks them.
 target_sources(pealixui PRIVATE

@@ -8,5 +8,7 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/playengine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/modmidiplay.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wavrender.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/audiofiles.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ringtoneexport.cpp
 )
 target_sources(pealixcore PRIVATE ${CMAKE_CURRENT_LIST_DIR}/noteviewedit.cpp)

@@ -4,12 +4,12 @@
 #include <QSaveFile>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 #include <memory>
 #include <vector>
 
+#include "playback/audiofiles.h"
 #include "playback/midiout.h"
 #include "playback/soundsystem.h"
 #include "playback/synthsettings.h"
@@ -22,15 +22,6 @@ constexpr int kBlock = 1024;  // frames per call of a voice
 // The buzzer's own level: a square wave at full velocity is a loud signal, so it plays at
 // 45 % of full scale.
 constexpr double kBuzzerLevel = 0.45;
-
-void put16(QByteArray& b, int v) {
-  b.append(static_cast<char>(v & 0xFF));
-  b.append(static_cast<char>(v >> 8 & 0xFF));
-}
-void put32(QByteArray& b, uint32_t v) {
-  put16(b, static_cast<int>(v & 0xFFFF));
-  put16(b, static_cast<int>(v >> 16));
-}
 
 int64_t frameAt(int64_t ms, int rate) {
   return (ms * rate + 500) / 1000;
@@ -157,32 +148,42 @@ std::unique_ptr<Voice> makeVoice(const Schedule& schedule, const RenderOptions& 
   return std::make_unique<SynthVoice>(schedule, o, std::move(synth));
 }
 
-bool writeAll(QIODevice& out, const char* data, qint64 size) {
-  return out.write(data, size) == size;
-}
-
-bool writeSamples(QIODevice& out, const std::vector<int16_t>& samples) {
-  const qint64 bytes = static_cast<qint64>(samples.size()) * 2;
-  // WAV is little-endian, as is every machine this runs on; convert when not.
-  if constexpr (std::endian::native == std::endian::little) {
-    return writeAll(out, reinterpret_cast<const char*>(samples.data()), bytes);
-  } else {
-    QByteArray b;
-    for (int16_t s : samples) put16(b, s);
-    return writeAll(out, b.constData(), bytes);
+// The rendering as written: at most `limit` frames, and when the melody was cut, its last
+// second faded out (a raised-cosine curve) so it ends in silence instead of a click.
+class ShapedVoice : public Voice {
+ public:
+  ShapedVoice(std::unique_ptr<Voice> inner, int64_t limit, int64_t fade)
+      : inner_(std::move(inner)), limit_(limit), fade_(fade) {}
+  int channels() const override { return inner_->channels(); }
+  int64_t tailFrames() const override { return inner_->tailFrames(); }
+  int next(float* buffer, int maxFrames) override {
+    const int want = static_cast<int>(std::min<int64_t>(maxFrames, limit_ - done_));
+    if (want <= 0) return 0;
+    const int n = inner_->next(buffer, want);
+    const int c = channels();
+    const int64_t fadeFrom = limit_ - fade_;
+    for (int k = 0; k < n && fade_ > 0; ++k) {
+      const int64_t f = done_ + k;
+      if (f < fadeFrom) continue;
+      const double x = static_cast<double>(f - fadeFrom) / fade_;
+      const auto g = static_cast<float>(0.5 * (1 + std::cos(x * 3.14159265358979323846)));
+      for (int ch = 0; ch < c; ++ch) buffer[k * c + ch] *= g;
+    }
+    done_ += n;
+    return n;
   }
-}
 
-QString failure(const QIODevice& out, const QString& name) {
-  return QStringLiteral("%1: %2").arg(name, out.errorString());
-}
+ private:
+  std::unique_ptr<Voice> inner_;
+  int64_t limit_;
+  int64_t fade_;
+  int64_t done_ = 0;
+};
 
 bool checkOptions(const Schedule& schedule, const RenderOptions& options, QString* error) {
-  if (options.sampleRate < 8000 || options.sampleRate > 192000) {
-    if (error) *error = QStringLiteral("The sample rate must lie in 8000..192000 Hz.");
+  if (!pxaudio::checkRate(pxaudio::audioFormatInfo(options.format), options.sampleRate, error))
     return false;
-  }
-  if (schedule.totalMs > kMaxRenderMs) {
+  if (schedule.totalMs > kMaxRenderMs && !options.maxSeconds) {
     if (error)
       *error = QStringLiteral("The melody plays for %1 minutes; at most 60 minutes are rendered.")
                    .arg(schedule.totalMs / 60000);
@@ -192,64 +193,160 @@ bool checkOptions(const Schedule& schedule, const RenderOptions& options, QStrin
     if (error) *error = QStringLiteral("The gain must lie in -60..60 dB.");
     return false;
   }
+  if (!(options.loudness >= kMinLoudness && options.loudness <= kMaxLoudness)) {
+    if (error)
+      *error = QStringLiteral("The loudness must lie in %1..%2 LUFS.")
+                   .arg(kMinLoudness)
+                   .arg(kMaxLoudness);
+    return false;
+  }
+  if (options.maxSeconds && !(*options.maxSeconds >= 1 && *options.maxSeconds <= 3600)) {
+    if (error) *error = QStringLiteral("The length limit must lie in 1..3600 seconds.");
+    return false;
+  }
   return true;
+}
+
+// Both passes render the same sound: the schedule as cut, through the same shaping.
+struct Plan {
+  Schedule schedule;
+  int64_t limit = std::numeric_limits<int64_t>::max();
+  int64_t fade = 0;
+  bool cut = false;
+};
+
+Plan planOf(const Schedule& schedule, const RenderOptions& o) {
+  Plan p;
+  p.schedule = schedule;
+  if (!o.maxSeconds) return p;
+  const auto maxMs = static_cast<int64_t>(std::llround(*o.maxSeconds * 1000));
+  p.schedule = cutSchedule(schedule, maxMs, &p.cut);
+  p.limit = frameAt(maxMs, o.sampleRate);
+  if (p.cut) {
+    p.limit = std::min(p.limit, frameAt(p.schedule.totalMs, o.sampleRate));
+    p.fade = std::min<int64_t>(o.sampleRate, p.limit);
+  }
+  return p;
+}
+
+std::unique_ptr<Voice> makeShaped(const Plan& p, const RenderOptions& o, QString* error) {
+  std::unique_ptr<Voice> voice = makeVoice(p.schedule, o, error);
+  if (!voice) return nullptr;
+  return std::make_unique<ShapedVoice>(std::move(voice), p.limit, p.fade);
+}
+
+bool report(const RenderOptions& o, double share, QString* error) {
+  if (!o.progress || o.progress(std::clamp(share, 0.0, 1.0))) return true;
+  if (error) *error = QStringLiteral("The rendering was stopped.");
+  return false;
 }
 
 }  // namespace
 
-QByteArray wavHeader(int sampleRate, int channels, int64_t frames) {
-  const uint32_t data = static_cast<uint32_t>(frames * channels * 2);
-  QByteArray b("RIFF");
-  put32(b, 36 + data);
-  b.append("WAVEfmt ");
-  put32(b, 16);
-  put16(b, 1);  // PCM
-  put16(b, channels);
-  put32(b, static_cast<uint32_t>(sampleRate));
-  put32(b, static_cast<uint32_t>(sampleRate * channels * 2));
-  put16(b, channels * 2);
-  put16(b, 16);
-  b.append("data");
-  put32(b, data);
-  return b;
+Schedule cutSchedule(const Schedule& schedule, int64_t maxMs, bool* cut) {
+  *cut = false;
+  if (schedule.totalMs <= maxMs) return schedule;
+  *cut = true;
+  Schedule s;
+  for (const ScheduledEvent& e : schedule.events) {
+    if (e.endMs > maxMs) break;
+    s.events.push_back(e);
+  }
+  // Rests after the last note that fits would only lengthen the fade's silence.
+  while (!s.events.empty() && !s.events.back().note) s.events.pop_back();
+  if (s.events.empty()) {
+    // Not even the first note fits: it is cut at the limit.
+    if (!schedule.events.empty()) {
+      ScheduledEvent first = schedule.events.front();
+      first.soundEndMs = std::min(first.soundEndMs, maxMs);
+      first.endMs = maxMs;
+      s.events.push_back(first);
+    }
+    s.totalMs = maxMs;
+    return s;
+  }
+  s.totalMs = s.events.back().endMs;
+  return s;
 }
 
-bool renderWav(const Schedule& schedule, const RenderOptions& options, QIODevice& out,
-               const QString& name, QString* error, RenderInfo* info) {
+bool renderAudio(const Schedule& schedule, const RenderOptions& options, QIODevice& out,
+                 const QString& name, QString* error, RenderInfo* info) {
   if (!checkOptions(schedule, options, error)) return false;
-  // First pass: the length and the peak.
-  std::unique_ptr<Voice> voice = makeVoice(schedule, options, error);
+  const Plan plan = planOf(schedule, options);
+  const pxaudio::AudioFormatInfo& format = pxaudio::audioFormatInfo(options.format);
+  if (out.isSequential() && !format.streams) {
+    if (error)
+      *error = QStringLiteral("%1 cannot be written to %2: it needs a file.")
+                   .arg(QString::fromLatin1(format.description).section(',', 0, 0), name);
+    return false;
+  }
+  // The encoders come from the plugin before anything is rendered, so a missing one is
+  // reported at once.
+  pxaudio::AudioFiles* files = nullptr;
+  if (options.format != pxaudio::AudioFormat::Wav || !options.gainDb) {
+    files = pxaudio::audioFiles(error);
+    if (!files) return false;
+  }
+
+  // First pass: the length, the peak and the loudness.
+  std::unique_ptr<Voice> voice = makeShaped(plan, options, error);
   if (!voice) return false;
   const int channels = voice->channels();
+  std::unique_ptr<pxaudio::LoudnessMeter> meter;
+  if (!options.gainDb) {
+    meter = files->newLoudnessMeter(options.sampleRate, channels, error);
+    if (!meter) return false;
+  }
   std::vector<float> buffer(static_cast<size_t>(kBlock) * channels);
   int64_t frames = 0;
   float peak = 0;
+  const double expected = std::max<double>(
+      1, std::min<double>(static_cast<double>(plan.limit),
+                          static_cast<double>(frameAt(plan.schedule.totalMs, options.sampleRate))));
   while (const int n = voice->next(buffer.data(), kBlock)) {
     for (int i = 0; i < n * channels; ++i) peak = std::max(peak, std::abs(buffer[i]));
+    if (meter && !meter->add(buffer.data(), n)) {
+      if (error) *error = QStringLiteral("The loudness could not be measured.");
+      return false;
+    }
     frames += n;
+    if (frames % (kBlock * 64) < n && !report(options, 0.5 * frames / expected, error))
+      return false;
   }
   RenderInfo local;
   local.channels = channels;
   local.tailFrames = voice->tailFrames();
+  local.cut = plan.cut;
   double gain = 1;
+  local.loudness = -std::numeric_limits<double>::infinity();
   if (options.gainDb) {
     gain = std::pow(10.0, *options.gainDb / 20);
   } else if (peak > 0) {
-    gain = std::pow(10.0, kNormalPeakDb / 20) / peak;
+    const double lufs = meter->integratedLufs();
+    const double truePeak = std::max<double>(meter->truePeak(), peak);
+    const double ceiling = std::pow(10.0, kMaxTruePeakDb / 20) / truePeak;
+    // Too short to gate (under 0.4 s): the true peak alone sets the level.
+    gain = std::isfinite(lufs) ? std::min(std::pow(10.0, (options.loudness - lufs) / 20), ceiling)
+                               : ceiling;
+    if (std::isfinite(lufs)) local.loudness = lufs + 20 * std::log10(gain);
   }
   local.gainDb = 20 * std::log10(gain);
 
-  // Second pass: the same rendering, scaled, behind a header that holds its length.
-  voice = makeVoice(schedule, options, error);
+  // Second pass: the same rendering, scaled, into the encoder.
+  voice = makeShaped(plan, options, error);
   if (!voice) return false;
-  const QByteArray header = wavHeader(options.sampleRate, channels, frames);
-  if (!writeAll(out, header.constData(), header.size())) {
-    if (error) *error = failure(out, name);
-    return false;
-  }
-  std::vector<int16_t> pcm;
+  pxaudio::EncodeSpec spec;
+  spec.format = options.format;
+  spec.sampleRate = options.sampleRate;
+  spec.channels = channels;
+  spec.frames = frames;
+  spec.title = options.title;
+  std::unique_ptr<pxaudio::AudioEncoder> encoder = options.format == pxaudio::AudioFormat::Wav
+                                                       ? pxaudio::newWavEncoder(spec, out, name)
+                                                       : files->newEncoder(spec, out, error);
+  if (!encoder) return false;
   int64_t written = 0;
-  int peakSample = 0;
+  float peakOut = 0;
   while (written < frames) {
     const int want = static_cast<int>(std::min<int64_t>(kBlock, frames - written));
     int n = voice->next(buffer.data(), want);
@@ -258,41 +355,40 @@ bool renderWav(const Schedule& schedule, const RenderOptions& options, QIODevice
       std::fill_n(buffer.begin(), static_cast<size_t>(want) * channels, 0.0f);
       n = want;
     }
-    pcm.resize(static_cast<size_t>(n) * channels);
-    for (size_t i = 0; i < pcm.size(); ++i) {
-      double s = buffer[i] * gain;
+    for (int i = 0; i < n * channels; ++i) {
+      // Rounded to the 16-bit grid the WAV holds, so the peak reported is the peak written.
+      double s = std::lround(buffer[i] * gain * 32767) / 32767.0;
       if (std::abs(s) > 1.0) {
         ++local.clipped;
         s = std::clamp(s, -1.0, 1.0);
       }
-      pcm[i] = static_cast<int16_t>(std::lround(s * 32767));
-      peakSample = std::max(peakSample, std::abs(static_cast<int>(pcm[i])));
+      buffer[i] = static_cast<float>(s);
+      peakOut = std::max(peakOut, std::abs(buffer[i]));
     }
-    if (!writeSamples(out, pcm)) {
-      if (error) *error = failure(out, name);
-      return false;
-    }
+    if (!encoder->write(buffer.data(), n, error)) return false;
     written += n;
+    if (written % (kBlock * 64) < n && !report(options, 0.5 + 0.5 * written / frames, error))
+      return false;
   }
+  if (!encoder->finish(error)) return false;
   local.frames = written;
-  local.peakDb = peakSample > 0 ? 20 * std::log10(peakSample / 32767.0)
-                                : -std::numeric_limits<double>::infinity();
+  local.peakDb = peakOut > 0 ? 20 * std::log10(peakOut) : -std::numeric_limits<double>::infinity();
   if (info) *info = local;
   return true;
 }
 
-bool renderWav(const Schedule& schedule, const RenderOptions& options, const QString& path,
-               QString* error, RenderInfo* info) {
+bool renderAudio(const Schedule& schedule, const RenderOptions& options, const QString& path,
+                 QString* error, RenderInfo* info) {
   if (!checkOptions(schedule, options, error)) return false;
   QSaveFile file(path);
   if (!file.open(QIODevice::WriteOnly)) {
-    if (error) *error = failure(file, path);
+    if (error) *error = QStringLiteral("%1: %2").arg(path, file.errorString());
     return false;
   }
   // An unfinished QSaveFile is discarded, so a failure leaves nothing behind.
-  if (!renderWav(schedule, options, file, path, error, info)) return false;
+  if (!renderAudio(schedule, options, file, path, error, info)) return false;
   if (!file.commit()) {
-    if (error) *error = failure(file, path);
+    if (error) *error = QStringLiteral("%1: %2").arg(path, file.errorString());
     return false;
   }
   return true;

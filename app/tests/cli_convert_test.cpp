@@ -132,3 +132,26 @@ TEST_F(CliConvertTest, InfoChecksTheEightTargetFormats) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CliConvertTest, ArduinoHeaderByExtensionNameAndBatch) {
+  // By the .h extension: a header whose arrays hold all 30 notes, with nothing said about
+  // the writer's count.
+  const CliRun one = run({"convert", example("OdeToJoy.rtx"), path("ode.h")});
+  ASSERT_EQ(one.exitCode, 0) << one.errors.toStdString();
+  EXPECT_TRUE(one.errors.isEmpty()) << one.errors.toStdString();
+  const QByteArray header = fileBytes(path("ode.h"));
+  EXPECT_TRUE(header.contains("_LENGTH 30\n")) << header.toStdString();
+  EXPECT_TRUE(header.contains("PROGMEM = {"));
+  // By name, to standard output, and for a folder at once.
+  const CliRun piped = run({"convert", example("Twinkle.rtx"), "-", "--to", "arduino"});
+  ASSERT_EQ(piped.exitCode, 0);
+  EXPECT_TRUE(piped.output.contains("tone(8, hz"));
+  const CliRun batch = run({"convert", QStringLiteral(PEALIX_BIN_DIR "/examples"), "--out-dir",
+                            path("out"), "--to", "arduino"});
+  ASSERT_EQ(batch.exitCode, 0) << batch.errors.toStdString();
+  EXPECT_TRUE(QFileInfo::exists(path("out/Twinkle.h")));
+}
+
+}  // namespace

@@ -57,13 +57,18 @@ class CliPlaybackTest : public ::testing::Test {
     w.channels = u16(22);
     w.rate = static_cast<int>(u32(24));
     w.bits = u16(34);
-    EXPECT_EQ(b.mid(36, 4), "data");
-    EXPECT_EQ(u32(40) + 44, static_cast<quint32>(b.size()));
+    // The chunks after fmt (a LIST of tags, then data) up to the samples.
+    int at = 36;
+    while (at + 8 <= b.size() && b.mid(at, 4) != "data") at += 8 + static_cast<int>(u32(at + 4));
+    EXPECT_EQ(b.mid(at, 4), "data");
+    if (b.mid(at, 4) != "data") return w;
+    const int first = at + 8;
+    EXPECT_EQ(u32(at + 4) + first, static_cast<quint32>(b.size()));
     EXPECT_EQ(u32(4) + 8, static_cast<quint32>(b.size()));
-    w.frames = (b.size() - 44) / (2 * std::max(1, w.channels));
-    for (int at = 44; at + 1 < b.size(); at += 2)
+    w.frames = (b.size() - first) / (2 * std::max(1, w.channels));
+    for (int k = first; k + 1 < b.size(); k += 2)
       w.peak = std::max(w.peak,
-                        std::abs(static_cast<int>(qFromLittleEndian<qint16>(b.constData() + at))));
+                        std::abs(static_cast<int>(qFromLittleEndian<qint16>(b.constData() + k))));
     return w;
   }
   QString cli_;
@@ -140,7 +145,7 @@ TEST_F(CliPlaybackTest, RenderWritesAWavAsLongAsThePlayback) {
   const Wav b = readWav(buzzerWav);
   EXPECT_EQ(b.channels, 1);
   EXPECT_EQ(b.frames, 1750 * 8);
-  EXPECT_GT(b.peak, 10000);
+  EXPECT_GT(b.peak, 3000);  // a square wave at -16 LUFS peaks near -15 dBFS
 
   // A file that cannot be written leaves nothing behind.
   const QString bad = dir_.filePath("no/such/folder/out.wav");
@@ -152,11 +157,11 @@ TEST_F(CliPlaybackTest, RenderWritesAWavAsLongAsThePlayback) {
   EXPECT_EQ(run({"render", tune}).exitCode, 2);
 }
 
-TEST_F(CliPlaybackTest, RenderStreamsToStandardOutputAtMinusOneDbfs) {
+TEST_F(CliPlaybackTest, RenderStreamsToStandardOutputUnderTheTruePeakCeiling) {
   const QString tune = melody("t:d=4,o=5,b=240:8c,8p,4e");
   // Standard output carries the WAV alone; the status line goes to standard error.
-  const ProcessRun out = runProcess(cli_, {"render", tune, "-", "--voice", "buzzer", "--rate", "8000"},
-                                    dir_.path());
+  const ProcessRun out =
+      runProcess(cli_, {"render", tune, "-", "--voice", "buzzer", "--rate", "8000"}, dir_.path());
   ASSERT_EQ(out.exitCode, 0) << out.errors.toStdString();
   EXPECT_TRUE(out.errors.contains("wrote standard output")) << out.errors.toStdString();
   const QString piped = dir_.filePath("piped.wav");
@@ -167,7 +172,7 @@ TEST_F(CliPlaybackTest, RenderStreamsToStandardOutputAtMinusOneDbfs) {
   const Wav w = readWav(piped);  // checks that the header's sizes match the bytes
   EXPECT_EQ(w.channels, 1);
   EXPECT_EQ(w.frames, 500 * 8);  // at 240 BPM: 125 + 125 + 250 ms
-  EXPECT_NEAR(20 * std::log10(w.peak / 32767.0), -1.0, 0.01);
+  EXPECT_LE(20 * std::log10(w.peak / 32767.0), -1.0 + 0.01);
 
   // The same to a file, with a fixed gain instead: quieter, and told so on standard output.
   const QString quiet = dir_.filePath("quiet.wav");

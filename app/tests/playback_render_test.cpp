@@ -1,6 +1,7 @@
-// Rendering levels measured on the samples written: both voices normalised to a -1 dBFS
-// peak, a fixed gain instead of it, and a header that holds the length before the first
-// sample, so the rendering streams into a pipe.
+// Rendering levels measured on the samples written: both voices normalised to a loudness
+// under a true-peak ceiling, a fixed gain instead of it, a length limit that cuts at a note's
+// end and fades out, and a header that holds the length before the first sample, so the
+// rendering streams into a pipe.
 #include <gtest/gtest.h>
 
 #include <QByteArray>
@@ -75,7 +76,7 @@ pxplay::Schedule twoNotes(int firstVelocity, int secondVelocity) {
 bool render(const pxplay::Schedule& s, const pxplay::RenderOptions& o, Pcm* pcm,
             pxplay::RenderInfo* info, QString* error) {
   PipeDevice pipe;
-  const bool ok = pxplay::renderWav(s, o, pipe, QStringLiteral("pipe"), error, info);
+  const bool ok = pxplay::renderAudio(s, o, pipe, QStringLiteral("pipe"), error, info);
   *pcm = parse(pipe.data);
   if (ok) {
     EXPECT_EQ(pcm->dataSize, pcm->samples.size() * 2) << "the header's length is the data's";
@@ -84,7 +85,7 @@ bool render(const pxplay::Schedule& s, const pxplay::RenderOptions& o, Pcm* pcm,
   return ok;
 }
 
-TEST(WavRender, BuzzerPeaksAtMinusOneDbfsAndKeepsTheNotesApart) {
+TEST(WavRender, BuzzerMeetsTheLoudnessAndKeepsTheNotesApart) {
   pxplay::RenderOptions o;
   o.voice = pxplay::RenderVoice::Buzzer;
   o.sampleRate = 8000;
@@ -95,14 +96,23 @@ TEST(WavRender, BuzzerPeaksAtMinusOneDbfsAndKeepsTheNotesApart) {
   EXPECT_EQ(pcm.channels, 1);
   EXPECT_EQ(pcm.rate, 8000);
   ASSERT_EQ(pcm.samples.size(), 8000u);
-  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), -1.0, 0.01);
-  EXPECT_NEAR(info.peakDb, -1.0, 0.01);
+  EXPECT_NEAR(info.loudness, pxplay::kDefaultLoudness, 0.01);
+  // A square wave's peak lies near its loudness: far below the ceiling.
+  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), info.peakDb, 0.01);
+  EXPECT_LT(info.peakDb, -10);
+  // A louder target than the ceiling allows is held at -1 dBTP instead.
+  pxplay::RenderInfo loud;
+  o.loudness = -5;
+  ASSERT_TRUE(render(twoNotes(30, 60), o, &pcm, &loud, &error)) << error.toStdString();
+  EXPECT_LE(loud.peakDb, pxplay::kMaxTruePeakDb + 0.01);
+  EXPECT_LT(loud.loudness, -5.2);
+  o.loudness = pxplay::kDefaultLoudness;
+  ASSERT_TRUE(render(twoNotes(30, 60), o, &pcm, &info, &error));
   // The louder note makes the peak; the quieter one stays half as loud; the pauses are silent.
   EXPECT_NEAR(static_cast<double>(peakOf(pcm.samples, 0, 3200)) / peakOf(pcm.samples, 4000, 7200),
               0.5, 0.001);
   EXPECT_EQ(peakOf(pcm.samples, 3200, 4000), 0);
   EXPECT_EQ(peakOf(pcm.samples, 7200), 0);
-  EXPECT_GT(info.gainDb, 0);
   EXPECT_EQ(info.clipped, 0);
 }
 
@@ -139,7 +149,49 @@ TEST(WavRender, FixedGainReplacesTheNormalisation) {
   EXPECT_DOUBLE_EQ(info.gainDb, 0);
 }
 
-TEST(WavRender, SynthesizerPeaksAtMinusOneDbfs) {
+TEST(WavRender, LengthLimitCutsAtANoteEndAndFadesOut) {
+  pxplay::RenderOptions o;
+  o.voice = pxplay::RenderVoice::Buzzer;
+  o.sampleRate = 8000;
+  o.gainDb = 0.0;
+  // Five notes of 800 ms (600 sounding); a 3.5 s limit keeps four, up to 3.2 s.
+  pxplay::Schedule s;
+  for (int i = 0; i < 5; ++i)
+    s.events.push_back({i, i * 800, i * 800 + 600, (i + 1) * 800, true, 69, 127, 0});
+  s.totalMs = 4000;
+  o.maxSeconds = 3.5;
+  Pcm pcm;
+  pxplay::RenderInfo info;
+  QString error;
+  ASSERT_TRUE(render(s, o, &pcm, &info, &error)) << error.toStdString();
+  EXPECT_TRUE(info.cut);
+  ASSERT_EQ(pcm.samples.size(), 3200u * 8);
+  // Full level before the last second (from 2.2 s), the last note fading within it.
+  const int full = std::lround(0.45 * 32767);
+  EXPECT_EQ(peakOf(pcm.samples, 12800, 17600), full);
+  EXPECT_LT(peakOf(pcm.samples, 19200, 20000), full);
+  EXPECT_GT(peakOf(pcm.samples, 19200, 20000), full * 8 / 10);
+  EXPECT_LT(peakOf(pcm.samples, 23200, 24000), full / 4);
+  EXPECT_GT(peakOf(pcm.samples, 23200, 24000), 0);
+  // A limit the melody fits in changes nothing.
+  o.maxSeconds = 10;
+  ASSERT_TRUE(render(s, o, &pcm, &info, &error));
+  EXPECT_FALSE(info.cut);
+  EXPECT_EQ(pcm.samples.size(), 32000u);
+  // Not even the first note fits: cut at the limit itself.
+  bool cut = false;
+  const pxplay::Schedule first = pxplay::cutSchedule(s, 300, &cut);
+  EXPECT_TRUE(cut);
+  ASSERT_EQ(first.events.size(), 1u);
+  EXPECT_EQ(first.totalMs, 300);
+  EXPECT_EQ(first.events[0].soundEndMs, 300);
+  // A pipe cannot take a file that needs seeking back.
+  o.format = pxaudio::AudioFormat::M4r;
+  EXPECT_FALSE(render(s, o, &pcm, &info, &error));
+  EXPECT_TRUE(error.contains("needs a file")) << error.toStdString();
+}
+
+TEST(WavRender, SynthesizerMeetsTheLoudness) {
   QString why;
   if (!pxmidi::soundSystem(&why)) GTEST_SKIP() << why.toStdString();
   if (pxmidi::findSoundFont({}, &why).isEmpty()) GTEST_SKIP() << why.toStdString();
@@ -151,8 +203,11 @@ TEST(WavRender, SynthesizerPeaksAtMinusOneDbfs) {
   ASSERT_TRUE(render(twoNotes(60, 100), o, &pcm, &info, &error)) << error.toStdString();
   EXPECT_EQ(pcm.channels, 2);
   EXPECT_GE(pcm.samples.size(), 22050u * 2);
-  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), -1.0, 0.01);
-  // The synthesizer's own level is far below full scale: normalising raised it.
+  // The loudness target, unless the true-peak ceiling holds it lower.
+  EXPECT_LE(info.loudness, pxplay::kDefaultLoudness + 0.01);
+  EXPECT_LE(dbfs(peakOf(pcm.samples)), pxplay::kMaxTruePeakDb + 0.01);
+  EXPECT_NEAR(dbfs(peakOf(pcm.samples)), info.peakDb, 0.01);
+  // The synthesizer's own level is far below: normalising raised it.
   EXPECT_GT(info.gainDb, 3);
 
   // A SoundFont named but missing is an error that names it, not a silent fallback.

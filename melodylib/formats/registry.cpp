@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "alcatel.h"
+#include "arduino.h"
 #include "imelody.h"
 #include "keypress.h"
 #include "midi_reader.h"
@@ -19,15 +20,11 @@ namespace {
 // A format whose reader or writer is null answers 213 for that direction.
 constexpr FormatEntry kFormats[] = {
     // id, name, reader, writer, string export
-    {2, "sagem", readSagem, writeSagem, true},
-    {3, "keypress", nullptr, writeKeypress, true},
-    {7, "rtttl", readRtttl, writeRtttl, true},
-    {8, "alcatel", nullptr, writeAlcatel, true},
-    {9, "nokia", nullptr, writeNokia, true},
-    {10, "midi", readMidi, writeMidi, true},
-    {12, "motorola", nullptr, writeMotorola, false},
-    {14, "imelody", nullptr, writeImelody, true},
-    {19, "xml", nullptr, writeTestXml, false},
+    {2, "sagem", readSagem, writeSagem, true},       {3, "keypress", nullptr, writeKeypress, true},
+    {7, "rtttl", readRtttl, writeRtttl, true},       {8, "alcatel", nullptr, writeAlcatel, true},
+    {9, "nokia", nullptr, writeNokia, true},         {10, "midi", readMidi, writeMidi, true},
+    {12, "motorola", nullptr, writeMotorola, false}, {14, "imelody", nullptr, writeImelody, true},
+    {19, "xml", nullptr, writeTestXml, false},       {22, "arduino", nullptr, writeArduino, true},
 };
 
 }  // namespace

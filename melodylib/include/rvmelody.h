@@ -34,7 +34,8 @@ enum {
   RV_FORMAT_MIDI = 10, /* standard MIDI file, the native format */
   RV_FORMAT_MOTOROLA = 12,
   RV_FORMAT_IMELODY = 14,
-  RV_FORMAT_TEST_XML = 19
+  RV_FORMAT_TEST_XML = 19,
+  RV_FORMAT_ARDUINO = 22 /* C header for a buzzer, written only */
 };
 
 /* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as

@@ -216,6 +216,7 @@ class frmMain : public QMainWindow {
     clipImport(Kind);
   }
   void onFileImportSagem();
+  void onFileExportAudio();  // frmmain_ringtone.cpp
   void onAddEvent();
   void onEditEvent();
   void onOptions();

@@ -77,6 +77,8 @@ const std::vector<frmMain::Command>& frmMain::CommandTable() {
        &F::onClipImport<1>, kNone},
       {"mnuFileImportSagem", "mnuFile", nullptr, 1564, 0, nullptr, &F::onFileImportSagem,
        kSeparator},
+      {"mnuFileExportAudio", "mnuFile", nullptr, 2750, 2751, nullptr, &F::onFileExportAudio,
+       kNeedsMelody},
       {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
 
       // Also on an empty start: the first event added starts a melody.
