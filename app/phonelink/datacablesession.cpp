@@ -286,7 +286,9 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
     if (count > 1) failedPart_ = part;  // until the phone confirms it
     // Each part is announced, written and confirmed before the next one starts.
     const QString partText = count > 1 ? res(kResPartOf).arg(part).arg(count) : QString();
-    if (count > 1) AppendStatus(kBreak + res(kResSending) + ' ' + partText);
+    // The phone's echo of the command that follows starts on a line of its own.
+    if (count > 1)
+      AppendStatus(kBreak + res(kResSending) + ' ' + partText + (echo_ ? kBreak : QString()));
     const QString hex = modPDU::ToHex(parts.pdus[part - 1]);
     const QString step = count > 1 ? smsStep + ", " + partText : smsStep;
     WaitMs(150);
@@ -302,7 +304,9 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
     for (int k = 1; k <= pieces; ++k) {
       const bool last = k == pieces;
       rx_.clear();
-      AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
+      // The lines of the hex text, named with their part when there are several.
+      AppendStatus(kBreak + res(kResSending) + (count > 1 ? ' ' + partText + ',' : QString()) +
+                   QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
       WaitMs(150);
       rx_.clear();
       // The EMS message's data is not echoed while it is written and answered.
