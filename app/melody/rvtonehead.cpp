@@ -111,7 +111,7 @@ int ErrorTextRes(int code) {
 }
 
 QString LibraryErrorTitle(const std::function<QString(int)>& res) {
-  return QStringLiteral("Pealix  -  ") + res(kResTitle);
+  return QStringLiteral("Pealix - ") + res(kResTitle);
 }
 
 QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& res) {
