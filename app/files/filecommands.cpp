@@ -507,6 +507,15 @@ SaveAsStart SaveAsProposal(const QString& filePath, int fileFormat, int lastFilt
   return start;
 }
 
+QString NameForSaveFilter(const QString& name, const QString& selectedFilter, const ResFn& res) {
+  const filetables::SaveFilter& picked =
+      filetables::SaveFilters()[SaveFilterIndex(selectedFilter, res) - 1];
+  for (const filetables::SaveFilter& f : filetables::SaveFilters())
+    if (name.endsWith(f.extension, Qt::CaseInsensitive) && name.size() > f.extension.size())
+      return name.left(name.size() - f.extension.size()) + picked.extension;
+  return name;
+}
+
 QString ExportStatusText(const QString& written, const QString& currentFile, const ResFn& res) {
   const QFileInfo current(currentFile);
   if (!current.isAbsolute()) return res(kResExportedNoFile).arg(QFileInfo(written).fileName());

@@ -198,6 +198,12 @@ struct SaveAsStart {
 SaveAsStart SaveAsProposal(const QString& filePath, int fileFormat, int lastFilter,
                            const QString& title, const QString& dir);
 
+// The file name Save As shows after the user picked another filter: a name that ends
+// with the extension of one of the save filters takes the picked filter's instead
+// ("OdeToJoy.rtx" under iMelody: "OdeToJoy.imy"); any other name stays as typed.
+QString NameForSaveFilter(const QString& name, const QString& selectedFilter,
+                          const ResFn& res = {});
+
 // The status after Save As wrote a file that does not become the current one (a format
 // Save does not write back): "Exported to x.imy; Ctrl+S still saves y.rtx." (with no
 // current file: Ctrl+S asks for a name).

@@ -244,6 +244,11 @@ TEST_F(WalkthroughTest, SaveAsStartsOnTheCurrentFileAndNoToReplaceGoesBackToTheD
       << window_->statusText().toStdString();
   EXPECT_TRUE(window_->windowTitle().startsWith("OdeToJoy.rtx"));
   EXPECT_EQ(window_->document().filePath(), file);
+
+  // Picking another filter in the dialog changes the proposed name's extension.
+  EXPECT_EQ(filecmd::NameForSaveFilter("OdeToJoy.rtx", filecmd::SaveFilterText(8, res), res),
+            "OdeToJoy.imy");
+  EXPECT_EQ(filecmd::NameForSaveFilter("notes", filecmd::SaveFilterText(8, res), res), "notes");
 }
 
 TEST_F(WalkthroughTest, TabLeavesTheListAndTheEventEditorStartsOnTheEventKind) {

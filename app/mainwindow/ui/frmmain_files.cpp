@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTableView>
@@ -49,6 +50,12 @@ QString RunFileDialog(QWidget* parent, bool save, const QString& title, const QS
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (selectedFilter && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+  // Another filter picked in Save As changes the proposed name's extension with it.
+  if (save)
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+      if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(filecmd::NameForSaveFilter(edit->text(), f, res));
+    });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
   return dialog.selectedFiles().first();

@@ -30,6 +30,8 @@ QPushButton* textButton(QWidget* parent, const char* name, int tag, int tip) {
   auto* b = new QPushButton(parent);
   b->setObjectName(QString::fromLatin1(name));
   SetTextIds(b, tag, tip);
+  // No button is the dialog's default: Return in the display does not press "Higher".
+  b->setAutoDefault(false);
   return b;
 }
 
