@@ -67,6 +67,11 @@ TEST_F(WalkthroughTest, SavingSaysHowTheWriterMovedTheNotesAndWroteTheTitle) {
   EXPECT_TRUE(readFile(nextPath_).startsWith("Cafe Song:"));
   EXPECT_EQ(melody().getEventVal1(0), 57);  // the melody itself is not changed
 
+  // The Nokia writer fits the notes as the RTTTL writer does; its file is read back too.
+  saveAs("cafe.ota", filecmd::SaveFilterText(7));
+  EXPECT_TRUE(window_->statusText().contains(res(2800).arg(res(831)).arg(3)))
+      << window_->statusText().toStdString();
+
   // Within the range nothing is said; a title cut to nine characters is "shortened".
   setNotes({60, 64, 67}, QStringLiteral("Birthday Song"));
   saveAs("birthday.rtx", filecmd::SaveFilterText(3));
