@@ -2,17 +2,22 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "document/eventlistmodel.h"
+#include "files/filedetect.h"
 #include "files/filetables.h"
+#include "files/writechanges.h"
+#include "languages/reslang.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
 #include "phonelink/cablemessage.h"
@@ -123,11 +128,20 @@ const CliFormat* formatById(int32_t id) {
   return nullptr;
 }
 
-const CliFormat* formatForRead(const std::string& path) {
+const CliFormat* formatForRead(const std::string& path, std::string* problem) {
   const QString fileName = QFileInfo(QString::fromStdString(path)).fileName();
+  const filetables::OpenFilter* byName = nullptr;
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
-    if (QDir::match(f.pattern, fileName)) return formatById(f.formatId);
-  return nullptr;
+    if (!byName && QDir::match(f.pattern, fileName)) byName = &f;
+  QFile file(QString::fromStdString(path));
+  if (path == "-" || !QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+    return byName ? formatById(byName->formatId) : nullptr;
+  const filedetect::Detected d = filedetect::DetectFileType(
+      file.read(512), file.size(), byName ? byName->fileType : filetables::kTypeNone);
+  if (d.problemRes != 0 && problem) *problem = GetResString(d.problemRes).toStdString();
+  const int formatId =
+      d.problemRes != 0 && byName ? byName->formatId : filetables::FormatIdForFileType(d.fileType);
+  return formatById(formatId);
 }
 
 const CliFormat* formatForWrite(const std::string& path) {
@@ -328,6 +342,12 @@ bool readInput(const std::string& path, const CliFormat& format, int32_t channel
     return readMelody(path, format, channel, doc);
   else
     ok = readThroughLibrary(path, RV_WHERE_FILE, format, channel, doc, why);
+  // The library's text readers take the first 65,536 characters of a file.
+  if (ok && (format.id == RV_FORMAT_RTTTL || format.id == RV_FORMAT_SAGEM) &&
+      QFileInfo(QString::fromStdString(path)).size() > 65536)
+    std::cerr << "pealix-cli: note: " << path << " is longer than the 65,536 characters the "
+              << format.name << " reader takes: it holds more than the " << doc.records.size()
+              << " events read\n";
   if (!ok) {
     if (error)
       *error = why;
@@ -398,6 +418,46 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
   if (kept < 0 || kept >= all) return {};
   return "holds " + std::to_string(kept) + " of the melody's " + std::to_string(all) +
          " notes and pauses";
+}
+
+std::string pitchNote(const Document& doc, const CliFormat& format) {
+  QList<int> given;
+  for (const EventRecord& r : doc.records)
+    if (r.nEvent == 1) given << r.EventVal1;
+  const std::string name = format.id == 2    ? "Sagem"
+                           : format.id == 3  ? "The key-press writer"
+                           : format.id == 7  ? "RTTTL"
+                           : format.id == 8  ? "Alcatel"
+                           : format.id == 9  ? "Nokia"
+                           : format.id == 12 ? "Motorola"
+                                             : std::string(format.name);
+  if (const int outside = writechanges::NotesOutsideWriterRange(format.id, given))
+    return name + " moved the notes into its range: " + std::to_string(outside) +
+           " of them lay outside it";
+  // The Nokia writer fits the pitches as the RTTTL writer does: its RTTTL text tells.
+  if (format.id != 2 && format.id != 7 && format.id != 9) return {};
+  const CliFormat& readAs = *formatById(format.id == 2 ? 2 : 7);
+  std::vector<int32_t> control = {9, 0, readAs.id, doc.bpm, 0, 0, 0, 0, 0};
+  std::string text;
+  if (melo2String(doc, control, text) != 1) return {};
+  HookState& state = hookState();
+  state.clipboardIn = text;
+  state.hasClipboardIn = true;
+  Document back;
+  std::string error;
+  const bool read = readThroughLibrary("", 2, readAs, 255, back, error);
+  state.hasClipboardIn = false;
+  state.clipboardIn.clear();
+  if (!read) return {};
+  QList<int> written;
+  for (const EventRecord& r : back.records)
+    if (r.nEvent == 1) written << r.EventVal1;
+  const writechanges::PitchChange c = writechanges::ComparePitches(given, written);
+  if (c.changed == 0) return {};
+  if (c.shift == 0) return name + " moved " + std::to_string(c.changed) + " notes into its range";
+  const int n = std::abs(c.shift);
+  return name + " moved the melody " + (c.shift > 0 ? "up " : "down ") + std::to_string(n) +
+         (n == 1 ? " semitone" : " semitones") + " into its range";
 }
 
 bool renderMelody(const Document& doc, const CliFormat& format, const std::vector<int32_t>& options,
@@ -503,6 +563,8 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   if (!cut.empty())
     std::cerr << "pealix-cli: note: " << (toStdout ? std::string("the output") : path) << " " << cut
               << ": the " << format.name << " size limit left the rest out\n";
+  const std::string moved = pitchNote(doc, format);
+  if (!moved.empty()) std::cerr << "pealix-cli: note: " << moved << "\n";
   if (format.id == RV_FORMAT_ALCATEL ||
       format.id == RV_FORMAT_MOTOROLA)  // these writers give the number of tokens written
     std::cerr << "pealix-cli: " << writerValue << " tokens written\n";

@@ -28,8 +28,10 @@ const std::vector<CliFormat>& formats();
 const CliFormat* formatByName(const std::string& name);
 const CliFormat* formatById(int32_t id);
 // The format a file name's extension stands for, by the open and save dialogs' tables;
-// null when none.
-const CliFormat* formatForRead(const std::string& path);
+// null when none. For reading, an existing file's content decides over its name (a MIDI
+// file named .rtx, an RTTTL text named .mid); what makes it unreadable (an Alcatel text,
+// bytes that are no text) goes to problem when given.
+const CliFormat* formatForRead(const std::string& path, std::string* problem = nullptr);
 const CliFormat* formatForWrite(const std::string& path);
 // The extensions that choose a format when reading or writing.
 std::string extensionsOf(const CliFormat& format);
@@ -93,6 +95,10 @@ bool readRtttlText(const std::string& text, Document& doc, std::string& error);
 // left some out, else empty. bytes: what was written. Thread-safe.
 std::string notesLeftOut(const Document& doc, const CliFormat& format,
                          const std::vector<int32_t>& options, const std::string& bytes);
+
+// What the format's writer does to the notes: "rtttl moved the melody up 3 semitones into
+// its range", or empty when it writes every key as it is. Thread-safe.
+std::string pitchNote(const Document& doc, const CliFormat& format);
 
 // Renders the melody as a file in this format would hold it (options: control elements
 // 6..8). Thread-safe; false with the reason in error when the library refuses.

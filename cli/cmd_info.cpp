@@ -36,7 +36,12 @@ int runInfo(int argc, char** argv) {
     return 2;
   }
   const std::string input = args.positional()[0];
-  const CliFormat* format = from ? formatByName(*from) : formatForRead(input);
+  std::string problem;
+  const CliFormat* format = from ? formatByName(*from) : formatForRead(input, &problem);
+  if (!problem.empty()) {
+    std::cerr << "pealix-cli info: " << input << ": " << problem << "\n";
+    return 1;
+  }
   if (!format) {
     std::cerr << "pealix-cli info: cannot tell the format of " << input
               << "; name it with --from\n";
@@ -56,6 +61,11 @@ int runInfo(int argc, char** argv) {
   if (!loadLibrary()) return 1;
   Document doc;
   if (!readInput(input, *format, channel ? *channel - 1 : 255, delimiter, doc)) return 1;
+  if (doc.records.empty()) {
+    std::cerr << "pealix-cli info: " << input << ": no note or pause could be read as "
+              << format->name << "\n";
+    return 1;
+  }
 
   std::cout << "title:  " << doc.title << "\n"
             << "tempo:  " << doc.bpm << " bpm\n"

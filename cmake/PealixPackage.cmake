@@ -8,11 +8,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "Pealix maintainers <maintainers@pealix.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ringtone editor and converter for mobile phones")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pealix edits the monophonic ringtones of classic mobile phones: it reads RTTTL,\n"
-    "standard MIDI, Sagem, Nokia smart messaging and iMelody, writes these and Motorola,\n"
-    "Alcatel and key-press texts, checks a melody against a phone format's limits, plays it\n"
-    "through a built-in synthesizer or a MIDI output, and sends it to a phone over a\n"
-    "serial data cable.\n"
+    "Pealix edits the monophonic ringtones of classic mobile phones: it\n"
+    "reads RTTTL, standard MIDI, Sagem, Nokia smart messaging and iMelody,\n"
+    "writes these and Motorola, Alcatel and key-press texts, checks a melody\n"
+    "against a phone format's limits, plays it through a built-in\n"
+    "synthesizer or a MIDI output, and sends it to a phone over a serial\n"
+    "data cable.\n"
     "\n"
     "The package also holds pealix-cli, a command-line converter for scripts.")
 string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
@@ -29,4 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf2-soundfont-gm")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
+# The libraries in PREFIX/lib/pealix are loaded by path, never through the linker's
+# cache: the package has no maintainer scripts (see PealixDebRepack.cmake).
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/PealixDebRepack.cmake)
 include(CPack)

@@ -162,6 +162,15 @@ for f in ./usr/lib/pealix/pealix-cli ./usr/lib/pealix/librvmelody.so ./usr/lib/p
 done
 grep -qE ' ./usr/bin/pealix-cli -> ../lib/pealix/pealix-cli$' "$work/contents" ||
   fail "the package lacks the pealix-cli link"
+grep -qE ' ./usr/share/doc/pealix/changelog.gz( |$)' "$work/contents" ||
+  fail "the package lacks its changelog"
+# The libraries are not in the linker's cache: no maintainer script calls ldconfig.
+dpkg-deb --ctrl-tarfile "$deb" | tar -t > "$work/control-files"
+! grep -qE 'postinst|postrm' "$work/control-files" || fail "the package has maintainer scripts"
+if command -v lintian > /dev/null; then
+  lintian --fail-on error,warning "$deb" > "$work/lintian.log" ||
+    { cat "$work/lintian.log" >&2; fail "lintian reports errors or warnings"; }
+fi
 depends=$(dpkg-deb --field "$deb" Depends)
 grep -qw timgm6mb-soundfont <<< "$depends" || fail "Depends lacks the SoundFont: $depends"
 # The plugin's libraries reach Depends through dpkg-shlibdeps.

@@ -14,6 +14,7 @@ packages=(
   midicsv
   python3-gammu  # an independent SMS decoder for the SMS library's tests (skipped without it)
   help2man desktop-file-utils appstream shared-mime-info dpkg-dev file
+  lintian  # the install test checks the Debian package with it
 )
 # make fuzz also needs clang and its fuzzer runtime.
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev python3)

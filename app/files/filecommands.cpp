@@ -1,13 +1,17 @@
 #include "files/filecommands.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <iterator>
 
 #include "document/melodydocument.h"
 #include "files/filedetect.h"
+#include "files/writechanges.h"
+#include "melody/titletext.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
 
@@ -39,6 +43,12 @@ constexpr int kResAllFiles = 2511;
 constexpr int kResTempoWritten = 2515;
 constexpr int kResTitleWritten = 2516;
 constexpr int kResNotesWritten = 2522;
+constexpr int kResTitleWrittenAs = 2806;
+constexpr int kResTruncatedMore = 2811;
+constexpr int kResExported = 2822;
+constexpr int kResExportedNoFile = 2823;
+// The library's text readers (RTTTL, Sagem) take the first 65,536 characters of a file.
+constexpr qint64 kLibraryTextLimit = 65536;
 
 // "<format> - reading the file\n<Error>: <problem>", the library message's shape.
 // A format id below 0 (not recognised) names no format.
@@ -86,7 +96,7 @@ QString TruncatedNoticeText(const ResFn& res) {
 
 QString TruncatedNoticeText(const Result& r, const ResFn& res) {
   if (r.eventsInFile <= r.eventsKept) return TruncatedNoticeText(res);
-  return res(kResTruncatedCount)
+  return res(r.moreInFile ? kResTruncatedMore : kResTruncatedCount)
       .arg(r.eventsInFile)
       .arg(r.eventsKept)
       .arg(r.eventsInFile - r.eventsKept);
@@ -151,18 +161,50 @@ QString allFilesFilter(const ResFn& res) {
 
 }  // namespace
 
+namespace {
+
+// The names the dialogs show for the filters of the two tables, by filter index.
+constexpr int kOpenFilterNames[] = {2812, 2813, 2814, 2815, 2816};
+constexpr int kSaveFilterNames[] = {2817, 2814, 2812, 2813, 2818, 2819, 2820, 2816, 2821};
+
+// "<name> (<patterns>)" in the current language; the table's text without res.
+QString shownFilter(const QString& tableText, int index, const int* names, int count,
+                    const ResFn& res) {
+  const QString dialogText = DialogFilterText(tableText);
+  if (!res || index < 1 || index > count) return dialogText;
+  const qsizetype open = dialogText.lastIndexOf(QLatin1Char('('));
+  return res(names[index - 1]) + QLatin1Char(' ') + dialogText.mid(open);
+}
+
+QString shownOpenFilter(const filetables::OpenFilter& f, const ResFn& res) {
+  return shownFilter(f.filterText, f.index, kOpenFilterNames, std::size(kOpenFilterNames), res);
+}
+
+QString shownSaveFilter(const filetables::SaveFilter& f, const ResFn& res) {
+  return shownFilter(f.filterText, f.index, kSaveFilterNames, std::size(kSaveFilterNames), res);
+}
+
+// A selected filter in any of its forms: the table's, the dialog's, the shown one.
+template <class Filter>
+bool isFilter(const Filter& f, const QString& selected, const QString& shown) {
+  return f.filterText == selected || DialogFilterText(f.filterText) == selected ||
+         shown == selected;
+}
+
+}  // namespace
+
 QString OpenDialogFilters(const ResFn& res) {
   QStringList texts{allMelodiesFilter(res)};
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
-    texts << DialogFilterText(f.filterText);
+    texts << shownOpenFilter(f, res);
   texts << allFilesFilter(res);
   return joinFilters(texts);
 }
 
-QString SaveDialogFilters() {
+QString SaveDialogFilters(const ResFn& res) {
   QStringList texts;
   for (const filetables::SaveFilter& f : filetables::SaveFilters())
-    texts << DialogFilterText(f.filterText);
+    texts << shownSaveFilter(f, res);
   return joinFilters(texts);
 }
 
@@ -171,15 +213,13 @@ int OpenFilterIndex(const QString& selectedFilter, const ResFn& res) {
   if (selectedFilter == allMelodiesFilter(res)) return 0;
   if (selectedFilter == allFilesFilter(res)) return static_cast<int>(filters.size()) + 1;
   for (const filetables::OpenFilter& f : filters)
-    if (f.filterText == selectedFilter || DialogFilterText(f.filterText) == selectedFilter)
-      return f.index;
+    if (isFilter(f, selectedFilter, shownOpenFilter(f, res))) return f.index;
   return 1;
 }
 
-int SaveFilterIndex(const QString& selectedFilter) {
+int SaveFilterIndex(const QString& selectedFilter, const ResFn& res) {
   for (const filetables::SaveFilter& f : filetables::SaveFilters())
-    if (f.filterText == selectedFilter || DialogFilterText(f.filterText) == selectedFilter)
-      return f.index;
+    if (isFilter(f, selectedFilter, shownSaveFilter(f, res))) return f.index;
   return 1;
 }
 
@@ -188,15 +228,15 @@ QString OpenFilterText(int index, const ResFn& res) {
   if (index == 0) return allMelodiesFilter(res);
   if (index == filters.size() + 1) return allFilesFilter(res);
   for (const filetables::OpenFilter& f : filters)
-    if (f.index == index) return DialogFilterText(f.filterText);
-  return DialogFilterText(filters.first().filterText);
+    if (f.index == index) return shownOpenFilter(f, res);
+  return shownOpenFilter(filters.first(), res);
 }
 
-QString SaveFilterText(int index) {
+QString SaveFilterText(int index, const ResFn& res) {
   const auto& filters = filetables::SaveFilters();
   for (const filetables::SaveFilter& f : filters)
-    if (f.index == index) return DialogFilterText(f.filterText);
-  return DialogFilterText(filters.first().filterText);
+    if (f.index == index) return shownSaveFilter(f, res);
+  return shownSaveFilter(filters.first(), res);
 }
 
 int OpenFileType(int filterIndex) {
@@ -346,6 +386,8 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;
   r.eventsInFile = o.eventsInInput;
+  r.moreInFile = o.truncated && (formatId == 7 || formatId == 2) && r.tuneCount < 2 &&
+                 info.size() > kLibraryTextLimit;
   target.assign(read);
   r.result = 1;
   return r;
@@ -386,7 +428,8 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
   int fileType = filetables::kTypeNone;
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
     if (f.formatId == filter.formatId && fileType == filetables::kTypeNone) fileType = f.fileType;
-  if (fileType == filetables::kTypeNone) return {};
+  if (fileType == filetables::kTypeNone)
+    return writechanges::OutsideRangeText(filter.formatId, writechanges::NoteKeys(melody), res);
   pxvbMelody back;
   const auto firstChannel = [](int mask) {
     for (int c = 0; c < 16; ++c)
@@ -398,10 +441,22 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
   QStringList changes;
   if (back.bpm() != melody.bpm())
     changes << res(kResTempoWritten).arg(back.bpm()).arg(melody.bpm());
-  // A reader that keeps no title (MIDI without a name) says nothing about it.
+  // A reader that keeps no title (MIDI without a name) says nothing about it. The phone
+  // text formats take ASCII only ("Café" is written "Cafe"), some a few characters only.
   const QString title = melody.sName();
-  if (!back.sName().isEmpty() && back.sName() != title && title.startsWith(back.sName()))
-    changes << res(kResTitleWritten).arg(back.sName().trimmed());
+  const QString written = back.sName();
+  if (!written.isEmpty() && written != title) {
+    const bool shortened = title.startsWith(written) ||
+                           (titletext::IsAsciiTitleFormat(filter.formatId) &&
+                            QString::fromLatin1(titletext::AsciiTitle(title)).startsWith(written));
+    if (shortened)
+      changes << res(written.size() < title.size() ? kResTitleWritten : kResTitleWrittenAs)
+                     .arg(written.trimmed());
+  }
+  changes << writechanges::PitchChangeText(
+      filter.formatId,
+      writechanges::ComparePitches(writechanges::NoteKeys(melody), writechanges::NoteKeys(back)),
+      res);
   // A format sized for one message (the optimised Sagem SMS) stops where it is full.
   auto notes = [](const pxvbMelody& m) {
     int n = 0;
@@ -410,6 +465,7 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
   };
   if (notes(back) < notes(melody))
     changes << res(kResNotesWritten).arg(notes(back)).arg(notes(melody));
+  changes.removeAll(QString());
   return changes.join(QLatin1Char(' '));
 }
 
@@ -423,6 +479,48 @@ const filetables::SaveFilter* InPlaceSaveFilter(int fileType) {
     return &f;
   }
   return nullptr;
+}
+
+SaveAsStart SaveAsProposal(const QString& filePath, int fileFormat, int lastFilter,
+                           const QString& title, const QString& dir) {
+  SaveAsStart start;
+  const QFileInfo file(filePath);
+  int fileType = filetables::kTypeNone;
+  for (const filetables::OpenFilter& f : filetables::OpenFilters())
+    if (f.formatId == fileFormat && fileType == filetables::kTypeNone) fileType = f.fileType;
+  const filetables::SaveFilter* own = file.isAbsolute() ? InPlaceSaveFilter(fileType) : nullptr;
+  const filetables::SaveFilter* native = filetables::SaveFilterForFormat(kMidiFormat);
+  start.filterIndex = own ? own->index : lastFilter > 0 ? lastFilter : native ? native->index : 1;
+  const filetables::SaveFilter* chosen = nullptr;
+  for (const filetables::SaveFilter& f : filetables::SaveFilters())
+    if (f.index == start.filterIndex) chosen = &f;
+  // A title may hold characters no file name takes.
+  QString name = file.isAbsolute() ? file.completeBaseName() : title.trimmed();
+  static const QString kUnsafe = QStringLiteral("/\\:*?\"<>|");
+  for (QChar& c : name)
+    if (kUnsafe.contains(c) || c.unicode() < 0x20) c = QLatin1Char('_');
+  const QString folder = file.isAbsolute() ? file.absolutePath() : dir;
+  if (name.isEmpty() || !chosen) {
+    start.path = folder;
+    return start;
+  }
+  start.path = QDir(folder).filePath(name + chosen->extension);
+  return start;
+}
+
+QString NameForSaveFilter(const QString& name, const QString& selectedFilter, const ResFn& res) {
+  const filetables::SaveFilter& picked =
+      filetables::SaveFilters()[SaveFilterIndex(selectedFilter, res) - 1];
+  for (const filetables::SaveFilter& f : filetables::SaveFilters())
+    if (name.endsWith(f.extension, Qt::CaseInsensitive) && name.size() > f.extension.size())
+      return name.left(name.size() - f.extension.size()) + picked.extension;
+  return name;
+}
+
+QString ExportStatusText(const QString& written, const QString& currentFile, const ResFn& res) {
+  const QFileInfo current(currentFile);
+  if (!current.isAbsolute()) return res(kResExportedNoFile).arg(QFileInfo(written).fileName());
+  return res(kResExported).arg(QFileInfo(written).fileName(), current.fileName());
 }
 
 QString WindowTitle(const QString& product, const QString& filePath, bool modified) {

@@ -43,17 +43,19 @@ struct Result {
   int result = 0;      // 1 done, 0 cancelled or nothing to do, -1 failed (melody unchanged)
   QString errorTitle;  // for -1: the message box (exclamation icon)
   QString errorText;
-  bool truncated = false;  // a read dropped events: show the notice (NoticeText)
-  int channel = 0;         // MIDI: the channel read (1..16)
+  bool truncated = false;   // a read dropped events: show the notice (NoticeText)
+  int channel = 0;          // MIDI: the channel read (1..16)
   bool partOfFile = false;  // MIDI: one of several channels, so saving over the file
                             // would lose the others
 
-  int writerValue = 0;     // save: the writer's result value
-  int fileType = -1;       // open: the type the file was read as (its content decides)
-  int eventsKept = 0;      // open, truncated: the events taken into the melody
-  int eventsInFile = 0;    // open, truncated: the events the file holds
-  int tuneCount = 0;       // open, RTTTL: the tunes the file holds (more than 1: one read)
-  int tuneIndex = 0;       // open, RTTTL: the 0-based tune read
+  int writerValue = 0;      // save: the writer's result value
+  int fileType = -1;        // open: the type the file was read as (its content decides)
+  int eventsKept = 0;       // open, truncated: the events taken into the melody
+  int eventsInFile = 0;     // open, truncated: the events the file holds
+  bool moreInFile = false;  // open, truncated: the file holds more than eventsInFile (a
+                            // text longer than the library's reader takes)
+  int tuneCount = 0;        // open, RTTTL: the tunes the file holds (more than 1: one read)
+  int tuneIndex = 0;        // open, RTTTL: the 0-based tune read
   QString tuneName;
 };
 
@@ -81,21 +83,22 @@ void MakeNewMelody(pxvbMelody& melody);
 QString NewMelodyFileName(const ResFn& res);
 
 // The filters of the dialogs joined for QFileDialog (";;"), in table order, with the
-// patterns blank-separated as the dialog needs them ("Midi (*.mid *.midi)"). The open
-// dialog's list starts with "All melodies" (every readable extension, index 0) and ends
-// with "All files" (index OpenFilters().size() + 1). Without res the two are in English.
+// patterns blank-separated as the dialog needs them ("MIDI file (*.mid *.midi)") and the
+// names in the current language (without res: the tables' own texts). The open dialog's
+// list starts with "All melodies" (every readable extension, index 0) and ends with "All
+// files" (index OpenFilters().size() + 1).
 QString OpenDialogFilters(const ResFn& res = {});
-QString SaveDialogFilters();
+QString SaveDialogFilters(const ResFn& res = {});
 // A filter text as the dialog shows it: the ";" between patterns become blanks.
 QString DialogFilterText(const QString& tableText);
-// The index of a selected filter text (the table's or the dialog's form): 1-based for
+// The index of a selected filter text (the table's, the dialog's or the shown form): 1-based for
 // the table's filters, 0 and size + 1 for the open dialog's two catch-all filters; 1 for
 // a text that is not offered.
 int OpenFilterIndex(const QString& selectedFilter, const ResFn& res = {});
-int SaveFilterIndex(const QString& selectedFilter);
+int SaveFilterIndex(const QString& selectedFilter, const ResFn& res = {});
 // The dialog's filter text of an index (the first table filter for one not offered).
 QString OpenFilterText(int index, const ResFn& res = {});
-QString SaveFilterText(int index);
+QString SaveFilterText(int index, const ResFn& res = {});
 // The file type of an open filter, or the file type a path's extension implies when the
 // filter is unknown.
 int OpenFileType(int filterIndex);
@@ -183,6 +186,28 @@ Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
 // file holds the melody's tempo and title, or cannot be read back.
 QString SaveChangesText(const pxvbMelody& melody, const QString& path,
                         const filetables::SaveFilter& filter, const ResFn& res);
+
+// Where Save As starts: the filter of the current file's own format (else the one chosen
+// last; 0 for none yet: MIDI, the native format) and the name it proposes: the current
+// file's (for a melody without a file its title's) with that filter's extension, in the
+// file's folder (else dir).
+struct SaveAsStart {
+  int filterIndex = 1;
+  QString path;
+};
+SaveAsStart SaveAsProposal(const QString& filePath, int fileFormat, int lastFilter,
+                           const QString& title, const QString& dir);
+
+// The file name Save As shows after the user picked another filter: a name that ends
+// with the extension of one of the save filters takes the picked filter's instead
+// ("OdeToJoy.rtx" under iMelody: "OdeToJoy.imy"); any other name stays as typed.
+QString NameForSaveFilter(const QString& name, const QString& selectedFilter,
+                          const ResFn& res = {});
+
+// The status after Save As wrote a file that does not become the current one (a format
+// Save does not write back): "Exported to x.imy; Ctrl+S still saves y.rtx." (with no
+// current file: Ctrl+S asks for a name).
+QString ExportStatusText(const QString& written, const QString& currentFile, const ResFn& res);
 
 // The save filter that writes a file of an open file type back in its own format (RTTTL,
 // MIDI, Sagem text), or nullptr when the file cannot be saved in place.

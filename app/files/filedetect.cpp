@@ -17,6 +17,21 @@ bool isTuneLine(const QByteArray& line) {
   return second > first && second + 1 < line.size();
 }
 
+// Bytes no melody text holds: control characters other than tab, line ends, form feed
+// and the end-of-file mark of old editors.
+bool isBinary(const QByteArray& bytes) {
+  for (const char c : bytes) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f' && u != 0x1A) return true;
+  }
+  return false;
+}
+
+// The header line of the Alcatel text Pealix writes: "Title:<name> BPM:<n> Notes:<n>".
+bool isAlcatelHeader(const QByteArray& line) {
+  return line.startsWith("Title:") && line.contains(" BPM:") && line.contains(" Notes:");
+}
+
 QByteArray firstTextLine(const QByteArray& bytes) {
   for (const QByteArray& line : bytes.split('\n')) {
     const QByteArray t = line.trimmed();
@@ -33,13 +48,21 @@ Detected DetectFileType(const QByteArray& head, qint64 size, int hintType) {
   const QByteArray text = withoutBom(head);
   if (text.startsWith("MThd")) return {kTypeMidi};
   if (text.startsWith("RIFF") && text.mid(8, 4) == "RMID") return {kTypeMidi};
-  if (hintType == kTypeMidi) return {kTypeMidi, kResNotMidi};
-  const QByteArray line = firstTextLine(text);
+  // The text formats; a text named .mid is read as what it holds.
+  const bool binary = isBinary(text);
+  const QByteArray line = binary ? QByteArray() : firstTextLine(text);
   if (line.startsWith("$MUS$")) return {kTypeSagem};
   if (line.toUpper().startsWith("BEGIN:IMELODY")) return {kTypeImelody};
   // The Nokia ringtone is binary (or its hex text): its reader decides.
   if (hintType == kTypeNokia) return {kTypeNokia};
-  if (isTuneLine(line)) return {kTypeRtttl};
+  if (isAlcatelHeader(line)) return {kTypeNone, kResAlcatelText};
+  if (!binary &&
+      (isTuneLine(line) || isTuneLine(QByteArray(text).replace('\n', "").replace('\r', ""))))
+    return {kTypeRtttl};
+  if (hintType == kTypeMidi) return {kTypeMidi, kResNotMidi};
+  // Bytes that are no text hold no tune of the text formats.
+  if (binary) return {hintType, kResNotText};
+  if (hintType == kTypeRtttl) return {hintType, kResNoTune};
   if (hintType != kTypeNone) return {hintType};
   return {kTypeNone, kResNotRecognised};
 }

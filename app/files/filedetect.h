@@ -14,6 +14,9 @@ enum : int {
   kResEmpty = 2505,          // "The file is empty."
   kResNotMidi = 2506,        // "... not a standard MIDI file (no MThd header)."
   kResNotRecognised = 2507,  // "The format of the file was not recognised."
+  kResAlcatelText = 2808,    // an Alcatel text: written, not read
+  kResNotText = 2809,        // binary bytes where a text format was expected
+  kResNoTune = 2810,         // text without a "name:defaults:notes" tune
 };
 
 struct Detected {
@@ -24,7 +27,9 @@ struct Detected {
 // head: the file's first bytes (a few hundred are enough); size: the file's size;
 // hintType: the type its extension or the chosen filter stands for (kTypeNone: none).
 // The content wins over the hint: a standard MIDI header, the Sagem magic line, an
-// iMelody header or an RTTTL "name:defaults:notes" line decide the type.
+// iMelody header or an RTTTL "name:defaults:notes" line decide the type. An Alcatel text,
+// bytes that are no text (for any hint but the binary Nokia ringtone) and a text without
+// a tune for the RTTTL hint are problems.
 Detected DetectFileType(const QByteArray& head, qint64 size, int hintType);
 
 struct RtttlTune {

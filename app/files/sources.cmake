@@ -8,5 +8,6 @@ target_sources(pealixcore PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/recentfiles.cpp
   ${CMAKE_CURRENT_LIST_DIR}/clipboardhost.cpp
   ${CMAKE_CURRENT_LIST_DIR}/filecommands.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/writechanges.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cliptransfer.cpp
 )

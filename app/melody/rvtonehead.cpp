@@ -84,7 +84,7 @@ int ErrorTextRes(int code, rvresult::Call call, int formatId) {
 }
 
 QString LibraryErrorTitle(const std::function<QString(int)>& res) {
-  return QStringLiteral("Pealix  -  ") + res(kResTitle);
+  return QStringLiteral("Pealix - ") + res(kResTitle);
 }
 
 QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& res) {

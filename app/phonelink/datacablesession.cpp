@@ -298,7 +298,9 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
     if (count > 1) failedPart_ = part;  // until the phone confirms it
     // Each part is announced, written and confirmed before the next one starts.
     const QString partText = count > 1 ? res(kResPartOf).arg(part).arg(count) : QString();
-    if (count > 1) AppendStatus(kBreak + res(kResSending) + ' ' + partText);
+    // The phone's echo of the command that follows starts on a line of its own.
+    if (count > 1)
+      AppendStatus(kBreak + res(kResSending) + ' ' + partText + (echo_ ? kBreak : QString()));
     const QString hex = modPDU::ToHex(parts.pdus[part - 1]);
     const QString partStep = count > 1 ? smsStep + ", " + partText : smsStep;
     const QByteArray command =
@@ -310,7 +312,9 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
     const qsizetype size = lineSize < 1 ? hex.size() : lineSize;
     for (int k = 1; k <= pieces; ++k) {
       const bool last = k == pieces;
-      AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
+      // The lines of the hex text, named with their part when there are several.
+      AppendStatus(kBreak + res(kResSending) + (count > 1 ? ' ' + partText + ',' : QString()) +
+                   QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
       // The EMS message's data is not echoed while it is written and answered.
       const bool echo = echo_;
       const QByteArray line = hex.mid((k - 1) * size, size).toLatin1() + (last ? kCtrlZ : '\r');

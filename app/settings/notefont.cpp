@@ -27,6 +27,10 @@ QString UserFontsDirectory() {
   return base + QStringLiteral("/fonts");
 }
 
+bool Ships(const QString& appDir) {
+  return QFileInfo(QDir(appDir).filePath(FontFileName())).isFile();
+}
+
 Outcome Install(const QString& appDir, const QString& fontsDir) {
   Outcome o;
   const QString source = QDir(appDir).filePath(FontFileName());

@@ -24,6 +24,10 @@ QString FontFileName();
 // The user's font folder: $XDG_DATA_HOME/fonts (~/.local/share/fonts).
 QString UserFontsDirectory();
 
+// True when the application directory holds the font file (an installation may ship
+// without it).
+bool Ships(const QString& appDir);
+
 // Puts the application directory's font file into fontsDir. A font folder that already
 // holds a file of that name with the same contents is left alone; a different one is
 // replaced. When only the font folder has the file, it counts as installed.

@@ -326,9 +326,10 @@ TEST_F(OptionsTest, CodepageChecksRecentFilesAndFont) {
   EXPECT_EQ(store_->recentCount(), 0);
   EXPECT_EQ(store_->recentFileName(1), QString());
 
-  // No font ships with the build: the message says so.
-  click(w.get(), "cbFontInstall");
-  EXPECT_EQ(messages_.last(), GetResString(1245));
+  // No font ships with the build: the button is disabled and its tool tip says why.
+  auto* font = child<QPushButton>(w.get(), "cbFontInstall");
+  EXPECT_FALSE(font->isEnabled());
+  EXPECT_EQ(font->toolTip(), GetResString(2825));
 }
 
 TEST_F(OptionsTest, CtrlTabStepsThroughTheTabsAndWraps) {
@@ -389,6 +390,33 @@ TEST_F(OptionsTest, SoundFontAndAudioDriverAreChosenAndRemembered) {
   click(w.get(), "cmdApply");
   EXPECT_EQ(store_->text(pxsettings::Key::SoundFont), QString());
   EXPECT_EQ(store_->text(pxsettings::Key::AudioDriver), QStringLiteral("auto"));
+}
+
+TEST_F(OptionsTest, ASoundFontThatCannotServeIsRefusedByOkAndApply) {
+  auto w = open();
+  auto* box = w->findChild<SynthOptionsBox*>();
+  ASSERT_NE(box, nullptr);
+  QStringList boxMessages;
+  box->showMessage = [&boxMessages](const QString& text) { boxMessages << text; };
+  auto* tabs = child<QTabWidget>(w.get(), "tbsOptions");
+  auto* soundFont = child<QLineEdit>(w.get(), "tfSoundFont");
+  const QString missing = dir_.filePath(QStringLiteral("gone.sf2"));
+  soundFont->setText(missing);
+  tabs->setCurrentIndex(0);
+  click(w.get(), "cmdOK");
+  ASSERT_EQ(boxMessages.size(), 1);
+  EXPECT_EQ(boxMessages[0], GetResString(2824) + " " + missing);
+  EXPECT_EQ(tabs->currentWidget(), box->parentWidget());  // where the field is
+  EXPECT_EQ(store_->text(pxsettings::Key::SoundFont), QString());
+  EXPECT_FALSE(w->result() == QDialog::Accepted);
+  click(w.get(), "cmdApply");
+  EXPECT_EQ(boxMessages.size(), 2);
+  EXPECT_EQ(store_->text(pxsettings::Key::SoundFont), QString());
+  // An emptied field is the system's SoundFont and is accepted.
+  soundFont->clear();
+  click(w.get(), "cmdOK");
+  EXPECT_EQ(boxMessages.size(), 2);
+  EXPECT_EQ(w->result(), QDialog::Accepted);
 }
 
 }  // namespace

@@ -79,9 +79,11 @@ TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
   // The dialogs take blank-separated patterns; the open dialog starts with all melodies.
   EXPECT_TRUE(filecmd::OpenDialogFilters(res).startsWith(
       QStringLiteral("<2510> (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy);;"
-                     "RTTTL/Nokring (*.txt *.rtx);;Midi (*.mid *.midi);;SagemMelodie "
-                     "(*.srt *.txt)")));
+                     "<2812> (*.txt *.rtx);;<2813> (*.mid *.midi);;<2814> (*.srt *.txt)")));
   EXPECT_TRUE(filecmd::OpenDialogFilters(res).endsWith(QStringLiteral(";;<2511> (*)")));
+  EXPECT_TRUE(filecmd::SaveDialogFilters(res).startsWith(
+      QStringLiteral("<2817> (*.srt);;<2814> (*.srt);;<2812>")));
+  // Without the language tables the dialogs show the tables' own texts.
   EXPECT_TRUE(filecmd::SaveDialogFilters().startsWith(
       QStringLiteral("Sagem SMS opti. (*.srt);;SagemMelodie (*.srt);;RTTTL/Nokring")));
   EXPECT_EQ(filecmd::SaveFilterIndex(QStringLiteral("iMelody (*.imy)")), 8);
@@ -179,9 +181,9 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
     const char* prefix;  // the real format's name, then the reading and the error
   } bad[] = {
       {"empty.rtx", QByteArray(), filetables::kTypeRtttl, "<850> - <842>\n<2>: <2505>"},
-      {"garbage.rtx", garbage, filetables::kTypeRtttl, "<850> - <842>\n<2> #"},
+      {"garbage.rtx", garbage, filetables::kTypeRtttl, "<850> - <842>\n<2>: <2809>"},
       {"garbage.mid", garbage, filetables::kTypeMidi, "<2501> - <842>\n<2>: <2506>"},
-      {"garbage.srt", garbage, filetables::kTypeSagem, "<846> - <842>\n<2> #"},
+      {"garbage.srt", garbage, filetables::kTypeSagem, "<846> - <842>\n<2>: <2809>"},
       {"nonotes.mid", QByteArray::fromHex("4D546864000000060000000100604D54726B0000000400FF2F00"),
        filetables::kTypeMidi, "<2501> - <842>\n<2> #"}};
   for (const auto& b : bad) {
@@ -196,7 +198,7 @@ TEST_F(FileCommandsTest, BadFilesLeaveTheMelodyAsItWas) {
         },
         res);
     EXPECT_EQ(r.result, -1) << b.name;
-    EXPECT_EQ(r.errorTitle, QStringLiteral("Pealix  -  <2>"));
+    EXPECT_EQ(r.errorTitle, QStringLiteral("Pealix - <2>"));
     EXPECT_TRUE(r.errorText.startsWith(QString::fromLatin1(b.prefix)))
         << b.name << " " << r.errorText.toStdString();
     EXPECT_FALSE(asked) << b.name;

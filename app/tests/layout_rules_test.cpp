@@ -30,6 +30,7 @@ struct SourceFile {
   QString path;  // relative to the source tree
   QString node;  // "settings", "settings/ui", "main", "cli"
   QList<Include> includes;
+  int lines = 0;
 };
 
 // The folder a path below app/ (e.g. "settings/ui/frmoptions.cpp") belongs to.
@@ -64,6 +65,7 @@ QList<SourceFile> readTree() {
         if (m.hasMatch())
           f.includes.append({rel, number, m.captured(2), m.captured(1) == QLatin1String("<")});
       }
+      f.lines = number;
       files.append(f);
     }
   }
@@ -172,6 +174,14 @@ TEST_F(LayoutRulesTest, TheTreeIsRead) {
   for (const char* header : {"QWidget", "QDialog", "QMessageBox", "QApplication", "QClipboard"})
     EXPECT_TRUE(widgets.contains(QLatin1String(header))) << header;
   EXPECT_FALSE(widgets.contains(QStringLiteral("QString")));
+}
+
+TEST_F(LayoutRulesTest, NoWindowFileIsOver400Lines) {
+  // A window that grows past this is split into files (or widgets) of their own.
+  for (const SourceFile& f : *files_)
+    if (isUiNode(f.node) && f.path.endsWith(QLatin1String(".cpp"))) {
+      EXPECT_LE(f.lines, 400) << f.path.toStdString();
+    }
 }
 
 TEST_F(LayoutRulesTest, OnlyWindowFilesIncludeWidgetOrGuiHeaders) {

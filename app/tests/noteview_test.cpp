@@ -335,4 +335,16 @@ TEST_F(NoteviewTest, MidiSetupOpensTheChosenDeviceAndStoresIt) {
   EXPECT_EQ(settings_->outDeviceName(), "Port A");
 }
 
+TEST_F(NoteviewTest, OpensWithTheFocusOnTheDisplaySoTheArrowsStepAtOnce) {
+  auto w = open();
+  w->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+  auto* display = w->findChild<NoteDisplay*>();
+  ASSERT_NE(display, nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), display);
+  w->pxvSelectAndShowNote(0);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+  EXPECT_EQ(w->edit().selected(), 1);
+}
+
 }  // namespace

@@ -212,6 +212,20 @@ TEST_F(RingtoneSessionTest, LongEmsIMelodyGoesInPartsOneCommandEach) {
   int commands = 0;
   for (const QByteArray& c : sim_.commands()) commands += c.startsWith("AT+CMGS=") ? 1 : 0;
   EXPECT_EQ(commands, 3);
+  // Each part's lines are named with the part, never a bare "1/1" after "part 1 of 3".
+  const QString s = status();
+  EXPECT_TRUE(s.contains("<454> <2100 2/3>, 1/")) << s.toStdString();
+  EXPECT_FALSE(s.contains("\r\n<454> 1/")) << s.toStdString();
+}
+
+// With the line traffic shown, the phone's echo of a part's command starts on a line of
+// its own.
+TEST_F(RingtoneSessionTest, TheEchoOfAPartsCommandStartsOnItsOwnLine) {
+  comm_.setLocalEcho(true);
+  ASSERT_EQ(session_.SendSmsPdu(render(cableMessage::kModeEmsIMelody), modPDU::kEmsIMelody, false),
+            1)
+      << status().toStdString();
+  EXPECT_TRUE(status().contains("<454> <2100 1/3>\r\n")) << status().toStdString();
 }
 
 // A melody longer than one SMS: the Sagem ringtone (one SMS) is refused rather than cut,

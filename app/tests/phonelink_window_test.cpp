@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -277,6 +278,34 @@ TEST_F(WindowTest, StopWhileRunningAndEmptyMelody) {
   QApplication::processEvents();
   EXPECT_FALSE(window_->isVisible());
   EXPECT_TRUE(status().contains(GetResString(459)));
+}
+
+TEST_F(WindowTest, StoringAsksForTheNumberAGonePortKeepsTheTypedOneAndNoticesWrap) {
+  loadMelody();
+  open();
+  click("optRingTypes_1");
+  child<QRadioButton>("optSendSave_0")->setChecked(true);
+  click("cbSend");
+  ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(messages_[0], GetResString(2521));
+  EXPECT_TRUE(sim_.commands().isEmpty());
+
+  // A port that cannot be opened: the field keeps what the user typed.
+  QTest::keyClicks(child<QLineEdit>("tfTelNumber"), "12345");
+  auto* port = child<QComboBox>("cboPort");
+  const QString gone = dir_.filePath("ttyGone");
+  port->setEditText(gone);
+  click("cbSend");
+  EXPECT_GE(messages_.size(), 2);
+  EXPECT_EQ(port->currentText(), gone);
+
+  // The UCS2 notice is shown in a line that wraps.
+  click("optSend_1");
+  child<QPlainTextEdit>("tfSMSText")->insertPlainText(QString::fromUtf8("\u65E5"));
+  auto* line = child<QLabel>("lbStatusLine");
+  EXPECT_TRUE(line->wordWrap());
+  EXPECT_EQ(line->text(), child<QStatusBar>("sbStatus")->currentMessage());
+  EXPECT_FALSE(line->text().isEmpty());
 }
 
 TEST_F(WindowTest, ClipboardButtonAndStoredFlags) {

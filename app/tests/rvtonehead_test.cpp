@@ -82,7 +82,7 @@ TEST_F(RvToneheadTest, FailedReadsLeaveTheTarget) {
   EXPECT_EQ(o.message.codeRes, 855);
   EXPECT_EQ(rvTonehead::LibraryErrorText(o, resText),
             QStringLiteral("<850> - <842>\n<2> #51: <855>"));  // the RTTTL reader's failure
-  EXPECT_EQ(rvTonehead::LibraryErrorTitle(resText), QStringLiteral("Pealix  -  <2>"));
+  EXPECT_EQ(rvTonehead::LibraryErrorTitle(resText), QStringLiteral("Pealix - <2>"));
 
   request = {1, 77, 0, 0, 0};
   o = rvTonehead::ReadMelo(m, request, writeFile(QStringLiteral("c.rtx"), "x:d=4:c"), true);

@@ -133,11 +133,20 @@ TEST_F(NewUserTest, SaveAsAsksBeforeReplacingAFileItAddedTheExtensionTo) {
   const QString existing = writeFile("t_imelody.imy", "keep");
   nextPath_ = dir_.filePath("t_imelody");
   nextFilter_ = QStringLiteral("iMelody (*.imy)");
+  // No goes back to the dialog, which is cancelled the second time.
+  int shown = 0;
+  const auto seam = window_->saveFileDialog;
+  window_->saveFileDialog = [&](const QString& title, const QString& dir, const QString& filters,
+                                QString* filter) {
+    return ++shown == 1 ? seam(title, dir, filters, filter) : QString();
+  };
   answers_ = {QMessageBox::No};
   trigger("mnuFileSaveAs");
   ASSERT_EQ(messages_.size(), 1);
+  EXPECT_EQ(shown, 2);
   EXPECT_TRUE(messages_[0].contains("t_imelody.imy"));
   EXPECT_EQ(readFile(existing), "keep");
+  window_->saveFileDialog = seam;
   answers_ = {QMessageBox::Yes};
   trigger("mnuFileSaveAs");
   EXPECT_TRUE(readFile(existing).startsWith("BEGIN:IMELODY"));
@@ -149,11 +158,11 @@ TEST_F(NewUserTest, TheOpenDialogListsBlankSeparatedPatternsWithCatchAllFilters)
   ASSERT_GE(filters.size(), 7);
   EXPECT_EQ(filters.first(),
             GetResString(2510) + " (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy)");
-  EXPECT_EQ(filters[1], QStringLiteral("RTTTL/Nokring (*.txt *.rtx)"));
-  EXPECT_EQ(filters[2], QStringLiteral("Midi (*.mid *.midi)"));
+  EXPECT_EQ(filters[1], GetResString(2812) + " (*.txt *.rtx)");
+  EXPECT_EQ(filters[2], GetResString(2813) + " (*.mid *.midi)");
   EXPECT_EQ(filters.last(), GetResString(2511) + " (*)");
   for (const QString& f : filters) EXPECT_FALSE(f.contains(';')) << f.toStdString();
-  EXPECT_EQ(filecmd::OpenFilterIndex(filters[2]), 2);
+  EXPECT_EQ(filecmd::OpenFilterIndex(filters[2], [](int id) { return GetResString(id); }), 2);
   EXPECT_EQ(filecmd::SaveFilterIndex(QStringLiteral("Midi (*.mid *.midi)")), 4);
 }
 
@@ -325,7 +334,7 @@ TEST_F(NewUserTest, SavingSaysWhatTheWriterChangedAndIMelodyKeepsItsTempo) {
   nextFilter_ = QStringLiteral("iMelody (*.imy)");
   trigger("mnuFileSaveAs");
   EXPECT_TRUE(readFile(nextPath_).contains("BEAT:112"));
-  EXPECT_EQ(window_->statusText(), GetResString(1551) + "song.imy");
+  EXPECT_EQ(window_->statusText(), GetResString(2822).arg("song.imy", "song.rtx"));
   openVia(nextPath_);
   EXPECT_EQ(melody().bpm(), 112);
 

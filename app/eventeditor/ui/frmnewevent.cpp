@@ -274,6 +274,7 @@ void frmNewEvent::openForNew() {
   show();
   raise();
   activateWindow();
+  focusFirstField();
 }
 
 bool frmNewEvent::openForEdit(int index) {
@@ -290,7 +291,13 @@ bool frmNewEvent::openForEdit(int index) {
   show();
   raise();
   activateWindow();
+  focusFirstField();
   return true;
+}
+
+// A reused window starts on the kind of event, not on the button that closed it last.
+void frmNewEvent::focusFirstField() {
+  if (QAbstractButton* b = optEvents_->checkedButton()) b->setFocus(Qt::OtherFocusReason);
 }
 
 bool frmNewEvent::eventFilter(QObject* watched, QEvent* event) {

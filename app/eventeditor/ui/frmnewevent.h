@@ -58,6 +58,7 @@ class frmNewEvent : public QDialog {
   // False (after the warning) when the note's volume is outside 1..127.
   bool velocityAccepted();
   void selectGroup(int group);
+  void focusFirstField();
   void updateEnabled();
   void setChoice(const eventbuilder::Choice& c);
   eventbuilder::Choice choice() const;

@@ -8,8 +8,6 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -20,22 +18,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
 #include <QRegularExpressionValidator>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolButton>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "document/eventlistmodel.h"
 #include "files/filetables.h"
+#include "languages/desktoplanguage.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 #include "mainwindow/ui/hosthooks.h"
 #include "mainwindow/ui/meloformatrows.h"
-#include "languages/desktoplanguage.h"
 #include "settings/tempfiles.h"
 
 frmMain::frmMain(AppState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
@@ -135,6 +131,8 @@ void frmMain::buildCentral() {
   list_->setModel(model_);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Tab moves on to the next control, not from cell to cell.
+  list_->setTabKeyNavigation(false);
   list_->verticalHeader()->hide();
   list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
   list_->horizontalHeader()->setStretchLastSection(true);
@@ -352,30 +350,6 @@ void frmMain::closeEvent(QCloseEvent* event) {
   pxRemoveTempFiles();
   closing_ = true;
   event->accept();
-}
-
-namespace {
-QString droppedMelody(const QMimeData* mime) {
-  if (!mime || !mime->hasUrls()) return {};
-  for (const QUrl& url : mime->urls()) {
-    if (!url.isLocalFile()) continue;
-    const QString path = url.toLocalFile();
-    if (filetables::FileTypeFromPath(path) != filetables::kTypeNone) return path;
-  }
-  return {};
-}
-}  // namespace
-
-void frmMain::dragEnterEvent(QDragEnterEvent* event) {
-  if (!droppedMelody(event->mimeData()).isEmpty()) event->acceptProposedAction();
-}
-
-void frmMain::dropEvent(QDropEvent* event) {
-  const QString path = droppedMelody(event->mimeData());
-  if (path.isEmpty()) return;
-  event->acceptProposedAction();
-  const int format = filetables::FormatIdForFileType(filetables::FileTypeFromPath(path));
-  openMelodyFile(path, format);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event) {

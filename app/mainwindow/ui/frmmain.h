@@ -17,8 +17,8 @@
 #include <functional>
 #include <vector>
 
-#include "mainwindow/appstate.h"
 #include "files/filecommands.h"
+#include "mainwindow/appstate.h"
 #include "mainwindow/ui/hosthooks.h"
 #include "melody/rvtonehead.h"
 #include "phonelink/modpdu.h"
@@ -245,7 +245,7 @@ class frmMain : public QMainWindow {
   bool closing_ = false;
   QPointer<frmNewEvent> eventEditor_;
   int lastOpenFilter_ = 0;  // "All melodies"
-  int lastSaveFilter_ = 1;
+  int lastSaveFilter_ = 0;  // none chosen yet
   // While the window lives, the libraries' and the player's messages go to its box; a
   // window opened later (the data-cable window) takes them only until it closes.
   HostMessageScope hostMessages_;

@@ -1,14 +1,18 @@
 // The main window's editing, clipboard, play and help commands. Each forwards to the
-// melody document and refreshes the window.
+// melody document and refreshes the window. Also a melody file dropped on the window.
 #include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QUrl>
 
 #include "document/melodydocument.h"
+#include "files/filetables.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 #include "mainwindow/ui/frmmain.h"
@@ -233,4 +237,28 @@ void frmMain::onListStyleToggle() {
   state_.settings.gridLines = on;
   state_.settings.fullSelect = on;
   applyListStyle();
+}
+
+namespace {
+QString droppedMelody(const QMimeData* mime) {
+  if (!mime || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) continue;
+    const QString path = url.toLocalFile();
+    if (filetables::FileTypeFromPath(path) != filetables::kTypeNone) return path;
+  }
+  return {};
+}
+}  // namespace
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event) {
+  if (!droppedMelody(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void frmMain::dropEvent(QDropEvent* event) {
+  const QString path = droppedMelody(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  const int format = filetables::FormatIdForFileType(filetables::FileTypeFromPath(path));
+  openMelodyFile(path, format);
 }

@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
 #include <QTableView>
@@ -49,6 +50,12 @@ QString RunFileDialog(QWidget* parent, bool save, const QString& title, const QS
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
   dialog.setOption(QFileDialog::ReadOnly, false);
   if (selectedFilter && !selectedFilter->isEmpty()) dialog.selectNameFilter(*selectedFilter);
+  // Another filter picked in Save As changes the proposed name's extension with it.
+  if (save)
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& f) {
+      if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(filecmd::NameForSaveFilter(edit->text(), f, res));
+    });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   if (selectedFilter) *selectedFilter = dialog.selectedNameFilter();
   return dialog.selectedFiles().first();
@@ -118,7 +125,7 @@ void frmMain::updateWindowTitle() {
 
 bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   commitFields();
-  if (askFirst && !confirmDiscard()) return false;
+  if (askFirst && !confirmDiscard(filecmd::kResOpenTitle)) return false;
   // The format is only a hint: the file's content decides how it is read.
   const int fileType = FileTypeOfFormat(formatId);
   if (path.isEmpty()) return false;
@@ -163,7 +170,7 @@ void frmMain::onFileNew() {
 
 void frmMain::onFileOpen() {
   commitFields();
-  if (!confirmDiscard()) return;
+  if (!confirmDiscard(filecmd::kResOpenTitle)) return;
   QString filter = filecmd::OpenFilterText(lastOpenFilter_, res);
   const QString path = openFileDialog(res(filecmd::kResOpenTitle), state_.settings.lastDir,
                                       filecmd::OpenDialogFilters(res), &filter);
@@ -236,38 +243,50 @@ void frmMain::onFileSaveAs() {
 
 bool frmMain::saveAs() {
   commitFields();
-  QString filter = filecmd::SaveFilterText(lastSaveFilter_);
-  const QString chosen = saveFileDialog(res(filecmd::kResSaveTitle), state_.settings.lastDir,
-                                        filecmd::SaveDialogFilters(), &filter);
-  if (chosen.isEmpty()) return false;
-  lastSaveFilter_ = filecmd::SaveFilterIndex(filter);
-  const filetables::SaveFilter& f = filetables::SaveFilters()[lastSaveFilter_ - 1];
-  const QString path = filecmd::SavePath(chosen, f);
-  // The dialog asked about the name it returned; a name the extension was added to is
-  // asked about here.
-  if (path != chosen && QFileInfo::exists(path) &&
-      ask(QMessageBox::Warning, res(filecmd::kResSaveTitle),
-          res(kResReplaceQuestion).arg(QFileInfo(path).fileName()),
-          QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
-    return false;
-  state_.settings.lastDir = QFileInfo(path).absolutePath();
   MelodyDocument& doc = state_.document;
-  const filecmd::Result r = filecmd::SaveMelodyFile(doc.melody(), path, f, state_.settings, res);
+  // The dialog starts on the current file's format with its name; No to "Replace it?"
+  // goes back to the dialog.
+  filecmd::SaveAsStart start =
+      filecmd::SaveAsProposal(doc.filePath(), doc.fileFormat(), lastSaveFilter_,
+                              doc.melody().sName(), state_.settings.lastDir);
+  QString path;
+  const filetables::SaveFilter* f = nullptr;
+  for (;;) {
+    QString filter = filecmd::SaveFilterText(start.filterIndex, res);
+    const QString chosen = saveFileDialog(res(filecmd::kResSaveTitle), start.path,
+                                          filecmd::SaveDialogFilters(res), &filter);
+    if (chosen.isEmpty()) return false;
+    lastSaveFilter_ = filecmd::SaveFilterIndex(filter, res);
+    f = &filetables::SaveFilters()[lastSaveFilter_ - 1];
+    path = filecmd::SavePath(chosen, *f);
+    // The dialog asked about the name it returned; a name the extension was added to is
+    // asked about here.
+    if (path == chosen || !QFileInfo::exists(path) ||
+        ask(QMessageBox::Warning, res(filecmd::kResSaveTitle),
+            res(kResReplaceQuestion).arg(QFileInfo(path).fileName()),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes)
+      break;
+    start = {lastSaveFilter_, path};
+  }
+  state_.settings.lastDir = QFileInfo(path).absolutePath();
+  const filecmd::Result r = filecmd::SaveMelodyFile(doc.melody(), path, *f, state_.settings, res);
   if (r.result != 1) {
     if (r.result == -1) ask(QMessageBox::Warning, r.errorTitle, r.errorText, QMessageBox::Ok);
     return false;
   }
-  if (f.recentType != filetables::kTypeNone && state_.recent.add(path, f.recentType))
+  if (f->recentType != filetables::kTypeNone && state_.recent.add(path, f->recentType))
     rebuildRecentMenu();
   // Only a file that holds the whole melody in a format the program reads back becomes
   // the current file; the other formats are exports and the melody stays as it was.
-  if (filecmd::InPlaceSaveFilter(f.recentType) == &f) {
-    doc.setFile(path, f.formatId);
+  const bool becomesCurrent = filecmd::InPlaceSaveFilter(f->recentType) == f;
+  if (becomesCurrent) {
+    doc.setFile(path, f->formatId);
     doc.setModified(false);
   }
-  showStatus((res(filecmd::kResSaved) + QFileInfo(path).fileName() + QLatin1Char(' ') +
-              filecmd::SaveChangesText(doc.melody(), path, f, res))
-                 .trimmed());
+  const QString saved = becomesCurrent ? res(filecmd::kResSaved) + QFileInfo(path).fileName()
+                                       : filecmd::ExportStatusText(path, doc.filePath(), res);
+  showStatus(
+      (saved + QLatin1Char(' ') + filecmd::SaveChangesText(doc.melody(), path, *f, res)).trimmed());
   updateCommandStates();
   return true;
 }
@@ -317,7 +336,7 @@ void frmMain::clipImport(int kind) {
 void frmMain::onFileImportSagem() {
   // Open with the Sagem filter chosen; the file's content still decides how it is read.
   commitFields();
-  if (!confirmDiscard()) return;
+  if (!confirmDiscard(filecmd::kResOpenTitle)) return;
   QString filter = filecmd::OpenFilterText(filetables::kTypeSagem, res);
   const QString path = openFileDialog(res(filecmd::kResOpenTitle), state_.settings.lastDir,
                                       filecmd::OpenDialogFilters(res), &filter);

@@ -6,8 +6,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -29,6 +27,7 @@
 #include "melody/rvtonehead.h"
 #include "playback/modmidiplay.h"
 #include "playback/ui/frmnoteview_res.h"
+#include "playback/ui/midisetuppanel.h"
 #include "playback/ui/notedisplay.h"
 #include "settings/settingsstore.h"
 
@@ -53,6 +52,8 @@ frmNoteview::frmNoteview(pxvbMelody& mainMelody, modMidiplay& player,
   if (edit_.hasSelection()) pxvSelectAndShowNote(edit_.selected());
   openMidiAtStart();
   updateState();
+  // Left and Right step through the melody from the start, without a click first.
+  display_->setFocus();
 }
 
 frmNoteview::~frmNoteview() {
@@ -114,129 +115,14 @@ void frmNoteview::buildUi() {
   connect(vscNote_, &QScrollBar::valueChanged, this,
           [this](int v) { showOctave(NoteviewEdit::kMaxOctave - v); });
 
-  auto* controls = new QHBoxLayout;
-  const auto button = [this](const char* name, int tag, int tip = 0) {
-    auto* b = new QPushButton(this);
-    b->setObjectName(QString::fromLatin1(name));
-    SetTextIds(b, tag, tip);
-    return b;
-  };
-  cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
-  cbLower_ = button("cbLower", kResLower, kResLowerTip);
-  // Shortcuts of the window, not of the buttons: a caption with "&" replaces a button's.
-  for (auto [keys, target] : {std::pair{"Ctrl+Up", cbHigher_}, std::pair{"Ctrl+Down", cbLower_}}) {
-    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
-    connect(shortcut, &QShortcut::activated, target, [target] {
-      if (target->isEnabled()) target->click();
-    });
-  }
-  connect(cbHigher_, &QPushButton::clicked, this, [this] {
-    edit_.higher();
-    refresh();
-  });
-  connect(cbLower_, &QPushButton::clicked, this, [this] {
-    edit_.lower();
-    refresh();
-  });
-  auto* lbSel = new QLabel(this);
-  lbSel->setObjectName(QStringLiteral("lbSelNote"));
-  SetTextIds(lbSel, kResEvent);
-  tfSelNote_ = new QLineEdit(this);
-  tfSelNote_->setObjectName(QStringLiteral("tfSelNote"));
-  SetTextIds(tfSelNote_, 0, kResSelNote);
-  tfSelNote_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,4}"), this));
-  tfSelNote_->setMaximumWidth(60);
-  lbSel->setBuddy(tfSelNote_);
-  connect(tfSelNote_, &QLineEdit::returnPressed, this, &frmNoteview::onSelNoteEntered);
-  tfSelNote_->installEventFilter(this);
-  display_->installEventFilter(this);
-  scroll_->viewport()->installEventFilter(this);
-  controls->addWidget(cbHigher_);
-  controls->addWidget(cbLower_);
-  controls->addSpacing(12);
-  controls->addWidget(lbSel);
-  controls->addWidget(tfSelNote_);
-  controls->addSpacing(12);
+  root->addLayout(buildControls());
+  root->addLayout(buildPlayRow());
 
-  auto* lbBpm = new QLabel(this);
-  lbBpm->setObjectName(QStringLiteral("lbBPM"));
-  SetTextIds(lbBpm, kResTempo);
-  tfBPM_ = new QLineEdit(this);
-  tfBPM_->setObjectName(QStringLiteral("tfBPM"));
-  SetTextIds(tfBPM_, 0, kResTempoTip);
-  tfBPM_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}"), this));
-  tfBPM_->setMaximumWidth(60);
-  lbBpm->setBuddy(tfBPM_);
-  cboStyle_ = new QComboBox(this);
-  cboStyle_->setObjectName(QStringLiteral("cboStyle"));
-  SetTextIds(cboStyle_, 0, kResStyleTip);
-  chkVeloIgnore_ = new QCheckBox(this);
-  chkVeloIgnore_->setObjectName(QStringLiteral("chkVeloIgnore"));
-  SetTextIds(chkVeloIgnore_, kResIgnoreVolume);
-  controls->addWidget(lbBpm);
-  controls->addWidget(tfBPM_);
-  controls->addWidget(cboStyle_);
-  controls->addWidget(chkVeloIgnore_);
-  controls->addStretch();
-  root->addLayout(controls);
-
-  auto* playRow = new QHBoxLayout;
-  cbPlay_ = button("cbPlay", kResPlay);
-  cbPlay_->setShortcut(QKeySequence(QStringLiteral("F5")));
-  cbStopPlay_ = button("cbStopPlay", kResStop);
-  cbMidiSetup_ = button("cbMidiSetup", kResMidiSetup);
-  lbTime_ = new QLabel(this);
-  lbTime_->setObjectName(QStringLiteral("lbTime"));
-  SetTextIds(lbTime_, 0, kResTimeTip);
-  lbTime_->setMinimumWidth(110);
-  connect(cbPlay_, &QPushButton::clicked, this, &frmNoteview::onPlay);
-  connect(cbStopPlay_, &QPushButton::clicked, this, &frmNoteview::onStop);
-  connect(cbMidiSetup_, &QPushButton::clicked, this, &frmNoteview::onMidiSetup);
-  cbOk_ = button("cbOk", kResOk, kResOkTip);
-  cbCancel_ = button("cbCancel", kResCancel, kResCancelTip);
-  cbOk_->setDefault(false);
-  cbOk_->setAutoDefault(false);
-  connect(cbOk_, &QPushButton::clicked, this, &frmNoteview::onOk);
-  connect(cbCancel_, &QPushButton::clicked, this, &QDialog::reject);
-  playRow->addWidget(cbPlay_);
-  playRow->addWidget(cbStopPlay_);
-  playRow->addWidget(lbTime_);
-  playRow->addWidget(cbMidiSetup_);
-  playRow->addStretch();
-  playRow->addWidget(cbOk_);
-  playRow->addWidget(cbCancel_);
-  root->addLayout(playRow);
-
-  fraMidiSetup_ = new QGroupBox(this);
-  fraMidiSetup_->setObjectName(QStringLiteral("fraMidiSetup"));
-  SetTextIds(fraMidiSetup_, kResMidiSetup, kResSetupHint);
-  auto* setup = new QGridLayout(fraMidiSetup_);
-  auto* lbOut = new QLabel(fraMidiSetup_);
-  lbOut->setObjectName(QStringLiteral("lbMidiOut"));
-  SetTextIds(lbOut, kResOutDevice);
-  cboMidiOut_ = new QComboBox(fraMidiSetup_);
-  cboMidiOut_->setObjectName(QStringLiteral("cboMidiOut"));
-  lbOut->setBuddy(cboMidiOut_);
-  auto* lbInstr = new QLabel(fraMidiSetup_);
-  lbInstr->setObjectName(QStringLiteral("lbInstrument"));
-  SetTextIds(lbInstr, kResInstrument);
-  cboInstrument_ = new QComboBox(fraMidiSetup_);
-  cboInstrument_->setObjectName(QStringLiteral("cboInstrument"));
-  cboInstrument_->setMaxVisibleItems(20);
-  lbInstr->setBuddy(cboInstrument_);
-  cbMidiSetupOk_ = new QPushButton(fraMidiSetup_);
-  cbMidiSetupOk_->setObjectName(QStringLiteral("cbMidiSetupOk"));
-  SetTextIds(cbMidiSetupOk_, kResConfirm);
-  setup->addWidget(lbOut, 0, 0);
-  setup->addWidget(cboMidiOut_, 0, 1);
-  setup->addWidget(lbInstr, 1, 0);
-  setup->addWidget(cboInstrument_, 1, 1);
-  setup->addWidget(cbMidiSetupOk_, 0, 2, 2, 1);
-  setup->setColumnStretch(1, 1);
+  fraMidiSetup_ = new MidiSetupPanel(this);
   fraMidiSetup_->hide();
   root->addWidget(fraMidiSetup_);
-  connect(cboMidiOut_, &QComboBox::activated, this, &frmNoteview::onDeviceChosen);
-  connect(cbMidiSetupOk_, &QPushButton::clicked, this, &frmNoteview::onSetupConfirm);
+  connect(fraMidiSetup_, &MidiSetupPanel::deviceChosen, this, &frmNoteview::onDeviceChosen);
+  connect(fraMidiSetup_, &MidiSetupPanel::confirmed, this, &frmNoteview::onSetupConfirm);
 
   // Raised buttons unless the stored style asks for flat tool bars.
   const bool flat = settings_.nvFlatbar() == 1;
@@ -247,21 +133,12 @@ void frmNoteview::buildUi() {
 }
 
 void frmNoteview::fillInstruments() {
-  cboInstrument_->clear();
-  const QStringList names = InstrumentNames();
-  for (int i = 0; i < names.size(); ++i) cboInstrument_->addItem(names[i], i);
-  cboInstrument_->setCurrentIndex(std::clamp(settings_.instrument(), 0, 127));
+  fraMidiSetup_->setInstruments(InstrumentNames(), settings_.instrument());
 }
 
 void frmNoteview::fillDevices() {
-  updatingDevices_ = true;
-  cboMidiOut_->clear();
-  for (const modMidiplay::DeviceEntry& d : player_.FillDeviceList())
-    cboMidiOut_->addItem(d.name, d.id);
-  const int at =
-      cboMidiOut_->findData(player_.portOpen() ? player_.deviceId() : settings_.outDevice());
-  cboMidiOut_->setCurrentIndex(std::max(at, 0));
-  updatingDevices_ = false;
+  fraMidiSetup_->setDevices(player_.FillDeviceList(),
+                            player_.portOpen() ? player_.deviceId() : settings_.outDevice());
 }
 
 void frmNoteview::openMidiAtStart() {
@@ -278,7 +155,7 @@ bool frmNoteview::openOutput(bool quiet) {
     return false;
   }
   fillDevices();
-  player_.ProgramChange(0, cboInstrument_->currentIndex());
+  player_.ProgramChange(0, fraMidiSetup_->instrument());
   player_.setReady(true);
   return true;
 }
@@ -420,15 +297,14 @@ void frmNoteview::onMidiSetup() {
     updateState();
     return;
   }
-  if (!player_.portOpen() || cboMidiOut_->count() == 0) fillDevices();
+  if (!player_.portOpen() || fraMidiSetup_->deviceCount() == 0) fillDevices();
   fraMidiSetup_->show();
   updateState();
-  cboMidiOut_->setFocus();
+  fraMidiSetup_->focusDevices();
 }
 
-void frmNoteview::onDeviceChosen(int index) {
-  if (updatingDevices_ || index < 0) return;
-  player_.OpenMidiOut(cboMidiOut_->itemData(index).toInt(), true, false);
+void frmNoteview::onDeviceChosen(int id) {
+  player_.OpenMidiOut(id, true, false);
   player_.setReady(false);
   updateState();
 }
@@ -437,13 +313,13 @@ void frmNoteview::onSetupConfirm() {
   fraMidiSetup_->hide();
   if (player_.portOpen()) {
     player_.setReady(false);
-    const int instrument = std::max(cboInstrument_->currentIndex(), 0);
+    const int instrument = fraMidiSetup_->instrument();
     player_.ProgramChange(0, instrument);
     player_.setReady(true);
     settings_.setInteger(pxsettings::Key::Intrument, instrument);
     settings_.setInteger(pxsettings::Key::OutDevice, player_.deviceId());
     settings_.setText(pxsettings::Key::OutDeviceName,
-                      cboMidiOut_->itemText(cboMidiOut_->findData(player_.deviceId())));
+                      fraMidiSetup_->deviceName(player_.deviceId()));
     settings_.setInteger(pxsettings::Key::IgnoreVol, chkVeloIgnore_->isChecked() ? 1 : 0);
     settings_.sync();
   }

@@ -12,13 +12,14 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
 class QScrollBar;
 class QToolBar;
+class MidiSetupPanel;
 class NoteDisplay;
 class modMidiplay;
 namespace pxplay {
@@ -63,6 +64,8 @@ class frmNoteview : public QDialog {
   void buildUi();
   QToolBar* buildNoteBar();
   QToolBar* buildEventBar();
+  QHBoxLayout* buildControls();
+  QHBoxLayout* buildPlayRow();
   void openMidiAtStart();
   // Opens the stored output device; false (after a message unless quiet) when it fails.
   bool openOutput(bool quiet);
@@ -79,7 +82,7 @@ class frmNoteview : public QDialog {
   void onStop();
   void onPlayFinished(const pxplay::PlaybackResult& result);
   void onMidiSetup();
-  void onDeviceChosen(int index);
+  void onDeviceChosen(int id);
   void onSetupConfirm();
   void onOk();
   void message(const QString& text);
@@ -91,7 +94,6 @@ class frmNoteview : public QDialog {
   Commit commit_;
   MessageHook messageHook_;
   bool playing_ = false;
-  bool updatingDevices_ = false;
 
   NoteDisplay* display_ = nullptr;
   QScrollArea* scroll_ = nullptr;
@@ -111,8 +113,5 @@ class frmNoteview : public QDialog {
   QLabel* lbTime_ = nullptr;
   QPushButton* cbOk_ = nullptr;
   QPushButton* cbCancel_ = nullptr;
-  QGroupBox* fraMidiSetup_ = nullptr;
-  QComboBox* cboMidiOut_ = nullptr;
-  QComboBox* cboInstrument_ = nullptr;
-  QPushButton* cbMidiSetupOk_ = nullptr;
+  MidiSetupPanel* fraMidiSetup_ = nullptr;
 };

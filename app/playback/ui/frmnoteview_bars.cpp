@@ -1,11 +1,21 @@
-// The note view's two tool bars: note and pause lengths, dot, insert, delete and zoom;
-// styles, volume, paste and a new event. Each action carries its key for onToolKey.
+// The note view's two tool bars (note and pause lengths, dot, insert, delete and zoom;
+// styles, volume, paste and a new event; each action carries its key for onToolKey) and
+// its two rows of fields and buttons.
 #include "playback/ui/frmnoteview.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QToolBar>
 
 #include "languages/ui/formtexts.h"
@@ -15,6 +25,15 @@
 using namespace noteview_res;
 
 namespace {
+
+QPushButton* textButton(QWidget* parent, const char* name, int tag, int tip) {
+  auto* b = new QPushButton(parent);
+  b->setObjectName(QString::fromLatin1(name));
+  SetTextIds(b, tag, tip);
+  // No button is the dialog's default: Return in the display does not press "Higher".
+  b->setAutoDefault(false);
+  return b;
+}
 
 QIcon symbolIcon(int len, bool pause) {
   QPixmap pm(24, 24);
@@ -120,4 +139,104 @@ QToolBar* frmNoteview::buildEventBar() {
   connect(add(newnm, QStringLiteral("+E"), kResInsertEvent), &QAction::triggered, this,
           [this, newnm] { onToolKey(newnm); });
   return bar;
+}
+
+// The row under the display: the selected note's pitch and number, tempo, style and the
+// volume check box.
+QHBoxLayout* frmNoteview::buildControls() {
+  auto* controls = new QHBoxLayout;
+  const auto button = [this](const char* name, int tag, int tip = 0) {
+    return textButton(this, name, tag, tip);
+  };
+  cbHigher_ = button("cbHigher", kResHigher, kResHigherTip);
+  cbLower_ = button("cbLower", kResLower, kResLowerTip);
+  // Shortcuts of the window, not of the buttons: a caption with "&" replaces a button's.
+  for (auto [keys, target] : {std::pair{"Ctrl+Up", cbHigher_}, std::pair{"Ctrl+Down", cbLower_}}) {
+    auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(keys)), this);
+    connect(shortcut, &QShortcut::activated, target, [target] {
+      if (target->isEnabled()) target->click();
+    });
+  }
+  connect(cbHigher_, &QPushButton::clicked, this, [this] {
+    edit_.higher();
+    refresh();
+  });
+  connect(cbLower_, &QPushButton::clicked, this, [this] {
+    edit_.lower();
+    refresh();
+  });
+  auto* lbSel = new QLabel(this);
+  lbSel->setObjectName(QStringLiteral("lbSelNote"));
+  SetTextIds(lbSel, kResEvent);
+  tfSelNote_ = new QLineEdit(this);
+  tfSelNote_->setObjectName(QStringLiteral("tfSelNote"));
+  SetTextIds(tfSelNote_, 0, kResSelNote);
+  tfSelNote_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,4}"), this));
+  tfSelNote_->setMaximumWidth(60);
+  lbSel->setBuddy(tfSelNote_);
+  connect(tfSelNote_, &QLineEdit::returnPressed, this, &frmNoteview::onSelNoteEntered);
+  tfSelNote_->installEventFilter(this);
+  display_->installEventFilter(this);
+  scroll_->viewport()->installEventFilter(this);
+  controls->addWidget(cbHigher_);
+  controls->addWidget(cbLower_);
+  controls->addSpacing(12);
+  controls->addWidget(lbSel);
+  controls->addWidget(tfSelNote_);
+  controls->addSpacing(12);
+
+  auto* lbBpm = new QLabel(this);
+  lbBpm->setObjectName(QStringLiteral("lbBPM"));
+  SetTextIds(lbBpm, kResTempo);
+  tfBPM_ = new QLineEdit(this);
+  tfBPM_->setObjectName(QStringLiteral("tfBPM"));
+  SetTextIds(tfBPM_, 0, kResTempoTip);
+  tfBPM_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d{0,5}"), this));
+  tfBPM_->setMaximumWidth(60);
+  lbBpm->setBuddy(tfBPM_);
+  cboStyle_ = new QComboBox(this);
+  cboStyle_->setObjectName(QStringLiteral("cboStyle"));
+  SetTextIds(cboStyle_, 0, kResStyleTip);
+  chkVeloIgnore_ = new QCheckBox(this);
+  chkVeloIgnore_->setObjectName(QStringLiteral("chkVeloIgnore"));
+  SetTextIds(chkVeloIgnore_, kResIgnoreVolume);
+  controls->addWidget(lbBpm);
+  controls->addWidget(tfBPM_);
+  controls->addWidget(cboStyle_);
+  controls->addWidget(chkVeloIgnore_);
+  controls->addStretch();
+  return controls;
+}
+
+// Play, Stop, the time, the MIDI setup and the window's OK and Cancel.
+QHBoxLayout* frmNoteview::buildPlayRow() {
+  const auto button = [this](const char* name, int tag, int tip = 0) {
+    return textButton(this, name, tag, tip);
+  };
+  auto* playRow = new QHBoxLayout;
+  cbPlay_ = button("cbPlay", kResPlay);
+  cbPlay_->setShortcut(QKeySequence(QStringLiteral("F5")));
+  cbStopPlay_ = button("cbStopPlay", kResStop);
+  cbMidiSetup_ = button("cbMidiSetup", kResMidiSetup);
+  lbTime_ = new QLabel(this);
+  lbTime_->setObjectName(QStringLiteral("lbTime"));
+  SetTextIds(lbTime_, 0, kResTimeTip);
+  lbTime_->setMinimumWidth(110);
+  connect(cbPlay_, &QPushButton::clicked, this, &frmNoteview::onPlay);
+  connect(cbStopPlay_, &QPushButton::clicked, this, &frmNoteview::onStop);
+  connect(cbMidiSetup_, &QPushButton::clicked, this, &frmNoteview::onMidiSetup);
+  cbOk_ = button("cbOk", kResOk, kResOkTip);
+  cbCancel_ = button("cbCancel", kResCancel, kResCancelTip);
+  cbOk_->setDefault(false);
+  cbOk_->setAutoDefault(false);
+  connect(cbOk_, &QPushButton::clicked, this, &frmNoteview::onOk);
+  connect(cbCancel_, &QPushButton::clicked, this, &QDialog::reject);
+  playRow->addWidget(cbPlay_);
+  playRow->addWidget(cbStopPlay_);
+  playRow->addWidget(lbTime_);
+  playRow->addWidget(cbMidiSetup_);
+  playRow->addStretch();
+  playRow->addWidget(cbOk_);
+  playRow->addWidget(cbCancel_);
+  return playRow;
 }

@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,9 +30,8 @@
 #include "phonelink/portchoice.h"
 #include "settings/codepages.h"
 #include "settings/mainsettings.h"
-#include "settings/ui/optioncontrols.h"
-#include "settings/notefont.h"
 #include "settings/settingsstore.h"
+#include "settings/ui/optioncontrols.h"
 #include "settings/ui/synthoptionsbox.h"
 
 using namespace optioncontrols;
@@ -99,12 +97,22 @@ frmOptions::frmOptions(MainSettings& options, clCommProps& comm, clSMSProps& sms
   auto* cmdStandard =
       Named(new QPushButton(QStringLiteral("&Standard"), this), "cmdStandard", 1204, 1279);
   cmdOK->setDefault(true);
-  connect(cmdOK, &QPushButton::clicked, this, [this] {
+  // A SoundFont that cannot serve is refused here, not at the first Play.
+  const auto accepted = [this] {
+    if (synthOptions_->acceptSoundFont()) return true;
+    tbsOptions_->setCurrentWidget(synthOptions_->parentWidget());
+    synthOptions_->focusSoundFont();
+    return false;
+  };
+  connect(cmdOK, &QPushButton::clicked, this, [this, accepted] {
+    if (!accepted()) return;
     SaveProps();
     accept();
   });
   connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::reject);
-  connect(cmdApply, &QPushButton::clicked, this, &frmOptions::SaveProps);
+  connect(cmdApply, &QPushButton::clicked, this, [this, accepted] {
+    if (accepted()) SaveProps();
+  });
   connect(cmdStandard, &QPushButton::clicked, this, &frmOptions::SetProDefaults);
 
   // Tab walks the buttons from left to right, as they stand.
@@ -358,16 +366,6 @@ void frmOptions::deleteRecentFiles() {
   recent_.clear();
   if (recentCleared_) recentCleared_();
   showMessage(GetResString(kResRecentDeleted));
-}
-
-void frmOptions::installFont() {
-  const notefont::Outcome o =
-      notefont::Install(reslang::AppDirectory(), notefont::UserFontsDirectory());
-  notefont::Status status = o.status;
-  if ((status == notefont::Status::Installed || status == notefont::Status::AlreadyInstalled) &&
-      QFontDatabase::addApplicationFont(o.fontPath) < 0)
-    status = notefont::Status::Failed;
-  showMessage(GetResString(notefont::MessageRes(status)));
 }
 
 void frmOptions::stepTab(int delta) {

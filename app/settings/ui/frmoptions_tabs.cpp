@@ -1,7 +1,8 @@
 // The options window's import, export, style and SMS tabs: only building their controls;
-// the values come and go in frmoptions.cpp.
+// the values come and go in frmoptions.cpp. Also the style tab's note font button.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,10 +16,15 @@
 #include "languages/reslang.h"
 #include "phonelink/clcommprops.h"
 #include "settings/codepages.h"
+#include "settings/notefont.h"
 #include "settings/ui/frmoptions.h"
 #include "settings/ui/optioncontrols.h"
 
 using namespace optioncontrols;
+
+namespace {
+constexpr int kResNoNoteFont = 2825;
+}  // namespace
 
 QWidget* frmOptions::buildImportTab() {
   auto* page = new QWidget;
@@ -135,6 +141,11 @@ QWidget* frmOptions::buildStyleTab() {
                      "cbFontInstall", 1227);
   connect(del, &QPushButton::clicked, this, &frmOptions::deleteRecentFiles);
   connect(font, &QPushButton::clicked, this, &frmOptions::installFont);
+  // Nothing to install without the font file; the tool tip says why.
+  if (!notefont::Ships(reslang::AppDirectory())) {
+    font->setEnabled(false);
+    font->setProperty("ToolTipText", kResNoNoteFont);
+  }
   m->addWidget(del);
   m->addWidget(font);
   v->addWidget(maintenance);
@@ -190,4 +201,14 @@ QWidget* frmOptions::buildSmsTab() {
   grid->addWidget(defaults, 5, 0, 1, 3, Qt::AlignLeft);
   grid->setRowStretch(6, 1);
   return page;
+}
+
+void frmOptions::installFont() {
+  const notefont::Outcome o =
+      notefont::Install(reslang::AppDirectory(), notefont::UserFontsDirectory());
+  notefont::Status status = o.status;
+  if ((status == notefont::Status::Installed || status == notefont::Status::AlreadyInstalled) &&
+      QFontDatabase::addApplicationFont(o.fontPath) < 0)
+    status = notefont::Status::Failed;
+  showMessage(GetResString(notefont::MessageRes(status)));
 }

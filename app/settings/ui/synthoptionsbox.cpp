@@ -28,6 +28,7 @@ enum : int {
   kResDialogTitle = 2212,
   kResFilter = 2213,
   kResNotSoundFont = 2214,
+  kResNoSoundFont = 2824,
 };
 
 // The texts shown before (and without) a language library.
@@ -112,4 +113,19 @@ void SynthOptionsBox::choose() {
     return;
   }
   tfSoundFont_->setText(file);
+}
+
+bool SynthOptionsBox::acceptSoundFont() {
+  const QString file = tfSoundFont_->text().trimmed();
+  if (file.isEmpty() || pxmidi::isSoundFontFile(file)) return true;
+  const bool exists = QFileInfo(file).isFile();
+  showMessage((exists ? textOr(kResNotSoundFont, "This file is not a SoundFont:")
+                      : textOr(kResNoSoundFont, "This SoundFont file does not exist:")) +
+              QLatin1Char(' ') + file);
+  return false;
+}
+
+void SynthOptionsBox::focusSoundFont() {
+  tfSoundFont_->setFocus();
+  tfSoundFont_->selectAll();
 }

@@ -18,6 +18,10 @@ class SynthOptionsBox : public QGroupBox {
 
   void setSettings(const pxmidi::SynthSettings& settings);
   pxmidi::SynthSettings settings() const;
+  // True when the SoundFont field is empty (the system's) or names a SoundFont file;
+  // otherwise says what is wrong (showMessage).
+  bool acceptSoundFont();
+  void focusSoundFont();
   // Fills the driver list in the current language (after the window's texts are set).
   void loadDriverNames();
 
