@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "alcatel.h"
+#include "flipper.h"
 #include "imelody.h"
 #include "keypress.h"
 #include "midi_reader.h"
@@ -28,6 +29,7 @@ constexpr FormatEntry kFormats[] = {
     {12, "motorola", nullptr, writeMotorola, false},
     {14, "imelody", nullptr, writeImelody, true},
     {19, "xml", nullptr, writeTestXml, false},
+    {21, "flipper", readFlipper, writeFlipper, true},
 };
 
 }  // namespace

@@ -7,7 +7,8 @@
  * otherwise. No exception leaves the library.
  *
  * Format ids: 2 Sagem, 3 key-press sequence, 7 RTTTL, 8 Alcatel, 9 Nokia smart
- * messaging, 10 standard MIDI file, 12 Motorola, 14 iMelody, 19 test XML.
+ * messaging, 10 standard MIDI file, 12 Motorola, 14 iMelody, 19 test XML, 21 Flipper Zero
+ * music file.
  * Event kinds (nEvent): 1 note, 3 style change, 4 tempo change, 5 volume change,
  * 6 loop marker, 16 pause.
  */
@@ -67,7 +68,9 @@ RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
  * recordCount: in records' capacity, out records filled. title: out, titleLength + 1
  * bytes; titleLength: in capacity in characters, out the title's length.
  * control (N >= 4): [2] format, [3] out BPM, [4] in channel choice (255 first channel
- * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI).
+ * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI); for
+ * format 21, [4] out the notes and pauses read to the nearest length or key the melody
+ * holds (N >= 5).
  * The title is cut where it does not split a UTF-8 character. A MIDI file on the clipboard
  * is "//RVPXPX" and two hex digits per byte (an odd last digit is a byte of its own);
  * characters after the MIDI data are not looked at.
