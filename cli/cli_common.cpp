@@ -92,19 +92,16 @@ void reportLibraryNote() {
 }
 
 const std::vector<CliFormat>& formats() {
-  static const std::vector<CliFormat> table = {
-      {"sagem", 2, {0, 0, 0}, "Sagem melody text"},
-      {"keypress", 3, {1, 1, 0}, "phone key presses for the composer"},
-      {"rtttl", 7, {0, 0, 0}, "RTTTL/Nokring text"},
-      {"alcatel", 8, {0, 0, 0}, "Alcatel text"},
-      {"nokia", 9, {1, 1, 140}, "Nokia smart-messaging ringtone"},
-      {"midi", 10, {0, 0, 0}, "standard MIDI file"},
-      {"motorola", 12, {0, 0, 0}, "Motorola text (file only)"},
-      {"imelody", 14, {0, 0, 0}, "iMelody"},
-      {"xml", 19, {0, 0, 0}, "test XML (file only)"},
-      {"composer", 0, {0, 0, 0}, "Nokia composer text (by the application)"},
-      {"sagemhex", 0, {0, 0, 0}, "Sagem hex text (by the application, read only)"},
-  };
+  static const std::vector<CliFormat> table = [] {
+    std::vector<CliFormat> out;
+    for (const formatcatalogue::Format& f : formatcatalogue::Formats())
+      out.push_back({f.cliName,
+                     f.id,
+                     {f.cliDefaults[0], f.cliDefaults[1], f.cliDefaults[2]},
+                     f.description,
+                     &f});
+    return out;
+  }();
   return table;
 }
 
@@ -283,6 +280,7 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
     doc.bpm = control[3];
     doc.channelUsed = control[4];
     doc.channelMask = control[5];
+    doc.roundedEvents = format.row->readsRounded ? std::max(control[4], 0) : 0;
     return true;
   }
 }
@@ -373,22 +371,30 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
   for (const EventRecord& r : doc.records) all += r.nEvent == 1 || r.nEvent == 16 ? 1 : 0;
   const QByteArray text(bytes.data(), static_cast<qsizetype>(bytes.size()));
   int kept = -1;
-  if (format.id == 9) {
-    // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element 7)
-    // as the options asked for them.
-    kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
-                                        option(0) == 1);
-  } else if (format.id == 2 && option(0) > 0) {
-    // One code a note or pause, counted against the text without a limit.
-    std::vector<int32_t> control = {0, 0, 2, doc.bpm, 0, 0, 0, option(1), 0};
-    control[0] = static_cast<int32_t>(control.size());
-    std::string whole;
-    if (melo2String(doc, control, whole) != 1) return {};
-    all = cableMessage::SagemCodeCount(
-        QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
-    kept = cableMessage::SagemCodeCount(text);
-  } else if (format.id == 14) {
-    kept = cableMessage::ImelodyNoteCount(text);
+  switch (format.row->noteCount) {
+    case formatcatalogue::NoteCount::NokiaRingtone:
+      // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element
+      // 7) as the options asked for them.
+      kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
+                                          option(0) == 1);
+      break;
+    case formatcatalogue::NoteCount::SagemCodes: {
+      if (option(0) <= 0) break;  // no size limit: the whole melody
+      // One code a note or pause, counted against the text without a limit.
+      std::vector<int32_t> control = {0, 0, format.id, doc.bpm, 0, 0, 0, option(1), 0};
+      control[0] = static_cast<int32_t>(control.size());
+      std::string whole;
+      if (melo2String(doc, control, whole) != 1) return {};
+      all = cableMessage::SagemCodeCount(
+          QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
+      kept = cableMessage::SagemCodeCount(text);
+      break;
+    }
+    case formatcatalogue::NoteCount::IMelody:
+      kept = cableMessage::ImelodyNoteCount(text);
+      break;
+    case formatcatalogue::NoteCount::None:
+      break;
   }
   if (kept < 0 || kept >= all) return {};
   return "holds " + std::to_string(kept) + " of the melody's " + std::to_string(all) +
@@ -407,10 +413,10 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
   control[0] = static_cast<int32_t>(control.size());
   const int32_t count = static_cast<int32_t>(doc.records.size());
   int32_t rc = 0;
-  // The string rendering is the file's for every format but these three: iMelody's string
-  // is fitted and cut for a text message, Motorola and the test XML have none. They go
-  // through the (per-thread) clipboard, which receives the file's text.
-  if (format.id == 14 || format.id == 12 || format.id == 19) {
+  // The string rendering is the file's for most formats; iMelody's string is fitted and
+  // cut for a text message, Motorola and the test XML have none. Those go through the
+  // (per-thread) clipboard, which receives the file's text.
+  if (!format.row->stringIsFile) {
     control[1] = 2;
     hookState().clipboardOut.clear();
     rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
@@ -448,7 +454,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   std::string output;
   // Standard output gets the file's rendering: the string form where it is the same (it
   // keeps binary bytes whole), else the clipboard text (iMelody, Motorola, test XML).
-  const bool sameAsFile = format.id != 14 && format.id != 12 && format.id != 19;
+  const bool sameAsFile = format.row->stringIsFile;
   if (stringForm || (toStdout && sameAsFile)) {
     control[1] = 0;
     rc = melo2String(doc, control, output);
@@ -480,7 +486,8 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   }
   // A format sized for one message says what it left out.
   std::string written = output;
-  if (written.empty() && (format.id == 9 || format.id == 2)) {
+  if (written.empty() && format.row->noteCount != formatcatalogue::NoteCount::None &&
+      format.row->stringIsFile) {
     std::vector<int32_t> again = control;
     again[1] = 0;
     melo2String(doc, again, written);
@@ -489,7 +496,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   if (!cut.empty())
     std::cerr << "pealix-cli: note: " << (toStdout ? std::string("the output") : path) << " " << cut
               << ": the " << format.name << " size limit left the rest out\n";
-  if (format.id == 8 || format.id == 12)  // these writers give the number of tokens written
+  if (format.row->reportsTokens)
     std::cerr << "pealix-cli: " << control[4] << " tokens written\n";
   else if (control[4] != 0 && control[4] != 1)
     std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << control[4]

@@ -31,9 +31,9 @@ std::string keyName(int key) {
 }
 
 std::string checkName(int id) {
-  const QList<int> ids = meloformatcheck::FormatChoiceIds();
+  const QList<int> ids = meloformatcheck::FitTargetIds();
   const int row = static_cast<int>(ids.indexOf(id));
-  return row >= 0 ? meloformatcheck::FormatChoiceNames()[row].toStdString() : std::to_string(id);
+  return row >= 0 ? meloformatcheck::FitTargetNames()[row].toStdString() : std::to_string(id);
 }
 
 }  // namespace
@@ -105,6 +105,10 @@ bool printChannelTable(const std::string& path) {
   else
     std::cout << "melody: none (only the drum channel carries notes)\n";
   return true;
+}
+
+std::string fitNamesHelp() {
+  return songs::FitFormatNames().join(QLatin1Char(' ')).toStdString();
 }
 
 int fitFormatFromArgument(const char* command, const std::string& name) {

@@ -8,6 +8,7 @@
 
 #include "document/melodydocument.h"
 #include "files/filedetect.h"
+#include "melody/formatcatalogue.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
 
@@ -39,6 +40,7 @@ constexpr int kResAllFiles = 2511;
 constexpr int kResTempoWritten = 2515;
 constexpr int kResTitleWritten = 2516;
 constexpr int kResNotesWritten = 2522;
+constexpr int kResRoundedEvents = 2651;
 
 // "<format> - reading the file\n<Error>: <problem>", the library message's shape.
 // A format id below 0 (not recognised) names no format.
@@ -102,6 +104,10 @@ QString OverwriteCaution(const Result& r, const ResFn& res) {
 QString TuneStatusText(const Result& r, const ResFn& res) {
   if (r.tuneCount < 2) return {};
   return res(kResTunesRead).arg(r.tuneCount).arg(r.tuneIndex + 1).arg(r.tuneName);
+}
+
+QString RoundedStatusText(const Result& r, const ResFn& res) {
+  return r.roundedEvents > 0 ? res(kResRoundedEvents).arg(r.roundedEvents) : QString();
 }
 
 QString OverwriteQuestion(const QString& path, const QString& caution, const ResFn& res) {
@@ -343,6 +349,10 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     r.channel = channel;
   }
   if (read.size() == 0) return refuse(kCodeUnreadable, kResNotInFormat);
+  // A reader that reads lengths to the nearest the melody holds says how many in
+  // element 4.
+  if (const formatcatalogue::Format* f = formatcatalogue::ById(formatId); f && f->readsRounded)
+    r.roundedEvents = std::max(request[4], 0);
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;
   r.eventsInFile = o.eventsInInput;

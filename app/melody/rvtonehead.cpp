@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "melody/formatcatalogue.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
 
@@ -36,9 +37,6 @@ void fail(Outcome& o, int code, int formatRes, int operationRes) {
 }
 
 constexpr int kResNotInFormat = 841;
-constexpr int kResFormatMidi = 2501;
-constexpr int kResFormatNokiaRingtone = 1700;
-constexpr int kResFormatIMelody = 1701;
 
 // How many events an input holds that gave more than the records could take: the read is
 // repeated with room for more until it fits (the number is only told to the user).
@@ -62,20 +60,8 @@ int countEvents(const Control& first, const QByteArray& path, int kept) {
 }  // namespace
 
 int ReadFormatNameRes(int formatId) {
-  switch (formatId) {
-    case 2:
-      return kResFormatSagem;
-    case 7:
-      return kResFormatRtttl;
-    case 9:
-      return kResFormatNokiaRingtone;
-    case 10:
-      return kResFormatMidi;
-    case 14:
-      return kResFormatIMelody;
-    default:
-      return kResFormatOther;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f ? f->readNameRes : kResFormatOther;
 }
 
 int ErrorTextRes(int code) {
@@ -126,18 +112,8 @@ QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& re
 }
 
 int FormatNameRes(int formatId) {
-  switch (formatId) {
-    case 2:
-      return kResFormatSagem;
-    case 7:
-      return kResFormatRtttl;
-    case 8:
-      return kResFormatAlcatel;
-    case 9:
-      return kResFormatNokiaSms;
-    default:
-      return kResFormatOther;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f ? f->nameRes : kResFormatOther;
 }
 
 void setMaxEvents(int n) {

@@ -1,5 +1,7 @@
 #include "melody/titletext.h"
 
+#include "melody/formatcatalogue.h"
+
 namespace titletext {
 namespace {
 
@@ -118,17 +120,8 @@ QByteArray AsciiTitle(const QString& title) {
 }
 
 bool IsAsciiTitleFormat(int formatId) {
-  switch (formatId) {
-    case 2:
-    case 3:
-    case 7:
-    case 8:
-    case 9:
-    case 12:
-      return true;
-    default:
-      return false;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f && f->asciiTitle;
 }
 
 QByteArray TitleForWriter(const QString& title, int formatId) {

@@ -25,7 +25,7 @@ TEST(FileTables, ExtensionsAndTypes) {
   EXPECT_EQ(FormatIdForFileType(kTypeImelody), 14);
   EXPECT_EQ(FormatIdForFileType(kTypeSagem), 2);
 
-  ASSERT_EQ(SaveFilters().size(), 9);
+  ASSERT_EQ(SaveFilters().size(), 10);
   const SaveFilter* f = SaveFilterForFile(QStringLiteral("x.imy"));
   ASSERT_TRUE(f);
   EXPECT_EQ(f->formatId, 14);

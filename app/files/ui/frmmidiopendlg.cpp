@@ -124,8 +124,8 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     SetTextIds(cboMidiFit_, 0, 2012);
     cboMidiFit_->addItem(GetResString(2008), filecmd::kFitAsWritten);
     cboMidiFit_->addItem(GetResString(2009), filecmd::kFitMelodyLine);
-    const QStringList names = meloformatcheck::FormatChoiceNames();
-    const QList<int> ids = meloformatcheck::FormatChoiceIds();
+    const QStringList names = meloformatcheck::FitTargetNames();
+    const QList<int> ids = meloformatcheck::FitTargetIds();
     for (int i = 0; i < names.size(); ++i) cboMidiFit_->addItem(names[i], ids[i]);
     cboMidiFit_->setCurrentIndex(1);
     auto* fitLabel = new QLabel(QStringLiteral("&Fit to"), this);
