@@ -214,7 +214,7 @@ void convertOne(Job& job, const BatchSettings& s, int slot) {
   Document doc;
   if (job.line > 0) {
     if (!readRtttlText(job.text, doc, job.error)) return;
-  } else if (s.song.melody && job.format->id == 10) {
+  } else if (s.song.melody && job.format->id == RV_FORMAT_MIDI) {
     if (!readSongMelody(job.path, s.song, doc, job.error, nullptr)) return;
   } else if (!readInput(job.path, *job.format, s.channel, s.delimiter, doc, &job.error)) {
     return;

@@ -16,6 +16,7 @@
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
 #include "phonelink/cablemessage.h"
+#include "rvresulttexts.h"
 
 namespace cli {
 namespace {
@@ -267,8 +268,8 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
     int32_t control[7] = {7, source, format.id, 0, channel, 0, 0};
     const int32_t rc = api.rvmReadMelo(doc.records.data(), &count, title, &titleLength, control,
                                        path.c_str(), nullptr, nullptr);
-    if (rc == 100 && capacity < (1 << 22)) continue;
-    if (rc != 1 && rc != 100) {
+    if (rc == RV_READ_TRUNCATED && capacity < (1 << 22)) continue;
+    if (rc != RV_OK && rc != RV_READ_TRUNCATED) {
       error = "cannot read as " + std::string(format.name) + ": " + failureText(rc);
       return false;
     }
@@ -277,10 +278,10 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
     doc.title = titletext::DecodeTitle(QByteArray(title, static_cast<qsizetype>(std::min<size_t>(
                                                              titleLength, sizeof(title) - 1))))
                     .toStdString();
-    doc.bpm = control[3];
-    doc.channelUsed = control[4];
-    doc.channelMask = control[5];
-    doc.roundedEvents = format.row->readsRounded ? std::max(control[4], 0) : 0;
+    doc.bpm = control[RV_CONTROL_BPM];
+    doc.channelUsed = control[RV_CONTROL_CHANNEL];
+    doc.channelMask = control[RV_CONTROL_CHANNEL_MASK];
+    doc.roundedEvents = format.row->readsRounded ? std::max(control[RV_CONTROL_CHANNEL], 0) : 0;
     return true;
   }
 }
@@ -288,14 +289,14 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
 }  // namespace
 
 bool readMelody(const std::string& path, const CliFormat& format, int32_t channel, Document& doc) {
-  int32_t source = 1;
+  int32_t source = RV_WHERE_FILE;
   if (path == "-") {
     // Standard input goes in as clipboard text (MIDI bytes in their clipboard hex form).
     std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (format.id == 10) text = "//RVPXPX" + toHex(text);
+    if (format.id == RV_FORMAT_MIDI) text = "//RVPXPX" + toHex(text);
     hookState().clipboardIn = text;
     hookState().hasClipboardIn = true;
-    source = 2;
+    source = RV_WHERE_CLIPBOARD;
   }
   std::string error;
   if (readThroughLibrary(path, source, format, channel, doc, error)) return true;
@@ -307,7 +308,8 @@ bool readRtttlText(const std::string& text, Document& doc, std::string& error) {
   HookState& state = hookState();
   state.clipboardIn = text;
   state.hasClipboardIn = true;
-  const bool ok = readThroughLibrary("", 2, *formatByName("rtttl"), 255, doc, error);
+  const bool ok = readThroughLibrary("", RV_WHERE_CLIPBOARD, *formatByName("rtttl"),
+                                     RV_CHANNEL_FIRST_SEEN, doc, error);
   state.hasClipboardIn = false;
   state.clipboardIn.clear();
   return ok;
@@ -322,7 +324,7 @@ bool readInput(const std::string& path, const CliFormat& format, int32_t channel
   else if (path == "-")
     return readMelody(path, format, channel, doc);
   else
-    ok = readThroughLibrary(path, 1, format, channel, doc, why);
+    ok = readThroughLibrary(path, RV_WHERE_FILE, format, channel, doc, why);
   if (!ok) {
     if (error)
       *error = why;
@@ -342,7 +344,7 @@ QByteArray writerTitle(const Document& doc, int32_t formatId) {
 }
 
 int32_t melo2String(const Document& doc, std::vector<int32_t>& control, std::string& out) {
-  const QByteArray title = writerTitle(doc, control[2]);
+  const QByteArray title = writerTitle(doc, control[RV_CONTROL_FORMAT]);
   std::vector<char> buffer(1 << 16);
   const int32_t count = static_cast<int32_t>(doc.records.size());
   for (;;) {
@@ -368,7 +370,8 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
     return i < options.size() ? options[i] : format.defaultOptions[i];
   };
   int all = 0;
-  for (const EventRecord& r : doc.records) all += r.nEvent == 1 || r.nEvent == 16 ? 1 : 0;
+  for (const EventRecord& r : doc.records)
+    all += r.nEvent == RV_EVENT_NOTE || r.nEvent == RV_EVENT_PAUSE ? 1 : 0;
   const QByteArray text(bytes.data(), static_cast<qsizetype>(bytes.size()));
   int kept = -1;
   switch (format.row->noteCount) {
@@ -381,7 +384,8 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
     case formatcatalogue::NoteCount::SagemCodes: {
       if (option(0) <= 0) break;  // no size limit: the whole melody
       // One code a note or pause, counted against the text without a limit.
-      std::vector<int32_t> control = {0, 0, format.id, doc.bpm, 0, 0, 0, option(1), 0};
+      std::vector<int32_t> control = {0, RV_WHERE_STRING, format.id, doc.bpm, 0, 0,
+                                      0, option(1),       0};
       control[0] = static_cast<int32_t>(control.size());
       std::string whole;
       if (melo2String(doc, control, whole) != 1) return {};
@@ -408,7 +412,7 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
     error = "the melody has no events to write";
     return false;
   }
-  std::vector<int32_t> control = {0, 0, format.id, doc.bpm, 0, 0};
+  std::vector<int32_t> control = {0, RV_WHERE_STRING, format.id, doc.bpm, 0, 0};
   control.insert(control.end(), options.begin(), options.end());
   control[0] = static_cast<int32_t>(control.size());
   const int32_t count = static_cast<int32_t>(doc.records.size());
@@ -417,7 +421,7 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
   // cut for a text message, Motorola and the test XML have none. Those go through the
   // (per-thread) clipboard, which receives the file's text.
   if (!format.row->stringIsFile) {
-    control[1] = 2;
+    control[RV_CONTROL_WHERE] = RV_WHERE_CLIPBOARD;
     hookState().clipboardOut.clear();
     rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
                            nullptr, control.data());
@@ -430,9 +434,12 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
     error = "cannot write " + std::string(format.name) + ": " + failureText(rc);
     return false;
   }
-  if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
-    error = control[4] == 160 ? "cannot write sagem: the size limit leaves no room for a note (160)"
-                              : "cannot write sagem: no note or pause to write (4)";
+  const int32_t writerValue = control[RV_CONTROL_WRITER_VALUE];
+  if (format.id == RV_FORMAT_SAGEM &&
+      (writerValue == RV_SAGEM_LIMIT_TOO_SMALL || writerValue == RV_SAGEM_NO_CODES)) {
+    error = writerValue == RV_SAGEM_LIMIT_TOO_SMALL
+                ? "cannot write sagem: the size limit leaves no room for a note (160)"
+                : "cannot write sagem: no note or pause to write (4)";
     return false;
   }
   return true;
@@ -446,7 +453,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
     return false;
   }
   const bool toStdout = path == "-";
-  std::vector<int32_t> control = {0, 1, format.id, doc.bpm, 0, 0};
+  std::vector<int32_t> control = {0, RV_WHERE_FILE, format.id, doc.bpm, 0, 0};
   control.insert(control.end(), options.begin(), options.end());
   control[0] = static_cast<int32_t>(control.size());
   const int32_t count = static_cast<int32_t>(doc.records.size());
@@ -456,10 +463,11 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   // keeps binary bytes whole), else the clipboard text (iMelody, Motorola, test XML).
   const bool sameAsFile = format.row->stringIsFile;
   if (stringForm || (toStdout && sameAsFile)) {
-    control[1] = 0;
+    control[RV_CONTROL_WHERE] = RV_WHERE_STRING;
     rc = melo2String(doc, control, output);
   } else if (toStdout) {
-    control[1] = 2;  // rendered onto the clipboard hook, which keeps the text
+    control[RV_CONTROL_WHERE] =
+        RV_WHERE_CLIPBOARD;  // rendered onto the clipboard hook, which keeps the text
     hookState().clipboardOut.clear();
     rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
                            nullptr, control.data());
@@ -477,11 +485,14 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   reportLibraryNote();
   // The Sagem export succeeds with an empty text when the size limit leaves no room for a
   // code (160) or no event gives one (4): that is a failure for the user.
-  if (format.id == 2 && (control[4] == 160 || control[4] == 4)) {
+  const int32_t writerValue = control[RV_CONTROL_WRITER_VALUE];
+  if (format.id == RV_FORMAT_SAGEM &&
+      (writerValue == RV_SAGEM_LIMIT_TOO_SMALL || writerValue == RV_SAGEM_NO_CODES)) {
     std::cerr << "pealix-cli: cannot write sagem: "
-              << (control[4] == 160 ? "the size limit (--size-limit) leaves no room for a note"
-                                    : "no note or pause to write")
-              << " (" << control[4] << ")\n";
+              << (writerValue == RV_SAGEM_LIMIT_TOO_SMALL
+                      ? "the size limit (--size-limit) leaves no room for a note"
+                      : "no note or pause to write")
+              << " (" << writerValue << ")\n";
     return false;
   }
   // A format sized for one message says what it left out.
@@ -489,7 +500,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   if (written.empty() && format.row->noteCount != formatcatalogue::NoteCount::None &&
       format.row->stringIsFile) {
     std::vector<int32_t> again = control;
-    again[1] = 0;
+    again[RV_CONTROL_WHERE] = RV_WHERE_STRING;
     melo2String(doc, again, written);
   }
   const std::string cut = notesLeftOut(doc, format, options, written);
@@ -497,14 +508,15 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
     std::cerr << "pealix-cli: note: " << (toStdout ? std::string("the output") : path) << " " << cut
               << ": the " << format.name << " size limit left the rest out\n";
   if (format.row->reportsTokens)
-    std::cerr << "pealix-cli: " << control[4] << " tokens written\n";
-  else if (control[4] != 0 && control[4] != 1)
-    std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << control[4]
+    std::cerr << "pealix-cli: " << writerValue << " tokens written\n";
+  else if (writerValue != 0 && writerValue != 1)
+    std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << writerValue
               << "\n";
   if (toStdout || stringForm) {
     if (toStdout) {
       std::fwrite(output.data(), 1, output.size(), stdout);
-      if (format.id != 10 && (output.empty() || output.back() != '\n')) std::fputc('\n', stdout);
+      if (format.id != RV_FORMAT_MIDI && (output.empty() || output.back() != '\n'))
+        std::fputc('\n', stdout);
     } else {
       std::FILE* f = std::fopen(path.c_str(), "wb");
       const bool ok = f && std::fwrite(output.data(), 1, output.size(), f) == output.size();
@@ -519,48 +531,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
 }
 
 std::string resultText(int32_t code) {
-  switch (code) {
-    case 2:
-      return "the melody already contains volume events";
-    case 30:
-      return "there is no text to read";
-    case 31:
-      return "the text is empty";
-    case 39:
-      return "the text is not a Pealix MIDI text (\"//RVPXPX\" and hex digits)";
-    case 51:
-      return "the file cannot be opened";
-    case 52:
-      return "the file cannot be read";
-    case 53:
-      return "the file could not be written";
-    case 58:
-      return "the data ends too early";
-    case 59:
-      return "the file has another format";
-    case 60:
-      return "out of memory";
-    case 151:
-      return "the data is not in this format";
-    case 152:
-      return "the format header is wrong";
-    case 153:
-      return "the data is damaged";
-    case 160:
-      return "the melody is too long for this format";
-    case 210:
-      return "a count or a file name is missing";
-    case 213:
-      return "this format cannot do that";
-    case 216:
-      return "the melody has no events";
-    case 217:
-      return "the melody is too long";
-    case -1:
-      return "the data could not be read or written in this format";
-    default:
-      return "the library reported an error";
-  }
+  return rvresult::text(code);
 }
 
 std::string lengthWords(int32_t simpleLen, int32_t dotLen) {
@@ -576,26 +547,26 @@ std::string lengthWords(int32_t simpleLen, int32_t dotLen) {
 
 std::string eventWords(const EventRecord& r) {
   switch (r.nEvent) {
-    case 1: {
+    case RV_EVENT_NOTE: {
       // The window's note names: key 60 is C5.
       const int key = r.EventVal1;
       std::string name = key >= 0 && key <= 127 ? eventrows::NoteName(key).toStdString() : "?";
       return "note " + name + " (key " + std::to_string(key) + ", velocity " +
              std::to_string(r.EventVal2) + ")";
     }
-    case 3: {
+    case RV_EVENT_STYLE: {
       static const char* styles[] = {"natural", "continuous", "staccato"};
       return std::string("style ") +
              (r.EventVal1 >= 0 && r.EventVal1 <= 2 ? styles[r.EventVal1] : "?");
     }
-    case 4:
+    case RV_EVENT_TEMPO:
       return "tempo " + std::to_string(r.EventVal1) + " bpm";
-    case 5:
+    case RV_EVENT_VOLUME:
       return r.EventVal1 == 0 ? "volume " + std::to_string(r.EventVal2)
                               : std::string("volume ") + (r.EventVal2 == 1 ? "up" : "down");
-    case 6:
+    case RV_EVENT_LOOP:
       return "loop " + std::to_string(r.EventVal1) + " repeat " + std::to_string(r.EventVal2);
-    case 16:
+    case RV_EVENT_PAUSE:
       return "pause";
     default:
       return "event kind " + std::to_string(r.nEvent);

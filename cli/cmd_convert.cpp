@@ -207,7 +207,7 @@ int runConvert(int argc, char** argv) {
 
   Document doc;
   if (melody) {
-    if (inFormat->id != 10) {
+    if (inFormat->id != RV_FORMAT_MIDI) {
       std::cerr << "pealix-cli convert: --melody reads MIDI files\n";
       return 2;
     }

@@ -22,12 +22,13 @@ int runFormats(int, char**) {
             << "description\n";
   for (const CliFormat& f : formats()) {
     int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
-    if (appReaderFor(f)) support = std::max(support, 0) | 2;  // read by the application
+    if (appReaderFor(f))
+      support = std::max(support, 0) | RV_SUPPORT_READ;  // read by the application
     const std::string extensions = extensionsOf(f);
     std::cout << std::setw(10) << f.name << std::setw(4) << f.id << std::setw(6)
-              << (support > 0 && (support & 2) ? "yes" : "-") << std::setw(7)
-              << (support > 0 && (support & 1) ? "yes" : "-") << std::setw(16) << extensions
-              << f.description << "\n";
+              << (support > 0 && (support & RV_SUPPORT_READ) ? "yes" : "-") << std::setw(7)
+              << (support > 0 && (support & RV_SUPPORT_WRITE) ? "yes" : "-") << std::setw(16)
+              << extensions << f.description << "\n";
   }
   return 0;
 }

@@ -47,7 +47,7 @@ int runInfo(int argc, char** argv) {
     return 2;
   }
   if (channels) {
-    if (format->id != 10 || channel) {
+    if (format->id != RV_FORMAT_MIDI || channel) {
       std::cerr << "pealix-cli info: --channels lists the channels of a MIDI file (no --channel)\n";
       return 2;
     }
@@ -60,7 +60,7 @@ int runInfo(int argc, char** argv) {
   std::cout << "title:  " << doc.title << "\n"
             << "tempo:  " << doc.bpm << " bpm\n"
             << "format: " << format->name << "\n";
-  if (format->id == 10) {
+  if (format->id == RV_FORMAT_MIDI) {
     std::cout << "channel read: " << doc.channelUsed + 1 << "\nchannels with notes:";
     for (int c = 0; c < 16; ++c)
       if (doc.channelMask & (1 << c)) std::cout << " " << c + 1;

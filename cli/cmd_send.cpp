@@ -123,125 +123,153 @@ void helpSend() {
          "  --line-size N       longest line of PDU text (0: all in one line)\n";
 }
 
-int runSend(int argc, char** argv) {
+namespace {
+
+// What the command line asked for. Options a session does not take stay unset.
+struct SendRequest {
+  std::string what;
+  bool isSms = false, isRing = false, isSiemens = false, isKeys = false, isClock = false;
+  std::optional<std::string> port, settingsText, to, text, kind, alphabet, from;
+  std::optional<int32_t> lineSize;
+  bool echo = false, store = false, flash = false, statusReport = false, allowReplace = false;
+  std::string input;  // INPUT of the melody sessions
+  int mode = cableMessage::kModeTextSms;
+};
+
+// Takes the session and its options off the command line; a usage error's exit status
+// (2, after the reason) when they do not fit together, else 0.
+int parseSendRequest(int argc, char** argv, SendRequest& r) {
   if (argc < 2) return usageError("which session? sms, ringtone, siemens, keys or clock");
-  const std::string what = argv[1];
-  const bool isSms = what == "sms", isRing = what == "ringtone", isSiemens = what == "siemens",
-             isKeys = what == "keys", isClock = what == "clock";
-  if (!isSms && !isRing && !isSiemens && !isKeys && !isClock)
-    return usageError("unknown session '" + what + "'");
+  r.what = argv[1];
+  r.isSms = r.what == "sms";
+  r.isRing = r.what == "ringtone";
+  r.isSiemens = r.what == "siemens";
+  r.isKeys = r.what == "keys";
+  r.isClock = r.what == "clock";
+  if (!r.isSms && !r.isRing && !r.isSiemens && !r.isKeys && !r.isClock)
+    return usageError("unknown session '" + r.what + "'");
+  const bool message = r.isSms || r.isRing, melody = r.isRing || r.isSiemens || r.isKeys;
 
   Args args(argc, argv, 2);
   bool bad = false;
-  const auto port = args.value("--port");
-  const auto settingsText = args.value("--settings");
-  const bool echo = args.flag("--echo");
-  const auto lineSize = args.intValue("--line-size", bad);
-  const auto to = isSms || isRing ? args.value("--to") : std::nullopt;
-  const auto text = isSms ? args.value("--text") : std::nullopt;
-  const auto kind = isRing ? args.value("--kind") : std::nullopt;
-  const bool store = (isSms || isRing) && args.flag("--store");
-  const bool flash = isSms && args.flag("--flash");
-  const bool statusReport = (isSms || isRing) && args.flag("--status-report");
-  const auto alphabet = isSms ? args.value("--alphabet") : std::nullopt;
-  const bool allowReplace = isSms && args.flag("--allow-replace");
-  const auto from = isRing || isSiemens || isKeys ? args.value("--from") : std::nullopt;
+  r.port = args.value("--port");
+  r.settingsText = args.value("--settings");
+  r.echo = args.flag("--echo");
+  r.lineSize = args.intValue("--line-size", bad);
+  if (message) r.to = args.value("--to");
+  if (r.isSms) r.text = args.value("--text");
+  if (r.isRing) r.kind = args.value("--kind");
+  r.store = message && args.flag("--store");
+  r.flash = r.isSms && args.flag("--flash");
+  r.statusReport = message && args.flag("--status-report");
+  if (r.isSms) r.alphabet = args.value("--alphabet");
+  r.allowReplace = r.isSms && args.flag("--allow-replace");
+  if (melody) r.from = args.value("--from");
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli send: unknown option " << u << "\n";
     bad = true;
   }
   if (bad) return usageError("see the options below");
-  const size_t wantInput = isRing || isSiemens || isKeys ? 1 : 0;
+  const size_t wantInput = melody ? 1 : 0;
   if (args.positional().size() != wantInput)
     return usageError(wantInput ? "needs one INPUT file"
                                 : "unexpected argument " + args.positional()[0]);
-  if ((isSms || isRing) && !to) return usageError("needs --to NUMBER");
-  if (isSms && !text) return usageError("needs --text TEXT");
-  if (isSms && text->empty()) return usageError("the text is empty: there is nothing to send");
-  if (lineSize && *lineSize < 0) return usageError("--line-size takes 0 or more");
-  if (alphabet && *alphabet != "auto" && *alphabet != "gsm" && *alphabet != "ucs2")
+  if (melody) r.input = args.positional()[0];
+  if (message && !r.to) return usageError("needs --to NUMBER");
+  if (r.isSms && !r.text) return usageError("needs --text TEXT");
+  if (r.isSms && r.text->empty()) return usageError("the text is empty: there is nothing to send");
+  if (r.lineSize && *r.lineSize < 0) return usageError("--line-size takes 0 or more");
+  if (r.alphabet && *r.alphabet != "auto" && *r.alphabet != "gsm" && *r.alphabet != "ucs2")
     return usageError("--alphabet takes auto, gsm or ucs2");
-  int mode = cableMessage::kModeTextSms;
-  if (isRing) {
-    if (!kind) return usageError("needs --kind sagem, nokia or imelody");
-    mode = 0;
+  if (r.isRing) {
+    if (!r.kind) return usageError("needs --kind sagem, nokia or imelody");
+    r.mode = 0;
     for (const RingKind& k : kRingKinds)
-      if (*kind == k.name) mode = k.mode;
-    if (!mode) return usageError("unknown ringtone kind '" + *kind + "' (sagem, nokia, imelody)");
+      if (*r.kind == k.name) r.mode = k.mode;
+    if (!r.mode)
+      return usageError("unknown ringtone kind '" + *r.kind + "' (sagem, nokia, imelody)");
   }
-  if (isSiemens) mode = cableMessage::kModeSiemens;
-  if (isKeys) mode = cableMessage::kModeKeys;
+  if (r.isSiemens) r.mode = cableMessage::kModeSiemens;
+  if (r.isKeys) r.mode = cableMessage::kModeKeys;
+  return 0;
+}
 
-  // The stored settings, with the command line's on top (nothing is written back).
-  const pxsettings::SettingsStore settings;
-  RegisterLanguages(AppLanguages());
-  clCommProps comm;
-  comm.RegLoad(settings);
-  if (port) {
+// The stored serial settings with the command line's on top (nothing is written back);
+// a usage error's exit status, else 0.
+int applyPortOptions(const SendRequest& r, clCommProps& comm) {
+  if (r.port) {
     bool number = false;
-    const int n = QString::fromStdString(*port).toInt(&number);
+    const int n = QString::fromStdString(*r.port).toInt(&number);
     if (number && n >= 1) {
       comm.setPort(static_cast<int16_t>(n));
       comm.setPortPath(QString());
-    } else if (!number && !port->empty()) {
-      comm.setPortPath(QString::fromStdString(*port));
+    } else if (!number && !r.port->empty()) {
+      comm.setPortPath(QString::fromStdString(*r.port));
     } else {
       return usageError("--port takes a port number (1, 2 ...) or a device path");
     }
   }
-  if (settingsText && !comm.setmsoptions(QString::fromStdString(*settingsText)))
+  if (r.settingsText && !comm.setmsoptions(QString::fromStdString(*r.settingsText)))
     return usageError("--settings takes speed,parity,data bits,stop bits, e.g. 19200,n,8,1");
-  if (echo) comm.setLocalEcho(true);
-  if (lineSize) comm.setMaxATLineSizeSMS(*lineSize);
+  if (r.echo) comm.setLocalEcho(true);
+  if (r.lineSize) comm.setMaxATLineSizeSMS(*r.lineSize);
+  return 0;
+}
 
-  clSMSProps sms;
-  sms.RegLoad(settings);
-  if (to) {
-    const QString number = QString::fromStdString(*to).trimmed();
-    sms.SetDestAdr(number, number.startsWith('+') ? 1 : 0);
-    sms.setFlashSMS(flash ? 1 : 0);
-    sms.setStatusSMS(statusReport ? 1 : 0);
-    if (sms.DestAddress().isEmpty()) return usageError("the destination number is empty");
+// The stored SMS settings with the destination and flags of the command line.
+int applySmsOptions(const SendRequest& r, clSMSProps& sms) {
+  if (!r.to) return 0;
+  const QString number = QString::fromStdString(*r.to).trimmed();
+  sms.SetDestAdr(number, number.startsWith('+') ? 1 : 0);
+  sms.setFlashSMS(r.flash ? 1 : 0);
+  sms.setStatusSMS(r.statusReport ? 1 : 0);
+  if (sms.DestAddress().isEmpty()) return usageError("the destination number is empty");
+  return 0;
+}
+
+// What goes to the phone: the SMS text (its alphabet chosen), or the melody rendered for
+// the session. The exit status when it cannot be made (the reason printed), else 0.
+int prepareMessage(const SendRequest& r, const pxsettings::SettingsStore& settings, clSMSProps& sms,
+                   QByteArray& message) {
+  if (r.isSms) {
+    message = QByteArray::fromStdString(*r.text);
+    const QString text = QString::fromLocal8Bit(r.text->c_str());
+    return applyAlphabet(r.alphabet, r.allowReplace, "send", text, &sms) ? 0 : 1;
   }
-  const modPDU::ErrorScope errors =
-      modPDU::ShowErrorsWith([](const QString& title, const QString& message) {
-        std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
-                  << message.toStdString() << "\n";
-      });
+  if (r.isClock) return 0;
+  int status = 1;
+  return renderMelody(r.input, r.from, r.mode, settings, &message, &status) ? 0 : status;
+}
 
-  QByteArray message;
-  if (isSms) {
-    message = QByteArray::fromStdString(*text);
-    if (!applyAlphabet(alphabet, allowReplace, "send", QString::fromLocal8Bit(text->c_str()), &sms))
-      return 1;
-  } else if (!isClock) {
-    int status = 1;
-    if (!renderMelody(args.positional()[0], from, mode, settings, &message, &status)) return status;
-  }
-
-  CommPort serial;
-  DataCableSession session(serial, comm, sms);
+// The session the command names, its status text on standard output.
+int runSession(const SendRequest& r, DataCableSession& session, const QByteArray& message) {
   QObject::connect(&session.status(), &StatusText::appendedText, printStatus);
   session.setPortErrorHandler([](const QString& error) {
     std::cerr << "pealix-cli send: " << error.toStdString() << "\n";
   });
   int result = 0;
-  if (isClock)
+  if (r.isClock)
     result = session.SyncClock();
-  else if (isKeys)
+  else if (r.isKeys)
     result = session.SendKeypress(message);
-  else if (isSiemens)
+  else if (r.isSiemens)
     result = session.SendSiemensDC(message);
   else
-    result = session.SendSmsPdu(message, cableMessage::RingTypeOf(mode), store);
+    result = session.SendSmsPdu(message, cableMessage::RingTypeOf(r.mode), r.store);
   std::cout << "\n";
-  if (result == DataCableSession::kAnswerOk) return 0;
+  return result;
+}
+
+// The last line of a failed session: what the phone answered, in which part.
+void reportFailure(int result, const DataCableSession& session) {
   std::cerr << "pealix-cli send: failed";
   if (result >= DataCableSession::kAnswerError && result <= DataCableSession::kAnswerStopped)
     std::cerr << ": "
-              << GetResString(result == 2   ? DataCableSession::kResAnswerError
-                              : result == 3 ? DataCableSession::kResAnswerTimeout
-                                            : DataCableSession::kResAnswerStopped)
+              << GetResString(result == DataCableSession::kAnswerError
+                                  ? DataCableSession::kResAnswerError
+                              : result == DataCableSession::kAnswerTimeout
+                                  ? DataCableSession::kResAnswerTimeout
+                                  : DataCableSession::kResAnswerStopped)
                      .toStdString()
               << " (answer code " << result << ")";
   else if (result == DataCableSession::kPduFailed)
@@ -252,6 +280,36 @@ int runSend(int argc, char** argv) {
   else if (result == DataCableSession::kPortFailed)
     std::cerr << ": the serial port could not be used";
   std::cerr << "\n";
+}
+
+}  // namespace
+
+int runSend(int argc, char** argv) {
+  SendRequest request;
+  if (const int usage = parseSendRequest(argc, argv, request)) return usage;
+
+  const pxsettings::SettingsStore settings;
+  RegisterLanguages(AppLanguages());
+  clCommProps comm;
+  comm.RegLoad(settings);
+  if (const int usage = applyPortOptions(request, comm)) return usage;
+  clSMSProps sms;
+  sms.RegLoad(settings);
+  if (const int usage = applySmsOptions(request, sms)) return usage;
+  const modPDU::ErrorScope errors =
+      modPDU::ShowErrorsWith([](const QString& title, const QString& message) {
+        std::cerr << "pealix-cli send: " << title.toStdString() << ":\n"
+                  << message.toStdString() << "\n";
+      });
+
+  QByteArray message;
+  if (const int status = prepareMessage(request, settings, sms, message)) return status;
+
+  CommPort serial;
+  DataCableSession session(serial, comm, sms);
+  const int result = runSession(request, session, message);
+  if (result == DataCableSession::kAnswerOk) return 0;
+  reportFailure(result, session);
   return 1;
 }
 

@@ -20,9 +20,9 @@ struct Transformation {
 };
 
 constexpr Transformation kTransformations[] = {
-    {"--longer", 1, 2},
-    {"--velocities-to-volume", 5, 0},
-    {"--volume-to-velocities", 6, 0},
+    {"--longer", RV_MODIFY_SCALE_DURATIONS, 2},
+    {"--velocities-to-volume", RV_MODIFY_VELOCITY_TO_VOLUME, 0},
+    {"--volume-to-velocities", RV_MODIFY_VOLUME_TO_VELOCITY, 0},
 };
 
 // Runs the operation on the records, with room to grow: doubling durations splits notes
@@ -38,11 +38,11 @@ int32_t transform(Document& doc, const Transformation& t) {
     int32_t n = static_cast<int32_t>(count);
     const int32_t rc = RvMelodyApi::instance().rvmModifyMelody(
         records.data(), static_cast<int32_t>(capacity), &n, t.operation, t.factor);
-    if (rc == 217 && capacity < kMostRecords) {
+    if (rc == RV_BUFFER_TOO_SMALL && capacity < kMostRecords) {
       capacity *= 4;
       continue;
     }
-    if (rc == 1) {
+    if (rc == RV_OK) {
       records.resize(static_cast<size_t>(std::clamp<int64_t>(n, 0, capacity)));
       doc.records = std::move(records);
     }

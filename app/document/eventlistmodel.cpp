@@ -46,22 +46,22 @@ QString EventText(const pxvbMelody& m, int pos, const ResFn& res) {
   const int v1 = m.getEventVal1(pos);
   const int v2 = m.getEventVal2(pos);
   switch (m.getEvent(pos)) {
-    case 1:
+    case RV_EVENT_NOTE:
       return NoteName(v1);
-    case 16:
+    case RV_EVENT_PAUSE:
       return res(kResPause);
-    case 3:
+    case RV_EVENT_STYLE:
       return QStringLiteral("Style:") + (v1 == 0   ? QStringLiteral("N")
                                          : v1 == 1 ? QStringLiteral("C")
                                          : v1 == 2 ? QStringLiteral("S")
                                                    : QString::number(v1));
-    case 4:
+    case RV_EVENT_TEMPO:
       return QStringLiteral("Tempo:") + QString::number(v1);
-    case 5:
+    case RV_EVENT_VOLUME:
       if (v1 == 1)
         return QStringLiteral("Vol:") + (v2 == 1 ? QStringLiteral("+") : QStringLiteral("-"));
       return QStringLiteral("Vol:") + QString::number(v2);
-    case 6:
+    case RV_EVENT_LOOP:
       return QStringLiteral("Loop:") + QString::number(v1) + QStringLiteral(" repeat:") +
              QString::number(v2);
     default:
@@ -104,7 +104,7 @@ QVariant EventListModel::data(const QModelIndex& index, int role) const {
   if (!melody_ || !index.isValid() || index.row() >= rows_ || index.row() >= melody_->size())
     return {};
   const int pos = index.row();
-  const bool note = melody_->getEvent(pos) == 1;
+  const bool note = melody_->getEvent(pos) == RV_EVENT_NOTE;
   if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && index.column() == kWarning)) {
     switch (index.column()) {
       case kNumber:

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kPause = 16;
+constexpr int kPause = RV_EVENT_PAUSE;
 
 QList<int> sortedRows(const QList<int>& rows, int size) {
   QList<int> out;
@@ -242,7 +242,9 @@ rvTonehead::Outcome MelodyDocument::copyRows(const QList<int>& rows) {
     o.result = 0;
     return o;
   }
-  return rvTonehead::MeloExport(main_, {2, 10, 0, 0, 255, 0}, QString(), &sel, 0);
+  return rvTonehead::MeloExport(
+      main_, rvTonehead::WriteRequest{rvTonehead::Where::Clipboard, RV_FORMAT_MIDI}, QString(),
+      &sel, 0);
 }
 
 rvTonehead::Outcome MelodyDocument::cutRows(const QList<int>& rows) {
@@ -252,7 +254,7 @@ rvTonehead::Outcome MelodyDocument::cutRows(const QList<int>& rows) {
 }
 
 rvTonehead::Outcome MelodyDocument::pasteAt(int pos) {
-  rvTonehead::Request request = {2, 10, 0, 0, 255, 0};
+  rvTonehead::ReadRequest request{rvTonehead::Where::Clipboard, RV_FORMAT_MIDI};
   rvTonehead::Outcome o = rvTonehead::ReadMelo(paste_, request, QString(), false);
   if (o.result != 1) return o;
   if (paste_.size() < 1) {
@@ -265,7 +267,7 @@ rvTonehead::Outcome MelodyDocument::pasteAt(int pos) {
   return o;
 }
 
-rvTonehead::Outcome MelodyDocument::transform(int operation, int param) {
+rvTonehead::Outcome MelodyDocument::transform(rvTonehead::Modify operation, int param) {
   pxvbMelody work;
   work.assign(main_);
   rvTonehead::Outcome o = rvTonehead::ModifyMelody(work, operation, param);
@@ -276,8 +278,8 @@ rvTonehead::Outcome MelodyDocument::transform(int operation, int param) {
 }
 
 rvTonehead::Outcome MelodyDocument::openFile(const QString& path, int formatId, int channel,
-                                             rvTonehead::Request* request) {
-  rvTonehead::Request req = {1, formatId, 0, 0, channel, 0};
+                                             rvTonehead::ReadRequest* request) {
+  rvTonehead::ReadRequest req{rvTonehead::Where::File, formatId, channel};
   pxvbMelody work;
   work.assign(main_);
   rvTonehead::Outcome o = rvTonehead::ReadMelo(work, req, path, true);
@@ -340,7 +342,7 @@ void MelodyDocument::adoptImport(const pxvbMelody& read, const QString& source) 
 // A new melody: one C6 eighth at 120 BPM, named after the program.
 void MelodyDocument::MakeNewMelody(pxvbMelody& melody) {
   melody.resize(0);
-  melody.addevent(8, 0, 1, 72, 127);
+  melody.addevent(8, 0, RV_EVENT_NOTE, 72, 127);
   melody.setbpm(120);
   melody.setsName(QStringLiteral("Pealix"));
   melody.setsComposer(QStringLiteral("Pealix"));
@@ -374,8 +376,9 @@ PlayExport ExportForPlay(const pxvbMelody& melody, const QString& path, const QL
     e.status = PlayExport::CannotReplace;
     return e;
   }
-  e.outcome = rvTonehead::MeloExport(melody, {1, 10, 0, 0, 255, 0}, path, rows,
-                                     rvTonehead::FormatNameRes(10));
+  e.outcome = rvTonehead::MeloExport(
+      melody, rvTonehead::WriteRequest{rvTonehead::Where::File, RV_FORMAT_MIDI}, path, rows,
+      rvTonehead::FormatNameRes(RV_FORMAT_MIDI));
   if (e.outcome.result == 0) {
     e.status = PlayExport::Nothing;
   } else if (e.outcome.result != 1) {

@@ -104,18 +104,18 @@ class MelodyDocument {
   // Paste: the clipboard's events go in before position pos (0 when pos is outside).
   rvTonehead::Outcome pasteAt(int pos);
 
-  // A library transformation as one undoable step: 1 with factor 2 (all notes longer),
-  // 5 velocities to volume events, 6 volume events to velocities. The melody is unchanged
-  // when the library fails.
-  rvTonehead::Outcome transform(int operation, int param);
+  // A library transformation as one undoable step (ScaleDurations with factor 2: all notes
+  // longer). The melody is unchanged when the library fails.
+  rvTonehead::Outcome transform(rvTonehead::Modify operation, int param);
 
-  // Reads a file into the melody as one undoable step. formatId: 7 RTTTL, 10 MIDI,
-  // 2 Sagem; channel is the MIDI channel choice (255 the first channel with notes). On
-  // success the file becomes the current file, the melody counts as unmodified and a name
-  // that is empty or the MIDI reader's placeholder becomes the file's name. request
-  // receives the channel used and the channel mask in elements 4 and 5.
-  rvTonehead::Outcome openFile(const QString& path, int formatId, int channel = 255,
-                               rvTonehead::Request* request = nullptr);
+  // Reads a file into the melody as one undoable step. formatId: a format the library
+  // reads (RTTTL, MIDI, Sagem); channel is the MIDI channel choice. On success the file
+  // becomes the current file, the melody counts as unmodified and a name that is empty or
+  // the MIDI reader's placeholder becomes the file's name. request receives the channel
+  // used and the channel mask.
+  rvTonehead::Outcome openFile(const QString& path, int formatId,
+                               int channel = RV_CHANNEL_FIRST_SEEN,
+                               rvTonehead::ReadRequest* request = nullptr);
 
   // Takes a melody that was read and checked elsewhere (the open command's channel round
   // and the application's own readers) as the melody of a file, with the same rules as

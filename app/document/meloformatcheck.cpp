@@ -90,14 +90,14 @@ std::optional<QList<RowResult>> Run(const clMeloFormatProps& formats, const pxvb
       r.countsValid = true;
       for (int pos = 0; pos < melody.size(); ++pos) {
         const int kind = melody.getEvent(pos);
-        if (kind == 1) {
+        if (kind == RV_EVENT_NOTE) {
           const int key = melody.getEventVal1(pos);
           if (key > high)
             ++r.tooHigh;
           else if (key < low)
             ++r.tooLow;
         }
-        if (kind == 1 || kind == 16) {
+        if (kind == RV_EVENT_NOTE || kind == RV_EVENT_PAUSE) {
           // Only the denominator counts: a dotted half is not longer than a half here.
           const int len = melody.getSimpleLen(pos);
           if (len < longest)

@@ -77,24 +77,24 @@ pxvbNote Build(const Choice& c, const std::function<int(int)>& volumeVelocity) {
   switch (c.group) {
     case kNote: {
       const int key = std::clamp(c.octave, 0, 10) * 12 + std::clamp(c.noteIndex, 0, 11);
-      e.setnEvent(1);
+      e.setnEvent(RV_EVENT_NOTE);
       e.SetEventVal(std::min(key, 127), VelocityFromText(c.velocity));
       e.setiSimpleLen(LengthFromIndex(c.noteLength));
       e.setiDotLen(DotFromIndex(c.noteDot));
       break;
     }
     case kPause:
-      e.setnEvent(16);
+      e.setnEvent(RV_EVENT_PAUSE);
       e.setiSimpleLen(LengthFromIndex(c.pauseLength));
       e.setiDotLen(DotFromIndex(c.pauseDot));
       break;
     case kStyle:
-      e.setnEvent(3);
+      e.setnEvent(RV_EVENT_STYLE);
       e.SetEventVal(std::clamp(c.style, 0, 2));
       break;
     case kVolume: {
       const int step = std::clamp(c.volumeStep, 0, kVolumeSteps - 1);
-      e.setnEvent(5);
+      e.setnEvent(RV_EVENT_VOLUME);
       e.SetEventVal(0, volumeVelocity ? volumeVelocity(step) : step * 127 / (kVolumeSteps - 1));
       break;
     }
@@ -104,7 +104,7 @@ pxvbNote Build(const Choice& c, const std::function<int(int)>& volumeVelocity) {
 
 bool Fill(const pxvbNote& event, int volumeStep, Choice& c) {
   switch (event.nEvent()) {
-    case 1:
+    case RV_EVENT_NOTE:
       c.group = kNote;
       c.noteIndex = ((event.getEventVal1() % 12) + 12) % 12;
       c.octave = std::clamp(event.getEventVal1() / 12, 0, 10);
@@ -112,16 +112,16 @@ bool Fill(const pxvbNote& event, int volumeStep, Choice& c) {
       c.noteDot = IndexFromDot(event.iDotLen());
       c.velocity = QString::number(event.getEventVal2());
       return true;
-    case 16:
+    case RV_EVENT_PAUSE:
       c.group = kPause;
       c.pauseLength = IndexFromLength(event.iSimpleLen());
       c.pauseDot = IndexFromDot(event.iDotLen());
       return true;
-    case 3:
+    case RV_EVENT_STYLE:
       c.group = kStyle;
       c.style = std::clamp(event.getEventVal1(), 0, 2);
       return true;
-    case 5:
+    case RV_EVENT_VOLUME:
       c.group = kVolume;
       c.volumeStep = std::clamp(volumeStep, 0, kVolumeSteps - 1);
       return true;

@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kNoClipboardText = 822;
 constexpr int kTextTooLong = 825;
-constexpr int kResNotInFormat = 841;
+constexpr int kResNotInFormat = rvresult::textRes(RV_READ_FAILED, rvresult::Call::Read);
 
 filecmd::Result failure(const QString& text, const filecmd::ResFn& res) {
   filecmd::Result r;
@@ -37,8 +37,8 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
   const formatcatalogue::Format* format = formatcatalogue::ById(f.formatId);
   if (format && !format->hasString) {
     clipboardhost::ScopedClipboard scope(std::nullopt);
-    const rvTonehead::Request request = {
-        2, f.formatId, 0, 0, 255, f.options[0], f.options[1], f.options[2]};
+    const rvTonehead::WriteRequest request{
+        rvTonehead::Where::Clipboard, f.formatId, {f.options[0], f.options[1], f.options[2]}};
     o = rvTonehead::MeloExport(melody, request, QString(), nullptr, formatRes);
     bytes = scope.written();
   } else {
@@ -138,7 +138,8 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
     case Import::Rtttl:
     case Import::Sagem: {
       pxvbMelody read;
-      rvTonehead::Request request = {2, kind == Import::Rtttl ? 7 : 2, 0, 0, 255, 0};
+      rvTonehead::ReadRequest request{rvTonehead::Where::Clipboard,
+                                      kind == Import::Rtttl ? RV_FORMAT_RTTTL : RV_FORMAT_SAGEM};
       clipboardhost::ScopedClipboard scope(text->toUtf8());
       const rvTonehead::Outcome o = rvTonehead::ReadMelo(read, request, QString(), true);
       if (o.result != 1) {
@@ -149,7 +150,7 @@ filecmd::Result ImportText(pxvbMelody& target, Import kind, const std::optional<
         // Text the reader accepted without finding a single event.
         rvTonehead::Outcome none;
         none.code = -1;
-        none.message = {-1, rvTonehead::ReadFormatNameRes(request[1]),
+        none.message = {-1, rvTonehead::ReadFormatNameRes(request.formatId),
                         rvTonehead::kResReadClipboard, kResNotInFormat};
         filecmd::SetLibraryError(r, none, res);
         return r;

@@ -46,7 +46,7 @@ void parseToken(pxvbMelody& melody, QString token) {
   if (!isNoteValue(len) || i >= token.size()) return;
   const QChar c = token[i].toLower();
   if (c == QLatin1Char('-') || c == QLatin1Char('p')) {
-    melody.addevent(len, dotted ? 1 : 0, 16);
+    melody.addevent(len, dotted ? 1 : 0, RV_EVENT_PAUSE);
     return;
   }
   if (i + 1 >= token.size() || !isDigit(token[i + 1])) return;
@@ -55,7 +55,7 @@ void parseToken(pxvbMelody& melody, QString token) {
   if (sharp) name += QLatin1Char('#');
   const int s = semitone(name);
   if (s < 0) return;
-  melody.addevent(len, dotted ? 1 : 0, 1, 12 * octave + s + 12, 127);
+  melody.addevent(len, dotted ? 1 : 0, RV_EVENT_NOTE, 12 * octave + s + 12, 127);
 }
 
 }  // namespace
@@ -69,7 +69,7 @@ int ComposerTextFromMelody(const pxvbMelody& melody, QString& out, const QString
     const int len = melody.getSimpleLen(pos);
     if (!isNoteValue(len)) continue;
     QString token = QString::number(len);
-    if (melody.getEvent(pos) == 1) {
+    if (melody.getEvent(pos) == RV_EVENT_NOTE) {
       if (melody.getDotLen(pos) > 0) token += QLatin1Char('.');
       const int k = std::clamp(melody.getEventVal1(pos), 72, 107) - 60;
       const QString name = QLatin1String(kNames[k % 12]);

@@ -8,20 +8,19 @@
 
 #include "document/melodydocument.h"
 #include "files/filedetect.h"
-#include "melody/formatcatalogue.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
 
 namespace filecmd {
 namespace {
 
-constexpr int kMidiFormat = 10;
+constexpr int kMidiFormat = RV_FORMAT_MIDI;
 // A MIDI read with no channel carrying notes answers like a file without notes; any other
 // read that gives no event at all like a text the reader could not use.
 constexpr int kCodeNoNotes = 153;
-constexpr int kCodeUnreadable = -1;
-constexpr int kResNotInFormat = 841;
-constexpr int kChannelAny = 255;
+constexpr int kCodeUnreadable = RV_READ_FAILED;
+constexpr int kResNotInFormat = rvresult::textRes(RV_READ_FAILED, rvresult::Call::Read);
+constexpr int kChannelAny = RV_CHANNEL_FIRST_SEEN;
 
 QString joinFilters(const QStringList& texts) {
   return texts.join(QStringLiteral(";;"));
@@ -243,7 +242,7 @@ bool readOneTune(const QString& path, pxvbMelody& read, rvTonehead::Outcome& o, 
     return true;
   }
   tune.close();
-  rvTonehead::Request request = {1, 7, 0, 0, kChannelAny, 0};
+  rvTonehead::ReadRequest request{rvTonehead::Where::File, RV_FORMAT_RTTTL};
   o = rvTonehead::ReadMelo(read, request, tune.fileName(), true);
   return true;
 }
@@ -290,9 +289,9 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
 
   // Read into a scratch melody: the target changes only after a complete read.
   pxvbMelody read;
-  rvTonehead::Request request = {1, formatId, 0, 0, kChannelAny, 0};
+  rvTonehead::ReadRequest request{rvTonehead::Where::File, formatId};
   rvTonehead::Outcome o;
-  if (formatId != 7 || !readOneTune(path, read, o, r, tuneChooser))
+  if (formatId != RV_FORMAT_RTTTL || !readOneTune(path, read, o, r, tuneChooser))
     o = rvTonehead::ReadMelo(read, request, path, true);
   if (o.result == 0) return r;  // no tune chosen
   if (o.result != 1) {
@@ -307,10 +306,10 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     return r;
   };
   if (formatId == kMidiFormat) {
-    const int mask = request[5] & 0xFFFF;
+    const int mask = request.channelMask & 0xFFFF;
     if (mask == 0) return refuse(kCodeNoNotes, rvTonehead::ErrorTextRes(kCodeNoNotes));
     // One channel with notes needs no question.
-    MidiAnswer answer{request[4] + 1, kFitAsWritten};
+    MidiAnswer answer{request.channelUsed + 1, kFitAsWritten};
     songs::SongScan song;
     MidiQuestion question;
     question.mask = mask;
@@ -340,7 +339,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
       r.result = 1;
       return r;
     }
-    request = {1, formatId, 0, 0, channel - 1, 0};
+    request = {rvTonehead::Where::File, formatId, channel - 1};
     o = rvTonehead::ReadMelo(read, request, path, true);
     if (o.result != 1) {
       SetLibraryError(r, o, res);
@@ -349,10 +348,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     r.channel = channel;
   }
   if (read.size() == 0) return refuse(kCodeUnreadable, kResNotInFormat);
-  // A reader that reads lengths to the nearest the melody holds says how many in
-  // element 4.
-  if (const formatcatalogue::Format* f = formatcatalogue::ById(formatId); f && f->readsRounded)
-    r.roundedEvents = std::max(request[4], 0);
+  r.roundedEvents = request.roundedEvents;
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;
   r.eventsInFile = o.eventsInInput;
@@ -362,7 +358,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
 }
 
 rvTonehead::Request SaveRequest(const filetables::SaveFilter& filter, const MainSettings& options) {
-  rvTonehead::Request request = {1, filter.formatId, 0, 0, kChannelAny};
+  rvTonehead::Request request = {RV_WHERE_FILE, filter.formatId, 0, 0, kChannelAny};
   for (const filetables::Option& opt : filter.options)
     request.push_back(opt.settingKey.isEmpty() ? opt.value : options.exportOption(opt.settingKey));
   while (request.size() < 8) request.push_back(0);
@@ -415,7 +411,7 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
   // A format sized for one message (the optimised Sagem SMS) stops where it is full.
   auto notes = [](const pxvbMelody& m) {
     int n = 0;
-    for (int i = 0; i < m.size(); ++i) n += m.getEvent(i) == 1 ? 1 : 0;
+    for (int i = 0; i < m.size(); ++i) n += m.getEvent(i) == RV_EVENT_NOTE ? 1 : 0;
     return n;
   };
   if (notes(back) < notes(melody))
@@ -427,7 +423,8 @@ const filetables::SaveFilter* InPlaceSaveFilter(int fileType) {
   // The plain Sagem text, not the optimised SMS: a file keeps its whole melody.
   for (const filetables::SaveFilter& f : filetables::SaveFilters()) {
     if (f.recentType != fileType || fileType == filetables::kTypeNone) continue;
-    if (f.formatId == 2 && !f.options.isEmpty() && f.options.first().settingKey == "SOpti")
+    if (f.formatId == RV_FORMAT_SAGEM && !f.options.isEmpty() &&
+        f.options.first().settingKey == "SOpti")
       continue;
     return &f;
   }

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "rvmelody.h"
+
 inline int PhoneVolumeToVelocity(int level) {
   static constexpr int kVelocity[16] = {0,  20, 29, 38, 46,  54,  62,  70,
                                         77, 84, 91, 98, 105, 112, 119, 127};
@@ -12,7 +14,13 @@ inline int PhoneVolumeToVelocity(int level) {
 
 // Event kinds and values of the application's melody that the phone-format readers create.
 namespace phoneimport {
-enum : int { kNote = 1, kStyle = 3, kTempo = 4, kVolume = 5, kPause = 16 };
+enum : int {
+  kNote = RV_EVENT_NOTE,
+  kStyle = RV_EVENT_STYLE,
+  kTempo = RV_EVENT_TEMPO,
+  kVolume = RV_EVENT_VOLUME,
+  kPause = RV_EVENT_PAUSE
+};
 // Velocity of every note read: these formats carry loudness only as volume changes.
 constexpr int kNoteVelocity = 127;
 // Unrolling repeats stops a file from growing past this many events.

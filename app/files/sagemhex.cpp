@@ -85,9 +85,9 @@ SagemHexOutcome SagemHexImport(pxvbMelody& target, const QString& clipboardText,
     int len = 0, dot = 0;
     lengthFromCode(hexValue(text, at + 4, 2), len, dot);
     if (p == 0)
-      target.addevent(len, dot, 16);
+      target.addevent(len, dot, RV_EVENT_PAUSE);
     else
-      target.addevent(len, dot, 1, std::min(p + 47, 127), 127);  // keys stay MIDI keys
+      target.addevent(len, dot, RV_EVENT_NOTE, std::min(p + 47, 127), 127);  // keys stay MIDI keys
   }
   o.result = 1;
   return o;

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "rvmelody.h"
+
 namespace formatcatalogue {
 namespace {
 
@@ -32,7 +34,7 @@ std::vector<Format> makeFormats() {
   // The order is the command line's list. Dialog filters, menu entries and range-check
   // rows carry their own positions.
   return {
-      {.id = 2,
+      {.id = RV_FORMAT_SAGEM,
        .converter = Converter::Library,
        .cliName = "sagem",
        .description = "Sagem melody text",
@@ -85,7 +87,7 @@ std::vector<Format> makeFormats() {
                         {fixed(160), setting("SOptiLF"), fixed(0)}}},
        .clipImports = {{1, "mnuFileClipImportSagem", "mnuFileClipImport", 1554}},
        .ranges = {{2, "Sagem SMS", 0, 85, 57, 1, 16, 64, 255, 1}}},
-      {.id = 3,
+      {.id = RV_FORMAT_KEYPRESS,
        .converter = Converter::Library,
        .cliName = "keypress",
        .description = "phone key presses for the composer",
@@ -122,7 +124,7 @@ std::vector<Format> makeFormats() {
             {4, "mnuAdvClipExATKeys", "mnuAdvClipEx", 1558, {fixed(2)}}},
        .clipImports = {},
        .ranges = {{3, "Sagem Keypress", 3, 85, 57, 1, 16, 100, 255, 1}}},
-      {.id = 7,
+      {.id = RV_FORMAT_RTTTL,
        .converter = Converter::Library,
        .cliName = "rtttl",
        .description = "RTTTL/Nokring text",
@@ -146,7 +148,7 @@ std::vector<Format> makeFormats() {
        .clipExports = {{2, "mnuFileClipExRTTTL", "mnuFileClipEx", 1556, {}}},
        .clipImports = {{0, "mnuFileClipImportRTX", "mnuFileClipImport", 1556}},
        .ranges = {}},
-      {.id = 8,
+      {.id = RV_FORMAT_ALCATEL,
        .converter = Converter::Library,
        .cliName = "alcatel",
        .description = "Alcatel text",
@@ -170,7 +172,7 @@ std::vector<Format> makeFormats() {
        .clipExports = {{5, "mnuFileClipExAlcatel", "mnuFileClipEx", 1559, {}}},
        .clipImports = {},
        .ranges = {{8, "Alcatel", 2, 83, 60, 2, 8, 35, 2, 1}}},
-      {.id = 9,
+      {.id = RV_FORMAT_NOKIA,
        .converter = Converter::Library,
        .cliName = "nokia",
        .description = "Nokia smart-messaging ringtone",
@@ -206,7 +208,7 @@ std::vector<Format> makeFormats() {
        .clipImports = {},
        .ranges = {{9, "Nokia / RTX", 1, 107, 60, 1, 32, 82, 900, 25},
                   {13, "Nokia 61xx", 4, 107, 69, 1, 32, 82, 900, 25}}},
-      {.id = 10,
+      {.id = RV_FORMAT_MIDI,
        .converter = Converter::Library,
        .cliName = "midi",
        .description = "standard MIDI file",
@@ -230,7 +232,7 @@ std::vector<Format> makeFormats() {
        .clipExports = {},
        .clipImports = {},
        .ranges = {}},
-      {.id = 12,
+      {.id = RV_FORMAT_MOTOROLA,
        .converter = Converter::Library,
        .cliName = "motorola",
        .description = "Motorola text (file only)",
@@ -263,7 +265,7 @@ std::vector<Format> makeFormats() {
                         {setting("MotoSMS"), setting("MotoSpace"), fixed(0)}}},
        .clipImports = {},
        .ranges = {{12, "Motorola", 7, 89, 59, 2, 16, 35, 300, 80}}},
-      {.id = 14,
+      {.id = RV_FORMAT_IMELODY,
        .converter = Converter::Library,
        .cliName = "imelody",
        .description = "iMelody",
@@ -288,7 +290,7 @@ std::vector<Format> makeFormats() {
        .clipExports = {{7, "mnuFileClipExiMelody", "mnuFileClipEx", 1561, {}}},
        .clipImports = {},
        .ranges = {{14, "iMelody", 6, 127, 24, 1, 32, -1, 900, 25}}},
-      {.id = 19,
+      {.id = RV_FORMAT_TEST_XML,
        .converter = Converter::Library,
        .cliName = "xml",
        .description = "test XML (file only)",
@@ -314,7 +316,7 @@ std::vector<Format> makeFormats() {
        .ranges = {}},
       // Flipper Zero music files: any length, the MIDI range from C0 (octave 0) up, no event
       // limit.
-      {.id = 21,
+      {.id = RV_FORMAT_FLIPPER,
        .converter = Converter::Library,
        .cliName = "fmf",
        .description = "Flipper Zero music file",

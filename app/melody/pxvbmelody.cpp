@@ -77,16 +77,16 @@ bool pxvbMelody::setclNote(int pos, const pxvbNote& in) {
 int pxvbMelody::getOldDllNote(int pos, int& len, int& dot, int& note, int& pause) const {
   if (!valid(pos)) return -1;
   const pxvbNote& e = events_[pos];
-  if (e.nEvent() != 1 && e.nEvent() != 16) return -1;
+  if (e.nEvent() != RV_EVENT_NOTE && e.nEvent() != RV_EVENT_PAUSE) return -1;
   len = e.iSimpleLen();
   dot = e.iDotLen();
   note = e.iNote();
-  pause = e.nEvent() == 16 ? 1 : 0;
+  pause = e.nEvent() == RV_EVENT_PAUSE ? 1 : 0;
   return 1;
 }
 
 int pxvbMelody::getiMelVolume(int pos) const {
-  if (!valid(pos) || events_[pos].nEvent() != 5) return 15;
+  if (!valid(pos) || events_[pos].nEvent() != RV_EVENT_VOLUME) return 15;
   const pxvbNote& e = events_[pos];
   if (e.getEventVal1() == 1) return e.getEventVal2();
   int step = 15;
@@ -175,7 +175,7 @@ void pxvbMelody::assign(const pxvbMelody& src, int n) {
 
 void pxvbMelody::ChangeNote(int d) {
   for (pxvbNote& e : events_) {
-    if (e.nEvent() != 1) continue;
+    if (e.nEvent() != RV_EVENT_NOTE) continue;
     const long long k = static_cast<long long>(e.iNote()) + d;
     e.setiNote(static_cast<int>(std::clamp(k, 0LL, 127LL)));
   }
@@ -263,7 +263,7 @@ void pxvbMelody::Limit2Scale(int vLenLong, int vLenShort, int vNoteHigh, int vNo
     else if (len != 0 && len > vLenShort)
       e.setiSimpleLen(vLenShort);
     if (e.iDotLen() > vDotMax) e.setiDotLen(vDotMax);
-    if (e.nEvent() == 1) {
+    if (e.nEvent() == RV_EVENT_NOTE) {
       if (e.iNote() < vNoteLow)
         e.setiNote(vNoteLow);
       else if (e.iNote() > vNoteHigh)
@@ -277,7 +277,7 @@ void pxvbMelody::HiLoNote(int& hi, int& lo) const {
   hi = 0;
   lo = 0;
   for (const pxvbNote& e : events_) {
-    if (e.nEvent() != 1) continue;
+    if (e.nEvent() != RV_EVENT_NOTE) continue;
     const int k = e.iNote();
     if (!found) {
       hi = lo = k;
@@ -293,7 +293,7 @@ void pxvbMelody::HiLoNote(int& hi, int& lo) const {
 int pxvbMelody::MoveToScale(int hi, int lo) {
   if (events_.empty()) return -1;
   const bool hasNote = std::any_of(events_.begin(), events_.end(),
-                                   [](const pxvbNote& e) { return e.nEvent() == 1; });
+                                   [](const pxvbNote& e) { return e.nEvent() == RV_EVENT_NOTE; });
   if (!hasNote) return 2;
   int h = 0, l = 0;
   HiLoNote(h, l);
@@ -329,9 +329,9 @@ int pxvbMelody::realtime(int pos) const {
 
 int pxvbMelody::realtimeadv(int pos, int& gap, int style) const {
   const int t = realtime(pos);
-  if (style == 0)
+  if (style == RV_STYLE_NATURAL)
     gap = t / 4;
-  else if (style == 2)
+  else if (style == RV_STYLE_STACCATO)
     gap = t / 2;
   else
     gap = 0;

@@ -59,16 +59,12 @@ class pxvbMelody {
   // Volume step of a volume change: absolute changes map the velocity through the melody
   // library, relative ones give their direction value; 15 for anything else.
   int getiMelVolume(int pos) const;
-  void setNote(int, const pxvbNote&) {}
-  void setNote2(int, const pxvbNote&) {}
-  pxvbMelody& vbthis() { return *this; }
   const pxvbNote* at(int pos) const;
 
   void resize(int n);
   int addevent(int len, int dot, int kind, int v1 = 0, int v2 = 0, int v3 = 0, int v4 = 0);
   void merase(int pos, int n);
   void mInsert(int pos, int n);
-  void mInsert2(int pos, int n) { mInsert(pos, n); }
   // Inserts the first n events of src (all when n exceeds its size) at pos.
   void insert(const pxvbMelody& src, int pos, int n);
   void insert2(const pxvbMelody& src, int pos, int n);

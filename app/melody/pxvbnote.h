@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "rvmelody.h"
+
 class pxvbNote {
  public:
   pxvbNote() { clear(); }
@@ -24,15 +26,15 @@ class pxvbNote {
   void setnEvent(int v) { event_ = v; }
 
   // Note number of a note event; 0 for any other kind. Setting it makes the event a note.
-  int iNote() const { return event_ == 1 ? val_[0] : 0; }
+  int iNote() const { return event_ == RV_EVENT_NOTE ? val_[0] : 0; }
   void setiNote(int v) {
     val_[0] = v;
-    event_ = 1;
+    event_ = RV_EVENT_NOTE;
   }
 
   // Every event that is not a note counts as a pause here.
-  bool bolPause() const { return event_ != 1; }
-  void setbolPause(bool pause) { event_ = pause ? 16 : 1; }
+  bool bolPause() const { return event_ != RV_EVENT_NOTE; }
+  void setbolPause(bool pause) { event_ = pause ? RV_EVENT_PAUSE : RV_EVENT_NOTE; }
 
   void SetEventVal(int v1 = 0, int v2 = 0, int v3 = 0, int v4 = 0);
   int GetEventVal(int& v1, int& v2, int& v3, int& v4) const;
@@ -56,10 +58,6 @@ class pxvbNote {
     setiSimpleLen(o.iSimpleLen());
     setiError(o.iError());
   }
-  template <class T>
-  void passign(const T& o) {
-    assign(o);
-  }
 
   bool operator==(const pxvbNote&) const = default;
 
@@ -67,6 +65,6 @@ class pxvbNote {
   int16_t simpleLen_ = 0;
   int16_t dotLen_ = 0;
   int16_t error_ = 0;
-  int32_t event_ = 16;
+  int32_t event_ = RV_EVENT_PAUSE;
   int32_t val_[4] = {0, 0, 0, 0};
 };

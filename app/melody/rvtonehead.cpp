@@ -10,6 +10,8 @@
 namespace rvTonehead {
 namespace {
 
+using rvresult::Call;
+
 int gMaxEvents = 301;
 
 // The control array: [0] its length, [1] source or target, [2] format, [3] tempo, [4] MIDI
@@ -30,13 +32,11 @@ bool bind(Outcome& o) {
   return false;
 }
 
-void fail(Outcome& o, int code, int formatRes, int operationRes) {
+void fail(Outcome& o, int code, int formatRes, int operationRes, Call call, int formatId) {
   o.result = -1;
   o.code = code;
-  o.message = {code, formatRes, operationRes, ErrorTextRes(code)};
+  o.message = {code, formatRes, operationRes, ErrorTextRes(code, call, formatId)};
 }
-
-constexpr int kResNotInFormat = 841;
 
 // How many events an input holds that gave more than the records could take: the read is
 // repeated with room for more until it fits (the number is only told to the user).
@@ -64,36 +64,8 @@ int ReadFormatNameRes(int formatId) {
   return f ? f->readNameRes : kResFormatOther;
 }
 
-int ErrorTextRes(int code) {
-  switch (code) {
-    case 30:
-      return 840;
-    case 31:
-      return 822;
-    case 32:
-    case 54:
-      return 825;
-    case 39:
-    case 59:
-    case 151:
-      return 841;
-    case 50:
-      return 854;
-    case 51:
-      return 855;
-    case 52:
-      return 856;
-    case 53:
-      return 857;
-    case 152:
-      return 837;
-    case 153:
-      return 838;
-    case 160:
-      return 853;
-    default:
-      return 839;
-  }
+int ErrorTextRes(int code, rvresult::Call call, int formatId) {
+  return rvresult::textRes(code, call, formatId);
 }
 
 QString LibraryErrorTitle(const std::function<QString(int)>& res) {
@@ -153,35 +125,50 @@ void FromRecords(pxvbMelody& melody, const EventRecord* records, int count) {
   melody.resize(0);
   for (int i = 0; i < count; ++i) {
     const EventRecord& r = records[i];
-    if (r.nEvent == 16 && (r.iSimpleLen > 128 || r.iSimpleLen < 1)) continue;
+    if (r.nEvent == RV_EVENT_PAUSE && (r.iSimpleLen > 128 || r.iSimpleLen < 1)) continue;
     melody.addevent(r.iSimpleLen, r.iDotLen, r.nEvent, r.EventVal1, r.EventVal2, r.EventVal3,
                     r.EventVal4);
   }
 }
 
-Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName) {
+ReadRequest ReadRequestOf(const Request& request) {
+  ReadRequest r;
+  r.from = static_cast<Where>(at(request, 0));
+  r.formatId = at(request, 1);
+  r.channel = at(request, 4, RV_CHANNEL_FIRST_SEEN);
+  return r;
+}
+
+WriteRequest WriteRequestOf(const Request& request) {
+  WriteRequest w;
+  w.to = static_cast<Where>(at(request, 0));
+  w.formatId = at(request, 1);
+  w.options = {at(request, 5), at(request, 6), at(request, 7)};
+  return w;
+}
+
+Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input, bool setName) {
   Outcome o;
-  if (request.size() < 5) return o;
   if (!bind(o)) return o;
-  const int source = request[0];
-  const int operationRes = source == 2 ? kResReadClipboard : kResReadFile;
+  const int operationRes = request.from == Where::Clipboard ? kResReadClipboard : kResReadFile;
 
   std::vector<EventRecord> records(static_cast<size_t>(gMaxEvents + 10));
   int32_t count = static_cast<int32_t>(records.size());
   char title[21] = {};
   uint32_t titleLength = 20;
-  Control control = {kControlLength, source,         request[1],    0, request[4], 0,
-                     at(request, 5), at(request, 6), at(request, 7)};
+  Control control{};
+  control[RV_CONTROL_LENGTH] = kControlLength;
+  control[RV_CONTROL_WHERE] = static_cast<int32_t>(request.from);
+  control[RV_CONTROL_FORMAT] = request.formatId;
+  control[RV_CONTROL_CHANNEL] = request.channel;
   const QByteArray path = input.toUtf8();
   const Control asked = control;
   const int rc =
       RvMelodyApi::instance().rvmReadMelo(records.data(), &count, title, &titleLength,
                                           control.data(), path.constData(), nullptr, nullptr);
   o.code = rc;
-  if (rc != 1 && rc != RV_READ_TRUNCATED) {
-    fail(o, rc, ReadFormatNameRes(request[1]), operationRes);
-    // A reader's -1 means the text is not in its format.
-    if (rc == -1) o.message.codeRes = kResNotInFormat;
+  if (rc != RV_OK && rc != RV_READ_TRUNCATED) {
+    fail(o, rc, ReadFormatNameRes(request.formatId), operationRes, Call::Read, request.formatId);
     return o;
   }
   o.truncated = rc == RV_READ_TRUNCATED;
@@ -190,44 +177,67 @@ Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, boo
   o.eventsInInput = o.truncated ? countEvents(asked, path, count) : count;
   titleLength = std::min<uint32_t>(titleLength, 20);
 
-  if (request.size() < 6) request.resize(6, 0);
-  request[4] = control[4];
-  request[5] = control[5];
+  request.channelUsed = control[RV_CONTROL_CHANNEL];
+  request.channelMask = control[RV_CONTROL_CHANNEL_MASK];
+  if (const formatcatalogue::Format* f = formatcatalogue::ById(request.formatId);
+      f && f->readsRounded)
+    request.roundedEvents = std::max(control[RV_CONTROL_CHANNEL], 0);
   FromRecords(target, records.data(), count);
-  target.setbpm(control[3]);
+  target.setbpm(control[RV_CONTROL_BPM]);
   if (setName)
     target.setsName(titletext::DecodeTitle(QByteArray(title, static_cast<qsizetype>(titleLength))));
   o.result = 1;
   return o;
 }
 
-Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QString& fileName,
+Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName) {
+  if (request.size() < 5) return Outcome{};
+  ReadRequest typed = ReadRequestOf(request);
+  const Outcome o = ReadMelo(target, typed, input, setName);
+  if (o.result == 1) {
+    if (request.size() < 6) request.resize(6, 0);
+    request[4] = typed.channelUsed;
+    request[5] = typed.channelMask;
+  }
+  return o;
+}
+
+Outcome MeloExport(const pxvbMelody& melody, const WriteRequest& request, const QString& fileName,
                    const QList<int>* rows, int formatRes) {
   Outcome o;
-  if (request.size() < 2) return o;
   const std::vector<EventRecord> records = ToRecords(melody, rows);
   if (records.empty()) {
     o.result = 0;
     return o;
   }
   if (!bind(o)) return o;
-  const int target = request[0];
-  Control control = {kControlLength,      target, request[1],     melody.bpm(),
-                     at(request, 4, 255), 0,      at(request, 5), at(request, 6),
-                     at(request, 7)};
-  const QByteArray name = titletext::TitleForWriter(melody.sName(), request[1]);
+  Control control{};
+  control[RV_CONTROL_LENGTH] = kControlLength;
+  control[RV_CONTROL_WHERE] = static_cast<int32_t>(request.to);
+  control[RV_CONTROL_FORMAT] = request.formatId;
+  control[RV_CONTROL_BPM] = melody.bpm();
+  for (size_t i = 0; i < request.options.size(); ++i)
+    control[RV_CONTROL_OPTION1 + i] = request.options[i];
+  const QByteArray name = titletext::TitleForWriter(melody.sName(), request.formatId);
   const QByteArray path = fileName.toUtf8();
   const int rc = RvMelodyApi::instance().rvmMeloExport(
       records.data(), static_cast<int32_t>(records.size()), name.constData(), path.constData(),
       nullptr, control.data());
   o.code = rc;
-  o.writerValue = control[4];
-  if (rc != 1) {
-    fail(o, rc, formatRes, target == 2 ? kResWriteClipboard : kResWriteFile);
+  o.writerValue = control[RV_CONTROL_WRITER_VALUE];
+  if (rc != RV_OK) {
+    fail(o, rc, formatRes, request.to == Where::Clipboard ? kResWriteClipboard : kResWriteFile,
+         Call::Write, request.formatId);
     return o;
   }
   o.result = 1;
   return o;
+}
+
+Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QString& fileName,
+                   const QList<int>* rows, int formatRes) {
+  if (request.size() < 2) return Outcome{};
+  return MeloExport(melody, WriteRequestOf(request), fileName, rows, formatRes);
 }
 
 Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<int>& options,
@@ -246,8 +256,13 @@ Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<in
   Control control{};
   // One retry with the length the library asks for.
   for (int round = 0; round < 2; ++round) {
-    control = {kControlLength, 0, formatId, melody.bpm(), 255, 0, at(options, 0), at(options, 1),
-               at(options, 2)};
+    control = {};
+    control[RV_CONTROL_LENGTH] = kControlLength;
+    control[RV_CONTROL_WHERE] = RV_WHERE_STRING;
+    control[RV_CONTROL_FORMAT] = formatId;
+    control[RV_CONTROL_BPM] = melody.bpm();
+    control[RV_CONTROL_CHANNEL] = RV_CHANNEL_FIRST_SEEN;
+    for (size_t i = 0; i < 3; ++i) control[RV_CONTROL_OPTION1 + i] = at(options, i);
     length = static_cast<uint32_t>(buffer.size());
     rc = RvMelodyApi::instance().rvmMelo2String(records.data(),
                                                 static_cast<int32_t>(records.size()), buffer.data(),
@@ -258,9 +273,9 @@ Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<in
     buffer.resize(static_cast<qsizetype>(length));
   }
   o.code = rc;
-  o.writerValue = control[4];
-  if (rc != 1) {
-    fail(o, rc, formatRes, kResWriteClipboard);
+  o.writerValue = control[RV_CONTROL_WRITER_VALUE];
+  if (rc != RV_OK) {
+    fail(o, rc, formatRes, kResWriteClipboard, Call::Write, formatId);
     return o;
   }
   out = buffer.left(static_cast<qsizetype>(std::min<uint32_t>(length, buffer.size())));
@@ -268,7 +283,7 @@ Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<in
   return o;
 }
 
-Outcome ModifyMelody(pxvbMelody& melody, int operation, int param) {
+Outcome ModifyMelody(pxvbMelody& melody, Modify operation, int factor) {
   Outcome o;
   std::vector<EventRecord> records = ToRecords(melody);
   if (records.empty()) {
@@ -277,13 +292,14 @@ Outcome ModifyMelody(pxvbMelody& melody, int operation, int param) {
   }
   if (!bind(o)) return o;
   int32_t count = static_cast<int32_t>(records.size());
-  // Room for the volume events that operation 5 adds.
+  // Room for the volume events that VelocityToVolume adds.
   records.resize(records.size() * 2 + static_cast<size_t>(gMaxEvents) + 10);
-  const int rc = RvMelodyApi::instance().rvmModifyMelody(
-      records.data(), static_cast<int32_t>(records.size()), &count, operation, param);
+  const int rc =
+      RvMelodyApi::instance().rvmModifyMelody(records.data(), static_cast<int32_t>(records.size()),
+                                              &count, static_cast<int32_t>(operation), factor);
   o.code = rc;
-  if (rc != 1) {
-    fail(o, rc, 0, 0);
+  if (rc != RV_OK) {
+    fail(o, rc, 0, 0, Call::Modify, 0);
     return o;
   }
   count = std::clamp<int32_t>(count, 0, static_cast<int32_t>(records.size()));

@@ -7,17 +7,53 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <array>
 #include <functional>
 #include <vector>
 
 #include "melody/pxvbmelody.h"
 #include "rvmelody.h"
+#include "rvresulttexts.h"
 
 namespace rvTonehead {
 
-// Request array of a file or clipboard transfer: [0] 1 file / 2 clipboard, [1] format id,
-// [2], [3] 0, [4] MIDI channel choice (255 = first channel seen), [5..7] format options.
+// Where a read comes from or a write goes.
+enum class Where : int32_t { File = RV_WHERE_FILE, Clipboard = RV_WHERE_CLIPBOARD };
+
+// A read through the library. On success channelUsed and channelMask hold what the MIDI
+// reader reports (both 0 for the other formats).
+struct ReadRequest {
+  Where from = Where::File;
+  int formatId = RV_FORMAT_MIDI;
+  int channel = RV_CHANNEL_FIRST_SEEN;  // MIDI: the 0-based channel to read
+  int channelUsed = 0;                  // out (MIDI)
+  int channelMask = 0;                  // out (MIDI): bit n set when channel n has notes
+  int roundedEvents = 0;  // out: notes and pauses read to the nearest length or key the
+                          // melody holds (the formats whose readers say so)
+};
+
+// The writer's three options (control elements 6..8).
+using FormatOptions = std::array<int, 3>;
+
+// An export to a file or the clipboard.
+struct WriteRequest {
+  Where to = Where::File;
+  int formatId = RV_FORMAT_MIDI;
+  FormatOptions options{};
+};
+
+// The library's transformations.
+enum class Modify : int32_t {
+  ScaleDurations = RV_MODIFY_SCALE_DURATIONS,  // factor 2: all notes longer
+  VelocityToVolume = RV_MODIFY_VELOCITY_TO_VOLUME,
+  VolumeToVelocity = RV_MODIFY_VOLUME_TO_VELOCITY,
+};
+
+// The positional form of a request that the file commands still build: [0] where, [1]
+// format id, [2], [3] 0, [4] MIDI channel choice, [5..7] format options.
 using Request = std::vector<int>;
+ReadRequest ReadRequestOf(const Request& request);
+WriteRequest WriteRequestOf(const Request& request);
 
 // What the caller needs to tell the user about a failed library call. The texts are
 // resource strings of the language library; LibraryErrorText puts them together.
@@ -55,8 +91,9 @@ enum : int {
   kResFormatOther = 848,
 };
 
-// Text of a library result code as a resource string number.
-int ErrorTextRes(int code);
+// Text of a library result code as a resource string number (the one table of
+// rvresulttexts.h), for the call it came back from and the format asked for.
+int ErrorTextRes(int code, rvresult::Call call = rvresult::Call::Any, int formatId = 0);
 // The message box text: "[format - ]operation\n<2> #code: text". res returns the text of a
 // resource string. An outcome that failed to load gets the load error as its text.
 QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& res);
@@ -74,25 +111,28 @@ int maxEvents();
 // True when all exports are bound; otherwise error says why.
 bool EnsureLoaded(QString* error = nullptr);
 
-// Reads a melody into target. request needs at least five elements (otherwise -1, nothing
-// read); on success its elements 4 and 5 receive the channel used and the channel mask.
-// input is the file path for a file read. setName: the target is the main melody and takes
-// the melody name read. Pauses with lengths outside 1..128 are dropped.
+// Reads a melody into target; it changes only when the read succeeds. input is the file
+// path for a file read. setName: the target is the main melody and takes the melody name
+// read. Pauses with lengths outside 1..128 are dropped.
+Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input, bool setName);
+// The positional form: request needs at least five elements (otherwise -1, nothing read);
+// on success its elements 4 and 5 receive the channel used and the channel mask.
 Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName);
 
 // Writes the melody, or only the events at rows (positions outside the melody are
 // skipped; none selected writes nothing, result 0), to a file or the clipboard.
+Outcome MeloExport(const pxvbMelody& melody, const WriteRequest& request, const QString& fileName,
+                   const QList<int>* rows = nullptr, int formatRes = 0);
 Outcome MeloExport(const pxvbMelody& melody, const Request& request, const QString& fileName,
                    const QList<int>* rows = nullptr, int formatRes = 0);
 
-// Renders the melody into text (binary bytes for format 10). options are the format
-// options (elements 6..8 of the control array).
+// Renders the melody into text (binary bytes for MIDI). options are the format options
+// (elements 6..8 of the control array; missing ones are 0).
 Outcome Melo2String(const pxvbMelody& melody, int formatId, const std::vector<int>& options,
                     QByteArray& out, const QList<int>* rows = nullptr, int formatRes = 0);
 
-// Transforms the melody in place: 1 with a factor (2 = all notes longer), 5 velocities to
-// volume events, 6 volume events to velocities.
-Outcome ModifyMelody(pxvbMelody& melody, int operation, int param);
+// Transforms the melody in place; factor is used by ScaleDurations.
+Outcome ModifyMelody(pxvbMelody& melody, Modify operation, int factor);
 
 // Library version numbers, and its support bits for a format (-1 unknown).
 Outcome Version(int& major, int& minor, int& build, int& revision);

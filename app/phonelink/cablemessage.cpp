@@ -75,14 +75,15 @@ int SagemCodeCount(const QByteArray& sagem) {
 
 int SagemCodesOfWhole(const pxvbMelody& melody, int lineEnds) {
   QByteArray whole;
-  if (rvTonehead::Melo2String(melody, 2, {0, lineEnds, 0}, whole).result != 1) return -1;
+  if (rvTonehead::Melo2String(melody, RV_FORMAT_SAGEM, {0, lineEnds, 0}, whole).result != 1)
+    return -1;
   return SagemCodeCount(whole);
 }
 
 int NotesAndPauses(const pxvbMelody& melody) {
   int n = 0;
   for (int i = 0; i < melody.size(); ++i)
-    if (melody.getEvent(i) == 1 || melody.getEvent(i) == 16) ++n;
+    if (melody.getEvent(i) == RV_EVENT_NOTE || melody.getEvent(i) == RV_EVENT_PAUSE) ++n;
   return n;
 }
 
@@ -107,25 +108,25 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   std::vector<int> options;
   switch (mode) {
     case kModeSagem:
-      formatId = 2;  // one SMS of at most 160 characters
+      formatId = RV_FORMAT_SAGEM;  // one SMS of at most 160 characters
       options = {160, sagemLineEnds, 0};
       break;
     case kModeNokia:
       // Raw bytes with the header for port 5505, whole: a ringtone longer than one SMS
       // goes in up to three parts, and one longer than that is refused before sending
       // (modPDU), never shortened here.
-      formatId = 9;
+      formatId = RV_FORMAT_NOKIA;
       options = {1, 0, kNokiaWholeLimit};
       break;
     case kModeEmsIMelody:
-      formatId = 14;
+      formatId = RV_FORMAT_IMELODY;
       break;
     case kModeKeys:
-      formatId = 3;  // keypad codes, no title line
+      formatId = RV_FORMAT_KEYPRESS;  // keypad codes, no title line
       options = {2, 0, 0};
       break;
     case kModeSiemens:
-      formatId = 10;
+      formatId = RV_FORMAT_MIDI;
       break;
     default:
       r.error = QStringLiteral("This kind of sending takes no melody.");
@@ -139,7 +140,7 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     // The ringtone's 8-bit instruction count: the writer would drop what lies beyond.
     int instructions = 0;
     for (int i = 0; i < melody.size(); ++i)
-      if (melody.getEvent(i) != 6) ++instructions;  // loop markers write nothing
+      if (melody.getEvent(i) != RV_EVENT_LOOP) ++instructions;  // loop markers write nothing
     if (instructions > kNokiaMaxInstructions) {
       r.error = GetResString(kResNokiaTooManyEvents).arg(instructions).arg(kNokiaMaxInstructions);
       return r;
@@ -156,7 +157,9 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     r.data.clear();
     return r;
   }
-  if (r.data.isEmpty() || (formatId == 2 && (o.writerValue == 160 || o.writerValue == 4))) {
+  if (r.data.isEmpty() ||
+      (formatId == RV_FORMAT_SAGEM &&
+       (o.writerValue == RV_SAGEM_LIMIT_TOO_SMALL || o.writerValue == RV_SAGEM_NO_CODES))) {
     r.result = 0;  // nothing a phone could play
     r.data.clear();
     return r;

@@ -23,6 +23,17 @@ const QString kBreak = QStringLiteral("\r");
 // make every search slower than the last.
 constexpr qsizetype kRxKeep = 32 * 1024;
 
+// How long the phone has to answer, and the pauses between commands (all scaled by the
+// session's time scale).
+constexpr int kAnswerMs = 5000;         // "OK" or ">" to an ordinary command
+constexpr int kKeysAnswerMs = 10000;    // AT+CKPD: the phone types up to 60 keys first
+constexpr int kStoredAnswerMs = 10000;  // the last line of a message stored in the phone
+constexpr int kSentAnswerMs = 25000;    // the last line of a message sent: the network answers
+constexpr int kSiemensPromptMs = 3000;  // ">" to a Siemens block header
+constexpr int kSiemensBlockMs = 4000;   // "OK" to a Siemens block
+constexpr int kSettleMs = 1000;         // after opening the port, before the first command
+constexpr int kPauseMs = 150;           // before each command of a session
+
 }  // namespace
 
 // Marks a session as running for its lifetime, so that no second one starts meanwhile.
@@ -202,23 +213,15 @@ bool DataCableSession::startSession(bool abortInput, bool atCheck, bool echoAt) 
     AppendStatus(testing);
     // ESC cancels a message the phone may still be waiting for; Ctrl-Z would send it.
     write(QByteArray(1, kEsc));
-    WaitMs(1000);
+    WaitMs(kSettleMs);
     port_.setInBufferCount(0);
   } else {
     AppendStatus(testing);
-    WaitMs(1000);
+    WaitMs(kSettleMs);
   }
-  if (atCheck) {
-    rx_.clear();
-    if (echoAt && echo_) AppendStatus(kBreak + QStringLiteral("Local echo: AT"));
-    write("AT\r");
-    const int code = WaitForAnswer(QStringLiteral("OK"), 5000);
-    if (code != kAnswerOk) {
-      fail(code, res(kResTesting));
-      return false;
-    }
-  }
-  return true;
+  if (!atCheck) return true;
+  if (echoAt && echo_) AppendStatus(kBreak + QStringLiteral("Local echo: AT"));
+  return step("AT\r", QStringLiteral("OK"), kAnswerMs, res(kResTesting));
 }
 
 void DataCableSession::endSession() {
@@ -231,6 +234,22 @@ int DataCableSession::fail(int code, const QString& step) {
   endSession();
   lastResult_ = code;
   return code;
+}
+
+int DataCableSession::exchange(const QByteArray& command, const QString& expected, int timeoutMs,
+                               int pauseMs) {
+  if (pauseMs > 0) WaitMs(pauseMs);
+  rx_.clear();
+  write(command);
+  return WaitForAnswer(expected, timeoutMs);
+}
+
+bool DataCableSession::step(const QByteArray& command, const QString& expected, int timeoutMs,
+                            const QString& failedStep, int pauseMs) {
+  const int code = exchange(command, expected, timeoutMs, pauseMs);
+  if (code == kAnswerOk) return true;
+  fail(code, failedStep);
+  return false;
 }
 
 int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool store) {
@@ -256,22 +275,15 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
   }
   if (!startSession(true, true, false)) return lastResult_;
 
-  rx_.clear();
   AppendStatus(kBreak + res(kResPduMode) + QStringLiteral("..."));
-  WaitMs(150);
-  rx_.clear();
-  write("AT+CMGF=0\r");
-  int code = WaitForAnswer(QStringLiteral("OK"), 5000);
-  if (code != kAnswerOk) return fail(code, res(kResPduMode));
+  if (!step("AT+CMGF=0\r", QStringLiteral("OK"), kAnswerMs, res(kResPduMode), kPauseMs))
+    return lastResult_;
 
-  rx_.clear();
   AppendStatus(kBreak + res(kResPduMode) + QStringLiteral(" II..."));
-  WaitMs(150);
-  rx_.clear();
-  write("AT+CPMS=" + comm_.GetCPMSMem().toUtf8() + '\r');
   // Phones that know no such stores refuse the command and send all the same; only
   // the user's Stop ends the session here.
-  code = WaitForAnswer(QStringLiteral("OK"), 5000);
+  int code = exchange("AT+CPMS=" + comm_.GetCPMSMem().toUtf8() + '\r', QStringLiteral("OK"),
+                      kAnswerMs, kPauseMs);
   if (code == kAnswerStopped) return fail(code, res(kResPduMode) + QStringLiteral(" II"));
 
   // A text with a character the GSM alphabet lacks goes as UCS2: say so.
@@ -288,29 +300,24 @@ int DataCableSession::SendSmsPdu(const QByteArray& text, int ringType, bool stor
     const QString partText = count > 1 ? res(kResPartOf).arg(part).arg(count) : QString();
     if (count > 1) AppendStatus(kBreak + res(kResSending) + ' ' + partText);
     const QString hex = modPDU::ToHex(parts.pdus[part - 1]);
-    const QString step = count > 1 ? smsStep + ", " + partText : smsStep;
-    WaitMs(150);
-    rx_.clear();
-    write((store ? "AT+CMGW=" : "AT+CMGS=") + QByteArray::number(parts.tpduLengths[part - 1]) +
-          '\r');
-    code = WaitForAnswer(QStringLiteral(">"), 5000);
-    if (code != kAnswerOk) return fail(code, step);
+    const QString partStep = count > 1 ? smsStep + ", " + partText : smsStep;
+    const QByteArray command =
+        (store ? "AT+CMGW=" : "AT+CMGS=") + QByteArray::number(parts.tpduLengths[part - 1]) + '\r';
+    if (!step(command, QStringLiteral(">"), kAnswerMs, partStep, kPauseMs)) return lastResult_;
 
     const int lineSize = comm_.MaxATLineSizeSMS();
     const int pieces = PieceCount(hex.size(), lineSize);
     const qsizetype size = lineSize < 1 ? hex.size() : lineSize;
     for (int k = 1; k <= pieces; ++k) {
       const bool last = k == pieces;
-      rx_.clear();
       AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(pieces));
-      WaitMs(150);
-      rx_.clear();
       // The EMS message's data is not echoed while it is written and answered.
       const bool echo = echo_;
+      const QByteArray line = hex.mid((k - 1) * size, size).toLatin1() + (last ? kCtrlZ : '\r');
+      const int timeoutMs = !last ? kAnswerMs : store ? kStoredAnswerMs : kSentAnswerMs;
+      WaitMs(kPauseMs);
       if (ringType == modPDU::kEmsIMelody) echo_ = false;
-      write(hex.mid((k - 1) * size, size).toLatin1() + (last ? kCtrlZ : '\r'));
-      code = last ? WaitForAnswer(QStringLiteral("OK"), store ? 10000 : 25000)
-                  : WaitForAnswer(QStringLiteral(">"), 5000);
+      code = exchange(line, last ? QStringLiteral("OK") : QStringLiteral(">"), timeoutMs);
       echo_ = echo;
       if (code != kAnswerOk) {
         const QString where = res(kResSending) + ' ' + QString::number(k - 1);
@@ -332,11 +339,11 @@ int DataCableSession::SendKeypress(const QByteArray& keys) {
   const int pieces = static_cast<int>((keys.size() + kKeysPerCommand - 1) / kKeysPerCommand);
   for (int k = 1; k <= pieces; ++k) {
     AppendStatus(kBreak + res(kResSending) + ' ' + QString::number(k) + kBreak);
-    WaitMs(150);
-    rx_.clear();
-    write("AT+CKPD=\"" + keys.mid((k - 1) * kKeysPerCommand, kKeysPerCommand) + "\"\r");
-    const int code = WaitForAnswer(QStringLiteral("OK"), 10000);
-    if (code != kAnswerOk) return fail(code, res(kResSending) + ' ' + QString::number(k));
+    const QByteArray command =
+        "AT+CKPD=\"" + keys.mid((k - 1) * kKeysPerCommand, kKeysPerCommand) + "\"\r";
+    if (!step(command, QStringLiteral("OK"), kKeysAnswerMs,
+              res(kResSending) + ' ' + QString::number(k), kPauseMs))
+      return lastResult_;
   }
   port_.setPortOpen(false);
   AppendStatus(res(kResClosed) + kBreak + res(kResSending) + QStringLiteral(": OK") + kBreak);
@@ -349,25 +356,21 @@ int DataCableSession::SendSiemensDC(const QByteArray& fileBytes) {
   Run run(*this);
   if (!startSession(true, false, false)) return lastResult_;
   const QByteArray command = QByteArray("AT") + '^' + "SBNW";
-  rx_.clear();
-  write(command + "=?\r");
-  int code = WaitForAnswer(QStringLiteral("OK"), 5000);
-  if (code != kAnswerOk) return fail(code, res(kResTesting));
+  if (!step(command + "=?\r", QStringLiteral("OK"), kAnswerMs, res(kResTesting)))
+    return lastResult_;
 
   const QByteArray hex = fileBytes.toHex().toUpper();
   const int blocks = SiemensBlockCount(hex.size());
   for (int k = 1; k <= blocks; ++k) {
     AppendStatus(kBreak + res(kResSending) + QStringLiteral(" %1/%2 ").arg(k).arg(blocks));
-    rx_.clear();
-    write(command + "=\"mid\",0," + QByteArray::number(k) + ',' + QByteArray::number(blocks) +
-          '\r');
-    code = WaitForAnswer(QStringLiteral(">"), 3000);
-    if (code == kAnswerOk) {
-      rx_.clear();
-      write(hex.mid(static_cast<qsizetype>(k - 1) * kSiemensBlock, kSiemensBlock) + kCtrlZ);
-      code = WaitForAnswer(QStringLiteral("OK"), 4000);
-    }
-    if (code != kAnswerOk) return fail(code, res(kResSending) + ' ' + QString::number(k));
+    const QString failedStep = res(kResSending) + ' ' + QString::number(k);
+    const QByteArray header =
+        command + "=\"mid\",0," + QByteArray::number(k) + ',' + QByteArray::number(blocks) + '\r';
+    const QByteArray block =
+        hex.mid(static_cast<qsizetype>(k - 1) * kSiemensBlock, kSiemensBlock) + kCtrlZ;
+    if (!step(header, QStringLiteral(">"), kSiemensPromptMs, failedStep) ||
+        !step(block, QStringLiteral("OK"), kSiemensBlockMs, failedStep))
+      return lastResult_;
   }
   port_.setPortOpen(false);
   lastResult_ = kAnswerOk;
@@ -379,13 +382,10 @@ int DataCableSession::SyncClock() {
   Run run(*this);
   if (!startSession(false, true, true)) return lastResult_;
   AppendStatus(kBreak + res(kResClock));
-  WaitMs(150);
+  WaitMs(kPauseMs);
   const QByteArray command = ClockCommand(clock_());
   if (echo_) AppendStatus(kBreak + QStringLiteral("Local echo: ") + QString::fromLatin1(command));
-  rx_.clear();
-  write(command);
-  const int code = WaitForAnswer(QStringLiteral("OK"), 5000);
-  if (code != kAnswerOk) return fail(code, res(kResClock));
+  if (!step(command, QStringLiteral("OK"), kAnswerMs, res(kResClock))) return lastResult_;
   port_.setPortOpen(false);
   AppendStatus(kBreak + res(kResClosed));
   lastResult_ = kAnswerOk;

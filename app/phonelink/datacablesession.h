@@ -128,6 +128,13 @@ class DataCableSession : public QObject {
   bool startSession(bool abortInput, bool atCheck, bool echoAt);
   void endSession();
   int fail(int code, const QString& step);
+  // One command: after pauseMs (0: none) the text received so far is dropped, the command
+  // is written and its answer waited for; WaitForAnswer's code.
+  int exchange(const QByteArray& command, const QString& expected, int timeoutMs, int pauseMs = 0);
+  // exchange, and on any answer but the expected one the session fails there (fail with
+  // failedStep): false, the code in lastResult().
+  bool step(const QByteArray& command, const QString& expected, int timeoutMs,
+            const QString& failedStep, int pauseMs = 0);
   void write(const QByteArray& bytes);
   int scaled(int ms) const;
   QString res(int id) const;

@@ -9,8 +9,8 @@
 namespace emsIMelody {
 namespace {
 
-constexpr int kNote = 1, kVolume = 5, kPause = 16;
-constexpr int kImelodyFormat = 14;
+constexpr int kNote = RV_EVENT_NOTE, kVolume = RV_EVENT_VOLUME, kPause = RV_EVENT_PAUSE;
+constexpr int kImelodyFormat = RV_FORMAT_IMELODY;
 constexpr int kLowest = 72, kHighest = 107;
 
 bool writesToken(int kind) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "languages/reslang.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/rvsmsapi.h"
 
@@ -38,8 +39,23 @@ QString ErrorTitle() {
   return QStringLiteral("Pealix SMSSend - Error");
 }
 
+// The window's texts of the SMS library's result numbers.
+int ResultTextRes(int result) {
+  static constexpr struct {
+    int result;
+    int res;
+  } kTexts[] = {
+      {RVSMS_TEXT_LENGTH, 2720},     {RVSMS_BUFFER_SMALL, 2721}, {RVSMS_CUT, 2722},
+      {RVSMS_BAD_ADDRESS, 2723},     {RVSMS_BAD_CODEPAGE, 2724}, {RVSMS_FAILED, 2725},
+      {RVSMS_EMPTY, 2726},           {RVSMS_PDU_TOO_LONG, 2727}, {RVSMS_TOO_MANY_PARTS, 2728},
+      {RVSMS_PART_TABLE_SMALL, 2729}};
+  for (const auto& t : kTexts)
+    if (t.result == result) return t.res;
+  return kResUnknownError;
+}
+
 QString ErrorText(int result) {
-  QString reason = QStringLiteral("unknown error");
+  QString reason = GetResString(ResultTextRes(result));
   if (result == kLibraryMissing) {
     const QString why = RvSmsApi::instance().errorText();
     if (!why.isEmpty()) reason = why;

@@ -49,6 +49,10 @@ struct MessageParts {
 // The title and text of the error box for a library result.
 QString ErrorTitle();
 QString ErrorText(int result);
+// The language table's text of an SMS library result number ("unknown error" for one it
+// does not name).
+int ResultTextRes(int result);
+constexpr int kResUnknownError = 839;
 
 // Fills the SubmitParams from `props`, takes the two address records and builds the PDU
 // (SMSC field first). 1 on success; -1 after showing the library's result, or without a

@@ -20,13 +20,13 @@ bool NoteviewEdit::select(int pos) {
 bool NoteviewEdit::insertNew(int pos) {
   if (melody_.size() >= rvTonehead::maxEvents()) return false;
   int note = kDefaultNote, velocity = kDefaultVelocity;
-  if (hasSelection() && melody_.getEvent(selected_) == 1) {
+  if (hasSelection() && melody_.getEvent(selected_) == RV_EVENT_NOTE) {
     note = melody_.getEventVal1(selected_);
     velocity = melody_.getEventVal2(selected_);
   }
   pos = std::clamp(pos, 0, melody_.size());
   melody_.mInsert(pos, 1);
-  melody_.setEvent(pos, 1);
+  melody_.setEvent(pos, RV_EVENT_NOTE);
   melody_.SetEventVal(pos, note, velocity);
   melody_.setSimpleTime(pos, 8, 0);
   selected_ = pos;
@@ -47,10 +47,10 @@ bool NoteviewEdit::apply(const QString& key) {
     const int len = key.mid(1).toInt(&ok);
     if (!ok || len < kLenLong || len > kLenShort || (len & (len - 1)) != 0) return false;
     if (key.startsWith('p')) {
-      melody_.setEvent(pos, 16);
+      melody_.setEvent(pos, RV_EVENT_PAUSE);
       melody_.SetEventVal(pos);
-    } else if (melody_.getEvent(pos) != 1) {
-      melody_.setEvent(pos, 1);
+    } else if (melody_.getEvent(pos) != RV_EVENT_NOTE) {
+      melody_.setEvent(pos, RV_EVENT_NOTE);
       melody_.SetEventVal(pos, kDefaultNote, kDefaultVelocity);
     }
     melody_.setSimpleLen(pos, len);
@@ -71,7 +71,7 @@ bool NoteviewEdit::apply(const QString& key) {
                     : key == QLatin1String("ss") ? 2
                                                  : -1;
   if (style < 0) return false;
-  melody_.setEvent(pos, 3);
+  melody_.setEvent(pos, RV_EVENT_STYLE);
   melody_.SetEventVal(pos, style);
   melody_.setSimpleTime(pos, 0, 0);
   return true;
@@ -79,7 +79,7 @@ bool NoteviewEdit::apply(const QString& key) {
 
 bool NoteviewEdit::setVolume(int velocity) {
   if (!hasSelection()) return false;
-  melody_.setEvent(selected_, 5);
+  melody_.setEvent(selected_, RV_EVENT_VOLUME);
   melody_.SetEventVal(selected_, 0, std::clamp(velocity, 0, 127));
   melody_.setSimpleTime(selected_, 0, 0);
   return true;
@@ -101,14 +101,14 @@ bool NoteviewEdit::paste(const pxvbMelody& src) {
 }
 
 bool NoteviewEdit::higher() {
-  if (!hasSelection() || melody_.getEvent(selected_) != 1) return false;
+  if (!hasSelection() || melody_.getEvent(selected_) != RV_EVENT_NOTE) return false;
   const int note = melody_.getEventVal1(selected_);
   melody_.setEventVal1(selected_, std::min(note + 1, kNoteHigh));
   return note < kNoteHigh;
 }
 
 bool NoteviewEdit::lower() {
-  if (!hasSelection() || melody_.getEvent(selected_) != 1) return false;
+  if (!hasSelection() || melody_.getEvent(selected_) != RV_EVENT_NOTE) return false;
   const int note = melody_.getEventVal1(selected_);
   melody_.setEventVal1(selected_, std::max(note - 1, kNoteLow));
   return note > kNoteLow;
@@ -122,7 +122,7 @@ void NoteviewEdit::visibleRange(int octave, int& low, int& high) {
 int NoteviewEdit::octaveForMelody(const pxvbMelody& melody) {
   int low = 128, high = -1;
   for (int i = 0; i < melody.size(); ++i) {
-    if (melody.getEvent(i) != 1) continue;
+    if (melody.getEvent(i) != RV_EVENT_NOTE) continue;
     low = std::min(low, melody.getEventVal1(i));
     high = std::max(high, melody.getEventVal1(i));
   }
@@ -133,7 +133,7 @@ int NoteviewEdit::octaveForMelody(const pxvbMelody& melody) {
 }
 
 int NoteviewEdit::octaveShowing(int shown, int pos) const {
-  if (melody_.getEvent(pos) != 1) return shown;
+  if (melody_.getEvent(pos) != RV_EVENT_NOTE) return shown;
   const int note = melody_.getEventVal1(pos);
   int low, high;
   visibleRange(shown, low, high);

@@ -29,7 +29,7 @@ Schedule computeSchedule(const pxvbMelody& melody, bool ignoreVolume) {
     e.event = i;
     e.startMs = t;
     switch (melody.getEvent(i)) {
-      case 1: {
+      case RV_EVENT_NOTE: {
         if (ignoreVolume)
           velocity = 127;
         else if (!volumeSeen)
@@ -40,10 +40,10 @@ Schedule computeSchedule(const pxvbMelody& melody, bool ignoreVolume) {
         e.velocity = static_cast<int>(velocity);
         break;
       }
-      case 3:
+      case RV_EVENT_STYLE:
         style = melody.getEventVal1(i);
         break;
-      case 5:
+      case RV_EVENT_VOLUME:
         volumeSeen = true;
         if (melody.getEventVal1(i) == 1)
           velocity += melody.getEventVal2(i) == 1 ? 8 : -8;

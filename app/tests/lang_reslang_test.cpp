@@ -10,6 +10,8 @@
 
 #include "languages/pxlang.h"
 #include "languages/reslang.h"
+#include "phonelink/modpdu.h"
+#include "rvresulttexts.h"
 
 namespace {
 
@@ -207,6 +209,23 @@ TEST(LanguageLibrary, EveryLanguageHoldsTheSameNumbers) {
     ASSERT_NE(fn, nullptr);
     char buf[512];
     for (int id : named) EXPECT_GT(fn(id, buf, sizeof buf), 0) << lib << " " << id;
+    dlclose(h);
+  }
+}
+
+// Every text the result tables give a code is there in every language.
+TEST(LanguageLibrary, EveryResultCodeTextIsInEveryLanguage) {
+  for (const char* lib : {"pxde.so", "pxen.so", "pxfr.so", "pxres.so"}) {
+    void* h = dlopen((kBin + "/" + lib).toUtf8().constData(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(h, nullptr) << lib;
+    auto fn = reinterpret_cast<PxLoadStringFn>(dlsym(h, PXLANG_EXPORT_NAME));
+    ASSERT_NE(fn, nullptr);
+    char buf[512];
+    for (const rvresult::Row& row : rvresult::kRows)
+      EXPECT_GT(fn(row.textRes, buf, sizeof buf), 0) << lib << " " << row.code;
+    EXPECT_GT(fn(rvresult::kUnknownRes, buf, sizeof buf), 0) << lib;
+    for (int sms = RVSMS_TEXT_LENGTH; sms <= RVSMS_PART_TABLE_SMALL; ++sms)
+      EXPECT_GT(fn(modPDU::ResultTextRes(sms), buf, sizeof buf), 0) << lib << " sms " << sms;
     dlclose(h);
   }
 }

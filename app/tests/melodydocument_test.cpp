@@ -8,11 +8,11 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
-#include "mainwindow/appstate.h"
 #include "document/eventlistmodel.h"
 #include "document/melodydocument.h"
-#include "melody/rvmelodyapi.h"
 #include "languages/reslang.h"
+#include "mainwindow/appstate.h"
+#include "melody/rvmelodyapi.h"
 #include "settings/tempfiles.h"
 
 namespace {
@@ -393,7 +393,7 @@ TEST_F(DocumentLibrary, OpenAndTransformAreUndoableSteps) {
   EXPECT_FALSE(doc.isModified());
   EXPECT_TRUE(doc.hasMelody());
 
-  ASSERT_EQ(doc.transform(1, 2).result, 1);
+  ASSERT_EQ(doc.transform(rvTonehead::Modify::ScaleDurations, 2).result, 1);
   EXPECT_EQ(doc.melody().getSimpleLen(0), 2);
   EXPECT_TRUE(doc.isModified());
   doc.undo();

@@ -143,7 +143,8 @@ TEST_F(CliPduTest, BadUseIsRefusedWithAReason) {
   EXPECT_EQ(run({"--text", "hi", "--to", "+()"}).exitCode, 2);
   const CliRun bad = run({"--text", "hi", "--to", "12x"});
   EXPECT_EQ(bad.exitCode, 1);
-  EXPECT_TRUE(bad.errors.contains(" Error #213: unknown error"));
+  EXPECT_TRUE(bad.errors.contains(" Error #213: The destination number is missing"))
+      << bad.errors.toStdString();
   EXPECT_EQ(run({"--ringtone", "nokia", "/no/such/file.rtx", "--to", "1"}).exitCode, 1);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "languages/reslang.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
 #include "phonelink/rvsmsapi.h"
@@ -68,6 +69,7 @@ TEST_F(PduTest, NokiaPresetGivesHeaderFlagAndCodingGroup) {
 }
 
 TEST_F(PduTest, LibraryFailureIsShownOnceAndGivesMinusOne) {
+  reslang::SetAppDirectory(QStringLiteral(PEALIX_BIN_DIR));
   clSMSProps p;
   p.SetDestAdr("12x4", 1);
   QByteArray pdu = "untouched";
@@ -77,9 +79,13 @@ TEST_F(PduTest, LibraryFailureIsShownOnceAndGivesMinusOne) {
   EXPECT_EQ(titles_[0], "Pealix SMSSend - Error");
   const QStringList lines = texts_[0].split('\n');
   ASSERT_EQ(lines.size(), 2);
-  EXPECT_EQ(lines[1], " Error #213: unknown error");
+  // The number comes with what it means (here from the English fallback table).
+  EXPECT_EQ(lines[1],
+            " Error #213: The destination number is missing or holds a character other than a "
+            "digit.");
   EXPECT_EQ(pdu, "untouched");
   EXPECT_EQ(tpdu, 7);
+  reslang::SetAppDirectory(QString());
 }
 
 TEST_F(PduTest, EmptyTextOrDestinationGivesMinusOneWithoutAMessage) {

@@ -23,7 +23,7 @@ TEST(RvToneheadWithoutLibrary, CallsFailCleanly) {
   QByteArray text;
   EXPECT_EQ(rvTonehead::Melo2String(m, 7, {}, text).result, -1);
   EXPECT_EQ(rvTonehead::MeloExport(m, {1, 7, 0, 0, 0}, QStringLiteral("/tmp/x.rtx")).result, -1);
-  EXPECT_EQ(rvTonehead::ModifyMelody(m, 1, 2).result, -1);
+  EXPECT_EQ(rvTonehead::ModifyMelody(m, rvTonehead::Modify::ScaleDurations, 2).result, -1);
   EXPECT_EQ(m.getSimpleLen(0), 8);
   EXPECT_EQ(rvTonehead::MeloSupport(7), -1);
   EXPECT_EQ(m.getiMelVolume(1), 15);

@@ -87,9 +87,35 @@ TEST_F(RvToneheadTest, FailedReadsLeaveTheTarget) {
   request = {1, 77, 0, 0, 0};
   o = rvTonehead::ReadMelo(m, request, writeFile(QStringLiteral("c.rtx"), "x:d=4:c"), true);
   EXPECT_EQ(o.code, 213);
-  EXPECT_EQ(o.message.codeRes, 839);
+  EXPECT_EQ(o.message.codeRes, 2707);  // "This format cannot be read."
   ASSERT_EQ(m.size(), 1);
   EXPECT_EQ(m.getEventVal1(0), 61);
+}
+
+// The typed requests: a MIDI read tells the channel it took, and a failed Sagem read says
+// what is wrong with the text rather than a bare code.
+TEST_F(RvToneheadTest, TypedReadsTellTheChannelAndWhatWentWrong) {
+  pxvbMelody m;
+  m.addevent(4, 0, RV_EVENT_NOTE, 72, 127);
+  const QString mid = dir_.filePath(QStringLiteral("a.mid"));
+  ASSERT_EQ(rvTonehead::MeloExport(
+                m, rvTonehead::WriteRequest{rvTonehead::Where::File, RV_FORMAT_MIDI}, mid)
+                .result,
+            1);
+  rvTonehead::ReadRequest midi{rvTonehead::Where::File, RV_FORMAT_MIDI};
+  pxvbMelody back;
+  ASSERT_EQ(rvTonehead::ReadMelo(back, midi, mid, false).result, 1);
+  EXPECT_EQ(midi.channelMask, 1 << midi.channelUsed);
+  ASSERT_EQ(back.size(), 1);
+  EXPECT_EQ(back.getEventVal1(0), 72);
+
+  rvTonehead::ReadRequest sagem{rvTonehead::Where::File, RV_FORMAT_SAGEM};
+  const rvTonehead::Outcome o =
+      rvTonehead::ReadMelo(back, sagem, writeFile(QStringLiteral("s.txt"), "no header"), true);
+  EXPECT_EQ(o.code, RV_SAGEM_NO_MAGIC);
+  EXPECT_EQ(rvTonehead::LibraryErrorText(o, resText),
+            QStringLiteral("<846> - <842>\n<2> #151: <2703>"));
+  EXPECT_EQ(back.size(), 1);
 }
 
 TEST_F(RvToneheadTest, WritesAndRendersTheMelodyOrASelection) {
@@ -131,12 +157,12 @@ TEST_F(RvToneheadTest, TransformsAndVolumes) {
   pxvbMelody m;
   m.addevent(8, 0, 1, 72, 127);
   m.addevent(16, 0, 16);
-  const rvTonehead::Outcome o = rvTonehead::ModifyMelody(m, 1, 2);
+  const rvTonehead::Outcome o = rvTonehead::ModifyMelody(m, rvTonehead::Modify::ScaleDurations, 2);
   ASSERT_EQ(o.result, 1) << o.code;
   ASSERT_EQ(m.size(), 2);
   EXPECT_EQ(m.getSimpleLen(0), 4);
   EXPECT_EQ(m.getSimpleLen(1), 8);
-  EXPECT_EQ(rvTonehead::ModifyMelody(m, 99, 0).result, -1);
+  EXPECT_EQ(rvTonehead::ModifyMelody(m, static_cast<rvTonehead::Modify>(99), 0).result, -1);
 
   pxvbMelody v;
   v.addevent(0, 0, 5, 0, 127);

@@ -6,11 +6,8 @@
  * except the host hooks. Strings are UTF-8, zero-terminated unless a length says
  * otherwise. No exception leaves the library.
  *
- * Format ids: 2 Sagem, 3 key-press sequence, 7 RTTTL, 8 Alcatel, 9 Nokia smart
- * messaging, 10 standard MIDI file, 12 Motorola, 14 iMelody, 19 test XML, 21 Flipper Zero
- * music file.
- * Event kinds (nEvent): 1 note, 3 style change, 4 tempo change, 5 volume change,
- * 6 loop marker, 16 pause.
+ * Format ids, event kinds, styles, the control array's elements and the result codes
+ * have names below; callers use the names, the numbers are the ABI.
  */
 #ifndef RVMELODY_H
 #define RVMELODY_H
@@ -27,6 +24,63 @@ extern "C" {
 #define RVMELODY_API
 #endif
 
+/* Format ids (control[2]). */
+enum {
+  RV_FORMAT_SAGEM = 2,
+  RV_FORMAT_KEYPRESS = 3, /* key-press sequence for a phone's composer */
+  RV_FORMAT_RTTTL = 7,
+  RV_FORMAT_ALCATEL = 8,
+  RV_FORMAT_NOKIA = 9, /* Nokia smart messaging */
+  RV_FORMAT_MIDI = 10, /* standard MIDI file, the native format */
+  RV_FORMAT_MOTOROLA = 12,
+  RV_FORMAT_IMELODY = 14,
+  RV_FORMAT_TEST_XML = 19,
+  RV_FORMAT_FLIPPER = 21 /* Flipper Zero music file; 22 is taken by the Arduino header */
+};
+
+/* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as
+ * RV_EVENT_PAUSE. */
+enum {
+  RV_EVENT_NOTE = 1,   /* EventVal1 key 0..127 (60 = C5), EventVal2 velocity */
+  RV_EVENT_STYLE = 3,  /* EventVal1 one of RV_STYLE_* */
+  RV_EVENT_TEMPO = 4,  /* EventVal1 beats per minute */
+  RV_EVENT_VOLUME = 5, /* EventVal1 volume mode, EventVal2 volume */
+  RV_EVENT_LOOP = 6,   /* EventVal1 loop id, EventVal2 repeat count */
+  RV_EVENT_PAUSE = 16
+};
+
+/* Styles (EventVal1 of a style change). */
+enum { RV_STYLE_NATURAL = 0, RV_STYLE_CONTINUOUS = 1, RV_STYLE_STACCATO = 2 };
+
+/* Elements of the control array. */
+enum {
+  RV_CONTROL_LENGTH = 0,       /* N, the array's own length */
+  RV_CONTROL_WHERE = 1,        /* source or target, one of RV_WHERE_* */
+  RV_CONTROL_FORMAT = 2,       /* one of RV_FORMAT_* */
+  RV_CONTROL_BPM = 3,          /* read: out; export and string: in when above 0 */
+  RV_CONTROL_CHANNEL = 4,      /* read (MIDI): in channel choice, out channel used */
+  RV_CONTROL_WRITER_VALUE = 4, /* export and string: out, the writer's result value */
+  RV_CONTROL_CHANNEL_MASK = 5, /* read (MIDI): out, bit n set when channel n has notes */
+  RV_CONTROL_OPTION1 = 6,      /* export and string: the format's three options */
+  RV_CONTROL_OPTION2 = 7,
+  RV_CONTROL_OPTION3 = 8
+};
+
+/* Sources and targets (control[1]); RV_CHANNEL_FIRST_SEEN is the MIDI channel choice that
+ * takes the first channel with notes. */
+enum { RV_WHERE_STRING = 0, RV_WHERE_FILE = 1, RV_WHERE_CLIPBOARD = 2 };
+enum { RV_CHANNEL_FIRST_SEEN = 255 };
+
+/* The bits of rvtMeloSupport's answer. */
+enum { RV_SUPPORT_WRITE = 1, RV_SUPPORT_READ = 2 };
+
+/* rvmModifyMelody operations. */
+enum {
+  RV_MODIFY_SCALE_DURATIONS = 1, /* durations x factor */
+  RV_MODIFY_VELOCITY_TO_VOLUME = 5,
+  RV_MODIFY_VOLUME_TO_VELOCITY = 6
+};
+
 /* One event, seven int32 (28 bytes). On input, iDotLen -1 means iSimpleLen holds the
  * duration in ticks (384 per whole note). */
 typedef struct EventRecord {
@@ -39,22 +93,53 @@ typedef struct EventRecord {
   int32_t EventVal4;
 } EventRecord;
 
-/* Result codes shared by the exports. */
+/* Result codes of the exports. Which export returns which code is said at each export. */
 enum {
   RV_OK = 1,
-  RV_MODIFY_HAS_VOLUME = 2,     /* modify 5: melody already has VolumeChange events */
+  RV_MODIFY_HAS_VOLUME = 2, /* modify 5: melody already has VolumeChange events */
   RV_NO_CLIPBOARD_TEXT = 30,
   RV_EMPTY_CLIPBOARD_TEXT = 31,
-  RV_BAD_CLIPBOARD_MIDI = 39,   /* no "//RVPXPX" marker or shorter than 20 characters */
+  RV_BAD_CLIPBOARD_MIDI = 39, /* no "//RVPXPX" marker or shorter than 20 characters */
   RV_CANNOT_OPEN_FILE = 51,
   RV_CANNOT_READ_FILE = 52,
-  RV_CANNOT_WRITE_FILE = 53,    /* export: the file could not be written completely */
-  RV_READ_TRUNCATED = 100,      /* read: more events than records; records filled */
+  RV_CANNOT_WRITE_FILE = 53, /* export: the file could not be written completely */
+  RV_READ_TRUNCATED = 100,   /* read: more events than records; records filled */
   RV_BAD_COUNT = 210,
   RV_UNSUPPORTED = 213,
   RV_NO_RECORDS = 216,
   RV_BUFFER_TOO_SMALL = 217,
-  RV_READ_FAILED = -1
+  RV_READ_FAILED = -1,     /* read: the text is not in the format; string: no rendering */
+  RV_ERROR_MINUS_ONE = -2, /* export, string: a library error of code -1 was raised */
+  RV_RUNTIME_ERROR = -3,   /* export, string: another runtime error (message shown) */
+  RV_UNKNOWN_ERROR = -4,   /* export, string: anything else, memory ran out too */
+
+  /* The library's error classes. An export or string call returns the code of one that a
+   * writer raises (after its message through the host); the readers turn every error into
+   * RV_READ_FAILED. */
+  RV_ERR_END_OF_BUFFER = 58,       /* "EOF" */
+  RV_ERR_FALSE_FORMAT = 59,        /* "false file format" */
+  RV_ERR_NO_MEMORY = 60,           /* "Memory allocation error (insufficient memory?)" */
+  RV_ERR_FORMAT_HEADER = 152,      /* "false format header" */
+  RV_ERR_MIDI_NO_TRACK = 1010,     /* "MTrk not found in track header" */
+  RV_ERR_MIDI_TRACK_LENGTH = 1011, /* "invalid track length" */
+  RV_ERR_MIDI_TRACK_DATA = 1012,   /* "track data length error" */
+  RV_ERR_MIDI_NO_EOT = 1013,       /* "no EOT event in track" */
+  RV_ERR_MIDI_META_LENGTH = 1014,  /* "invalid meta event length" */
+  RV_ERR_MIDI_META_VALUE = 1015,   /* "invalid meta event value" */
+
+  /* Reading a Sagem text (rvmReadMelo, format 2). */
+  RV_SAGEM_NO_MAGIC = 151,   /* the text has no "$MUS$1.0$" */
+  RV_SAGEM_BAD_HEADER = 152, /* the title or data line is malformed */
+  RV_SAGEM_NO_CODE = 153,    /* the header was read, but no note code */
+
+  /* Writers' values: in control[4] after an export or string call, and what the string
+   * call returns where its export says so. */
+  RV_WRITE_EMPTY = 0,             /* key presses, Alcatel: no event written */
+  RV_WRITE_MOVED = 72,            /* Sagem, key presses: notes moved into 57..85 */
+  RV_WRITE_CLAMPED = 73,          /* Sagem, key presses: notes moved and clamped */
+  RV_SAGEM_NO_CODES = 4,          /* Sagem: the melody gave no note code, nothing written */
+  RV_SAGEM_LIMIT_TOO_SMALL = 160, /* Sagem: the size limit leaves no room for a note */
+  RV_KEYPRESS_CANNOT_ENTER = -3   /* key presses: a length the composer cannot enter */
 };
 
 /* Stores 1, 2, 10, 3 into the four numbers; returns 1 (213 when a pointer is NULL). */
@@ -76,8 +161,9 @@ RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
  * characters after the MIDI data are not looked at.
  * Returns 1, 100 (truncated), 30 (no clipboard text), 31 (empty clipboard text), 39,
  * 51 (file cannot be opened), 210 (capacity 0 or below, empty file name), 213 (NULL
- * pointer, N < 4, unknown source or format, format not readable) or -1 (the text could not
- * be read in this format, also when the reader failed in any other way). On a code other
+ * pointer, N < 4, unknown source or format, format not readable), for Sagem 151, 152 or
+ * 153 (RV_SAGEM_*), or -1 (the text could not be read in this format, also when the reader
+ * failed in any other way). On a code other
  * than 1 and 100 the records, the title and control[3] are left as they were (MIDI's
  * control[4] and [5] are set either way). */
 RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, char* title,
@@ -89,6 +175,10 @@ RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, cha
  * [6..8] format options. A file is replaced only when it was written completely.
  * The format and target are checked before the file is touched; a failed export leaves an
  * existing file as it was and creates none. A title of NULL is an empty title.
+ * control[4] after it: Sagem 1, 72, 73, 160 or 4; key presses 1, 72, 73, 0 or -3; Alcatel
+ * and Motorola the number of tokens written; Nokia and RTTTL 1, or -1 when the melody gave
+ * nothing; iMelody 1; MIDI and test XML 0; Flipper 1, -1 when the melody gave nothing,
+ * else minus the notes and pauses written to the nearest length or an octave up.
  * Returns 1 (also when the writer reported a problem in control[4]), 51 (file cannot be
  * created), 53 (could not write to file), 213 (NULL pointer, N < 5, unknown target or
  * format, format not writable, empty file name), 216 (recordCount <= 0); when the writer
@@ -101,7 +191,8 @@ RVMELODY_API int32_t rvmMeloExport(const EventRecord* records, int32_t recordCou
 /* Renders recordCount records into buffer (no terminator; MIDI bytes are binary).
  * bufferLength: in capacity in bytes, out bytes written, or needed when 217 is returned.
  * control (N >= 5): [1] must be 0, [2] format, [3] BPM, [4] out writer's result value.
- * Returns the writer's return value (1, or -1 when nothing could be rendered), 213 (NULL
+ * Returns the writer's return value (1 whenever a text was made; else Sagem 160 or 4,
+ * key presses 0 or -3, Alcatel 0, Nokia, RTTTL and MIDI -1), 213 (NULL
  * pointer, capacity 0, N < 5, control[1] not 0, format 12, 19 or unknown), 216
  * (recordCount <= 0), 217 (buffer too small; bufferLength = bytes needed, nothing
  * copied), or an error code as for rvmMeloExport. */
@@ -113,8 +204,8 @@ RVMELODY_API int32_t rvmMelo2String(const EventRecord* records, int32_t recordCo
  * events; 6: volume events to velocities. capacity: records available, recordCount in/out.
  * Returns 1, 2 (op 5 refused), 210, 213 (NULL pointer, unknown operation), 217 (more
  * events than the capacity). */
-RVMELODY_API int32_t rvmModifyMelody(EventRecord* records, int32_t capacity,
-                                     int32_t* recordCount, int32_t operation, int32_t factor);
+RVMELODY_API int32_t rvmModifyMelody(EventRecord* records, int32_t capacity, int32_t* recordCount,
+                                     int32_t operation, int32_t factor);
 
 /* Volume mapping between MIDI velocity 0..127 and the phone volume steps. */
 RVMELODY_API int32_t rvMVelo2iVol(int32_t velocity);
@@ -123,7 +214,7 @@ RVMELODY_API int32_t rviVol2MVelo(int32_t volume);
 /* Host services the library uses for the clipboard and its owner-less message box. */
 typedef struct RvHostHooks {
   void* context;
-  const char* (*getClipboardText)(void* context);              /* NULL: no text on the clipboard */
+  const char* (*getClipboardText)(void* context);               /* NULL: no text on the clipboard */
   int32_t (*setClipboardText)(void* context, const char* text); /* 1 on success; "" empties */
   void (*showMessage)(void* context, const char* caption, const char* text);
 } RvHostHooks;

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "rvresulttexts.h"
+
 namespace rv {
 
 class rt_erri : public std::runtime_error {
@@ -15,25 +17,26 @@ class rt_erri : public std::runtime_error {
   int code_;
 };
 
-#define RV_ERROR_CLASS(Name, text, number) \
-  class Name : public rt_erri {            \
-   public:                                 \
-    Name() : rt_erri(text, number) {}      \
+// Each class's message is the one rvresulttexts.h gives its code.
+#define RV_ERROR_CLASS(Name, number)                       \
+  class Name : public rt_erri {                            \
+   public:                                                 \
+    Name() : rt_erri(rvresult::message(number), number) {} \
   };
 
-RV_ERROR_CLASS(RVXFileErrSave, "could not save file", 51)
-RV_ERROR_CLASS(RVXFileErrRead, "could not read from file", 52)
-RV_ERROR_CLASS(RVXFileErrWrite, "could not write to file", 53)
-RV_ERROR_CLASS(RVXEndofBuffer, "EOF", 58)
-RV_ERROR_CLASS(RVXFileFalseUserFormat, "false file format", 59)
-RV_ERROR_CLASS(RVXMemoryAllocErr, "Memory allocation error (insufficient memory?)", 60)
-RV_ERROR_CLASS(RVXErrErrFormatHead, "false format header", 152)
-RV_ERROR_CLASS(MFBadTrkSig, "MTrk not found in track header", 1010)
-RV_ERROR_CLASS(MFBadTrkLen, "invalid track length", 1011)
-RV_ERROR_CLASS(MFBadTrkData, "track data length error", 1012)
-RV_ERROR_CLASS(MFNoEot, "no EOT event in track", 1013)
-RV_ERROR_CLASS(MFBadMetaEvLen, "invalid meta event length", 1014)
-RV_ERROR_CLASS(MFBadMetaEvVal, "invalid meta event value", 1015)
+RV_ERROR_CLASS(RVXFileErrSave, RV_CANNOT_OPEN_FILE)
+RV_ERROR_CLASS(RVXFileErrRead, RV_CANNOT_READ_FILE)
+RV_ERROR_CLASS(RVXFileErrWrite, RV_CANNOT_WRITE_FILE)
+RV_ERROR_CLASS(RVXEndofBuffer, RV_ERR_END_OF_BUFFER)
+RV_ERROR_CLASS(RVXFileFalseUserFormat, RV_ERR_FALSE_FORMAT)
+RV_ERROR_CLASS(RVXMemoryAllocErr, RV_ERR_NO_MEMORY)
+RV_ERROR_CLASS(RVXErrErrFormatHead, RV_ERR_FORMAT_HEADER)
+RV_ERROR_CLASS(MFBadTrkSig, RV_ERR_MIDI_NO_TRACK)
+RV_ERROR_CLASS(MFBadTrkLen, RV_ERR_MIDI_TRACK_LENGTH)
+RV_ERROR_CLASS(MFBadTrkData, RV_ERR_MIDI_TRACK_DATA)
+RV_ERROR_CLASS(MFNoEot, RV_ERR_MIDI_NO_EOT)
+RV_ERROR_CLASS(MFBadMetaEvLen, RV_ERR_MIDI_META_LENGTH)
+RV_ERROR_CLASS(MFBadMetaEvVal, RV_ERR_MIDI_META_VALUE)
 
 #undef RV_ERROR_CLASS
 

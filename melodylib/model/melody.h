@@ -2,7 +2,9 @@
 // format profile fields that the writers set before they encode.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,12 @@ enum EventKind : int16_t {
 };
 
 constexpr int32_t kDefaultWholeTicks = 384;  // 4 x PPQN 96
+
+// A 64-bit result saturated into 32 bits.
+inline int32_t clampToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
 
 class MelodyEvent {
  public:
@@ -70,27 +78,23 @@ class Melody {
   Melody(const Melody&) = default;
   Melody& operator=(const Melody&) = default;
 
-  // Virtual operations in slot order; writers override some and append their own.
-  virtual int checkDuration(uint32_t index);                                     // 1
-  virtual int checkAllDurations(int32_t& tooLong, int32_t& tooShort, int32_t& inexact,
-                                int32_t& flag);                                   // 2
-  virtual int appendRange(const Melody& source, uint32_t first, uint32_t count);  // 3
-  virtual void clearEvents();                                                     // 4
-  virtual int removeLast(uint32_t n);                                             // 5
-  virtual void hook6() {}                                                         // 6
-  virtual int fitToFormatRange(int octaveMode);                                   // 7
-  virtual int formatRangeStatistics(RangeStats& stats);                           // 8
-  virtual int noteName(uint32_t index, int32_t& letter, int32_t& sharp, int32_t& octave,
-                       int substitute);                                           // 9
-  virtual void hook10() {}                                                        // 10
-  virtual ~Melody() = default;                                                    // 11
-  virtual int velocitiesToVolumeEvents();                                         // 12
+  // A writer's melody is a Melody whose constructor sets the format's limits; none of
+  // these operations differs between formats.
+  int checkDuration(uint32_t index);
+  int checkAllDurations(int32_t& tooLong, int32_t& tooShort, int32_t& inexact, int32_t& flag);
+  int appendRange(const Melody& source, uint32_t first, uint32_t count);
+  void clearEvents();
+  int removeLast(uint32_t n);
+  int fitToFormatRange(int octaveMode);
+  int formatRangeStatistics(RangeStats& stats);
+  int noteName(uint32_t index, int32_t& letter, int32_t& sharp, int32_t& octave, int substitute);
+  int velocitiesToVolumeEvents();
 
   int copyFrom(const Melody& source, uint32_t n);
-  int addRecord(int32_t simpleLen, int32_t dotLen, int32_t kind, int32_t v1, int32_t v2,
-                int32_t v3, int32_t v4);
-  void appendEvent(int32_t kind, int32_t duration, int32_t v1 = 0, int32_t v2 = 0,
-                   int32_t v3 = 0, int32_t v4 = 0);
+  int addRecord(int32_t simpleLen, int32_t dotLen, int32_t kind, int32_t v1, int32_t v2, int32_t v3,
+                int32_t v4);
+  void appendEvent(int32_t kind, int32_t duration, int32_t v1 = 0, int32_t v2 = 0, int32_t v3 = 0,
+                   int32_t v4 = 0);
   int getEvent(uint32_t index, MelodyEvent& out) const;
   const MelodyEvent& event(uint32_t index) const { return events_[index]; }
   const std::vector<MelodyEvent>& events() const { return events_; }

@@ -138,20 +138,20 @@ void frmMain::moveIntoRange(int entry) {
 }
 
 namespace {
-void transformWith(frmMain* w, int operation, int param) {
+void transformWith(frmMain* w, rvTonehead::Modify operation, int param) {
   const rvTonehead::Outcome o = w->document().transform(operation, param);
   if (o.result == -1) w->showLibraryError(o);
 }
 }  // namespace
 
 void frmMain::onAllNotesLonger() {
-  runWholeMelodyEdit([this] { transformWith(this, 1, 2); });
+  runWholeMelodyEdit([this] { transformWith(this, rvTonehead::Modify::ScaleDurations, 2); });
 }
 void frmMain::onVolumeToVelocity() {
-  runWholeMelodyEdit([this] { transformWith(this, 6, 0); });
+  runWholeMelodyEdit([this] { transformWith(this, rvTonehead::Modify::VolumeToVelocity, 0); });
 }
 void frmMain::onVelocityToVolume() {
-  runWholeMelodyEdit([this] { transformWith(this, 5, 0); });
+  runWholeMelodyEdit([this] { transformWith(this, rvTonehead::Modify::VelocityToVolume, 0); });
 }
 
 void frmMain::onPlayAll() {

@@ -45,7 +45,7 @@ bool frmMain::playThroughOutput(const QString& path) {
   modMidiplay& player = midiPlayback().player;
   player.AbortPlay();  // a new play replaces the one still sounding
   pxvbMelody melody;
-  rvTonehead::Request request{1, 10, 0, 0, 255};
+  rvTonehead::ReadRequest request{rvTonehead::Where::File, RV_FORMAT_MIDI};
   const rvTonehead::Outcome read = rvTonehead::ReadMelo(melody, request, path, false);
   if (read.result != 1) {
     showLibraryError(read);

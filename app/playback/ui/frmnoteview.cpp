@@ -294,7 +294,7 @@ void frmNoteview::updateState() {
   for (QAction* a : tobEvent2_->actions())
     a->setEnabled(idle && edit_.toolEnabled(a->objectName(), true));
   liTob2Volume_->setEnabled(idle);
-  const bool note = sel && edit_.melody().getEvent(edit_.selected()) == 1;
+  const bool note = sel && edit_.melody().getEvent(edit_.selected()) == RV_EVENT_NOTE;
   cbHigher_->setEnabled(idle && note);
   cbLower_->setEnabled(idle && note);
   tfSelNote_->setEnabled(idle);
@@ -357,7 +357,7 @@ void frmNoteview::onVolume() {
 void frmNoteview::onPaste() {
   if (playing_) return;
   pxvbMelody pasted;
-  rvTonehead::Request request{2, 10, 0, 0, 255};
+  rvTonehead::ReadRequest request{rvTonehead::Where::Clipboard, RV_FORMAT_MIDI};
   const rvTonehead::Outcome o = rvTonehead::ReadMelo(pasted, request, QString(), false);
   if (o.result != 1) {
     message(rvTonehead::LibraryErrorText(o, [](int id) { return GetResString(id); }));

@@ -135,7 +135,7 @@ int NoteDisplay::eventAt(const QPoint& pt) const {
   if (!melody_ || pt.x() < kLeft) return -1;
   const int pos = (pt.x() - kLeft) / column_;
   if (pos >= melody_->size()) return -1;
-  if (melody_->getEvent(pos) == 1) {
+  if (melody_->getEvent(pos) == RV_EVENT_NOTE) {
     const int note = melody_->getEventVal1(pos);
     if (note < low_ || note > high_) return -1;
   }
@@ -217,7 +217,7 @@ void NoteDisplay::paintEventColumn(QPainter& p, int pos, double x) {
   const int dot = melody_->getDotLen(pos);
   const double w = std::min(column_ * 0.38, kStep * 1.6);
   const double cx = x + column_ / 2.0;
-  if (kind == 1) {
+  if (kind == RV_EVENT_NOTE) {
     const int note = melody_->getEventVal1(pos);
     if (note < low_ || note > high_) {  // out of sight: a small arrow at the edge
       const double y = note > high_ ? yOffset_ + kTop + 4.0 : yOf(low_) + kStep;
@@ -247,7 +247,7 @@ void NoteDisplay::paintEventColumn(QPainter& p, int pos, double x) {
     paintDots(p, head, w, dot);
     return;
   }
-  if (kind == 16) {
+  if (kind == RV_EVENT_PAUSE) {
     const double mid = yOf((low_ + high_) / 2);
     paintSymbol(p, QRectF(cx - w * 1.2, mid - w * 1.6, w * 2.4, w * 3.2), len, true);
     paintDots(p, QPointF(cx, mid), w, dot);
@@ -256,21 +256,21 @@ void NoteDisplay::paintEventColumn(QPainter& p, int pos, double x) {
   // Control events: a small labelled box at the top.
   QString label;
   switch (kind) {
-    case 3: {
+    case RV_EVENT_STYLE: {
       static const char* const kStyles[] = {"N", "C", "S"};
       const int s = melody_->getEventVal1(pos);
       label = QStringLiteral("S:") + (s >= 0 && s <= 2 ? kStyles[s] : "?");
       break;
     }
-    case 4:
+    case RV_EVENT_TEMPO:
       label = QStringLiteral("T%1").arg(melody_->getEventVal1(pos));
       break;
-    case 5:
+    case RV_EVENT_VOLUME:
       label = melody_->getEventVal1(pos) == 1
                   ? (melody_->getEventVal2(pos) == 1 ? QStringLiteral("V+") : QStringLiteral("V-"))
                   : QStringLiteral("V%1").arg(melody_->getEventVal2(pos));
       break;
-    case 6:
+    case RV_EVENT_LOOP:
       label = QStringLiteral("L%1").arg(melody_->getEventVal1(pos));
       break;
     default:
