@@ -1,5 +1,7 @@
 #include "song_input.h"
 
+#include "document/eventlistmodel.h"
+
 #include <QFile>
 #include <cstdio>
 #include <iostream>
@@ -25,9 +27,9 @@ const QStringList& programNames() {
   return names;
 }
 
+// The event list's note names: key 60 is C5.
 std::string keyName(int key) {
-  static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-  return std::string(names[key % 12]) + std::to_string(key / 12 - 1);
+  return eventrows::NoteName(key).toStdString();
 }
 
 std::string checkName(int id) {

@@ -9,14 +9,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "document/eventlistmodel.h"
 #include "document/meloformatcheck.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 
 namespace {
+// The event list's note names beside it: key 60 is C5.
 QString keyName(int key) {
-  static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-  return QString::fromLatin1(names[key % 12]) + QString::number(key / 12 - 1);
+  return eventrows::NoteName(key);
 }
 }  // namespace
 
