@@ -147,7 +147,7 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   auto addRest = [&](int64_t units) {
     while (units >= values.back().units) {
       const GridValue& v = largestWithin(values, units);
-      out.addevent(v.denominator, v.dot, 16);
+      out.addevent(v.denominator, v.dot, RV_EVENT_PAUSE);
       units -= v.units;
     }
   };
@@ -156,7 +156,7 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   std::vector<bool> phraseEnd;
   for (const Slot& s : cells) {
     const GridValue& v = largestWithin(values, s.sound);
-    out.addevent(v.denominator, v.dot, 1, s.key, 127);
+    out.addevent(v.denominator, v.dot, RV_EVENT_NOTE, s.key, 127);
     const bool longNote = v.units * 4 >= grid;
     const int before = out.size();
     addRest(s.next - s.start - v.units);
@@ -167,14 +167,14 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   if (target.maxEvents > 0 && out.size() > target.maxEvents) {
     int keep = target.maxEvents;
     for (int c = target.maxEvents; c >= std::max(1, target.maxEvents / 2); --c)
-      if (phraseEnd[c - 1] && out.getEvent(c - 1) == 1) {
+      if (phraseEnd[c - 1] && out.getEvent(c - 1) == RV_EVENT_NOTE) {
         keep = c;
         break;
       }
     r.cutEvents = out.size() - keep;
     out.resize(keep);
   }
-  while (out.size() > 1 && out.getEvent(out.last()) == 16) {
+  while (out.size() > 1 && out.getEvent(out.last()) == RV_EVENT_PAUSE) {
     out.resize(out.size() - 1);
     if (target.maxEvents > 0) ++r.cutEvents;
   }

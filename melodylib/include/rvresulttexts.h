@@ -72,9 +72,13 @@ inline constexpr Row kRows[] = {
     {RV_READ_FAILED, Call::Read, 0, 841, nullptr, nullptr},
     {RV_READ_FAILED, Call::Any, 0, 2711, "the data could not be read or written in this format",
      nullptr},
+    {RV_KEYPRESS_CANNOT_ENTER, Call::Write, RV_FORMAT_KEYPRESS, 2719, nullptr, nullptr},
     {RV_ERROR_MINUS_ONE, Call::Any, 0, 2712, "the writer failed", nullptr},
     {RV_RUNTIME_ERROR, Call::Any, 0, 2712, "the writer stopped with an error", nullptr},
     {RV_UNKNOWN_ERROR, Call::Any, 0, 2713, "the writer stopped (out of memory?)", nullptr},
+    // What the string call returns when a writer made no text.
+    {RV_WRITE_EMPTY, Call::Write, 0, 2718, "no note or pause to write", nullptr},
+    {RV_SAGEM_NO_CODES, Call::Write, RV_FORMAT_SAGEM, 2718, "no note or pause to write", nullptr},
     {RV_ERR_MIDI_NO_TRACK, Call::Any, 0, 2714, "a MIDI track has no MTrk header",
      "MTrk not found in track header"},
     {RV_ERR_MIDI_TRACK_LENGTH, Call::Any, 0, 2715, "a MIDI track length is invalid",

@@ -46,7 +46,17 @@ TEST(ResultTexts, SagemReadCodesHaveTheirOwnWindowTexts) {
   EXPECT_EQ(rvresult::textRes(RV_UNSUPPORTED, Call::Write), 2708);
   EXPECT_EQ(rvresult::textRes(RV_READ_FAILED, Call::Read), 841);
   EXPECT_EQ(rvresult::textRes(RV_READ_FAILED, Call::Write), 2711);
+  EXPECT_EQ(rvresult::textRes(RV_SAGEM_NO_CODES, Call::Write, RV_FORMAT_SAGEM), 2718);
+  EXPECT_EQ(rvresult::textRes(RV_KEYPRESS_CANNOT_ENTER, Call::Write, RV_FORMAT_KEYPRESS), 2719);
+  EXPECT_EQ(rvresult::textRes(RV_RUNTIME_ERROR, Call::Write, RV_FORMAT_NOKIA), 2712);
   EXPECT_EQ(rvresult::textRes(12345), rvresult::kUnknownRes);
+}
+
+// A row for one call or format that stood behind the code's general row would never be
+// found.
+TEST(ResultTexts, EveryRowIsTheOneFoundForItsCallAndFormat) {
+  for (const rvresult::Row& row : rvresult::kRows)
+    EXPECT_EQ(rvresult::find(row.code, row.call, row.formatId), &row) << row.code;
 }
 
 // Every code the exports document has a window text and a command-line text of its own.
