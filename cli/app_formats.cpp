@@ -6,10 +6,10 @@
 #include <iterator>
 
 #include "cli_common.h"
+#include "document/meloformatcheck.h"
 #include "files/composertext.h"
 #include "files/filetables.h"
 #include "files/sagemhex.h"
-#include "document/meloformatcheck.h"
 #include "melody/rvtonehead.h"
 
 namespace cli {
@@ -38,11 +38,11 @@ bool readBytes(const std::string& path, QByteArray& bytes, std::string& error) {
 }  // namespace
 
 bool isAppFormat(const CliFormat& format) {
-  return format.id == 0;
+  return format.row->converter != formatcatalogue::Converter::Library;
 }
 
 int32_t appFormatSupport(const CliFormat& format) {
-  return std::string(format.name) == "composer" ? 3 : 2;
+  return (format.row->readable ? 2 : 0) | (format.row->writable ? 1 : 0);
 }
 
 AppReaderFn appReaderFor(const CliFormat& format) {
@@ -69,7 +69,7 @@ bool readAppInput(const std::string& path, const CliFormat& format, const std::s
       error = why.toStdString();
       return false;
     }
-  } else if (std::string(format.name) == "composer") {
+  } else if (format.row->converter == formatcatalogue::Converter::ComposerText) {
     // Our own rendering starts with a name line; take name and tempo from it.
     QString name;
     int bpm = 0;

@@ -103,8 +103,9 @@ bool writeAtomically(const std::string& dir, const std::string& name, const std:
 // The extension of the output files: the save dialog's for the format (".ott" for binary
 // Nokia ringtones), ".txt" for formats it does not offer.
 std::string outputExtension(const CliFormat& format, const std::vector<int32_t>& options) {
-  if (format.id == RV_FORMAT_NOKIA && options.size() >= 2 && options[1] != 1) return ".ott";
-  if (format.id == 0) return ".txt";
+  if (format.row->binaryExtension && options.size() >= 2 && options[1] != 1)
+    return format.row->binaryExtension;
+  if (isAppFormat(format)) return ".txt";
   const filetables::SaveFilter* f = filetables::SaveFilterForFormat(format.id);
   return f ? f->extension.toStdString() : ".txt";
 }

@@ -98,20 +98,16 @@ void reportLibraryNote() {
 }
 
 const std::vector<CliFormat>& formats() {
-  static const std::vector<CliFormat> table = {
-      {"sagem", RV_FORMAT_SAGEM, {0, 0, 0}, "Sagem melody text"},
-      {"keypress", RV_FORMAT_KEYPRESS, {1, 1, 0}, "phone key presses for the composer"},
-      {"rtttl", RV_FORMAT_RTTTL, {0, 0, 0}, "RTTTL/Nokring text"},
-      {"alcatel", RV_FORMAT_ALCATEL, {0, 0, 0}, "Alcatel text"},
-      {"nokia", RV_FORMAT_NOKIA, {1, 1, 140}, "Nokia smart-messaging ringtone"},
-      {"midi", RV_FORMAT_MIDI, {0, 0, 0}, "standard MIDI file"},
-      {"motorola", RV_FORMAT_MOTOROLA, {0, 0, 0}, "Motorola text (file only)"},
-      {"imelody", RV_FORMAT_IMELODY, {0, 0, 0}, "iMelody"},
-      {"xml", RV_FORMAT_TEST_XML, {0, 0, 0}, "test XML (file only)"},
-      {"arduino", RV_FORMAT_ARDUINO, {0, 0, 0}, "C header for a buzzer (Arduino, ESP32: tone())"},
-      {"composer", 0, {0, 0, 0}, "Nokia composer text (by the application)"},
-      {"sagemhex", 0, {0, 0, 0}, "Sagem hex text (by the application, read only)"},
-  };
+  static const std::vector<CliFormat> table = [] {
+    std::vector<CliFormat> out;
+    for (const formatcatalogue::Format& f : formatcatalogue::Formats())
+      out.push_back({f.cliName,
+                     f.id,
+                     {f.cliDefaults[0], f.cliDefaults[1], f.cliDefaults[2]},
+                     f.description,
+                     &f});
+    return out;
+  }();
   return table;
 }
 
@@ -299,6 +295,7 @@ bool readThroughLibrary(const std::string& path, int32_t source, const CliFormat
     doc.bpm = control[RV_CONTROL_BPM];
     doc.channelUsed = control[RV_CONTROL_CHANNEL];
     doc.channelMask = control[RV_CONTROL_CHANNEL_MASK];
+    doc.roundedEvents = format.row->readsRounded ? std::max(control[RV_CONTROL_CHANNEL], 0) : 0;
     return true;
   }
 }
@@ -397,23 +394,31 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
     all += r.nEvent == RV_EVENT_NOTE || r.nEvent == RV_EVENT_PAUSE ? 1 : 0;
   const QByteArray text(bytes.data(), static_cast<qsizetype>(bytes.size()));
   int kept = -1;
-  if (format.id == RV_FORMAT_NOKIA) {
-    // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element 7)
-    // as the options asked for them.
-    kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
-                                        option(0) == 1);
-  } else if (format.id == RV_FORMAT_SAGEM && option(0) > 0) {
-    // One code a note or pause, counted against the text without a limit.
-    std::vector<int32_t> control = {
-        0, RV_WHERE_STRING, RV_FORMAT_SAGEM, doc.bpm, 0, 0, 0, option(1), 0};
-    control[0] = static_cast<int32_t>(control.size());
-    std::string whole;
-    if (melo2String(doc, control, whole) != 1) return {};
-    all = cableMessage::SagemCodeCount(
-        QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
-    kept = cableMessage::SagemCodeCount(text);
-  } else if (format.id == RV_FORMAT_IMELODY) {
-    kept = cableMessage::ImelodyNoteCount(text);
+  switch (format.row->noteCount) {
+    case formatcatalogue::NoteCount::NokiaRingtone:
+      // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element
+      // 7) as the options asked for them.
+      kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
+                                          option(0) == 1);
+      break;
+    case formatcatalogue::NoteCount::SagemCodes: {
+      if (option(0) <= 0) break;  // no size limit: the whole melody
+      // One code a note or pause, counted against the text without a limit.
+      std::vector<int32_t> control = {0, RV_WHERE_STRING, format.id, doc.bpm, 0, 0,
+                                      0, option(1),       0};
+      control[0] = static_cast<int32_t>(control.size());
+      std::string whole;
+      if (melo2String(doc, control, whole) != 1) return {};
+      all = cableMessage::SagemCodeCount(
+          QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
+      kept = cableMessage::SagemCodeCount(text);
+      break;
+    }
+    case formatcatalogue::NoteCount::IMelody:
+      kept = cableMessage::ImelodyNoteCount(text);
+      break;
+    case formatcatalogue::NoteCount::None:
+      break;
   }
   if (kept < 0 || kept >= all) return {};
   return "holds " + std::to_string(kept) + " of the melody's " + std::to_string(all) +
@@ -472,11 +477,10 @@ bool renderMelody(const Document& doc, const CliFormat& format, const std::vecto
   control[0] = static_cast<int32_t>(control.size());
   const int32_t count = static_cast<int32_t>(doc.records.size());
   int32_t rc = 0;
-  // The string rendering is the file's for every format but these three: iMelody's string
-  // is fitted and cut for a text message, Motorola and the test XML have none. They go
-  // through the (per-thread) clipboard, which receives the file's text.
-  if (format.id == RV_FORMAT_IMELODY || format.id == RV_FORMAT_MOTOROLA ||
-      format.id == RV_FORMAT_TEST_XML) {
+  // The string rendering is the file's for most formats; iMelody's string is fitted and
+  // cut for a text message, Motorola and the test XML have none. Those go through the
+  // (per-thread) clipboard, which receives the file's text.
+  if (!format.row->stringIsFile) {
     control[RV_CONTROL_WHERE] = RV_WHERE_CLIPBOARD;
     hookState().clipboardOut.clear();
     rc = api.rvmMeloExport(doc.records.data(), count, writerTitle(doc, format.id).constData(), "",
@@ -517,8 +521,7 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   std::string output;
   // Standard output gets the file's rendering: the string form where it is the same (it
   // keeps binary bytes whole), else the clipboard text (iMelody, Motorola, test XML).
-  const bool sameAsFile = format.id != RV_FORMAT_IMELODY && format.id != RV_FORMAT_MOTOROLA &&
-                          format.id != RV_FORMAT_TEST_XML;
+  const bool sameAsFile = format.row->stringIsFile;
   if (stringForm || (toStdout && sameAsFile)) {
     control[RV_CONTROL_WHERE] = RV_WHERE_STRING;
     rc = melo2String(doc, control, output);
@@ -554,7 +557,8 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   }
   // A format sized for one message says what it left out.
   std::string written = output;
-  if (written.empty() && (format.id == RV_FORMAT_NOKIA || format.id == RV_FORMAT_SAGEM)) {
+  if (written.empty() && format.row->noteCount != formatcatalogue::NoteCount::None &&
+      format.row->stringIsFile) {
     std::vector<int32_t> again = control;
     again[RV_CONTROL_WHERE] = RV_WHERE_STRING;
     melo2String(doc, again, written);
@@ -565,10 +569,9 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
               << ": the " << format.name << " size limit left the rest out\n";
   const std::string moved = pitchNote(doc, format);
   if (!moved.empty()) std::cerr << "pealix-cli: note: " << moved << "\n";
-  if (format.id == RV_FORMAT_ALCATEL ||
-      format.id == RV_FORMAT_MOTOROLA)  // these writers give the number of tokens written
+  if (format.row->reportsTokens)
     std::cerr << "pealix-cli: " << writerValue << " tokens written\n";
-  else if (writerValue != 0 && writerValue != 1 && format.id != RV_FORMAT_ARDUINO)  // entries written
+  else if (writerValue != 0 && writerValue != 1 && !format.row->countsEntries)
     std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << writerValue
               << "\n";
   if (toStdout || stringForm) {

@@ -11,17 +11,19 @@
 
 #include <QByteArray>
 
+#include "melody/formatcatalogue.h"
 #include "melody/pxvbmelody.h"
 #include "rvmelody.h"
 
 namespace cli {
 
-// One melody format as the command line names it.
+// One melody format as the command line names it: its row of the format catalogue.
 struct CliFormat {
   const char* name;
   int32_t id;                 // library format id; 0 for formats converted by the application
   int32_t defaultOptions[3];  // control elements 6, 7, 8 when only later ones are given
   const char* description;
+  const formatcatalogue::Format* row;
 };
 
 const std::vector<CliFormat>& formats();
@@ -49,8 +51,9 @@ struct Document {
   std::vector<EventRecord> records;
   std::string title;
   int32_t bpm = 120;
-  int32_t channelUsed = -1;  // MIDI reads: the channel read (0-based)
-  int32_t channelMask = 0;   // MIDI reads: bit n = channel n+1 carries notes
+  int32_t channelUsed = -1;   // MIDI reads: the channel read (0-based)
+  int32_t channelMask = 0;    // MIDI reads: bit n = channel n+1 carries notes
+  int32_t roundedEvents = 0;  // notes and pauses read to the nearest length or key
 };
 
 // Simple "--name value" / "--flag" argument list; "--" ends the options.

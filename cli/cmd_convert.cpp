@@ -8,6 +8,43 @@
 
 namespace cli {
 
+namespace {
+
+// ".srt sagem, .rtx/.txt rtttl, ...": the extensions that choose each format.
+std::vector<std::string> extensionsHelp() {
+  std::vector<std::string> pieces;
+  for (const CliFormat& f : formats()) {
+    std::string extensions = extensionsOf(f);
+    if (extensions.empty()) continue;
+    for (char& c : extensions)
+      if (c == ' ') c = '/';
+    if (!pieces.empty()) pieces.back() += ",";
+    pieces.push_back(extensions + " " + f.name);
+  }
+  return pieces;
+}
+
+// The format names, wrapped for the option column.
+std::string wrapped(const std::vector<std::string>& words, const std::string& indent) {
+  std::string text, line;
+  for (const std::string& w : words) {
+    if (!line.empty() && line.size() + 1 + w.size() > 64) {
+      text += line + "\n" + indent;
+      line.clear();
+    }
+    line += (line.empty() ? "" : " ") + w;
+  }
+  return text + line;
+}
+
+std::string formatNamesHelp() {
+  std::vector<std::string> names;
+  for (const CliFormat& f : formats()) names.emplace_back(f.name);
+  return wrapped(names, "               ");
+}
+
+}  // namespace
+
 void helpConvert() {
   std::cout
       << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
@@ -17,18 +54,20 @@ void helpConvert() {
          "                          [--from FMT] [--melody [--fit FMT]] [WRITER OPTIONS]\n"
          "                          INPUT...\n\n"
          "Reads INPUT and writes it to OUTPUT in another format. Without --from/--to the\n"
-         "format follows the file extension (.rtx/.txt RTTTL, .mid/.midi MIDI, .srt Sagem,\n"
-         ".pkp key presses, .ota/.ott/.rng Nokia, .imy iMelody, .xml test XML). INPUT '-'\n"
-         "reads standard input, OUTPUT '-' writes the rendering to standard output.\n\n"
+         "format follows the file extension:\n  "
+      << wrapped(extensionsHelp(), "  ")
+      << ".\nINPUT '-' reads standard input, OUTPUT '-' writes the rendering to standard\n"
+         "output.\n\n"
          "With --out-dir every INPUT (files, and folders walked for the readable extensions)\n"
          "is converted into DIR, each output named after its input with the format's\n"
          "extension (a name already taken gets -2, -3 ...). The work runs on all cores; each\n"
          "file appears in DIR only once it is complete. Every failure is listed with its\n"
          "file (and line) and reason, then a summary line; the exit status is 1 when any\n"
          "input failed.\n\n"
-         "  FMT          sagem keypress rtttl alcatel nokia midi motorola imelody xml,\n"
-         "               composer (Nokia composer text, read and write), sagemhex (Sagem\n"
-         "               hex text, read only); nokia and imelody are read by the application\n"
+         "  FMT          "
+      << formatNamesHelp()
+      << "\n"
+         "               ('pealix-cli formats' says what each reads and writes)\n"
          "  --each-line  every non-empty line of an input is one RTTTL tune, named after the\n"
          "               tune's name (made safe for file names)\n"
          "  --quiet      no progress bar (it is shown only when standard error is a terminal)\n"
@@ -41,8 +80,9 @@ void helpConvert() {
          "               ringtone grid; for batches, every MIDI input (--channel auto: the\n"
          "               same; 'pealix-cli info SONG.mid --channels' shows the scores)\n"
          "  --fit FMT    with --melody: also move the notes into FMT's range and cut at a\n"
-         "               phrase end to its event limit (sagem keypress rtttl nokia alcatel\n"
-         "               composer imelody motorola nokia61xx)\n"
+         "               phrase end to its event limit ("
+      << fitNamesHelp()
+      << ")\n"
          "  --string     write the library's string rendering (iMelody: fitted, at most\n"
          "               122 characters)\n\n"
          "Writer options, by output format:\n"
@@ -127,7 +167,7 @@ int runConvert(int argc, char** argv) {
     outFormat = inFormat ? chooseFormat("convert", to, output, false) : nullptr;
     if (!inFormat || !outFormat) return 2;
   }
-  if (isAppFormat(*outFormat) && std::string(outFormat->name) != "composer") {
+  if (!outFormat->row->writable) {
     std::cerr << "pealix-cli convert: " << outFormat->name << " can only be read\n";
     return 2;
   }
@@ -180,6 +220,9 @@ int runConvert(int argc, char** argv) {
   } else if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, delimiter, doc)) {
     return 1;
   }
+  if (doc.roundedEvents > 0)
+    std::cerr << "pealix-cli: note: " << doc.roundedEvents
+              << " notes and pauses were read to the nearest length or key the melody holds\n";
   if (isAppFormat(*outFormat)) {
     if (!writeComposerText(doc, output, delimiter)) return 1;
   } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {

@@ -1,5 +1,7 @@
 #include "song_input.h"
 
+#include "document/eventlistmodel.h"
+
 #include <QFile>
 #include <cstdio>
 #include <iostream>
@@ -25,15 +27,15 @@ const QStringList& programNames() {
   return names;
 }
 
+// The event list's note names: key 60 is C5.
 std::string keyName(int key) {
-  static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-  return std::string(names[key % 12]) + std::to_string(key / 12 - 1);
+  return eventrows::NoteName(key).toStdString();
 }
 
 std::string checkName(int id) {
-  const QList<int> ids = meloformatcheck::FormatChoiceIds();
+  const QList<int> ids = meloformatcheck::FitTargetIds();
   const int row = static_cast<int>(ids.indexOf(id));
-  return row >= 0 ? meloformatcheck::FormatChoiceNames()[row].toStdString() : std::to_string(id);
+  return row >= 0 ? meloformatcheck::FitTargetNames()[row].toStdString() : std::to_string(id);
 }
 
 }  // namespace
@@ -105,6 +107,10 @@ bool printChannelTable(const std::string& path) {
   else
     std::cout << "melody: none (only the drum channel carries notes)\n";
   return true;
+}
+
+std::string fitNamesHelp() {
+  return songs::FitFormatNames().join(QLatin1Char(' ')).toStdString();
 }
 
 int fitFormatFromArgument(const char* command, const std::string& name) {

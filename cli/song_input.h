@@ -26,5 +26,7 @@ bool printChannelTable(const std::string& path);
 
 // "--fit NAME": the range-check format id, or 0 with a message naming the choices.
 int fitFormatFromArgument(const char* command, const std::string& name);
+// The names --fit takes, blank-separated.
+std::string fitNamesHelp();
 
 }  // namespace cli

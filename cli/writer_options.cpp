@@ -6,37 +6,36 @@
 namespace cli {
 namespace {
 
-// One named option: a flag sets element `element` to `value` (Motorola's flags are bits
-// of one option word), an option with a value name takes a whole number.
+// One named option of one format, from the format catalogue.
 struct NamedOption {
+  const formatcatalogue::CliOption* option;
+  const formatcatalogue::Format* format;
   const char* name;
-  const char* valueName;  // nullptr: a flag
-  int32_t formatId;
-  int element;    // 6, 7 or 8
-  int32_t value;  // flags: the value or bit set
-  const char* help;
+  const char* valueName;
+  int element;
+  int32_t value;
 };
 
-const NamedOption kNamedOptions[] = {
-    {"--size-limit", "N", RV_FORMAT_SAGEM, 6, 0,
-     "size limit in characters (0 none, else at least 35)"},
-    {"--crlf", nullptr, RV_FORMAT_SAGEM, 7, 1,
-     "lines end in carriage return + line feed (default: line feed)"},
-    {"--keep-title", nullptr, RV_FORMAT_SAGEM, 8, 1,
-     "keep up to 20 title characters within the size limit"},
-    {"--no-udh", nullptr, RV_FORMAT_NOKIA, 6, 0, "leave out the user data header for port 5505"},
-    {"--binary", nullptr, RV_FORMAT_NOKIA, 7, 0, "write the bytes themselves, not their hex text"},
-    {"--size-limit", "N", RV_FORMAT_NOKIA, 8, 0,
-     "size limit in bytes with the header (default 140, least 30)"},
-    {"--keypad-codes", nullptr, RV_FORMAT_KEYPRESS, 6, 2,
-     "keypad codes for AT+CKPD instead of readable labels"},
-    {"--no-header", nullptr, RV_FORMAT_KEYPRESS, 7, 0, "leave out the title line"},
-    {"--start", "N", RV_FORMAT_KEYPRESS, 8, 0, "first event whose keys are written (default 0)"},
-    {"--header-trailer", nullptr, RV_FORMAT_MOTOROLA, 6, 1,
-     "header and trailer with check characters"},
-    {"--no-token-limit", nullptr, RV_FORMAT_MOTOROLA, 6, 2, "write past the 35th token"},
-    {"--blank-tokens", nullptr, RV_FORMAT_MOTOROLA, 6, 4, "a blank before each token"},
-};
+const std::vector<NamedOption>& namedOptions() {
+  static const std::vector<NamedOption> options = [] {
+    std::vector<NamedOption> out;
+    for (const formatcatalogue::Format& f : formatcatalogue::Formats())
+      for (const formatcatalogue::CliOption& o : f.cliOptions)
+        out.push_back({&o, &f, o.name, o.valueName, o.element, o.value});
+    return out;
+  }();
+  return options;
+}
+
+// Flags of one format that set the same element are bits of one option word (Motorola's)
+// and add up.
+bool isBitFlag(const NamedOption& o) {
+  if (o.valueName) return false;
+  int sharing = 0;
+  for (const NamedOption& m : namedOptions())
+    sharing += m.format == o.format && m.element == o.element && !m.valueName ? 1 : 0;
+  return sharing > 1;
+}
 
 }  // namespace
 
@@ -59,12 +58,12 @@ bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& op
 
   // Flags and values that belong to some format; a name may serve several formats.
   std::vector<std::string> seen;
-  for (const NamedOption& o : kNamedOptions) {
+  for (const NamedOption& o : namedOptions()) {
     if (std::find(seen.begin(), seen.end(), o.name) != seen.end()) continue;
     seen.push_back(o.name);
     const NamedOption* mine = nullptr;
-    for (const NamedOption& m : kNamedOptions)
-      if (std::string(m.name) == o.name && m.formatId == format.id) mine = &m;
+    for (const NamedOption& m : namedOptions())
+      if (std::string(m.name) == o.name && m.format == format.row) mine = &m;
     bool bad = false;
     std::optional<int32_t> value;
     bool present = false;
@@ -81,15 +80,13 @@ bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& op
     if (!present) continue;
     if (!mine) {
       std::string owners;
-      for (const NamedOption& m : kNamedOptions)
-        if (std::string(m.name) == o.name) {
-          const CliFormat* f = formatById(m.formatId);
-          owners += (owners.empty() ? "" : ", ") + std::string(f ? f->name : "?");
-        }
+      for (const NamedOption& m : namedOptions())
+        if (std::string(m.name) == o.name)
+          owners += (owners.empty() ? "" : ", ") + std::string(m.format->cliName);
       error = std::string(o.name) + " applies to " + owners + ", not to " + format.name;
       return false;
     }
-    const bool isBit = format.id == RV_FORMAT_MOTOROLA && !mine->valueName;
+    const bool isBit = isBitFlag(*mine);
     if (!set(mine->element, mine->valueName ? *value : mine->value, o.name, isBit)) return false;
   }
   for (int element = 6; element <= 8; ++element) {
@@ -107,24 +104,23 @@ bool writerOptions(Args& args, const CliFormat& format, std::vector<int32_t>& op
 }
 
 void claimWriterOptionValues(Args& args) {
-  for (const NamedOption& o : kNamedOptions)
+  for (const NamedOption& o : namedOptions())
     if (o.valueName) args.value(o.name);
   for (const char* name : {"--option6", "--option7", "--option8"}) args.value(name);
 }
 
 std::string writerOptionsHelp() {
   std::string text;
-  int32_t group = -1;
-  for (const NamedOption& o : kNamedOptions) {
-    if (o.formatId != group) {
-      group = o.formatId;
-      const CliFormat* f = formatById(group);
-      text += std::string("  ") + (f ? f->name : "?") + ":\n";
+  const formatcatalogue::Format* group = nullptr;
+  for (const NamedOption& o : namedOptions()) {
+    if (o.format != group) {
+      group = o.format;
+      text += std::string("  ") + group->cliName + ":\n";
     }
     std::string left =
         std::string("    ") + o.name + (o.valueName ? std::string(" ") + o.valueName : "");
     if (left.size() < 24) left.resize(24, ' ');
-    text += left + " " + o.help + "\n";
+    text += left + " " + o.option->help + "\n";
   }
   text +=
       "  --option6 N, --option7 N, --option8 N\n"

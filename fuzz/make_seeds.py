@@ -426,11 +426,23 @@ def song_reader():
     write("song_reader", "format0_nokia", bytes([2 << 5]) + format0)
 
 
+def flipper_reader():
+    clear("flipper_reader")
+    head = b"Filetype: Flipper Music Format\nVersion: 0\n"
+    write("flipper_reader", "defaults", head + b"BPM: 130\nDuration: 8\nOctave: 5\n"
+          b"Notes: C, 4d#6, 16p, e4., 2B_4..,  12G  a, 4P.\n")
+    write("flipper_reader", "missing_defaults", b"# tune\r\n" + head.replace(b"\n", b"\r\n")
+          + b"Notes: C, 8E,\r\n  G5\r\n")
+    write("flipper_reader", "extremes", head + b"Notes: 1C................, 128C, 4B9, 4C16, 200C\n")
+    write("flipper_reader", "bad_token", head + b"Notes: 4C#5#\n")
+
+
 if __name__ == "__main__":
     import sys
     targets = {"read_melody": read_melody, "export_melody": export_melody,
                "modify_melody": modify_melody, "sms_exports": sms_exports,
                "app_parsers": app_parsers, "nokia_ringtone": phone_readers,
-               "imelody_reader": phone_readers, "song_reader": song_reader}
+               "imelody_reader": phone_readers, "song_reader": song_reader,
+               "flipper_reader": flipper_reader}
     for name in sys.argv[1:] or targets:
         targets[name]()

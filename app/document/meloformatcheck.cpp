@@ -2,17 +2,35 @@
 
 #include <climits>
 
+#include "melody/formatcatalogue.h"
+
 namespace meloformatcheck {
 
 QStringList FormatChoiceNames() {
-  return {QStringLiteral("Sagem SMS"),  QStringLiteral("Nokia / RTX"),
-          QStringLiteral("Alcatel"),    QStringLiteral("Sagem Keypress"),
-          QStringLiteral("Nokia 61xx"), QStringLiteral("Nok. Composer"),
-          QStringLiteral("iMelody"),    QStringLiteral("Motorola")};
+  QStringList names;
+  for (const formatcatalogue::RangeRow* r : formatcatalogue::RangeRows())
+    if (r->choicePosition >= 0) names << QString::fromLatin1(r->choiceName);
+  return names;
 }
 
 QList<int> FormatChoiceIds() {
-  return {2, 9, 8, 3, 13, 11, 14, 12};
+  QList<int> ids;
+  for (const formatcatalogue::RangeRow* r : formatcatalogue::RangeRows())
+    if (r->choicePosition >= 0) ids << r->checkId;
+  return ids;
+}
+
+QStringList FitTargetNames() {
+  QStringList names;
+  for (const formatcatalogue::RangeRow* r : formatcatalogue::RangeRows())
+    names << QString::fromLatin1(r->choiceName);
+  return names;
+}
+
+QList<int> FitTargetIds() {
+  QList<int> ids;
+  for (const formatcatalogue::RangeRow* r : formatcatalogue::RangeRows()) ids << r->checkId;
+  return ids;
 }
 
 int ChoiceToFormatId(int entry) {

@@ -25,6 +25,10 @@ enum Colour : int {
 // The choice list of every row and the format id of each entry, in list order.
 QStringList FormatChoiceNames();
 QList<int> FormatChoiceIds();
+// Every row a song can be fitted to: the choice list's, then the formats that are fit
+// targets only (the full MIDI range of a player without an event limit).
+QStringList FitTargetNames();
+QList<int> FitTargetIds();
 // Id of choice list entry k, -1 outside the list.
 int ChoiceToFormatId(int entry);
 // The entry a new row r selects (row 0 "Sagem SMS", row 1 "Nokia / RTX", ...).

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "melody/formatcatalogue.h"
+
 void clMeloFormatProps::Init() {
   records_.clear();
   map_.clear();
@@ -23,15 +25,23 @@ int clMeloFormatProps::AddFormat(int id, int highNote, int lowNote, int longest,
   return 1;
 }
 
+namespace {
+
+void addRows(clMeloFormatProps& formats, bool choiceList) {
+  for (const formatcatalogue::RangeRow* r : formatcatalogue::RangeRows())
+    if ((r->choicePosition >= 0) == choiceList)
+      formats.AddFormat(r->checkId, r->highNote, r->lowNote, r->longest, r->shortest, r->maxEvents,
+                        r->highTempo, r->lowTempo);
+}
+
+}  // namespace
+
 void clMeloFormatProps::RegisterDefaultFormats() {
-  AddFormat(2, 85, 57, 1, 16, 64, 255, 1);     // Sagem SMS
-  AddFormat(9, 107, 60, 1, 32, 82, 900, 25);   // Nokia smart messaging
-  AddFormat(8, 83, 60, 2, 8, 35, 2, 1);        // Alcatel
-  AddFormat(13, 107, 69, 1, 32, 82, 900, 25);  // Nokia 61xx
-  AddFormat(3, 85, 57, 1, 16, 100, 255, 1);    // Sagem key presses
-  AddFormat(11, 107, 72, 1, 32, 82, 900, 25);  // Nokia composer
-  AddFormat(14, 127, 24, 1, 32, -1, 900, 25);  // iMelody
-  AddFormat(12, 89, 59, 2, 16, 35, 300, 80);   // Motorola
+  addRows(*this, true);
+}
+
+void clMeloFormatProps::RegisterFitTargets() {
+  addRows(*this, false);
 }
 
 int clMeloFormatProps::SetNoteRange(int index, int highest, int lowest) {

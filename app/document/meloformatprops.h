@@ -14,8 +14,10 @@ class clMeloFormatProps {
   // the limits stored up to the refused one).
   int AddFormat(int id, int highNote, int lowNote, int longest, int shortest, int maxEvents,
                 int highTempo, int lowTempo);
-  // The eight formats the application checks against.
+  // The range-check rows of the format catalogue: the eight formats of the choice list.
   void RegisterDefaultFormats();
+  // The catalogue's rows that are song-fit targets only (a player without limits).
+  void RegisterFitTargets();
 
   // Setters by record index; 1 stored, -1 refused (nothing stored).
   int SetNoteRange(int index, int highest, int lowest);

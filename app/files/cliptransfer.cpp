@@ -5,6 +5,7 @@
 #include "files/clipboardhost.h"
 #include "files/composertext.h"
 #include "files/sagemhex.h"
+#include "melody/formatcatalogue.h"
 #include "phonelink/cablemessage.h"
 #include "phonelink/clsmsprops.h"
 #include "phonelink/modpdu.h"
@@ -16,8 +17,6 @@ namespace {
 constexpr int kNoClipboardText = 822;
 constexpr int kTextTooLong = 825;
 constexpr int kResNotInFormat = rvresult::textRes(RV_READ_FAILED, rvresult::Call::Read);
-// The PDU export renders a Sagem SMS that fits one message.
-constexpr int kPduSmsChars = 160;
 
 filecmd::Result failure(const QString& text, const filecmd::ResFn& res) {
   filecmd::Result r;
@@ -27,15 +26,16 @@ filecmd::Result failure(const QString& text, const filecmd::ResFn& res) {
   return r;
 }
 
-// Renders through the library into text; Motorola is an export to the clipboard whose
-// text is caught on its way there.
+// Renders through the library into text; a format without a string rendering (Motorola)
+// is an export to the clipboard whose text is caught on its way there.
 TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
                          const filecmd::ResFn& res) {
   TextResult t;
   const int formatRes = rvTonehead::FormatNameRes(f.formatId);
   rvTonehead::Outcome o;
   QByteArray bytes;
-  if (f.formatId == RV_FORMAT_MOTOROLA) {
+  const formatcatalogue::Format* format = formatcatalogue::ById(f.formatId);
+  if (format && !format->hasString) {
     clipboardhost::ScopedClipboard scope(std::nullopt);
     const rvTonehead::WriteRequest request{
         rvTonehead::Where::Clipboard, f.formatId, {f.options[0], f.options[1], f.options[2]}};
@@ -57,57 +57,44 @@ TextResult libraryExport(const pxvbMelody& melody, const ExportFormat& f,
 }
 
 // For the kinds sized for one SMS: the notes and pauses the text holds and those the
-// whole melody has ({-1, -1} for the other kinds).
+// whole melody has ({-1, -1} for the other kinds). The format's catalogue row says how
+// its notes are counted; a Sagem text is sized only under a size limit.
 std::pair<int, int> notesKept(Export kind, const pxvbMelody& melody, const QByteArray& bytes,
                               const MainSettings& options) {
-  const int all = cableMessage::NotesAndPauses(melody);
-  switch (kind) {
-    case Export::SagemSms:
-    case Export::Pdu:
+  const formatcatalogue::Format* format =
+      formatcatalogue::OwnerOfClipExport(static_cast<int>(kind));
+  const ExportFormat f = ExportFormatOf(kind, options);
+  switch (format ? format->noteCount : formatcatalogue::NoteCount::None) {
+    case formatcatalogue::NoteCount::SagemCodes:
       // One code a note or pause; counted against the text of the whole melody.
+      if (f.options[0] <= 0) break;
       return {cableMessage::SagemCodeCount(bytes),
               cableMessage::SagemCodesOfWhole(melody, options.sagemOptiLF)};
-    case Export::IMelody:
-      return {cableMessage::ImelodyNoteCount(bytes), all};
-    case Export::NokiaSms:
-      return {cableMessage::NokiaNoteCount(QByteArray::fromHex(bytes), true), all};
-    default:
-      return {-1, -1};
+    case formatcatalogue::NoteCount::IMelody:
+      return {cableMessage::ImelodyNoteCount(bytes), cableMessage::NotesAndPauses(melody)};
+    case formatcatalogue::NoteCount::NokiaRingtone:
+      return {cableMessage::NokiaNoteCount(f.options[1] == 1 ? QByteArray::fromHex(bytes) : bytes,
+                                           f.options[0] == 1),
+              cableMessage::NotesAndPauses(melody)};
+    case formatcatalogue::NoteCount::None:
+      break;
   }
+  return {-1, -1};
 }
 
 }  // namespace
 
 ExportFormat ExportFormatOf(Export kind, const MainSettings& options) {
-  switch (kind) {
-    case Export::Sagem:
-      return {RV_FORMAT_SAGEM, {0, 0, 0}};
-    case Export::SagemSms:
-      return {RV_FORMAT_SAGEM, {options.sagemOpti, options.sagemOptiLF, 0}};
-    case Export::Rtttl:
-      return {RV_FORMAT_RTTTL, {0, 0, 0}};
-    // Readable labels with the header line, from the first event on.
-    case Export::Keypress:
-      return {RV_FORMAT_KEYPRESS, {1, 1, 0}};
-    case Export::AtKeys:
-      return {RV_FORMAT_KEYPRESS, {2, 0, 0}};
-    case Export::Alcatel:
-      return {RV_FORMAT_ALCATEL, {0, 0, 0}};
-    // One option word: bit 0 header and trailer, bit 2 (the second option) a blank
-    // before each token.
-    case Export::Motorola:
-      return {RV_FORMAT_MOTOROLA, {options.motoSMS ? 1 : 0, options.motoSpace ? 1 : 0, 0}};
-    case Export::IMelody:
-      return {RV_FORMAT_IMELODY, {0, 0, 0}};
-    // The library's defaults: hex text with the user data header, 140 bytes.
-    case Export::NokiaSms:
-      return {RV_FORMAT_NOKIA, {1, 1, 140}};
-    case Export::Pdu:
-      return {RV_FORMAT_SAGEM, {kPduSmsChars, options.sagemOptiLF, 0}};
-    case Export::NokiaComposer:
-      return {0, {0, 0, 0}};
-  }
-  return {};
+  const formatcatalogue::ClipExport* c = formatcatalogue::ClipExportOf(static_cast<int>(kind));
+  const formatcatalogue::Format* format =
+      formatcatalogue::OwnerOfClipExport(static_cast<int>(kind));
+  if (!c || !format) return {};
+  ExportFormat f{format->id, {0, 0, 0}};
+  for (int i = 0; i < 3; ++i)
+    f.options[i] = c->options[i].settingKey
+                       ? options.exportOption(QString::fromLatin1(c->options[i].settingKey))
+                       : c->options[i].value;
+  return f;
 }
 
 TextResult ExportText(const pxvbMelody& melody, Export kind, const MainSettings& options,

@@ -49,6 +49,7 @@ constexpr int kResExported = 2822;
 constexpr int kResExportedNoFile = 2823;
 // The library's text readers (RTTTL, Sagem) take the first 65,536 characters of a file.
 constexpr qint64 kLibraryTextLimit = 65536;
+constexpr int kResRoundedEvents = 2651;
 
 // "<format> - reading the file\n<Error>: <problem>", the library message's shape.
 // A format id below 0 (not recognised) names no format.
@@ -114,6 +115,10 @@ QString TuneStatusText(const Result& r, const ResFn& res) {
   return res(kResTunesRead).arg(r.tuneCount).arg(r.tuneIndex + 1).arg(r.tuneName);
 }
 
+QString RoundedStatusText(const Result& r, const ResFn& res) {
+  return r.roundedEvents > 0 ? res(kResRoundedEvents).arg(r.roundedEvents) : QString();
+}
+
 QString OverwriteQuestion(const QString& path, const QString& caution, const ResFn& res) {
   return res(kResOverwriteQuestion).arg(QFileInfo(path).fileName(), caution);
 }
@@ -164,8 +169,9 @@ QString allFilesFilter(const ResFn& res) {
 namespace {
 
 // The names the dialogs show for the filters of the two tables, by filter index.
-constexpr int kOpenFilterNames[] = {2812, 2813, 2814, 2815, 2816};
-constexpr int kSaveFilterNames[] = {2817, 2814, 2812, 2813, 2818, 2819, 2820, 2816, 2821};
+constexpr int kOpenFilterNames[] = {2812, 2813, 2814, 2815, 2816, 2650};
+constexpr int kSaveFilterNames[] = {2817, 2814, 2812, 2813, 2818, 2819,
+                                     2820, 2816, 2821, 2650, 2826};
 
 // "<name> (<patterns>)" in the current language; the table's text without res.
 QString shownFilter(const QString& tableText, int index, const int* names, int count,
@@ -383,6 +389,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     r.channel = channel;
   }
   if (read.size() == 0) return refuse(kCodeUnreadable, kResNotInFormat);
+  r.roundedEvents = request.roundedEvents;
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;
   r.eventsInFile = o.eventsInInput;

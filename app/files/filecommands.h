@@ -57,6 +57,7 @@ struct Result {
   int tuneCount = 0;        // open, RTTTL: the tunes the file holds (more than 1: one read)
   int tuneIndex = 0;        // open, RTTTL: the 0-based tune read
   QString tuneName;
+  int roundedEvents = 0;  // open: notes and pauses read to the nearest length or key
 };
 
 // The notice after a read that dropped events.
@@ -68,6 +69,9 @@ QString TruncatedNoticeText(const Result& r, const ResFn& res);
 QString OverwriteCaution(const Result& r, const ResFn& res);
 // The status text after opening one tune of several, empty otherwise.
 QString TuneStatusText(const Result& r, const ResFn& res);
+// After an open that read some lengths or keys to the nearest the melody holds: how
+// many; empty otherwise.
+QString RoundedStatusText(const Result& r, const ResFn& res);
 // The question before saving over a file the caution is about (Yes overwrites, No goes
 // to Save As).
 QString OverwriteQuestion(const QString& path, const QString& caution, const ResFn& res);

@@ -4,110 +4,64 @@
 
 #include "files/imelodyreader.h"
 #include "files/nokiaringtone.h"
+#include "melody/formatcatalogue.h"
 
 namespace filetables {
 
+namespace {
+
+namespace fc = formatcatalogue;
+
+AppReader appReaderOf(fc::AppReader reader) {
+  switch (reader) {
+    case fc::AppReader::NokiaRingtone:
+      return readNokiaRingtone;
+    case fc::AppReader::IMelody:
+      return readIMelody;
+    case fc::AppReader::None:
+      break;
+  }
+  return nullptr;
+}
+
+Option optionOf(const fc::Option& o) {
+  return o.settingKey ? Option{QString::fromLatin1(o.settingKey), 0} : Option{QString(), o.value};
+}
+
+}  // namespace
+
+// Both dialogs' tables come from the format catalogue, in its filter order.
 const QList<OpenFilter>& OpenFilters() {
-  static const QList<OpenFilter> filters = {
-      {1, QStringLiteral("RTTTL/Nokring (*.txt;*.rtx)"), QStringLiteral("*.txt;*.rtx"), kTypeRtttl,
-       RV_FORMAT_RTTTL},
-      {2, QStringLiteral("Midi (*.mid;*.midi)"), QStringLiteral("*.mid;*.midi"), kTypeMidi,
-       RV_FORMAT_MIDI},
-      {3, QStringLiteral("SagemMelodie (*.srt;*.txt)"), QStringLiteral("*.srt;*.txt"), kTypeSagem,
-       RV_FORMAT_SAGEM},
-      {4, QStringLiteral("Nokia ringtone (*.ota;*.ott;*.rng)"), QStringLiteral("*.ota;*.ott;*.rng"),
-       kTypeNokia, RV_FORMAT_NOKIA, readNokiaRingtone},
-      {5, QStringLiteral("iMelody (*.imy)"), QStringLiteral("*.imy"), kTypeImelody,
-       RV_FORMAT_IMELODY, readIMelody},
-  };
+  static const QList<OpenFilter> filters = [] {
+    QList<OpenFilter> out;
+    for (const fc::OpenEntry* e : fc::OpenEntries()) {
+      const fc::Format* f = fc::OwnerOf(e);
+      out.append({e->index, QString::fromLatin1(e->filterText), QString::fromLatin1(e->patterns),
+                  e->fileType, f->id, appReaderOf(f->appReader)});
+    }
+    return out;
+  }();
   return filters;
 }
 
 const QList<SaveFilter>& SaveFilters() {
-  auto fixed = [](int v) { return Option{QString(), v}; };
-  auto setting = [](const char* key) { return Option{QString::fromLatin1(key), 0}; };
-  static const QList<SaveFilter> filters = {
-      {1,
-       QStringLiteral("Sagem SMS opti. (*.srt)"),
-       QStringLiteral("*.srt"),
-       QStringLiteral(".srt"),
-       RV_FORMAT_SAGEM,
-       true,
-       {setting("SOpti"), setting("SOptiLF"), fixed(0)},
-       kTypeSagem},
-      {2,
-       QStringLiteral("SagemMelodie (*.srt)"),
-       QStringLiteral("*.srt"),
-       QStringLiteral(".srt"),
-       RV_FORMAT_SAGEM,
-       true,
-       {fixed(0), setting("SOptiLF"), fixed(0)},
-       kTypeSagem},
-      {3,
-       QStringLiteral("RTTTL/Nokring (*.rtx;*.txt)"),
-       QStringLiteral("*.rtx;*.txt"),
-       QStringLiteral(".rtx"),
-       RV_FORMAT_RTTTL,
-       true,
-       {fixed(0), fixed(0), fixed(0)},
-       kTypeRtttl},
-      {4,
-       QStringLiteral("Midi (*.mid;*.midi)"),
-       QStringLiteral("*.mid;*.midi"),
-       QStringLiteral(".mid"),
-       RV_FORMAT_MIDI,
-       false,
-       {},
-       kTypeMidi},
-      {5,
-       QStringLiteral("Pealix Keypress (*.pkp;*.txt)"),
-       QStringLiteral("*.pkp;*.txt"),
-       QStringLiteral(".pkp"),
-       RV_FORMAT_KEYPRESS,
-       true,
-       {fixed(1), fixed(1), fixed(0)},
-       kTypeNone},
-      {6,
-       QStringLiteral("Alcatel 300 (*.txt)"),
-       QStringLiteral("*.txt"),
-       QStringLiteral(".txt"),
-       RV_FORMAT_ALCATEL,
-       true,
-       {fixed(0), fixed(0), fixed(0)},
-       kTypeNone},
-      {7,
-       QStringLiteral("Nokia SMS (*.ota;*.txt)"),
-       QStringLiteral("*.ota;*.txt"),
-       QStringLiteral(".ota"),
-       RV_FORMAT_NOKIA,
-       true,
-       {setting("NokiaExport"), setting("NokiaUDH"), setting("NokiaOpti")},
-       kTypeNone},
-      {8,
-       QStringLiteral("iMelody (*.imy)"),
-       QStringLiteral("*.imy"),
-       QStringLiteral(".imy"),
-       RV_FORMAT_IMELODY,
-       true,
-       {fixed(0), fixed(0), fixed(0)},
-       kTypeNone},
-      {9,
-       QStringLiteral("Pealix Test-XML (*.xml)"),
-       QStringLiteral("*.xml"),
-       QStringLiteral(".xml"),
-       RV_FORMAT_TEST_XML,
-       true,
-       {fixed(0), fixed(0), fixed(0)},
-       kTypeNone},
-      {10,
-       QStringLiteral("Arduino header (*.h)"),
-       QStringLiteral("*.h"),
-       QStringLiteral(".h"),
-       22,
-       true,
-       {fixed(0), fixed(0), fixed(0)},
-       kTypeNone},
-  };
+  static const QList<SaveFilter> filters = [] {
+    QList<SaveFilter> out;
+    for (const fc::SaveEntry* e : fc::SaveEntries()) {
+      SaveFilter s{e->index,
+                   QString::fromLatin1(e->filterText),
+                   QString::fromLatin1(e->patterns),
+                   QString::fromLatin1(e->extension),
+                   fc::OwnerOf(e)->id,
+                   e->hasOptions,
+                   {},
+                   e->recentType};
+      if (e->hasOptions)
+        for (const fc::Option& o : e->options) s.options.append(optionOf(o));
+      out.append(s);
+    }
+    return out;
+  }();
   return filters;
 }
 
@@ -137,16 +91,19 @@ const SaveFilter* SaveFilterForFormat(int formatId) {
 }
 
 int FileTypeFromPath(const QString& path) {
+  // An extension names a file type when exactly one open filter lists it (".txt" is in
+  // two, so it names none).
   const QString suffix = QFileInfo(path).suffix().toLower();
-  if (suffix == QLatin1String("rtx")) return kTypeRtttl;
-  if (suffix == QLatin1String("mid") || suffix == QLatin1String("midi")) return kTypeMidi;
-  if (suffix == QLatin1String("srt")) return kTypeSagem;
-  // The formats the application reads itself open the same way as the library's.
-  if (suffix == QLatin1String("ota") || suffix == QLatin1String("ott") ||
-      suffix == QLatin1String("rng"))
-    return kTypeNokia;
-  if (suffix == QLatin1String("imy")) return kTypeImelody;
-  return kTypeNone;
+  if (suffix.isEmpty()) return kTypeNone;
+  const QString wanted = QStringLiteral("*.") + suffix;
+  int type = kTypeNone;
+  int filters = 0;
+  for (const OpenFilter& f : OpenFilters())
+    if (f.pattern.split(QLatin1Char(';')).contains(wanted)) {
+      type = f.fileType;
+      ++filters;
+    }
+  return filters == 1 ? type : kTypeNone;
 }
 
 int FormatIdForFileType(int fileType) {

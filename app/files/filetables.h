@@ -50,8 +50,9 @@ struct SaveFilter {
   int recentType;         // kTypeNone when the file does not go to the recent files
 };
 
-// The open dialog's filters in order: the library's three readable formats, then the
-// Nokia ringtone and iMelody, which the application reads itself.
+// The open dialog's filters in order (from the format catalogue): the library's readable
+// formats, the Nokia ringtone and iMelody, which the application reads itself, and the
+// formats added since.
 const QList<OpenFilter>& OpenFilters();
 // The first open filter whose pattern lists the file name's extension (case-insensitive),
 // or nullptr: ".txt" is RTTTL.
@@ -63,8 +64,9 @@ const QList<SaveFilter>& SaveFilters();
 const SaveFilter* SaveFilterForFile(const QString& fileName);
 // The save filter by format id (the first one with that id), or nullptr.
 const SaveFilter* SaveFilterForFormat(int formatId);
-// File type from a path's extension (the command line, dropped files): rtx 1, mid or
-// midi 2, srt 3, ota, ott or rng 4, imy 5, anything else -1.
+// File type from a path's extension (the command line, dropped files): the type of the
+// one open filter that lists it (rtx 1, mid or midi 2, srt 3, ota, ott or rng 4, imy 5,
+// ...); -1 for an extension of no filter or of several (txt).
 int FileTypeFromPath(const QString& path);
 // Format id of a file type; -1 for none. Nokia ringtones and iMelody are read by the
 // filter's AppReader, not by the library.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "melody/formatcatalogue.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/titletext.h"
 
@@ -37,10 +38,6 @@ void fail(Outcome& o, int code, int formatRes, int operationRes, Call call, int 
   o.message = {code, formatRes, operationRes, ErrorTextRes(code, call, formatId)};
 }
 
-constexpr int kResFormatMidi = 2501;
-constexpr int kResFormatNokiaRingtone = 1700;
-constexpr int kResFormatIMelody = 1701;
-
 // How many events an input holds that gave more than the records could take: the read is
 // repeated with room for more until it fits (the number is only told to the user).
 int countEvents(const Control& first, const QByteArray& path, int kept) {
@@ -63,20 +60,8 @@ int countEvents(const Control& first, const QByteArray& path, int kept) {
 }  // namespace
 
 int ReadFormatNameRes(int formatId) {
-  switch (formatId) {
-    case RV_FORMAT_SAGEM:
-      return kResFormatSagem;
-    case RV_FORMAT_RTTTL:
-      return kResFormatRtttl;
-    case RV_FORMAT_NOKIA:
-      return kResFormatNokiaRingtone;
-    case RV_FORMAT_MIDI:
-      return kResFormatMidi;
-    case RV_FORMAT_IMELODY:
-      return kResFormatIMelody;
-    default:
-      return kResFormatOther;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f ? f->readNameRes : kResFormatOther;
 }
 
 int ErrorTextRes(int code, rvresult::Call call, int formatId) {
@@ -99,18 +84,8 @@ QString LibraryErrorText(const Outcome& o, const std::function<QString(int)>& re
 }
 
 int FormatNameRes(int formatId) {
-  switch (formatId) {
-    case RV_FORMAT_SAGEM:
-      return kResFormatSagem;
-    case RV_FORMAT_RTTTL:
-      return kResFormatRtttl;
-    case RV_FORMAT_ALCATEL:
-      return kResFormatAlcatel;
-    case RV_FORMAT_NOKIA:
-      return kResFormatNokiaSms;
-    default:
-      return kResFormatOther;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f ? f->nameRes : kResFormatOther;
 }
 
 void setMaxEvents(int n) {
@@ -204,6 +179,9 @@ Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input,
 
   request.channelUsed = control[RV_CONTROL_CHANNEL];
   request.channelMask = control[RV_CONTROL_CHANNEL_MASK];
+  if (const formatcatalogue::Format* f = formatcatalogue::ById(request.formatId);
+      f && f->readsRounded)
+    request.roundedEvents = std::max(control[RV_CONTROL_CHANNEL], 0);
   FromRecords(target, records.data(), count);
   target.setbpm(control[RV_CONTROL_BPM]);
   if (setName)

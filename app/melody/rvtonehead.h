@@ -28,6 +28,8 @@ struct ReadRequest {
   int channel = RV_CHANNEL_FIRST_SEEN;  // MIDI: the 0-based channel to read
   int channelUsed = 0;                  // out (MIDI)
   int channelMask = 0;                  // out (MIDI): bit n set when channel n has notes
+  int roundedEvents = 0;  // out: notes and pauses read to the nearest length or key the
+                          // melody holds (the formats whose readers say so)
 };
 
 // The writer's three options (control elements 6..8).

@@ -1,6 +1,6 @@
 #include "melody/titletext.h"
 
-#include "rvmelody.h"
+#include "melody/formatcatalogue.h"
 
 namespace titletext {
 namespace {
@@ -120,17 +120,8 @@ QByteArray AsciiTitle(const QString& title) {
 }
 
 bool IsAsciiTitleFormat(int formatId) {
-  switch (formatId) {
-    case RV_FORMAT_SAGEM:
-    case RV_FORMAT_KEYPRESS:
-    case RV_FORMAT_RTTTL:
-    case RV_FORMAT_ALCATEL:
-    case RV_FORMAT_NOKIA:
-    case RV_FORMAT_MOTOROLA:
-      return true;
-    default:
-      return false;
-  }
+  const formatcatalogue::Format* f = formatcatalogue::ById(formatId);
+  return f && f->asciiTitle;
 }
 
 QByteArray TitleForWriter(const QString& title, int formatId) {

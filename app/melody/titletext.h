@@ -17,7 +17,8 @@ QString DecodeTitle(const QByteArray& bytes);
 QByteArray AsciiTitle(const QString& title);
 
 // True for the library formats whose writers put the title into ASCII-only text or
-// octets: Sagem, key presses, RTTTL, Alcatel, Nokia smart messaging, Motorola.
+// octets (the catalogue's title rule): Sagem, key presses, RTTTL, Alcatel, Nokia smart
+// messaging, Motorola.
 bool IsAsciiTitleFormat(int formatId);
 
 // The title bytes handed to a library writer of formatId: ASCII for the formats above,

@@ -58,5 +58,7 @@ int MainSettings::exportOption(const QString& key) const {
   if (key == QLatin1String("NokiaExport")) return nokiaExport;
   if (key == QLatin1String("NokiaUDH")) return nokiaUDH;
   if (key == QLatin1String("NokiaOpti")) return nokiaOpti;
+  if (key == QLatin1String("MotoSMS")) return motoSMS ? 1 : 0;
+  if (key == QLatin1String("MotoSpace")) return motoSpace ? 1 : 0;
   return 0;
 }

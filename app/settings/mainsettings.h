@@ -38,8 +38,9 @@ struct MainSettings {
   // The standard values of the import, export, play and style options (the options
   // window's Standard button); the language, the last folder and the instrument stay.
   void setStandard();
-  // A stored export option by its settings key ("SOpti", "SOptiLF", "NokiaExport",
-  // "NokiaUDH", "NokiaOpti"); 0 for any other key.
+  // An export option by its settings key ("SOpti", "SOptiLF", "NokiaExport", "NokiaUDH",
+  // "NokiaOpti"; "MotoSMS" and "MotoSpace", which are not stored, as 0 or 1); 0 for any
+  // other key.
   int exportOption(const QString& key) const;
 
   // Reads every value through the store's checks; newLang falls back to the default when

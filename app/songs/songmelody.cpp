@@ -5,6 +5,7 @@
 
 #include "document/meloformatcheck.h"
 #include "languages/reslang.h"
+#include "melody/formatcatalogue.h"
 
 namespace songs {
 namespace {
@@ -23,9 +24,14 @@ int FitFormatIdByName(const QString& name) {
   const QString n = name.trimmed().toLower();
   for (const FitName& f : kFitNames)
     if (n == QLatin1String(f.name)) return f.id;
-  const QStringList rows = meloformatcheck::FormatChoiceNames();
+  const QStringList rows = meloformatcheck::FitTargetNames();
   for (int i = 0; i < rows.size(); ++i)
-    if (rows[i].toLower() == n) return meloformatcheck::ChoiceToFormatId(i);
+    if (rows[i].toLower() == n) return meloformatcheck::FitTargetIds()[i];
+  // A catalogue format with a range-check row of its own, by its command-line name.
+  const formatcatalogue::Format* f = formatcatalogue::ByName(n.toLatin1().constData());
+  if (f)
+    for (const formatcatalogue::RangeRow& r : f->ranges)
+      if (r.checkId == f->rangeCheckId) return r.checkId;
   return 0;
 }
 
@@ -44,6 +50,11 @@ QStringList ProgramNames() {
 QStringList FitFormatNames() {
   QStringList names;
   for (const FitName& f : kFitNames) names << QString::fromLatin1(f.name);
+  // The catalogue's formats whose own range-check row is a fit target only.
+  for (const formatcatalogue::Format& f : formatcatalogue::Formats())
+    for (const formatcatalogue::RangeRow& r : f.ranges)
+      if (r.choicePosition < 0 && r.checkId == f.rangeCheckId)
+        names << QString::fromLatin1(f.cliName);
   return names;
 }
 
@@ -78,6 +89,7 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
   if (request.fitFormatId != 0) {
     clMeloFormatProps formats;
     formats.RegisterDefaultFormats();
+    formats.RegisterFitTargets();
     if (!TargetForFormat(formats, request.fitFormatId, target)) {
       m.error = QStringLiteral("there is no target format %1").arg(request.fitFormatId);
       return m;

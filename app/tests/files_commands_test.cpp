@@ -78,7 +78,7 @@ TEST_F(FileCommandsTest, NewMelodyIsOneEighthNoteAtTempo120) {
 TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
   // The dialogs take blank-separated patterns; the open dialog starts with all melodies.
   EXPECT_TRUE(filecmd::OpenDialogFilters(res).startsWith(
-      QStringLiteral("<2510> (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy);;"
+      QStringLiteral("<2510> (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy *.fmf);;"
                      "<2812> (*.txt *.rtx);;<2813> (*.mid *.midi);;<2814> (*.srt *.txt)")));
   EXPECT_TRUE(filecmd::OpenDialogFilters(res).endsWith(QStringLiteral(";;<2511> (*)")));
   EXPECT_TRUE(filecmd::SaveDialogFilters(res).startsWith(

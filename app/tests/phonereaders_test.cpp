@@ -328,7 +328,7 @@ INSTANTIATE_TEST_SUITE_P(Golden, PhoneBadFile, ::testing::ValuesIn(goldenCases("
 
 TEST(OpenFilters, TwoPhoneFormatsAfterTheLibrarysThree) {
   const QList<filetables::OpenFilter>& f = filetables::OpenFilters();
-  ASSERT_EQ(f.size(), 5);
+  ASSERT_EQ(f.size(), 6);
   EXPECT_EQ(f[0].filterText, QStringLiteral("RTTTL/Nokring (*.txt;*.rtx)"));
   EXPECT_EQ(f[2].filterText, QStringLiteral("SagemMelodie (*.srt;*.txt)"));
   EXPECT_EQ(f[3].filterText, QStringLiteral("Nokia ringtone (*.ota;*.ott;*.rng)"));

@@ -374,6 +374,19 @@ class SongCliTest : public ::testing::Test {
   QTemporaryDir dir_;
 };
 
+// The channel table names notes as the event list does: key 60 is C5.
+TEST_F(SongCliTest, TheChannelTableNamesNotesAsTheEventList) {
+  const QString mid = dir_.filePath("ode.mid");
+  ASSERT_EQ(
+      runProcess(cli_, {"convert", QStringLiteral(PEALIX_SOURCE_DIR "/examples/OdeToJoy.rtx"), mid})
+          .exitCode,
+      0);
+  const QString table = QString::fromUtf8(runProcess(cli_, {"info", mid, "--channels"}).output);
+  EXPECT_TRUE(table.contains(QStringLiteral("C6-G6"))) << table.toStdString();
+  const QString events = QString::fromUtf8(runProcess(cli_, {"info", mid}).output);
+  EXPECT_TRUE(events.contains(QStringLiteral("note C6 (key 72"))) << events.toStdString();
+}
+
 TEST_F(SongCliTest, InfoListsTheChannelsAndConvertTakesTheMelody) {
   const QString band = write("band.mid", BandSong());
   ProcessRun p = runProcess(cli_, {"info", band, "--channels"});

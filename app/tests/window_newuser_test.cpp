@@ -157,7 +157,7 @@ TEST_F(NewUserTest, TheOpenDialogListsBlankSeparatedPatternsWithCatchAllFilters)
   const QStringList filters = offeredFilters_.split(";;");
   ASSERT_GE(filters.size(), 7);
   EXPECT_EQ(filters.first(),
-            GetResString(2510) + " (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy)");
+            GetResString(2510) + " (*.txt *.rtx *.mid *.midi *.srt *.ota *.ott *.rng *.imy *.fmf)");
   EXPECT_EQ(filters[1], GetResString(2812) + " (*.txt *.rtx)");
   EXPECT_EQ(filters[2], GetResString(2813) + " (*.mid *.midi)");
   EXPECT_EQ(filters.last(), GetResString(2511) + " (*)");

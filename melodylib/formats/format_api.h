@@ -27,12 +27,14 @@ struct ReadRequest {
   int32_t channelChoice = 255;  // MIDI: 255 = first channel seen
   int32_t channelUsed = 0;      // out (MIDI)
   int32_t channelMask = 0;      // out (MIDI): bit n set when channel n carries notes
+  int32_t roundedEvents = -1;   // out: events read to the nearest length or key the melody
+                                // holds (-1: the reader does not say)
 };
 
 struct WriteResult {
-  std::string bytes;         // the rendering (text, or binary for MIDI)
-  int32_t resultValue = 0;   // goes to control[4]
-  int32_t returnValue = 1;   // what rvmMelo2String returns
+  std::string bytes;        // the rendering (text, or binary for MIDI)
+  int32_t resultValue = 0;  // goes to control[4]
+  int32_t returnValue = 1;  // what rvmMelo2String returns
 };
 
 // Returns 1 on success, anything else is the read's result code.

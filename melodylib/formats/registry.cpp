@@ -4,6 +4,7 @@
 
 #include "alcatel.h"
 #include "arduino.h"
+#include "flipper.h"
 #include "imelody.h"
 #include "keypress.h"
 #include "midi_reader.h"
@@ -20,11 +21,17 @@ namespace {
 // A format whose reader or writer is null answers 213 for that direction.
 constexpr FormatEntry kFormats[] = {
     // id, name, reader, writer, string export
-    {2, "sagem", readSagem, writeSagem, true},       {3, "keypress", nullptr, writeKeypress, true},
-    {7, "rtttl", readRtttl, writeRtttl, true},       {8, "alcatel", nullptr, writeAlcatel, true},
-    {9, "nokia", nullptr, writeNokia, true},         {10, "midi", readMidi, writeMidi, true},
-    {12, "motorola", nullptr, writeMotorola, false}, {14, "imelody", nullptr, writeImelody, true},
-    {19, "xml", nullptr, writeTestXml, false},       {22, "arduino", nullptr, writeArduino, true},
+    {2, "sagem", readSagem, writeSagem, true},
+    {3, "keypress", nullptr, writeKeypress, true},
+    {7, "rtttl", readRtttl, writeRtttl, true},
+    {8, "alcatel", nullptr, writeAlcatel, true},
+    {9, "nokia", nullptr, writeNokia, true},
+    {10, "midi", readMidi, writeMidi, true},
+    {12, "motorola", nullptr, writeMotorola, false},
+    {14, "imelody", nullptr, writeImelody, true},
+    {19, "xml", nullptr, writeTestXml, false},
+    {21, "flipper", readFlipper, writeFlipper, true},
+    {22, "arduino", nullptr, writeArduino, true},
 };
 
 }  // namespace

@@ -35,7 +35,8 @@ enum {
   RV_FORMAT_MOTOROLA = 12,
   RV_FORMAT_IMELODY = 14,
   RV_FORMAT_TEST_XML = 19,
-  RV_FORMAT_ARDUINO = 22 /* C header for a buzzer, written only */
+  RV_FORMAT_FLIPPER = 21, /* Flipper Zero music file */
+  RV_FORMAT_ARDUINO = 22  /* C header for a buzzer, written only */
 };
 
 /* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as
@@ -153,7 +154,9 @@ RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
  * recordCount: in records' capacity, out records filled. title: out, titleLength + 1
  * bytes; titleLength: in capacity in characters, out the title's length.
  * control (N >= 4): [2] format, [3] out BPM, [4] in channel choice (255 first channel
- * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI).
+ * seen) / out channel used (N >= 5, MIDI), [5] out channel mask (N >= 6, MIDI); for
+ * format 21, [4] out the notes and pauses read to the nearest length or key the melody
+ * holds (N >= 5).
  * The title is cut where it does not split a UTF-8 character. A MIDI file on the clipboard
  * is "//RVPXPX" and two hex digits per byte (an odd last digit is a byte of its own);
  * characters after the MIDI data are not looked at.
@@ -175,7 +178,8 @@ RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, cha
  * existing file as it was and creates none. A title of NULL is an empty title.
  * control[4] after it: Sagem 1, 72, 73, 160 or 4; key presses 1, 72, 73, 0 or -3; Alcatel
  * and Motorola the number of tokens written; Nokia and RTTTL 1, or -1 when the melody gave
- * nothing; iMelody 1; MIDI and test XML 0.
+ * nothing; iMelody 1; MIDI and test XML 0; Flipper 1, -1 when the melody gave nothing,
+ * else minus the notes and pauses written to the nearest length or an octave up.
  * Returns 1 (also when the writer reported a problem in control[4]), 51 (file cannot be
  * created), 53 (could not write to file), 213 (NULL pointer, N < 5, unknown target or
  * format, format not writable, empty file name), 216 (recordCount <= 0); when the writer

@@ -139,6 +139,7 @@ int32_t readMelody(EventRecord* records, int32_t* recordCount, char* title, uint
     if (c.n >= 6) control[5] = request.channelMask;
   }
   if (result != 1) return result;
+  if (request.roundedEvents >= 0 && c.n >= 5) control[4] = request.roundedEvents;
 
   const int32_t capacity = *recordCount;
   const int32_t available = melody.count();

@@ -187,6 +187,32 @@ TEST_F(Exports, VersionAndSupport) {
   for (int32_t id : {2, 7, 10}) EXPECT_EQ(api_.support(id), 3) << id;
   for (int32_t id : {3, 8, 9, 12, 14, 19}) EXPECT_EQ(api_.support(id), 1) << id;
   for (int32_t id : {0, 11, -7}) EXPECT_EQ(api_.support(id), -1) << id;
+  EXPECT_EQ(api_.support(21), 3);  // Flipper Zero music files
+}
+
+// A Flipper Zero music file through the exports: element 4 comes back with the notes read
+// to the nearest length the melody holds; the string is the file's text.
+TEST_F(Exports, FlipperFileSaysWhatItRounded) {
+  const std::string file = (dir_ / "a.txt").string();
+  writeFile(file, "Filetype: Flipper Music Format\nVersion: 0\nBPM: 90\nNotes: 12C5, 8D5, 12E5\n");
+  ReadOut out;
+  int32_t control[5] = {5, 1, 21, 0, 255};
+  ASSERT_EQ(read(out, control, file.c_str()), 1);
+  EXPECT_EQ(out.count, 3);
+  EXPECT_EQ(control[3], 90);
+  EXPECT_EQ(control[4], 2);
+  EXPECT_EQ(out.records[1].iSimpleLen, 8);
+  EXPECT_EQ(out.records[1].EventVal1, 74);
+
+  std::vector<char> buffer(4096);
+  uint32_t length = buffer.size();
+  int32_t write[5] = {5, 0, 21, 0, 0};
+  ASSERT_EQ(
+      api_.toString(out.records.data(), out.count, buffer.data(), &length, "", nullptr, write), 1);
+  EXPECT_EQ(std::string(buffer.data(), length),
+            "Filetype: Flipper Music Format\nVersion: 0\nBPM: 120\nDuration: 16\nOctave: 5\n"
+            "Notes: C., 8D, E.\n");
+  EXPECT_EQ(write[4], 1);
 }
 
 TEST_F(Exports, ReadArgumentChecks) {

@@ -9,14 +9,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "document/eventlistmodel.h"
 #include "document/meloformatcheck.h"
 #include "languages/reslang.h"
 #include "languages/ui/formtexts.h"
 
 namespace {
+// The event list's note names beside it: key 60 is C5.
 QString keyName(int key) {
-  static const char* names[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
-  return QString::fromLatin1(names[key % 12]) + QString::number(key / 12 - 1);
+  return eventrows::NoteName(key);
 }
 }  // namespace
 
@@ -124,8 +125,8 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     SetTextIds(cboMidiFit_, 0, 2012);
     cboMidiFit_->addItem(GetResString(2008), filecmd::kFitAsWritten);
     cboMidiFit_->addItem(GetResString(2009), filecmd::kFitMelodyLine);
-    const QStringList names = meloformatcheck::FormatChoiceNames();
-    const QList<int> ids = meloformatcheck::FormatChoiceIds();
+    const QStringList names = meloformatcheck::FitTargetNames();
+    const QList<int> ids = meloformatcheck::FitTargetIds();
     for (int i = 0; i < names.size(); ++i) cboMidiFit_->addItem(names[i], ids[i]);
     cboMidiFit_->setCurrentIndex(1);
     auto* fitLabel = new QLabel(QStringLiteral("&Fit to"), this);

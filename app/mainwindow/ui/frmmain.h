@@ -50,6 +50,8 @@ class frmMain : public QMainWindow {
     kRedoCommand = 1u << 3,     // on while there is something to redo
     kSeparator = 1u << 4,       // a separator goes before it in its menu
     kToolBar = 1u << 5,         // also on the main tool bar
+    kClipExport = 1u << 6,      // a clipboard export of the format catalogue (kind)
+    kClipImport = 1u << 7,      // a clipboard import of the format catalogue (kind)
   };
   struct Command {
     const char* name;    // the action's object name ("mnuEditUndo")
@@ -62,6 +64,7 @@ class frmMain : public QMainWindow {
     unsigned flags;
     int index = -1;     // member of a control array ("Index" property), -1: none
     int buttonTag = 0;  // the button's own caption when it differs from the menu's
+    int kind = -1;      // kClipExport, kClipImport: the cliptransfer kind
   };
   static const std::vector<Command>& CommandTable();
 
@@ -206,15 +209,7 @@ class frmMain : public QMainWindow {
   void onFileSaveAs();
   void onRecentFile(int index);
   void clipExport(int kind);
-  template <int Kind>
-  void onClipExport() {
-    clipExport(Kind);
-  }
   void clipImport(int kind);
-  template <int Kind>
-  void onClipImport() {
-    clipImport(Kind);
-  }
   void onFileImportSagem();
   void onFileExportAudio();  // frmmain_ringtone.cpp
   void onAddEvent();

@@ -9,11 +9,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 
 #include "document/melodydocument.h"
 #include "languages/reslang.h"
 #include "mainwindow/ui/commandicons.h"
 #include "mainwindow/ui/frmmain.h"
+#include "melody/formatcatalogue.h"
 
 namespace {
 
@@ -42,126 +44,142 @@ constexpr MenuDef kMenus[] = {
 
 }  // namespace
 
+namespace {
+
+// The clipboard exports and imports of the format catalogue whose menus start with
+// prefix ("mnuFile", "mnuAdv"), exports first, each in the order of its kinds.
+std::vector<frmMain::Command> clipboardCommands(const char* prefix) {
+  std::vector<frmMain::Command> exports, imports;
+  const auto mine = [prefix](const char* menu) {
+    return std::strncmp(menu, prefix, std::strlen(prefix)) == 0;
+  };
+  for (const formatcatalogue::Format& f : formatcatalogue::Formats()) {
+    for (const formatcatalogue::ClipExport& c : f.clipExports)
+      if (mine(c.menu))
+        exports.push_back({c.action, c.menu, nullptr, c.tag, 0, nullptr, nullptr,
+                           frmMain::kNeedsMelody | frmMain::kClipExport, -1, 0, c.kind});
+    for (const formatcatalogue::ClipImport& c : f.clipImports)
+      if (mine(c.menu))
+        imports.push_back({c.action, c.menu, nullptr, c.tag, 0, nullptr, nullptr,
+                           frmMain::kClipImport, -1, 0, c.kind});
+  }
+  const auto byKind = [](const frmMain::Command& a, const frmMain::Command& b) {
+    return a.kind < b.kind;
+  };
+  std::sort(exports.begin(), exports.end(), byKind);
+  std::sort(imports.begin(), imports.end(), byKind);
+  exports.insert(exports.end(), imports.begin(), imports.end());
+  return exports;
+}
+
+// The table with the catalogue's clipboard commands after the command named after.
+void insertAfter(std::vector<frmMain::Command>& table, const char* after,
+                 std::vector<frmMain::Command> commands) {
+  auto at = std::find_if(table.begin(), table.end(), [after](const frmMain::Command& c) {
+    return std::strcmp(c.name, after) == 0;
+  });
+  if (at != table.end()) ++at;
+  table.insert(at, commands.begin(), commands.end());
+}
+
+}  // namespace
+
 const std::vector<frmMain::Command>& frmMain::CommandTable() {
   using F = frmMain;
-  static const std::vector<Command> table = {
-      // name, menu, button, Tag, ToolTipText, shortcuts, handler, flags[, index]
-      {"mnuFileNew", "mnuFile", nullptr, 1002, 1568, "Ctrl+N", &F::onFileNew, kToolBar},
-      {"mnuFileOpen", "mnuFile", nullptr, 1003, 1048, "Ctrl+O", &F::onFileOpen, kToolBar},
-      {"mnuFileSave", "mnuFile", nullptr, 1004, 1049, "Ctrl+S", &F::onFileSave,
-       kNeedsMelody | kToolBar},
-      {"mnuFileSaveAs", "mnuFile", nullptr, 1005, 1569, "Ctrl+Shift+S", &F::onFileSaveAs,
-       kNeedsMelody},
-      // Clipboard exports and imports; the number is the kind in cliptransfer.
-      {"mnuFileClipExSagem", "mnuFileClipEx", nullptr, 1554, 0, nullptr, &F::onClipExport<0>,
-       kNeedsMelody},
-      {"mnuFileClipExSMS", "mnuFileClipEx", nullptr, 1555, 0, nullptr, &F::onClipExport<1>,
-       kNeedsMelody},
-      {"mnuFileClipExRTTTL", "mnuFileClipEx", nullptr, 1556, 0, nullptr, &F::onClipExport<2>,
-       kNeedsMelody},
-      {"mnuFileClipExKeypress", "mnuFileClipEx", nullptr, 1557, 0, nullptr, &F::onClipExport<3>,
-       kNeedsMelody},
-      {"mnuFileClipExAlcatel", "mnuFileClipEx", nullptr, 1559, 0, nullptr, &F::onClipExport<5>,
-       kNeedsMelody},
-      {"mnuFileClipExMoto", "mnuFileClipEx", nullptr, 1560, 0, nullptr, &F::onClipExport<6>,
-       kNeedsMelody},
-      {"mnuFileClipExiMelody", "mnuFileClipEx", nullptr, 1561, 0, nullptr, &F::onClipExport<7>,
-       kNeedsMelody},
-      {"mnuFileClipExPDU", "mnuFileClipEx", nullptr, 1563, 0, nullptr, &F::onClipExport<9>,
-       kNeedsMelody},
-      {"mnuFileClipExNokComp", "mnuFileClipEx", nullptr, 1037, 0, nullptr, &F::onClipExport<10>,
-       kNeedsMelody},
-      {"mnuFileClipImportRTX", "mnuFileClipImport", nullptr, 1556, 0, nullptr, &F::onClipImport<0>,
-       kNone},
-      {"mnuFileClipImportSagem", "mnuFileClipImport", nullptr, 1554, 0, nullptr,
-       &F::onClipImport<1>, kNone},
-      {"mnuFileImportSagem", "mnuFile", nullptr, 1564, 0, nullptr, &F::onFileImportSagem,
-       kSeparator},
-      {"mnuFileExportAudio", "mnuFile", nullptr, 2750, 2751, nullptr, &F::onFileExportAudio,
-       kNeedsMelody},
-      {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
+  static const std::vector<Command> table = [] {
+    std::vector<Command> commands = {
+        // name, menu, button, Tag, ToolTipText, shortcuts, handler, flags[, index]
+        {"mnuFileNew", "mnuFile", nullptr, 1002, 1568, "Ctrl+N", &F::onFileNew, kToolBar},
+        {"mnuFileOpen", "mnuFile", nullptr, 1003, 1048, "Ctrl+O", &F::onFileOpen, kToolBar},
+        {"mnuFileSave", "mnuFile", nullptr, 1004, 1049, "Ctrl+S", &F::onFileSave,
+         kNeedsMelody | kToolBar},
+        {"mnuFileSaveAs", "mnuFile", nullptr, 1005, 1569, "Ctrl+Shift+S", &F::onFileSaveAs,
+         kNeedsMelody},
+        {"mnuFileImportSagem", "mnuFile", nullptr, 1564, 0, nullptr, &F::onFileImportSagem,
+         kSeparator},
+        {"mnuFileExportAudio", "mnuFile", nullptr, 2750, 2751, nullptr, &F::onFileExportAudio,
+         kNeedsMelody},
+        {"mnuFileExit", "mnuFile", nullptr, 1008, 0, "Ctrl+Q", &F::onQuit, kSeparator},
 
-      // Also on an empty start: the first event added starts a melody.
-      {"mnuEditAddEvent", "mnuEdit", "cbMainAddEvent", 1022, 1571, nullptr, &F::onAddEvent, kNone},
-      {"mnuEditEditEvent", "mnuEdit", "cbMainEditEvent", 1023, 1572, nullptr, &F::onEditEvent,
-       kNeedsMelody | kNeedsSelection},
-      {"mnuEditUndo", "mnuEdit", nullptr, 1010, 1052, "Ctrl+Z", &F::onUndo,
-       kUndoCommand | kToolBar},
-      {"mnuEditRedo", "mnuEdit", nullptr, 1059, 1060, "Ctrl+Shift+Z; Ctrl+Y", &F::onRedo,
-       kRedoCommand | kToolBar},
-      {"mnuEditCut", "mnuEdit", nullptr, 1011, 1088, "Ctrl+X", &F::onCut,
-       kNeedsMelody | kNeedsSelection | kSeparator},
-      {"mnuEditCopy", "mnuEdit", nullptr, 1012, 1089, "Ctrl+C", &F::onCopy,
-       kNeedsMelody | kNeedsSelection},
-      {"mnuEditPaste", "mnuEdit", nullptr, 1013, 1090, "Ctrl+V", &F::onPaste, kNeedsMelody},
-      {"mnuEditDelNotesSel", "mnuEdit", "cbDelSelected", 1014, 1076, nullptr, &F::onDelSelected,
-       kNeedsMelody | kNeedsSelection | kSeparator},
-      {"mnuEditDelNotesNonSel", "mnuEdit", nullptr, 1015, 0, nullptr, &F::onDelNotSelected,
-       kNeedsMelody | kNeedsSelection},
-      {"mnuEditNotesHigher", "mnuEdit", "cbHigherNo", 1016, 1053, "Ctrl+Up", &F::onNotesHigher,
-       kNeedsMelody | kSeparator},
-      {"mnuEditNotesLower", "mnuEdit", "cbLowerNo", 1017, 1054, "Ctrl+Down", &F::onNotesLower,
-       kNeedsMelody},
-      {"mnuEditNotesOhigher", "mnuEdit", nullptr, 1061, 0, "Ctrl+Shift+Up", &F::onOctaveHigher,
-       kNeedsMelody},
-      {"mnuEditNotesOlower", "mnuEdit", nullptr, 1062, 0, "Ctrl+Shift+Down", &F::onOctaveLower,
-       kNeedsMelody},
-      {"mnuEditNoteslonger", "mnuEdit", "cbLongerNo", 1018, 1073, "Ctrl+Right", &F::onLonger,
-       kNeedsMelody | kSeparator},
-      {"mnuEditNotesShorter", "mnuEdit", "cbShorterNo", 1019, 1074, "Ctrl+Left", &F::onShorter,
-       kNeedsMelody},
-      {"mnuEditDelPausesFirst", "mnuEditPauses", nullptr, 1063, 0, nullptr, &F::onDelPausesFirst,
-       kNeedsMelody},
-      {"mnuEditDelPausesEnd", "mnuEditPauses", nullptr, 1064, 0, nullptr, &F::onDelPausesEnd,
-       kNeedsMelody},
-      {"mnuEditDelPausesFirstEnd", "mnuEditPauses", "cbDelPStartEnd", 1065, 1075, nullptr,
-       &F::onDelPausesFirstEnd, kNeedsMelody, -1, 1093},
-      {"mnuEditDelPausesAll", "mnuEditPauses", nullptr, 1066, 0, nullptr, &F::onDelPausesAll,
-       kNeedsMelody},
-      {"mnuEditMoveOctFormat", "mnuEditMoveOct", "cbMove2Scale", 863, 1055, nullptr,
-       &F::onMoveRange<0>, kNeedsMelody, 0, 1094},
-      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 830, 0, nullptr, &F::onMoveRange<1>,
-       kNeedsMelody, 1},
-      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 864, 0, nullptr, &F::onMoveRange<2>,
-       kNeedsMelody, 2},
-      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 1085, 0, nullptr, &F::onMoveRange<3>,
-       kNeedsMelody, 3},
-      {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 866, 0, nullptr, &F::onMoveRange<4>,
-       kNeedsMelody, 4},
+        // Also on an empty start: the first event added starts a melody.
+        {"mnuEditAddEvent", "mnuEdit", "cbMainAddEvent", 1022, 1571, nullptr, &F::onAddEvent,
+         kNone},
+        {"mnuEditEditEvent", "mnuEdit", "cbMainEditEvent", 1023, 1572, nullptr, &F::onEditEvent,
+         kNeedsMelody | kNeedsSelection},
+        {"mnuEditUndo", "mnuEdit", nullptr, 1010, 1052, "Ctrl+Z", &F::onUndo,
+         kUndoCommand | kToolBar},
+        {"mnuEditRedo", "mnuEdit", nullptr, 1059, 1060, "Ctrl+Shift+Z; Ctrl+Y", &F::onRedo,
+         kRedoCommand | kToolBar},
+        {"mnuEditCut", "mnuEdit", nullptr, 1011, 1088, "Ctrl+X", &F::onCut,
+         kNeedsMelody | kNeedsSelection | kSeparator},
+        {"mnuEditCopy", "mnuEdit", nullptr, 1012, 1089, "Ctrl+C", &F::onCopy,
+         kNeedsMelody | kNeedsSelection},
+        {"mnuEditPaste", "mnuEdit", nullptr, 1013, 1090, "Ctrl+V", &F::onPaste, kNeedsMelody},
+        {"mnuEditDelNotesSel", "mnuEdit", "cbDelSelected", 1014, 1076, nullptr, &F::onDelSelected,
+         kNeedsMelody | kNeedsSelection | kSeparator},
+        {"mnuEditDelNotesNonSel", "mnuEdit", nullptr, 1015, 0, nullptr, &F::onDelNotSelected,
+         kNeedsMelody | kNeedsSelection},
+        {"mnuEditNotesHigher", "mnuEdit", "cbHigherNo", 1016, 1053, "Ctrl+Up", &F::onNotesHigher,
+         kNeedsMelody | kSeparator},
+        {"mnuEditNotesLower", "mnuEdit", "cbLowerNo", 1017, 1054, "Ctrl+Down", &F::onNotesLower,
+         kNeedsMelody},
+        {"mnuEditNotesOhigher", "mnuEdit", nullptr, 1061, 0, "Ctrl+Shift+Up", &F::onOctaveHigher,
+         kNeedsMelody},
+        {"mnuEditNotesOlower", "mnuEdit", nullptr, 1062, 0, "Ctrl+Shift+Down", &F::onOctaveLower,
+         kNeedsMelody},
+        {"mnuEditNoteslonger", "mnuEdit", "cbLongerNo", 1018, 1073, "Ctrl+Right", &F::onLonger,
+         kNeedsMelody | kSeparator},
+        {"mnuEditNotesShorter", "mnuEdit", "cbShorterNo", 1019, 1074, "Ctrl+Left", &F::onShorter,
+         kNeedsMelody},
+        {"mnuEditDelPausesFirst", "mnuEditPauses", nullptr, 1063, 0, nullptr, &F::onDelPausesFirst,
+         kNeedsMelody},
+        {"mnuEditDelPausesEnd", "mnuEditPauses", nullptr, 1064, 0, nullptr, &F::onDelPausesEnd,
+         kNeedsMelody},
+        {"mnuEditDelPausesFirstEnd", "mnuEditPauses", "cbDelPStartEnd", 1065, 1075, nullptr,
+         &F::onDelPausesFirstEnd, kNeedsMelody, -1, 1093},
+        {"mnuEditDelPausesAll", "mnuEditPauses", nullptr, 1066, 0, nullptr, &F::onDelPausesAll,
+         kNeedsMelody},
+        {"mnuEditMoveOctFormat", "mnuEditMoveOct", "cbMove2Scale", 863, 1055, nullptr,
+         &F::onMoveRange<0>, kNeedsMelody, 0, 1094},
+        {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 830, 0, nullptr, &F::onMoveRange<1>,
+         kNeedsMelody, 1},
+        {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 864, 0, nullptr, &F::onMoveRange<2>,
+         kNeedsMelody, 2},
+        {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 1085, 0, nullptr, &F::onMoveRange<3>,
+         kNeedsMelody, 3},
+        {"mnuEditMoveOctFormat", "mnuEditMoveOct", nullptr, 866, 0, nullptr, &F::onMoveRange<4>,
+         kNeedsMelody, 4},
 
-      {"mnuEditNoteView", "mnuEdit", "cbNoteview", 1027, 1605, "F6", &F::onNoteView,
-       kNeedsMelody | kSeparator | kToolBar},
+        {"mnuEditNoteView", "mnuEdit", "cbNoteview", 1027, 1605, "F6", &F::onNoteView,
+         kNeedsMelody | kSeparator | kToolBar},
 
-      {"mnuAdvAllNotesLonger", "mnuAdvanced", nullptr, 1068, 0, nullptr, &F::onAllNotesLonger,
-       kNeedsMelody},
-      {"mnuAdvEvVol2MidiVelo", "mnuAdvanced", nullptr, 1069, 0, nullptr, &F::onVolumeToVelocity,
-       kNeedsMelody},
-      {"mnuAdvMidiVelo2Vol", "mnuAdvanced", nullptr, 1070, 0, nullptr, &F::onVelocityToVolume,
-       kNeedsMelody},
-      {"mnuAdvClipExATKeys", "mnuAdvClipEx", nullptr, 1558, 0, nullptr, &F::onClipExport<4>,
-       kNeedsMelody},
-      {"mnuAdvClipExNokiaSMS", "mnuAdvClipEx", nullptr, 1562, 0, nullptr, &F::onClipExport<8>,
-       kNeedsMelody},
-      {"mnuAdvClipImpSagemHex", "mnuAdvClipImp", nullptr, 1038, 0, nullptr, &F::onClipImport<2>,
-       kNone},
-      {"mnuAdvClipImpNokComp", "mnuAdvClipImp", nullptr, 1037, 0, nullptr, &F::onClipImport<3>,
-       kNone},
-      {"mnuAdvCheckNow", "mnuAdvanced", "cbMvsFUpdate", 1078, 1087, "F9", &F::onCheckNow,
-       kNeedsMelody | kSeparator},
+        {"mnuAdvAllNotesLonger", "mnuAdvanced", nullptr, 1068, 0, nullptr, &F::onAllNotesLonger,
+         kNeedsMelody},
+        {"mnuAdvEvVol2MidiVelo", "mnuAdvanced", nullptr, 1069, 0, nullptr, &F::onVolumeToVelocity,
+         kNeedsMelody},
+        {"mnuAdvMidiVelo2Vol", "mnuAdvanced", nullptr, 1070, 0, nullptr, &F::onVelocityToVolume,
+         kNeedsMelody},
+        {"mnuAdvCheckNow", "mnuAdvanced", "cbMvsFUpdate", 1078, 1087, "F9", &F::onCheckNow,
+         kNeedsMelody | kSeparator},
 
-      {"mnuPlayMidi", "mnuPlay", "cbExPlayAll", 1071, 1050, "F5", &F::onPlayAll,
-       kNeedsMelody | kToolBar},
-      {"mnuPlaySelected", "mnuPlay", nullptr, 1072, 1077, "Shift+F5", &F::onPlaySelected,
-       kNeedsMelody | kNeedsSelection},
-      {"mnuPlayStop", "mnuPlay", nullptr, 1051, 0, "F8", &F::onStopPlaying, kSeparator},
+        {"mnuPlayMidi", "mnuPlay", "cbExPlayAll", 1071, 1050, "F5", &F::onPlayAll,
+         kNeedsMelody | kToolBar},
+        {"mnuPlaySelected", "mnuPlay", nullptr, 1072, 1077, "Shift+F5", &F::onPlaySelected,
+         kNeedsMelody | kNeedsSelection},
+        {"mnuPlayStop", "mnuPlay", nullptr, 1051, 0, "F8", &F::onStopPlaying, kSeparator},
 
-      {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle, kNone},
-      {"mnuExtrasOptions", "mnuExtras", nullptr, 1025, 1573, nullptr, &F::onOptions, kSeparator},
-      {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kNone},
+        {"mnuExtrasListStyle", "mnuExtras", nullptr, 1091, 0, "Ctrl+F", &F::onListStyleToggle,
+         kNone},
+        {"mnuExtrasOptions", "mnuExtras", nullptr, 1025, 1573, nullptr, &F::onOptions, kSeparator},
+        {"mnuExtrasDataCable", "mnuExtras", nullptr, 1026, 0, "Ctrl+K", &F::onDataCable, kNone},
 
-      {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
-      {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},
-  };
+        {"mnuHelpReadme", "mnuHelp", nullptr, 1030, 0, "F1", &F::onReadme, kNone},
+        {"mnuHelpAbout", "mnuHelp", nullptr, 1031, 0, nullptr, &F::onAbout, kSeparator},
+    };
+    insertAfter(commands, "mnuFileSaveAs", clipboardCommands("mnuFile"));
+    insertAfter(commands, "mnuAdvMidiVelo2Vol", clipboardCommands("mnuAdv"));
+    return commands;
+  }();
   return table;
 }
 
@@ -204,7 +222,12 @@ void frmMain::buildActions() {
           QKeySequence::listFromString(QLatin1String(c.keys), QKeySequence::PortableText));
     addAction(a);  // shortcuts work while the menu bar is closed
     const Handler h = c.handler;
-    connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
+    if (c.flags & kClipExport)
+      connect(a, &QAction::triggered, this, [this, k = c.kind] { clipExport(k); });
+    else if (c.flags & kClipImport)
+      connect(a, &QAction::triggered, this, [this, k = c.kind] { clipImport(k); });
+    else
+      connect(a, &QAction::triggered, this, [this, h] { (this->*h)(); });
     if (QMenu* menu = c.menu ? menuNamed(c.menu) : nullptr) {
       if (c.flags & kSeparator && !menu->isEmpty()) menu->addSeparator();
       menu->addAction(a);
