@@ -171,7 +171,7 @@ namespace {
 // The names the dialogs show for the filters of the two tables, by filter index.
 constexpr int kOpenFilterNames[] = {2812, 2813, 2814, 2815, 2816, 2650};
 constexpr int kSaveFilterNames[] = {2817, 2814, 2812, 2813, 2818, 2819,
-                                     2820, 2816, 2821, 2650, 2826};
+                                    2820, 2816, 2821, 2650, 2826};
 
 // "<name> (<patterns>)" in the current language; the table's text without res.
 QString shownFilter(const QString& tableText, int index, const int* names, int count,
