@@ -1,7 +1,9 @@
 #include "songs/songmelody.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <cstdint>
 
 #include "document/meloformatcheck.h"
 #include "languages/reslang.h"
@@ -47,6 +49,38 @@ QStringList FitFormatNames() {
   return names;
 }
 
+bool ParseExcerpt(const QString& text, Excerpt& excerpt) {
+  const QString t = text.trimmed().toLower();
+  if (t == QLatin1String("hook")) {
+    excerpt = {ExcerptKind::Hook, 0, 0};
+    return true;
+  }
+  if (t == QLatin1String("start")) {
+    excerpt = {ExcerptKind::Start, 0, 0};
+    return true;
+  }
+  static const QRegularExpression bars(QStringLiteral("^bars:(\\d{1,5})-(\\d{1,5})$"));
+  const QRegularExpressionMatch m = bars.match(t);
+  if (!m.hasMatch()) return false;
+  const int a = m.captured(1).toInt(), b = m.captured(2).toInt();
+  if (a < 1 || b < a) return false;
+  excerpt = {ExcerptKind::Bars, a, b};
+  return true;
+}
+
+namespace {
+
+// The notes of the line from..to (song ticks), the first one starting at or after from.
+std::vector<LineNote> partOf(const std::vector<LineNote>& line, int64_t from, int64_t to) {
+  std::vector<LineNote> part;
+  for (const LineNote& n : line)
+    if (n.start >= from && n.start < to) part.push_back(n);
+  if (!part.empty()) part.back().end = std::min(part.back().end, to);
+  return part;
+}
+
+}  // namespace
+
 SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
                         const SongRequest& request) {
   SongMelody m;
@@ -59,16 +93,13 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
     return m;
   }
   int channel = request.channel;
-  if (channel == 0) {
-    if (overview.best == 0) {
-      m.error = QStringLiteral(
-          "only the drum channel (10) carries notes, so there is no melody to take; name a "
-          "channel to read the drums anyway");
-      return m;
-    }
-    channel = overview.best;
+  if (channel == 0 && overview.best == 0) {
+    m.error = QStringLiteral(
+        "only the drum channel (10) carries notes, so there is no melody to take; name a "
+        "channel to read the drums anyway");
+    return m;
   }
-  bool carries = false;
+  bool carries = channel == 0;
   for (const ChannelInfo& c : overview.channels) carries = carries || c.channel == channel;
   if (!carries) {
     m.error = QStringLiteral("channel %1 carries no notes").arg(channel);
@@ -83,17 +114,73 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
       return m;
     }
   }
-  const std::vector<LineNote> line = Skyline(song, channel);
+  const std::vector<LineNote> line = channel ? Skyline(song, channel) : PathLine(song, overview);
   if (line.empty()) {
-    m.error = QStringLiteral("channel %1 has no note longer than a 64th").arg(channel);
+    m.error = channel ? QStringLiteral("channel %1 has no note longer than a 64th").arg(channel)
+                      : QStringLiteral("the melody has no note longer than a 64th");
     return m;
   }
-  // The tempo that holds where the line begins: ringtones have one tempo.
-  m.fit = FitLine(line, song.division, TempoAt(song, line.front().start), target, m.melody);
+  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+  auto fit = [&](const std::vector<LineNote>& part) {
+    // The tempo that holds where the part begins: ringtones have one tempo.
+    m.fit = FitLine(part, song.division, TempoAt(song, part.front().start), target, m.melody);
+    m.firstBar = BarOf(part.front().start, bar) + 1;
+    m.lastBar = BarOf(std::max(part.front().start, m.fit.endTick - 1), bar) + 1;
+  };
+  ExcerptKind kind = request.excerpt.kind;
+  if (kind == ExcerptKind::Auto) {
+    fit(line);
+    if (m.fit.cutEvents > 0) kind = ExcerptKind::Hook;  // the whole line does not fit
+  }
+  if (kind == ExcerptKind::Hook) {
+    const Hook hook = FindHook(line, bar);
+    // Without an event limit the ringtone is the section; with one, it plays on from the
+    // section's start to the limit.
+    const int64_t end = target.maxEvents > 0 ? INT64_MAX : hook.endTick;
+    std::vector<LineNote> part;
+    if (hook.found) part = partOf(line, hook.startTick, end);
+    if (part.empty())
+      kind = ExcerptKind::Start;
+    else
+      fit(part);
+  }
+  if (kind == ExcerptKind::Start) fit(line);
+  if (kind == ExcerptKind::Bars) {
+    const std::vector<LineNote> part =
+        partOf(line, (request.excerpt.firstBar - 1) * bar, int64_t{request.excerpt.lastBar} * bar);
+    if (part.empty()) {
+      m.error = QStringLiteral("the melody has no notes in bars %1-%2")
+                    .arg(request.excerpt.firstBar)
+                    .arg(request.excerpt.lastBar);
+      return m;
+    }
+    fit(part);
+  }
+  m.excerpt = kind;
   m.melody.setsName(song.title);
+  if (channel == 0) {
+    channel = overview.best;
+  }
   m.channel = channel;
   m.ok = true;
   return m;
+}
+
+QString FitSummaryText(const SongMelody& m, const std::function<QString(int)>& res) {
+  if (!m.ok) return {};
+  const FitReport& f = m.fit;
+  QString t = res(2600).arg(m.channel).arg(m.firstBar).arg(m.lastBar);
+  if (m.excerpt == ExcerptKind::Hook) t += res(2601);
+  if (m.excerpt == ExcerptKind::Start && f.cutEvents) t += res(2602);
+  if (f.transpose)
+    t += res(2603).arg(f.transpose > 0 ? QStringLiteral("+%1").arg(f.transpose)
+                                       : QString::number(f.transpose));
+  if (f.folded) t += res(2604).arg(f.folded);
+  if (f.merged) t += res(2605).arg(f.merged);
+  if (f.shortened) t += res(2606).arg(f.shortened);
+  if (f.cutEvents) t += res(2607).arg(f.cutEvents);
+  if (f.tempoCapped) t += res(2608).arg(f.bpm);
+  return t;
 }
 
 }  // namespace songs
