@@ -155,10 +155,27 @@ Written writeEvents(const std::vector<Slot>& cells, const std::vector<GridValue>
 
 // Cuts to the event limit after a note that ends a phrase (in the last half of the limit,
 // else at the limit), then drops trailing pauses.
+// The events that fit into a bit budget: 12 bits a note or pause, 5 more for a note in
+// another octave than the one before (a Nokia ringtone's instructions).
+int eventsWithinBits(const pxvbMelody& out, int maxBits) {
+  int bits = 0, octave = -1;
+  for (int i = 0; i < out.size(); ++i) {
+    bits += 12;
+    if (out.getEvent(i) == 1 && out.getEventVal1(i) / 12 != octave) {
+      octave = out.getEventVal1(i) / 12;
+      bits += 5;
+    }
+    if (bits > maxBits) return i;
+  }
+  return out.size();
+}
+
 void cutToLimit(const Written& w, const FitTarget& target, pxvbMelody& out, FitReport& r) {
-  if (target.maxEvents > 0 && out.size() > target.maxEvents) {
-    int keep = target.maxEvents;
-    for (int c = target.maxEvents; c >= std::max(1, target.maxEvents / 2); --c)
+  int limit = target.maxEvents > 0 ? target.maxEvents : out.size();
+  if (target.maxBits > 0) limit = std::min(limit, eventsWithinBits(out, target.maxBits));
+  if (limit >= 1 && out.size() > limit) {
+    int keep = limit;
+    for (int c = limit; c >= std::max(1, limit / 2); --c)
       if (w.phraseEnd[static_cast<size_t>(c - 1)] && out.getEvent(c - 1) == 1) {
         keep = c;
         break;
@@ -168,7 +185,7 @@ void cutToLimit(const Written& w, const FitTarget& target, pxvbMelody& out, FitR
   }
   while (out.size() > 1 && out.getEvent(out.last()) == 16) {
     out.resize(out.size() - 1);
-    if (target.maxEvents > 0) ++r.cutEvents;
+    if (target.maxEvents > 0 || target.maxBits > 0) ++r.cutEvents;
   }
 }
 
@@ -186,13 +203,18 @@ bool TargetForFormat(const clMeloFormatProps& formats, int checkFormatId, FitTar
   target.maxEvents = maxEvents;
   // The Alcatel row counts its tempo as a code, not beats per minute.
   target.highTempo = highTempo >= 25 ? highTempo : 0;
+  // A Nokia ringtone (and RTTTL, checked by the same row) must fit one message: 134 bytes
+  // after the user data header, less the fixed fields, a tempo and the end byte (the
+  // title takes the room left).
+  if (checkFormatId == 9) target.maxBits = 134 * 8 - 64 - 8 - 8;
   return true;
 }
 
 std::vector<GridValue> GridValues(int grid, const FitTarget& t) {
   std::vector<GridValue> values;
   for (int d = std::max(1, t.longest); d <= std::min(grid, t.shortest); d *= 2) {
-    if (d < grid) values.push_back({3 * grid / (2 * d), d, 1});
+    // A dotted value is longer than its plain one: never a dotted longest value.
+    if (d < grid && d > t.longest) values.push_back({3 * grid / (2 * d), d, 1});
     values.push_back({grid / d, d, 0});
   }
   std::sort(values.begin(), values.end(),
@@ -229,6 +251,23 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   const Slot& c = cells[w.cellOf[last]];
   r.endTick = c.tick + std::llround(static_cast<double>(w.endUnits[last] - c.start) * unit);
   return r;
+}
+
+std::vector<int64_t> NoteOnsets(const pxvbMelody& melody, int64_t* total) {
+  std::vector<int64_t> onsets;
+  int64_t at = 0;
+  for (int i = 0; i < melody.size(); ++i) {
+    const int kind = melody.getEvent(i);
+    if (kind != 1 && kind != 16) continue;
+    if (kind == 1) onsets.push_back(at);
+    const int64_t len = std::max(1, melody.getSimpleLen(i));
+    // Dot lengths: 1 three halves, 2 seven quarters, 3 five thirds.
+    static constexpr int kTop[] = {1, 3, 7, 5}, kBottom[] = {1, 2, 4, 3};
+    const int dot = std::clamp(melody.getDotLen(i), 0, 3);
+    at += 384 * kTop[dot] / (len * kBottom[dot]);
+  }
+  if (total) *total = at;
+  return onsets;
 }
 
 }  // namespace songs

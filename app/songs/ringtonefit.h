@@ -20,6 +20,7 @@ struct FitTarget {
   int shortest = 32;  // shortest note value
   int lowKey = 0, highKey = 127;
   int maxEvents = -1;  // below 1: no limit
+  int maxBits = 0;     // the Nokia ringtone's room for instructions in bits; 0 none
   int highTempo = 0;   // 0: none
 };
 
@@ -46,6 +47,10 @@ struct FitReport {
 // are four quarters.
 FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32_t usPerQuarter,
                   const FitTarget& target, pxvbMelody& out);
+
+// Where each note of a melody starts, in 384ths of a whole note from its start, and
+// (total) where its last event ends: what a writer and its reader must keep.
+std::vector<int64_t> NoteOnsets(const pxvbMelody& melody, int64_t* total = nullptr);
 
 // The note values the grid can give, in grid units, longest first: (units, denominator,
 // dot).

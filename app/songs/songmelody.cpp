@@ -125,6 +125,7 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
     // The tempo that holds where the part begins: ringtones have one tempo.
     m.fit = FitLine(part, song.division, TempoAt(song, part.front().start), target, m.melody);
     m.firstBar = BarOf(part.front().start, bar) + 1;
+    m.startTick = part.front().start;
     m.lastBar = BarOf(std::max(part.front().start, m.fit.endTick - 1), bar) + 1;
   };
   ExcerptKind kind = request.excerpt.kind;
