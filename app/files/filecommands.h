@@ -44,17 +44,17 @@ struct Result {
   int result = 0;      // 1 done, 0 cancelled or nothing to do, -1 failed (melody unchanged)
   QString errorTitle;  // for -1: the message box (exclamation icon)
   QString errorText;
-  bool truncated = false;  // a read dropped events: show the notice (NoticeText)
-  int channel = 0;         // MIDI: the channel read (1..16)
+  bool truncated = false;   // a read dropped events: show the notice (NoticeText)
+  int channel = 0;          // MIDI: the channel read (1..16)
   bool partOfFile = false;  // MIDI: one of several channels, so saving over the file
                             // would lose the others
 
-  int writerValue = 0;     // save: the writer's result value
-  int fileType = -1;       // open: the type the file was read as (its content decides)
-  int eventsKept = 0;      // open, truncated: the events taken into the melody
-  int eventsInFile = 0;    // open, truncated: the events the file holds
-  int tuneCount = 0;       // open, RTTTL: the tunes the file holds (more than 1: one read)
-  int tuneIndex = 0;       // open, RTTTL: the 0-based tune read
+  int writerValue = 0;   // save: the writer's result value
+  int fileType = -1;     // open: the type the file was read as (its content decides)
+  int eventsKept = 0;    // open, truncated: the events taken into the melody
+  int eventsInFile = 0;  // open, truncated: the events the file holds
+  int tuneCount = 0;     // open, RTTTL: the tunes the file holds (more than 1: one read)
+  int tuneIndex = 0;     // open, RTTTL: the 0-based tune read
   QString tuneName;
   QString songStatus;  // open, MIDI melody line: what the fitting did (FitSummaryText)
 };

@@ -11,7 +11,9 @@ struct Slot {
   int64_t sound;  // sounding length in units
   int64_t next;   // start of the next note (or the end)
   int key;
-  int64_t tick;  // the note's start in the line's ticks
+  int64_t tick;      // the note's start in the line's ticks
+  int64_t sounding;  // its sounding length in ticks
+  int64_t gap = 0;   // ticks from its end to the next onset
 };
 
 // Moves the keys into low..high: the whole line by octaves where that fits, else by the
@@ -63,11 +65,16 @@ void fitKeys(std::vector<Slot>& cells, const FitTarget& t, FitReport& r) {
   }
 }
 
-// The onset grid: 1/32 when a fifth of the notes are too short for sixteenths, else 1/16;
+// The onset grid: 1/32 when a fifth of the notes follow the one before closer than
+// sixteenths can (the onsets decide: a detached note is short, not quick), else 1/16;
 // never finer than the format's shortest value.
 int chooseGrid(const std::vector<LineNote>& line, double quarter, const FitTarget& target) {
   size_t shortNotes = 0;
-  for (const LineNote& n : line) shortNotes += (n.end - n.start) < 0.75 * quarter / 4;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const int64_t span =
+        i + 1 < line.size() ? line[i + 1].start - line[i].start : line[i].end - line[i].start;
+    shortNotes += span < 0.75 * quarter / 4;
+  }
   const int grid = shortNotes * 5 >= line.size() ? 32 : 16;
   return std::min(grid, std::max(1, target.shortest));
 }
@@ -82,8 +89,12 @@ std::vector<Slot> onGrid(const std::vector<LineNote>& line, double unit) {
     const int64_t e =
         std::max<int64_t>(s + 1, std::llround(static_cast<double>(n.end - origin) / unit));
     if (!cells.empty() && s <= cells.back().start) continue;
-    if (!cells.empty()) cells.back().next = s;
-    cells.push_back({s, e - s, e, n.key, n.start});
+    if (!cells.empty()) {
+      Slot& before = cells.back();
+      before.next = s;
+      before.gap = n.start - (before.tick + before.sounding);
+    }
+    cells.push_back({s, e - s, e, n.key, n.start, n.end - n.start});
   }
   return cells;
 }
@@ -91,8 +102,8 @@ std::vector<Slot> onGrid(const std::vector<LineNote>& line, double unit) {
 // A gap shorter than a quarter of the note before it and at most a 16th is articulation
 // (staccato, a breath between sung notes) and goes into that note; a silence longer than
 // a bar is shortened to one bar, moving every later onset by the same amount.
-void tidyGaps(std::vector<Slot>& cells, int grid, FitReport& r) {
-  const int64_t sixteenth = std::max(1, grid / 16);
+void tidyGaps(std::vector<Slot>& cells, int grid, double unit, FitReport& r) {
+  const double sixteenth = unit * grid / 16;
   int64_t moved = 0;
   for (size_t i = 0; i < cells.size(); ++i) {
     Slot& s = cells[i];
@@ -100,7 +111,9 @@ void tidyGaps(std::vector<Slot>& cells, int grid, FitReport& r) {
     s.next -= moved;
     s.sound = std::min(s.sound, s.next - s.start);
     const int64_t rest = s.next - s.start - s.sound;
-    if (rest > 0 && rest <= sixteenth && 4 * rest < s.sound) {
+    const bool articulation =
+        s.gap > 0 && static_cast<double>(s.gap) <= sixteenth + 0.5 && 4 * s.gap < s.sounding;
+    if (rest > 0 && articulation) {
       s.sound += rest;
       ++r.merged;
     } else if (rest > grid && i + 1 < cells.size()) {
@@ -239,7 +252,7 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   r.grid = chooseGrid(line, quarter, target);
   const double unit = 4 * quarter / r.grid;
   std::vector<Slot> cells = onGrid(line, unit);
-  tidyGaps(cells, r.grid, r);
+  tidyGaps(cells, r.grid, unit, r);
   fitKeys(cells, target, r);
   const Written w = writeEvents(cells, GridValues(r.grid, target), r.grid, out);
   cutToLimit(w, target, out, r);

@@ -7,10 +7,11 @@
 namespace songs {
 namespace {
 
-constexpr int kSlots = 16;         // a bar's 16ths
-constexpr int kSectionBars = 4;    // the shortest section that counts as repeated
-constexpr double kSimilar = 0.7;   // bars at least this alike are the same music
-constexpr size_t kMaxBars = 1500;  // longer tunes are searched in their first bars only
+constexpr int kSlots = 16;          // a bar's 16ths
+constexpr int kSectionBars = 4;     // the shortest section that counts as repeated
+constexpr double kSimilar = 0.6;    // bars at least this alike are the same music
+constexpr double kVerseLike = 0.7;  // a section this like the first one is the verse again
+constexpr size_t kMaxBars = 1500;   // longer tunes are searched in their first bars only
 
 // What sounds on each 16th of a bar: the key (-1 silence) and whether a note starts.
 struct Bar {
@@ -49,9 +50,14 @@ std::vector<Bar> barsOf(const std::vector<LineNote>& line, int64_t barTicks, siz
 // without notes are like nothing.
 double likeness(const Bar& a, const Bar& b) {
   if (a.notes == 0 || b.notes == 0) return 0;
-  int same = 0;
-  for (size_t s = 0; s < kSlots; ++s) same += (a.key[s] == b.key[s]) + (a.onset[s] == b.onset[s]);
-  return same / (2.0 * kSlots);
+  // Only where either sounds: two sparse bars are not alike for their silences.
+  int same = 0, counted = 0;
+  for (size_t s = 0; s < kSlots; ++s) {
+    if (a.key[s] < 0 && b.key[s] < 0) continue;
+    counted += 2;
+    same += (a.key[s] == b.key[s]) + (a.onset[s] == b.onset[s]);
+  }
+  return counted ? static_cast<double>(same) / counted : 0;
 }
 
 }  // namespace
@@ -86,6 +92,13 @@ Hook FindHook(const std::vector<LineNote>& line, int64_t barTicks) {
       break;
     }
 
+  // A bar is kin of the verse when it is like a bar of the first section.
+  std::vector<bool> verseKin(n, false);
+  for (size_t i = 0; i < n; ++i)
+    for (size_t f = first; f < firstEnd && !verseKin[i]; ++f)
+      verseKin[i] = i != f && like[i * n + f] >= kVerseLike;
+  auto kin = [&](size_t i) { return i < n && verseKin[i]; };
+
   double keyMean = 0;
   for (const LineNote& l : line) keyMean += l.key;
   keyMean /= static_cast<double>(line.size());
@@ -101,8 +114,12 @@ Hook FindHook(const std::vector<LineNote>& line, int64_t barTicks) {
         if (i > 0 && j > 0 && like[(i - 1) * n + j - 1] >= kSimilar) continues = true;
       }
     if (count == 0) continue;
-    bool verse = i < firstEnd;
-    for (size_t f = first; f < firstEnd && !verse; ++f) verse = returns(i, f);
+    const bool verse = i < firstEnd || (kin(i) && kin(i + 1));
+    // The chorus follows the verse: the bar before is verse-like, these are not.
+    const bool afterVerse = i > 0 && kin(i - 1) && !kin(i) && !kin(i + 1);
+    // A section starts a phrase: the bar before is silent or ends in a rest.
+    const bool phraseStart = i == 0 || bars[i - 1].notes == 0 || bars[i - 1].key[kSlots - 1] < 0 ||
+                             bars[i - 1].key[kSlots - 2] < 0;
     double keys = 0;
     int notes = 0;
     for (size_t k = 0; k < kSectionBars; ++k) {
@@ -110,14 +127,29 @@ Hook FindHook(const std::vector<LineNote>& line, int64_t barTicks) {
       notes += bars[i + k].notes;
     }
     const double height = notes ? keys / notes - keyMean : 0;
-    const double score = std::min(count, 4) + 0.25 * height - (verse ? 3 : 0) -
-                         (continues ? 1.5 : 0) - 0.002 * static_cast<double>(i);
+    const double score = std::min(count, 3) + 0.25 * height - (verse ? 3 : 0) -
+                         (continues ? 1.5 : 0) + (phraseStart ? 1 : 0) + (afterVerse ? 1.5 : 0) -
+                         0.002 * static_cast<double>(i);
     if (score > bestScore) {
       bestScore = score;
       hook.firstBar = static_cast<int>(i);
     }
   }
   if (bestScore <= -1e9) return hook;
+  // Inside a section, go back to where it starts: while the bar before sings, is not the
+  // verse's kin and returns somewhere too.
+  auto returnsAnywhere = [&](size_t i) {
+    for (size_t j = 0; j + kSectionBars <= n; ++j)
+      if (returns(i, j)) return true;
+    return false;
+  };
+  for (int back = 0; back < 12; ++back) {
+    const size_t i = static_cast<size_t>(hook.firstBar);
+    if (i == 0 || i - 1 < firstEnd || bars[i - 1].notes == 0 || kin(i - 1) ||
+        !returnsAnywhere(i - 1))
+      break;
+    --hook.firstBar;
+  }
 
   // The section runs as long as it keeps returning somewhere (at most 16 bars).
   const size_t start = static_cast<size_t>(hook.firstBar);

@@ -134,7 +134,9 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
     if (m.fit.cutEvents > 0) kind = ExcerptKind::Hook;  // the whole line does not fit
   }
   if (kind == ExcerptKind::Hook) {
-    const Hook hook = FindHook(line, bar);
+    // The hook is sung: it is looked for in the channel that gives most of the melody,
+    // not in the instrumental bars the path fills in from others.
+    const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar);
     // Without an event limit the ringtone is the section; with one, it plays on from the
     // section's start to the limit.
     const int64_t end = target.maxEvents > 0 ? INT64_MAX : hook.endTick;

@@ -50,8 +50,8 @@ struct SongMelody {
   FitReport fit;
   ExcerptKind excerpt = ExcerptKind::Auto;  // what was taken: Hook, Start, Bars, or Auto
                                             // for the whole line
-  int firstBar = 0, lastBar = 0;  // the bars of the song the ringtone plays (1-based)
-  int64_t startTick = 0;          // the song tick of its first note
+  int firstBar = 0, lastBar = 0;            // the bars of the song the ringtone plays (1-based)
+  int64_t startTick = 0;                    // the song tick of its first note
   pxvbMelody melody;                        // named after the song, at its tempo
 };
 

@@ -165,3 +165,45 @@ def hook_times(folder):
     times = [downbeats[b] for l, b in starts if l in hooks and b < len(downbeats)]
     beat = (beats[-1] - beats[0]) / max(1, len(beats) - 1) if len(beats) > 1 else 0.5
     return times, beat
+
+
+def notes_of(ev):
+    """(start, end, key, channel) of a track's notes."""
+    t, on, out = 0, {}, []
+    for d, e in ev:
+        t += d
+        kind = e[0] & 0xF0
+        if kind == 0x90 and e[2] > 0:
+            on[(e[0] & 0x0F, e[1])] = t
+        elif kind == 0x80 or (kind == 0x90 and e[2] == 0):
+            start = on.pop((e[0] & 0x0F, e[1]), None)
+            if start is not None and t > start:
+                out.append((start, t, e[1], e[0] & 0x0F))
+    return sorted(out)
+
+
+def with_bass(data, channel=4):
+    """The song with one more track: a bass line on every beat (the accompaniment's lowest
+    sounding note there, an octave or more below) on its own channel and program 33, as
+    General MIDI songs have; for training the score on what a melody is not."""
+    fmt, division, tracks = read_tracks(data)
+    names = track_names(tracks)
+    if "PIANO" not in names:
+        return data
+    piano = notes_of(tracks[names.index("PIANO")])
+    if not piano:
+        return data
+    events, t = [(0, b"\xff\x03\x04Bass"), (0, bytes([0xC0 | channel, 33]))], 0
+    end_of_song = max(n[1] for n in piano)
+    for beat in range(piano[0][0] // division * division, end_of_song, division):
+        keys = [k for s, e, k, _ in piano if s <= beat < e]
+        if not keys:
+            continue
+        key = min(keys)
+        while key > 50:
+            key -= 12
+        events.append((beat - t, bytes([0x90 | channel, key, 90])))
+        events.append((division - division // 8, bytes([0x80 | channel, key, 0])))
+        t = beat + division - division // 8
+    events.append((0, b"\xff\x2f\x00"))
+    return write(fmt, division, tracks + [events])

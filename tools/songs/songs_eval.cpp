@@ -105,8 +105,8 @@ std::string writerChecks(const songs::SongScan& song, const songs::SongOverview&
   const struct {
     const char* name;
     int writer, target;
-  } writers[] = {{"rtttl", 7, 9}, {"nokia", 9, 9}, {"sagem", 2, 2}, {"midi", 10, 9},
-                 {"imelody", 14, 9}};
+  } writers[] = {
+      {"rtttl", 7, 9}, {"nokia", 9, 9}, {"sagem", 2, 2}, {"midi", 10, 9}, {"imelody", 14, 9}};
   std::string out = "{";
   for (const auto& w : writers) {
     songs::SongRequest request;
@@ -122,7 +122,8 @@ std::string writerChecks(const songs::SongScan& song, const songs::SongOverview&
 void fitOne(const QString& path, const QString& dir) {
   const songs::SongScan song = songs::ScanSongFile(path);
   if (!song.ok) {
-    std::printf("{\"file\": %s, \"error\": %s}\n", quoted(path).c_str(), quoted(song.error).c_str());
+    std::printf("{\"file\": %s, \"error\": %s}\n", quoted(path).c_str(),
+                quoted(song.error).c_str());
     return;
   }
   const songs::SongOverview ov = songs::OverviewOf(song, {});

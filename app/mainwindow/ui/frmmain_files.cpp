@@ -146,8 +146,7 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   }
   if (state_.recent.add(path, r.fileType)) rebuildRecentMenu();
   const QString tunes = filecmd::TuneStatusText(r, res);
-  QString status =
-      tunes.isEmpty() ? res(filecmd::kResOpened) + QFileInfo(path).fileName() : tunes;
+  QString status = tunes.isEmpty() ? res(filecmd::kResOpened) + QFileInfo(path).fileName() : tunes;
   if (!r.songStatus.isEmpty()) status += QStringLiteral(" – ") + r.songStatus;
   doc.setPendingStatus(status);
   list_->clearSelection();
