@@ -437,8 +437,11 @@ TEST(SongChannels, AGeneralMidiLeadWithAnotherProgramWinsAndLeavesNoSilence) {
   const songs::SongMelody m = songs::MelodyOfSong(song, ov, request(0, 9));
   ASSERT_TRUE(m.ok);
   // No pause of the ringtone is longer than a half note.
-  for (int i = 0; i < m.melody.size(); ++i)
-    if (m.melody.getEvent(i) == 16) EXPECT_GE(m.melody.getSimpleLen(i), 2) << i;
+  for (int i = 0; i < m.melody.size(); ++i) {
+    if (m.melody.getEvent(i) == 16) {
+      EXPECT_GE(m.melody.getSimpleLen(i), 2) << i;
+    }
+  }
 }
 
 TEST(SongHook, TheChorusOfAVerseChorusSongIsTheExcerpt) {
