@@ -270,9 +270,12 @@ std::vector<int> melodyPath(const SongScan& song, const QList<ChannelInfo>& chan
 
 }  // namespace
 
-SongOverview OverviewOf(const SongScan& song, const QStringList& instrumentNames) {
+namespace {
+
+// Every channel's notes gathered: counts, range, edges, onsets with their highest key.
+std::array<Acc, 16> gatherChannels(const SongScan& song, int64_t& songStart) {
   std::array<Acc, 16> acc;
-  int64_t songStart = -1;
+  songStart = -1;
   for (const SongNote& n : song.notes) {
     Acc& a = acc[n.channel];
     ++a.count;
@@ -291,85 +294,109 @@ SongOverview OverviewOf(const SongScan& song, const QStringList& instrumentNames
     if (songStart < 0) songStart = n.start;
   }
   highestNoteTimes(song, acc);
-  const double songSpan =
+  return acc;
+}
+
+// What the channels share, for features measured against the others.
+struct SongContext {
+  double songSpan = 1;  // ticks from the first onset to the end
+  size_t busiest = 1;   // the most onsets of a channel
+  double keyMeans = 0;  // the sum of the channels' average keys (drums left out)
+  int tuned = 0;        // channels with notes, drums left out
+};
+
+SongContext contextOf(const SongScan& song, const std::array<Acc, 16>& acc, int64_t songStart) {
+  SongContext c;
+  c.songSpan =
       std::max<double>(1, static_cast<double>(song.endTick - std::max<int64_t>(songStart, 0)));
-  size_t busiest = 1;
-  double keyMeans = 0;
-  int tuned = 0;
   for (int ch = 0; ch < 16; ++ch)
     if (acc[static_cast<size_t>(ch)].count > 0 && ch != kDrumChannel - 1) {
-      busiest = std::max(busiest, acc[static_cast<size_t>(ch)].onsets.size());
-      keyMeans += acc[static_cast<size_t>(ch)].keySum / acc[static_cast<size_t>(ch)].count;
-      ++tuned;
+      c.busiest = std::max(c.busiest, acc[static_cast<size_t>(ch)].onsets.size());
+      c.keyMeans += acc[static_cast<size_t>(ch)].keySum / acc[static_cast<size_t>(ch)].count;
+      ++c.tuned;
     }
+  return c;
+}
 
-  SongOverview out;
-  for (int ch = 0; ch < 16; ++ch) {
-    Acc& a = acc[static_cast<size_t>(ch)];
-    if (a.count == 0) continue;
-    ChannelInfo info;
-    info.channel = ch + 1;
-    info.drums = info.channel == kDrumChannel;
-    info.trackNames = song.trackNames[static_cast<size_t>(ch)];
-    info.program = song.program[static_cast<size_t>(ch)];
-    if (info.program >= 0 && !info.drums)  // on the drum channel a program is a drum kit
-      info.instrument = info.program < instrumentNames.size()
-                            ? instrumentNames[info.program]
-                            : QStringLiteral("Program %1").arg(info.program);
-    info.noteCount = a.count;
-    info.lowKey = a.low;
-    info.highKey = a.high;
-    info.averageKey = a.keySum / a.count;
-
-    std::sort(a.edges.begin(), a.edges.end());  // ends (-1) before starts at one tick
-    int64_t sounding = 0, poly = 0, last = 0;
-    int active = 0;
-    for (const auto& [tick, delta] : a.edges) {
-      if (active >= 1) sounding += tick - last;
-      if (active >= 2) poly += tick - last;
-      active += delta;
-      last = tick;
-    }
-    info.polyphony = sounding > 0 ? static_cast<double>(poly) / static_cast<double>(sounding) : 0;
-    info.coverage = clamp01(static_cast<double>(sounding) / songSpan);
-    const double quarters =
-        std::max(1.0, static_cast<double>(a.edges.back().first - a.onsets.front()) / song.division);
-    info.density = static_cast<double>(a.onsets.size()) / quarters;
-    info.repetition = PhraseRepetition(a.topKeys, a.onsets);
-
-    if (!info.drums) {
-      Features& f = info.features;
-      const double others =
-          tuned > 1 ? (keyMeans - info.averageKey) / (tuned - 1) : info.averageKey;
-      f[kFeatKeyMean] = (info.averageKey - 60) / 12;
-      f[kFeatKeyRelative] = (info.averageKey - others) / 12;
-      f[kFeatKeyHigh] = (info.highKey - 72) / 12.0;
-      f[kFeatTopShare] =
-          sounding > 0 ? clamp01(static_cast<double>(a.topTime) / static_cast<double>(sounding))
-                       : 0;
-      lineFeatures(a, std::max(1, song.division), f);
-      f[kFeatDensity] = std::log2(std::max(info.density, 1.0 / 64));
-      f[kFeatPolyphony] = info.polyphony;
-      f[kFeatCoverage] = info.coverage;
-      f[kFeatRepetition] = info.repetition;
-      f[kFeatOnsetShare] = static_cast<double>(a.onsets.size()) / static_cast<double>(busiest);
-      int names = 0;
-      for (const QString& t : info.trackNames) {
-        const int h = NameHint(t);
-        if (h > 0)
-          names = 1;
-        else if (h < 0 && names == 0)
-          names = -1;
-      }
-      f[kFeatName] = names;
-      f[kFeatProgram] = programTerm(info.program) / 25.0;
-      // A channel with fewer than 32 onsets is scaled down: a short fill is no tune.
-      const double s =
-          100 * MelodyLikelihood(f) * std::min(1.0, static_cast<double>(a.onsets.size()) / 32);
-      info.score = std::clamp(s, 0.0, 100.0);
-    }
-    out.channels << info;
+// The track names' hint: a melody word anywhere wins over accompaniment words.
+int namesHint(const QStringList& names) {
+  int hint = 0;
+  for (const QString& t : names) {
+    const int h = NameHint(t);
+    if (h > 0) return 1;
+    if (h < 0) hint = -1;
   }
+  return hint;
+}
+
+// The row of one channel (0-based ch, with notes): its description, features and score.
+ChannelInfo describeChannel(const SongScan& song, int ch, Acc& a, const SongContext& ctx,
+                            const QStringList& instrumentNames) {
+  ChannelInfo info;
+  info.channel = ch + 1;
+  info.drums = info.channel == kDrumChannel;
+  info.trackNames = song.trackNames[static_cast<size_t>(ch)];
+  info.program = song.program[static_cast<size_t>(ch)];
+  if (info.program >= 0 && !info.drums)  // on the drum channel a program is a drum kit
+    info.instrument = info.program < instrumentNames.size()
+                          ? instrumentNames[info.program]
+                          : QStringLiteral("Program %1").arg(info.program);
+  info.noteCount = a.count;
+  info.lowKey = a.low;
+  info.highKey = a.high;
+  info.averageKey = a.keySum / a.count;
+
+  std::sort(a.edges.begin(), a.edges.end());  // ends (-1) before starts at one tick
+  int64_t sounding = 0, poly = 0, last = 0;
+  int active = 0;
+  for (const auto& [tick, delta] : a.edges) {
+    if (active >= 1) sounding += tick - last;
+    if (active >= 2) poly += tick - last;
+    active += delta;
+    last = tick;
+  }
+  info.polyphony = sounding > 0 ? static_cast<double>(poly) / static_cast<double>(sounding) : 0;
+  info.coverage = clamp01(static_cast<double>(sounding) / ctx.songSpan);
+  const double quarters =
+      std::max(1.0, static_cast<double>(a.edges.back().first - a.onsets.front()) / song.division);
+  info.density = static_cast<double>(a.onsets.size()) / quarters;
+  info.repetition = PhraseRepetition(a.topKeys, a.onsets);
+
+  if (!info.drums) {
+    Features& f = info.features;
+    const double others =
+        ctx.tuned > 1 ? (ctx.keyMeans - info.averageKey) / (ctx.tuned - 1) : info.averageKey;
+    f[kFeatKeyMean] = (info.averageKey - 60) / 12;
+    f[kFeatKeyRelative] = (info.averageKey - others) / 12;
+    f[kFeatKeyHigh] = (info.highKey - 72) / 12.0;
+    f[kFeatTopShare] =
+        sounding > 0 ? clamp01(static_cast<double>(a.topTime) / static_cast<double>(sounding)) : 0;
+    lineFeatures(a, std::max(1, song.division), f);
+    f[kFeatDensity] = std::log2(std::max(info.density, 1.0 / 64));
+    f[kFeatPolyphony] = info.polyphony;
+    f[kFeatCoverage] = info.coverage;
+    f[kFeatRepetition] = info.repetition;
+    f[kFeatOnsetShare] = static_cast<double>(a.onsets.size()) / static_cast<double>(ctx.busiest);
+    f[kFeatName] = namesHint(info.trackNames);
+    f[kFeatProgram] = programTerm(info.program) / 25.0;
+    // A channel with fewer than 32 onsets is scaled down: a short fill is no tune.
+    const double s =
+        100 * MelodyLikelihood(f) * std::min(1.0, static_cast<double>(a.onsets.size()) / 32);
+    info.score = std::clamp(s, 0.0, 100.0);
+  }
+  return info;
+}
+
+}  // namespace
+
+SongOverview OverviewOf(const SongScan& song, const QStringList& instrumentNames) {
+  int64_t songStart = -1;
+  std::array<Acc, 16> acc = gatherChannels(song, songStart);
+  const SongContext ctx = contextOf(song, acc, songStart);
+  SongOverview out;
+  for (int ch = 0; ch < 16; ++ch)
+    if (acc[static_cast<size_t>(ch)].count > 0)
+      out.channels << describeChannel(song, ch, acc[static_cast<size_t>(ch)], ctx, instrumentNames);
   std::stable_sort(out.channels.begin(), out.channels.end(),
                    [](const ChannelInfo& a, const ChannelInfo& b) {
                      if (a.drums != b.drums) return b.drums;

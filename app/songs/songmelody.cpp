@@ -79,32 +79,52 @@ std::vector<LineNote> partOf(const std::vector<LineNote>& line, int64_t from, in
   return part;
 }
 
+// Why the song cannot give a melody of the channel (0 the path), empty when it can.
+QString refusal(const SongScan& song, const SongOverview& overview, int channel) {
+  if (!song.ok) return song.error;
+  if (overview.channels.isEmpty()) return QStringLiteral("the file has no notes");
+  if (channel == 0 && overview.best == 0)
+    return QStringLiteral(
+        "only the drum channel (10) carries notes, so there is no melody to take; name a "
+        "channel to read the drums anyway");
+  bool carries = channel == 0;
+  for (const ChannelInfo& c : overview.channels) carries = carries || c.channel == channel;
+  if (!carries) return QStringLiteral("channel %1 carries no notes").arg(channel);
+  return {};
+}
+
+// Fits one part of the line into m, with the bars of the song it covers.
+void fitPart(const SongScan& song, const SongOverview& overview, const std::vector<LineNote>& part,
+             const FitTarget& target, SongMelody& m) {
+  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+  // The tempo that holds where the part begins: ringtones have one tempo.
+  m.fit = FitLine(part, song.division, TempoAt(song, part.front().start), target, m.melody);
+  m.firstBar = BarOf(part.front().start, bar) + 1;
+  m.startTick = part.front().start;
+  m.lastBar = BarOf(std::max(part.front().start, m.fit.endTick - 1), bar) + 1;
+}
+
+// The hook's part of the line: the section alone, or with an event limit from its start
+// on to the limit; empty when the tune has no returning section. The hook is sung: it is
+// looked for in the channel that gives most of the melody, not in the instrumental bars
+// the path fills in from others.
+std::vector<LineNote> hookPart(const SongScan& song, const SongOverview& overview,
+                               const std::vector<LineNote>& line, int channel,
+                               const FitTarget& target) {
+  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+  const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar);
+  if (!hook.found) return {};
+  return partOf(line, hook.startTick, target.maxEvents > 0 ? INT64_MAX : hook.endTick);
+}
+
 }  // namespace
 
 SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
                         const SongRequest& request) {
   SongMelody m;
-  if (!song.ok) {
-    m.error = song.error;
-    return m;
-  }
-  if (overview.channels.isEmpty()) {
-    m.error = QStringLiteral("the file has no notes");
-    return m;
-  }
   int channel = request.channel;
-  if (channel == 0 && overview.best == 0) {
-    m.error = QStringLiteral(
-        "only the drum channel (10) carries notes, so there is no melody to take; name a "
-        "channel to read the drums anyway");
-    return m;
-  }
-  bool carries = channel == 0;
-  for (const ChannelInfo& c : overview.channels) carries = carries || c.channel == channel;
-  if (!carries) {
-    m.error = QStringLiteral("channel %1 carries no notes").arg(channel);
-    return m;
-  }
+  m.error = refusal(song, overview, channel);
+  if (!m.error.isEmpty()) return m;
   FitTarget target;
   if (request.fitFormatId != 0) {
     clMeloFormatProps formats;
@@ -120,35 +140,21 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
                       : QStringLiteral("the melody has no note longer than a 64th");
     return m;
   }
-  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
-  auto fit = [&](const std::vector<LineNote>& part) {
-    // The tempo that holds where the part begins: ringtones have one tempo.
-    m.fit = FitLine(part, song.division, TempoAt(song, part.front().start), target, m.melody);
-    m.firstBar = BarOf(part.front().start, bar) + 1;
-    m.startTick = part.front().start;
-    m.lastBar = BarOf(std::max(part.front().start, m.fit.endTick - 1), bar) + 1;
-  };
   ExcerptKind kind = request.excerpt.kind;
   if (kind == ExcerptKind::Auto) {
-    fit(line);
+    fitPart(song, overview, line, target, m);
     if (m.fit.cutEvents > 0) kind = ExcerptKind::Hook;  // the whole line does not fit
   }
   if (kind == ExcerptKind::Hook) {
-    // The hook is sung: it is looked for in the channel that gives most of the melody,
-    // not in the instrumental bars the path fills in from others.
-    const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar);
-    // Without an event limit the ringtone is the section; with one, it plays on from the
-    // section's start to the limit.
-    const int64_t end = target.maxEvents > 0 ? INT64_MAX : hook.endTick;
-    std::vector<LineNote> part;
-    if (hook.found) part = partOf(line, hook.startTick, end);
+    const std::vector<LineNote> part = hookPart(song, overview, line, channel, target);
     if (part.empty())
       kind = ExcerptKind::Start;
     else
-      fit(part);
+      fitPart(song, overview, part, target, m);
   }
-  if (kind == ExcerptKind::Start) fit(line);
+  if (kind == ExcerptKind::Start) fitPart(song, overview, line, target, m);
   if (kind == ExcerptKind::Bars) {
+    const int64_t bar = std::max<int64_t>(1, overview.barTicks);
     const std::vector<LineNote> part =
         partOf(line, (request.excerpt.firstBar - 1) * bar, int64_t{request.excerpt.lastBar} * bar);
     if (part.empty()) {
@@ -157,14 +163,11 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
                     .arg(request.excerpt.lastBar);
       return m;
     }
-    fit(part);
+    fitPart(song, overview, part, target, m);
   }
   m.excerpt = kind;
   m.melody.setsName(song.title);
-  if (channel == 0) {
-    channel = overview.best;
-  }
-  m.channel = channel;
+  m.channel = channel ? channel : overview.best;
   m.ok = true;
   return m;
 }
