@@ -5,7 +5,7 @@ BENCH_BUILD := build-bench
 JOBS       ?= 2
 PREFIX     ?= /usr/local
 
-.PHONY: all deps configure build test run install package bench bench-batch fuzz clean screenshots startup-time
+.PHONY: all deps configure build test run install package bench bench-batch fuzz clean screenshots startup-time songs-eval
 
 all: build
 
@@ -63,6 +63,12 @@ bench: deps
 bench-batch: build
 	@scripts/deps.sh bench
 	python3 bench/batch_bench.py --cli $(BUILD)/bin/pealix-cli $(if $(BENCH_DIR),--dir $(BENCH_DIR))
+
+# make songs-eval DIR=../shared/songs/pop909-dev: the melody chosen, onsets kept, hook and
+# events per note over a folder of labelled songs (bench/songs_eval.py).
+songs-eval: configure
+	@cmake --build $(BUILD) --target pealix-songs-eval rvmelody -j$(JOBS)
+	python3 bench/songs_eval.py $(if $(DIR),$(DIR),$(error songs-eval needs DIR=folder of songs)) --tool $(BUILD)/bin/pealix-songs-eval
 
 # make fuzz SECONDS=600 runs each libFuzzer target that long (not part of CI).
 SECONDS ?= 60

@@ -76,7 +76,9 @@ void songToRingtone(benchmark::State& state, const QByteArray& file) {
   for (auto _ : state) {
     const songs::SongScan song = songs::ScanSong(file);
     const songs::SongOverview overview = songs::OverviewOf(song, names);
-    const songs::SongMelody m = songs::MelodyOfSong(song, overview, {0, 2});
+    songs::SongRequest request;
+    request.fitFormatId = 2;
+    const songs::SongMelody m = songs::MelodyOfSong(song, overview, request);
     if (!m.ok) state.SkipWithError("no melody");
     channel = m.channel;
     events = m.melody.size();

@@ -48,7 +48,7 @@ std::string formatNamesHelp() {
 void helpConvert() {
   std::cout
       << "usage: pealix-cli convert INPUT OUTPUT [--from FMT] [--to FMT] [--channel N]\n"
-         "                          [--melody] [--fit FMT]\n"
+         "                          [--melody] [--fit FMT] [--excerpt PART]\n"
          "                          [WRITER OPTIONS] [--string] [--delimiter C]\n"
          "       pealix-cli convert --to FMT --out-dir DIR [--each-line] [--quiet] [--jobs N]\n"
          "                          [--from FMT] [--melody [--fit FMT]] [WRITER OPTIONS]\n"
@@ -82,7 +82,12 @@ void helpConvert() {
          "  --fit FMT    with --melody: also move the notes into FMT's range and cut at a\n"
          "               phrase end to its event limit ("
       << fitNamesHelp()
-      << ")\n"
+      << "); a melody longer than FMT\n"
+         "               holds becomes the song's hook\n"
+         "  --excerpt PART  with --melody: the part of the song to take: hook (the\n"
+         "               returning section that is not the verse: the chorus), start (from\n"
+         "               the beginning, cut at the limit) or bars:A-B (bars A to B, from 1);\n"
+         "               default: the whole melody, or the hook when --fit cannot hold it\n"
          "  --string     write the library's string rendering (iMelody: fitted, at most\n"
          "               122 characters)\n\n"
          "Writer options, by output format:\n"
@@ -111,6 +116,7 @@ int runConvert(int argc, char** argv) {
   }
   const bool melody = args.flag("--melody") || channelAuto;
   const auto fitName = args.value("--fit");
+  const auto excerptText = args.value("--excerpt");
   const auto outDir = args.value("--out-dir");
   const bool eachLine = args.flag("--each-line");
   const bool quiet = args.flag("--quiet");
@@ -135,6 +141,13 @@ int runConvert(int argc, char** argv) {
       return 2;
     }
     if (!(song.fitFormatId = fitFormatFromArgument("convert", *fitName))) return 2;
+  }
+  if (excerptText) {
+    if (!melody) {
+      std::cerr << "pealix-cli convert: --excerpt needs --melody\n";
+      return 2;
+    }
+    if (!excerptFromArgument("convert", *excerptText, song.excerpt)) return 2;
   }
 
   const CliFormat* inFormat = nullptr;

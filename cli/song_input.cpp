@@ -48,8 +48,9 @@ bool readSongMelody(const std::string& path, const SongOptions& options, Documen
     return false;
   }
   const songs::SongOverview overview = songs::OverviewOf(song, programNames());
-  const songs::SongMelody m =
-      songs::MelodyOfSong(song, overview, {options.channel, options.fitFormatId});
+  const songs::SongMelody m = songs::MelodyOfSong(
+      song, overview,
+      {options.channel, options.fitFormatId, songs::ReadMode::MelodyLine, options.excerpt});
   if (!m.ok) {
     error = m.error.toStdString();
     return false;
@@ -62,13 +63,20 @@ bool readSongMelody(const std::string& path, const SongOptions& options, Documen
   for (const songs::ChannelInfo& c : overview.channels) doc.channelMask |= 1 << (c.channel - 1);
   if (report) {
     const songs::FitReport& f = m.fit;
-    std::string line = "melody: channel " + std::to_string(m.channel) + ", grid 1/" +
-                       std::to_string(f.grid) + ", " + std::to_string(f.events) + " events";
+    std::string line = "melody: channel " + std::to_string(m.channel) + ", bars " +
+                       std::to_string(m.firstBar) + "-" + std::to_string(m.lastBar);
+    if (m.excerpt == songs::ExcerptKind::Hook) line += " (the hook)";
+    if (m.excerpt == songs::ExcerptKind::Start && f.cutEvents) line += " (from the start)";
+    line += ", grid 1/" + std::to_string(f.grid) + ", " + std::to_string(f.events) + " events";
     if (options.fitFormatId) line += ", fitted to " + checkName(options.fitFormatId);
     if (f.transpose)
       line += ", moved " + std::string(f.transpose > 0 ? "+" : "") + std::to_string(f.transpose) +
               " semitones";
     if (f.folded) line += ", " + std::to_string(f.folded) + " notes folded into the range";
+    if (f.merged)
+      line += ", " + std::to_string(f.merged) + " short gaps merged into the note before";
+    if (f.shortened)
+      line += ", " + std::to_string(f.shortened) + " long silences shortened to a bar";
     if (f.cutEvents) line += ", " + std::to_string(f.cutEvents) + " events cut at a phrase end";
     if (f.tempoCapped) line += ", tempo lowered to " + std::to_string(f.bpm);
     *report = line;
@@ -90,17 +98,20 @@ bool printChannelTable(const std::string& path) {
     std::cout << "no channel carries notes\n";
     return true;
   }
-  std::cout << "channel  score  notes  range    chords  repeats  tracks / instrument\n";
+  std::cout
+      << "channel  score  notes  range    chords  repeats  bars          tracks / instrument\n";
   for (const songs::ChannelInfo& c : overview.channels) {
     char row[96];
     std::snprintf(row, sizeof row, "%7d  %5s  %5d  %-7s  %5.0f%%  %6.0f%%  ", c.channel,
                   c.drums ? "drums" : std::to_string(static_cast<int>(c.score + 0.5)).c_str(),
                   c.noteCount, (keyName(c.lowKey) + "-" + keyName(c.highKey)).c_str(),
                   100 * c.polyphony, 100 * c.repetition);
+    std::string bars = c.bars.isEmpty() ? "-" : c.bars.toStdString();
+    if (bars.size() < 12) bars.resize(12, ' ');
     std::string names = c.trackNames.join(QStringLiteral(", ")).toStdString();
     if (names.empty()) names = "-";
     if (!c.instrument.isEmpty()) names += " / " + c.instrument.toStdString();
-    std::cout << row << names << "\n";
+    std::cout << row << bars << "  " << names << "\n";
   }
   if (overview.best)
     std::cout << "melody: channel " << overview.best << "\n";
@@ -111,6 +122,13 @@ bool printChannelTable(const std::string& path) {
 
 std::string fitNamesHelp() {
   return songs::FitFormatNames().join(QLatin1Char(' ')).toStdString();
+}
+
+bool excerptFromArgument(const char* command, const std::string& text, songs::Excerpt& excerpt) {
+  if (songs::ParseExcerpt(QString::fromStdString(text), excerpt)) return true;
+  std::cerr << "pealix-cli " << command
+            << ": --excerpt takes hook, start or bars:A-B (A <= B), not '" << text << "'\n";
+  return false;
 }
 
 int fitFormatFromArgument(const char* command, const std::string& name) {

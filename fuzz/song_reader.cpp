@@ -1,6 +1,8 @@
 // The application's MIDI song reader and what builds on it: the channel table, the
-// melody choice, the skyline and the fitting. The first byte picks the channel (0 the
-// best) and the target format; a fitted melody must keep the format's limits.
+// melody choice, the path, the skyline, the hook and the fitting. The first byte picks the
+// channel (0 the path) and the target format, the input's length the excerpt; a fitted
+// melody must keep the format's limits and its bars their order. The excerpt parser reads
+// the first bytes as text.
 #include <QByteArray>
 #include <QStringList>
 
@@ -12,6 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzInput in(data, size);
   const uint8_t mode = in.byte();
   const std::string bytes = in.rest();
+  songs::Excerpt parsed;
+  if (songs::ParseExcerpt(QString::fromLatin1(bytes.substr(0, 24)), parsed) &&
+      parsed.kind == songs::ExcerptKind::Bars &&
+      (parsed.firstBar < 1 || parsed.lastBar < parsed.firstBar))
+    __builtin_trap();
   const songs::SongScan song =
       songs::ScanSong(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
   if (!song.ok) return 0;
@@ -25,7 +32,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   songs::SongRequest request;
   request.channel = (mode & 31) % 17;
   request.fitFormatId = fit == 0 ? 0 : ids[fit - 1];
+  request.excerpt.kind = static_cast<songs::ExcerptKind>(bytes.size() % 4);
+  request.excerpt.firstBar = 1 + mode % 8;
+  request.excerpt.lastBar = request.excerpt.firstBar + static_cast<int>(bytes.size() % 16);
   const songs::SongMelody m = songs::MelodyOfSong(song, overview, request);
+  if (m.ok && (m.firstBar < 1 || m.lastBar < m.firstBar)) __builtin_trap();
   if (fuzzTrace())
     std::fprintf(stderr, "%zu notes, %lld channels, channel %d fit %d -> %s %d events\n",
                  song.notes.size(), static_cast<long long>(overview.channels.size()),

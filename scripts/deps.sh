@@ -20,6 +20,8 @@ packages=(
 [ "${1:-}" = fuzz ] && packages+=(clang libclang-rt-dev python3)
 # make bench-batch runs a Python script; make bench times pealix-cli with hyperfine.
 [ "${1:-}" = bench ] && packages+=(python3 hyperfine)
+# tools/songs/train_score.py fits the melody score with numpy and scikit-learn.
+[ "${1:-}" = songs ] && packages+=(python3 python3-numpy python3-sklearn)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

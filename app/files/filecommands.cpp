@@ -350,7 +350,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     const int mask = request.channelMask & 0xFFFF;
     if (mask == 0) return refuse(kCodeNoNotes, rvTonehead::ErrorTextRes(kCodeNoNotes));
     // One channel with notes needs no question.
-    MidiAnswer answer{request.channelUsed + 1, kFitAsWritten};
+    MidiAnswer answer{request.channelUsed + 1};
     songs::SongScan song;
     MidiQuestion question;
     question.mask = mask;
@@ -365,9 +365,10 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     const int channel = answer.channel;
     if (channel < 1 || channel > 16) return r;  // cancelled
     r.partOfFile = (mask & (mask - 1)) != 0;
-    if (answer.fit != kFitAsWritten && song.ok) {
-      const songs::SongMelody line =
-          songs::MelodyOfSong(song, question.overview, {channel, std::max(answer.fit, 0)});
+    if (answer.song.mode == songs::ReadMode::MelodyLine && song.ok) {
+      songs::SongRequest how = answer.song;
+      how.channel = channel;
+      const songs::SongMelody line = songs::MelodyOfSong(song, question.overview, how);
       if (!line.ok) {
         r.result = -1;
         r.errorTitle = rvTonehead::LibraryErrorTitle(res);
@@ -376,6 +377,7 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
       }
       target.assign(line.melody);
       if (target.sName().isEmpty()) target.setsName(read.sName());
+      r.songStatus = songs::FitSummaryText(line, res);
       r.channel = channel;
       r.result = 1;
       return r;

@@ -12,6 +12,7 @@
 #include "melody/pxvbmelody.h"
 #include "melody/rvtonehead.h"
 #include "songs/channeloverview.h"
+#include "songs/songmelody.h"
 
 struct MainSettings;
 
@@ -58,6 +59,7 @@ struct Result {
   int tuneIndex = 0;        // open, RTTTL: the 0-based tune read
   QString tuneName;
   int roundedEvents = 0;  // open: notes and pauses read to the nearest length or key
+  QString songStatus;     // open, MIDI melody line: what the fitting did (FitSummaryText)
 };
 
 // The notice after a read that dropped events.
@@ -114,12 +116,6 @@ using ChannelChooser = std::function<int(int mask)>;
 // tune; anything outside the list cancels the open.
 using TuneChooser = std::function<int(const QStringList& names)>;
 
-// How a chosen MIDI channel becomes the melody.
-enum : int {
-  kFitAsWritten = -1,  // the channel's notes as the file has them (the library's reader)
-  kFitMelodyLine = 0,  // its top line on the ringtone grid; a range-check format id fits
-                       // it into that format as well
-};
 // The MIDI channel question: the channels with notes, and (scanned) the table of them
 // with their melody scores, best first.
 struct MidiQuestion {
@@ -129,7 +125,9 @@ struct MidiQuestion {
 };
 struct MidiAnswer {
   int channel = 999;  // 1..16; anything else cancels
-  int fit = kFitAsWritten;
+  // How the channel becomes the melody (its channel field is not used): as written, or
+  // the melody line, fitted to a format and cut to an excerpt.
+  songs::SongRequest song{0, 0, songs::ReadMode::AsWritten, {}};
 };
 // Asks the question either way: a plain channel chooser (reads as written) or one that
 // answers the whole question. Empty: the channel the library picked, as written.
@@ -145,7 +143,7 @@ class MidiChooser {
   explicit operator bool() const { return byMask_ || full_; }
   MidiAnswer ask(const MidiQuestion& q) const {
     if (full_) return full_(q);
-    return {byMask_(q.mask), kFitAsWritten};
+    return {byMask_(q.mask)};
   }
 
  private:

@@ -1,6 +1,7 @@
 #include "songs/melodyline.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 namespace songs {
@@ -54,6 +55,32 @@ std::vector<LineNote> Skyline(const SongScan& song, int channel) {
     if (top != kNone) line.push_back({tick, tick, notes[top]->key, notes[top]->velocity});
   }
   finish(edges.empty() ? 0 : edges.back().tick);
+  return line;
+}
+
+std::vector<LineNote> PathLine(const SongScan& song, const SongOverview& overview) {
+  std::vector<LineNote> line;
+  const std::vector<int>& path = overview.pathByBar;
+  if (path.empty()) return line;
+  std::array<bool, 16> used{};
+  for (int c : path)
+    if (c > 0) used[static_cast<size_t>(c - 1)] = true;
+  for (int c = 1; c <= 16; ++c) {
+    if (!used[static_cast<size_t>(c - 1)]) continue;
+    for (const LineNote& n : Skyline(song, c)) {
+      const size_t bar =
+          std::min(path.size() - 1, static_cast<size_t>(n.start / overview.barTicks));
+      if (path[bar] == c) line.push_back(n);
+    }
+  }
+  std::sort(line.begin(), line.end(),
+            [](const LineNote& a, const LineNote& b) { return a.start < b.start; });
+  for (size_t i = 0; i + 1 < line.size(); ++i)
+    line[i].end = std::min(line[i].end, line[i + 1].start);
+  // Two channels' notes on one tick: the later one is left out.
+  line.erase(
+      std::remove_if(line.begin(), line.end(), [](const LineNote& n) { return n.end <= n.start; }),
+      line.end());
   return line;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "songs/channeloverview.h"
 #include "songs/smfscan.h"
 
 namespace songs {
@@ -19,5 +20,9 @@ struct LineNote {
 
 // channel 1..16. Notes in order, never overlapping.
 std::vector<LineNote> Skyline(const SongScan& song, int channel);
+
+// The tune along the overview's path: in each bar the skyline of that bar's melody
+// channel (the notes that start in the bar), a note cut where the next one starts.
+std::vector<LineNote> PathLine(const SongScan& song, const SongOverview& overview);
 
 }  // namespace songs

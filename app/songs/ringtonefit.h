@@ -1,7 +1,8 @@
-// A line of notes in file ticks turned into ringtone events: onsets and lengths on the
-// ringtone length grid (whole to 1/32, plain or dotted), short rests merged into the note
-// before, and optionally moved into a target format's note range and cut to its event
-// limit at the end of a phrase.
+// A line of notes in file ticks turned into ringtone events: onsets on the ringtone length
+// grid (whole to 1/32), notes plain or dotted, rests plain (a dotted rest is two rests, as
+// many phones read no dot on a pause); articulation gaps merged into the note before,
+// silences longer than a bar shortened to a bar, and optionally moved into a target
+// format's note range and cut to its event limit at the end of a phrase.
 #pragma once
 
 #include <QString>
@@ -19,6 +20,7 @@ struct FitTarget {
   int shortest = 32;  // shortest note value
   int lowKey = 0, highKey = 127;
   int maxEvents = -1;  // below 1: no limit
+  int maxBits = 0;     // the Nokia ringtone's room for instructions in bits; 0 none
   int highTempo = 0;   // 0: none
 };
 
@@ -32,15 +34,23 @@ struct FitReport {
   bool tempoCapped = false;  // the tempo was lowered to the format's highest
   int transpose = 0;         // semitones the whole line was moved
   int folded = 0;            // notes moved by octaves (or clamped) into the range on their own
-  int merged = 0;            // rests shorter than the grid given to the note before
+  int merged = 0;            // gaps given to the note before: under a quarter of it, at most a 16th
+  int shortened = 0;         // silences longer than a bar shortened to one bar
   int cutEvents = 0;         // events left out at the end for the event limit
   int events = 0;            // events written
+  int notes = 0;             // notes among them
+  int64_t endTick = 0;       // where the last event kept ends, in the line's ticks
 };
 
 // Writes the line into out (its events replaced; name untouched, tempo set) and says
-// what was changed. ticksPerQuarter: the file's division; usPerQuarter: its tempo.
+// what was changed. ticksPerQuarter: the file's division; usPerQuarter: its tempo. Bars
+// are four quarters.
 FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32_t usPerQuarter,
                   const FitTarget& target, pxvbMelody& out);
+
+// Where each note of a melody starts, in 384ths of a whole note from its start, and
+// (total) where its last event ends: what a writer and its reader must keep.
+std::vector<int64_t> NoteOnsets(const pxvbMelody& melody, int64_t* total = nullptr);
 
 // The note values the grid can give, in grid units, longest first: (units, denominator,
 // dot).

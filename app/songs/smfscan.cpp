@@ -51,6 +51,29 @@ uint32_t be32(const unsigned char* p) {
 
 // One track: its notes go into song.notes; names and programs into the channel tables.
 // Returns false when the song has too many notes or ticks.
+// A meta event after its 0xFF: a tempo, a track or instrument name; false at the end of
+// the track or where its length runs past the data.
+bool readMeta(Cursor& c, int64_t tick, SongScan& song, QStringList& names) {
+  const int type = c.byte();
+  const uint32_t len = c.varLen();
+  if (c.failed || static_cast<size_t>(c.end - c.p) < len) return false;
+  const unsigned char* data = c.p;
+  c.skip(len);
+  if (type == 0x2F) return false;
+  if (type == 0x51 && len >= 3) {
+    const uint32_t us = (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2];
+    if (us > 0) song.tempos.push_back({tick, us});
+  } else if ((type == 0x03 || type == 0x04) && len > 0) {
+    const QString name =
+        titletext::DecodeTitle(QByteArray(reinterpret_cast<const char*>(data),
+                                          static_cast<qsizetype>(std::min<uint32_t>(len, 256))))
+            .simplified();
+    if (!name.isEmpty() && !names.contains(name)) names << name;
+    if (type == 0x03 && song.title.isEmpty()) song.title = name;
+  }
+  return true;
+}
+
 bool scanTrack(Cursor c, int track, SongScan& song, QString& error) {
   struct Open {
     int64_t start = -1;
@@ -95,23 +118,7 @@ bool scanTrack(Cursor c, int track, SongScan& song, QString& error) {
     const int kind = b & 0xF0;
     const int ch = b & 0x0F;
     if (b == 0xFF) {
-      const int type = c.byte();
-      const uint32_t len = c.varLen();
-      if (c.failed || static_cast<size_t>(c.end - c.p) < len) break;
-      const unsigned char* data = c.p;
-      c.skip(len);
-      if (type == 0x2F) break;
-      if (type == 0x51 && len >= 3) {
-        const uint32_t us = (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2];
-        if (us > 0) song.tempos.push_back({tick, us});
-      } else if ((type == 0x03 || type == 0x04) && len > 0) {
-        const QString name =
-            titletext::DecodeTitle(QByteArray(reinterpret_cast<const char*>(data),
-                                              static_cast<qsizetype>(std::min<uint32_t>(len, 256))))
-                .simplified();
-        if (!name.isEmpty() && !names.contains(name)) names << name;
-        if (type == 0x03 && song.title.isEmpty()) song.title = name;
-      }
+      if (!readMeta(c, tick, song, names)) break;
       continue;
     }
     if (b == 0xF0 || b == 0xF7) {

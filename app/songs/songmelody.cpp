@@ -1,7 +1,9 @@
 #include "songs/songmelody.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
+#include <cstdint>
 
 #include "document/meloformatcheck.h"
 #include "languages/reslang.h"
@@ -58,33 +60,82 @@ QStringList FitFormatNames() {
   return names;
 }
 
+bool ParseExcerpt(const QString& text, Excerpt& excerpt) {
+  const QString t = text.trimmed().toLower();
+  if (t == QLatin1String("hook")) {
+    excerpt = {ExcerptKind::Hook, 0, 0};
+    return true;
+  }
+  if (t == QLatin1String("start")) {
+    excerpt = {ExcerptKind::Start, 0, 0};
+    return true;
+  }
+  static const QRegularExpression bars(QStringLiteral("^bars:(\\d{1,5})-(\\d{1,5})$"));
+  const QRegularExpressionMatch m = bars.match(t);
+  if (!m.hasMatch()) return false;
+  const int a = m.captured(1).toInt(), b = m.captured(2).toInt();
+  if (a < 1 || b < a) return false;
+  excerpt = {ExcerptKind::Bars, a, b};
+  return true;
+}
+
+namespace {
+
+// The notes of the line from..to (song ticks), the first one starting at or after from.
+std::vector<LineNote> partOf(const std::vector<LineNote>& line, int64_t from, int64_t to) {
+  std::vector<LineNote> part;
+  for (const LineNote& n : line)
+    if (n.start >= from && n.start < to) part.push_back(n);
+  if (!part.empty()) part.back().end = std::min(part.back().end, to);
+  return part;
+}
+
+// Why the song cannot give a melody of the channel (0 the path), empty when it can.
+QString refusal(const SongScan& song, const SongOverview& overview, int channel) {
+  if (!song.ok) return song.error;
+  if (overview.channels.isEmpty()) return QStringLiteral("the file has no notes");
+  if (channel == 0 && overview.best == 0)
+    return QStringLiteral(
+        "only the drum channel (10) carries notes, so there is no melody to take; name a "
+        "channel to read the drums anyway");
+  bool carries = channel == 0;
+  for (const ChannelInfo& c : overview.channels) carries = carries || c.channel == channel;
+  if (!carries) return QStringLiteral("channel %1 carries no notes").arg(channel);
+  return {};
+}
+
+// Fits one part of the line into m, with the bars of the song it covers.
+void fitPart(const SongScan& song, const SongOverview& overview, const std::vector<LineNote>& part,
+             const FitTarget& target, SongMelody& m) {
+  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+  // The tempo that holds where the part begins: ringtones have one tempo.
+  m.fit = FitLine(part, song.division, TempoAt(song, part.front().start), target, m.melody);
+  m.firstBar = BarOf(part.front().start, bar) + 1;
+  m.startTick = part.front().start;
+  m.lastBar = BarOf(std::max(part.front().start, m.fit.endTick - 1), bar) + 1;
+}
+
+// The hook's part of the line: the section alone, or with an event limit from its start
+// on to the limit; empty when the tune has no returning section. The hook is sung: it is
+// looked for in the channel that gives most of the melody, not in the instrumental bars
+// the path fills in from others.
+std::vector<LineNote> hookPart(const SongScan& song, const SongOverview& overview,
+                               const std::vector<LineNote>& line, int channel,
+                               const FitTarget& target) {
+  const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+  const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar);
+  if (!hook.found) return {};
+  return partOf(line, hook.startTick, target.maxEvents > 0 ? INT64_MAX : hook.endTick);
+}
+
+}  // namespace
+
 SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
                         const SongRequest& request) {
   SongMelody m;
-  if (!song.ok) {
-    m.error = song.error;
-    return m;
-  }
-  if (overview.channels.isEmpty()) {
-    m.error = QStringLiteral("the file has no notes");
-    return m;
-  }
   int channel = request.channel;
-  if (channel == 0) {
-    if (overview.best == 0) {
-      m.error = QStringLiteral(
-          "only the drum channel (10) carries notes, so there is no melody to take; name a "
-          "channel to read the drums anyway");
-      return m;
-    }
-    channel = overview.best;
-  }
-  bool carries = false;
-  for (const ChannelInfo& c : overview.channels) carries = carries || c.channel == channel;
-  if (!carries) {
-    m.error = QStringLiteral("channel %1 carries no notes").arg(channel);
-    return m;
-  }
+  m.error = refusal(song, overview, channel);
+  if (!m.error.isEmpty()) return m;
   FitTarget target;
   if (request.fitFormatId != 0) {
     clMeloFormatProps formats;
@@ -95,17 +146,59 @@ SongMelody MelodyOfSong(const SongScan& song, const SongOverview& overview,
       return m;
     }
   }
-  const std::vector<LineNote> line = Skyline(song, channel);
+  const std::vector<LineNote> line = channel ? Skyline(song, channel) : PathLine(song, overview);
   if (line.empty()) {
-    m.error = QStringLiteral("channel %1 has no note longer than a 64th").arg(channel);
+    m.error = channel ? QStringLiteral("channel %1 has no note longer than a 64th").arg(channel)
+                      : QStringLiteral("the melody has no note longer than a 64th");
     return m;
   }
-  // The tempo that holds where the line begins: ringtones have one tempo.
-  m.fit = FitLine(line, song.division, TempoAt(song, line.front().start), target, m.melody);
+  ExcerptKind kind = request.excerpt.kind;
+  if (kind == ExcerptKind::Auto) {
+    fitPart(song, overview, line, target, m);
+    if (m.fit.cutEvents > 0) kind = ExcerptKind::Hook;  // the whole line does not fit
+  }
+  if (kind == ExcerptKind::Hook) {
+    const std::vector<LineNote> part = hookPart(song, overview, line, channel, target);
+    if (part.empty())
+      kind = ExcerptKind::Start;
+    else
+      fitPart(song, overview, part, target, m);
+  }
+  if (kind == ExcerptKind::Start) fitPart(song, overview, line, target, m);
+  if (kind == ExcerptKind::Bars) {
+    const int64_t bar = std::max<int64_t>(1, overview.barTicks);
+    const std::vector<LineNote> part =
+        partOf(line, (request.excerpt.firstBar - 1) * bar, int64_t{request.excerpt.lastBar} * bar);
+    if (part.empty()) {
+      m.error = QStringLiteral("the melody has no notes in bars %1-%2")
+                    .arg(request.excerpt.firstBar)
+                    .arg(request.excerpt.lastBar);
+      return m;
+    }
+    fitPart(song, overview, part, target, m);
+  }
+  m.excerpt = kind;
   m.melody.setsName(song.title);
-  m.channel = channel;
+  m.channel = channel ? channel : overview.best;
   m.ok = true;
   return m;
+}
+
+QString FitSummaryText(const SongMelody& m, const std::function<QString(int)>& res) {
+  if (!m.ok) return {};
+  const FitReport& f = m.fit;
+  QString t = res(2600).arg(m.channel).arg(m.firstBar).arg(m.lastBar);
+  if (m.excerpt == ExcerptKind::Hook) t += res(2601);
+  if (m.excerpt == ExcerptKind::Start && f.cutEvents) t += res(2602);
+  if (f.transpose)
+    t += res(2603).arg(f.transpose > 0 ? QStringLiteral("+%1").arg(f.transpose)
+                                       : QString::number(f.transpose));
+  if (f.folded) t += res(2604).arg(f.folded);
+  if (f.merged) t += res(2605).arg(f.merged);
+  if (f.shortened) t += res(2606).arg(f.shortened);
+  if (f.cutEvents) t += res(2607).arg(f.cutEvents);
+  if (f.tempoCapped) t += res(2608).arg(f.bpm);
+  return t;
 }
 
 }  // namespace songs

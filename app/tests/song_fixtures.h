@@ -145,3 +145,38 @@ inline QByteArray BandSong(const BandOptions& o = {}) {
     }
   return b.bytes();
 }
+
+// A verse-chorus song of four-bar sections: two bars of pad alone, then verse, verse,
+// chorus, chorus, verse, chorus, chorus on the lead (channel 1), pad chords on channel 2.
+// The chorus sits higher and has its own rhythm. Returns the file; chorusBars receives
+// the 0-based bars where a chorus starts.
+inline QByteArray VerseChorusSong(std::vector<int>* chorusBars = nullptr) {
+  SongBuilder b(480);
+  const int q = b.division(), bar = 4 * q;
+  const int conductor = b.track("Verse Chorus");
+  b.tempo(conductor, 0, 500000);
+  const int lead = b.track();
+  const int pad = b.track();
+  // (key, length in eighths), each section four bars (32 eighths).
+  const std::vector<std::pair<int, int>> verse = {
+      {60, 2}, {62, 2}, {64, 2}, {62, 2}, {60, 4}, {55, 4}, {60, 2}, {62, 2},
+      {64, 2}, {65, 2}, {64, 4}, {62, 4}, {60, 2}, {59, 2}, {57, 2}, {59, 2}};
+  const std::vector<std::pair<int, int>> chorus = {
+      {72, 1}, {74, 1}, {76, 2}, {76, 2}, {79, 2}, {77, 2}, {76, 1}, {74, 1}, {72, 4},
+      {74, 2}, {76, 2}, {77, 4}, {79, 4}, {81, 2}, {79, 1}, {77, 1}, {76, 4}, {74, 2}};
+  int64_t t = 2 * bar;
+  int barAt = 2;
+  for (const char section : {'v', 'v', 'c', 'c', 'v', 'c', 'c'}) {
+    if (section == 'c' && chorusBars) chorusBars->push_back(barAt);
+    int64_t at = t;
+    for (const auto& [key, eighths] : section == 'v' ? verse : chorus) {
+      b.note(lead, 0, at, eighths * q / 2 - 30, key);
+      at += eighths * q / 2;
+    }
+    t += 4 * bar;
+    barAt += 4;
+  }
+  for (int64_t at = 0; at < t; at += bar)
+    for (int key : {48, 52, 55}) b.note(pad, 1, at, bar, key, 60);
+  return b.bytes();
+}

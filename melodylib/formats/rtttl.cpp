@@ -354,6 +354,11 @@ std::string utf8Prefix(const std::string& s, std::size_t n) {
   return s.substr(0, lead >= 0xC0 && start + length > n ? start : n);
 }
 
+// A pause token of one plain value: "8p", or "p" for the default quarter.
+std::string pauseToken(int32_t denominator) {
+  return denominator == 4 ? std::string("p") : std::to_string(denominator) + 'p';
+}
+
 }  // namespace
 
 int readRtttl(std::istream& in, Melody& melody, ReadRequest& /*request*/) {
@@ -364,7 +369,8 @@ int readRtttl(std::istream& in, Melody& melody, ReadRequest& /*request*/) {
 
 // Name (9 characters), fixed defaults d=4,o=5 and the snapped tempo, then one token per
 // note or pause: [denominator unless 4] letter ['#'] ['.'] [octave unless 5]. Denominators
-// are capped at 32, dots at one, octaves at 4..7; only sharps are written.
+// are capped at 32, dots of notes at one, octaves at 4..7; only sharps are written. A
+// dotted pause is written as plain pauses of the same length.
 void writeRtttl(Melody& melody, WriteTarget /*target*/, const FormatOptions& /*options*/,
                 WriteResult& out) {
   out.bytes.clear();
@@ -395,14 +401,19 @@ void writeRtttl(Melody& melody, WriteTarget /*target*/, const FormatOptions& /*o
     int32_t denominator = 0, dot = 0;
     Melody::durationToValue(event, -1, denominator, dot);
     denominator = std::min(denominator, 32);
-    dot = std::min(dot, 1);
     if (!first) text += ',';
     first = false;
-    if (denominator != 4) text += std::to_string(denominator);
     if (source.EID == Pause) {
-      text += 'p';
+      // Many phones read no dot on a pause, so its dot goes out as the plain pauses that
+      // make it up: 8p. is 8p,16p; a double-dotted half is 2p,4p,8p.
+      text += pauseToken(denominator);
+      const int32_t parts = dot == 1 || dot == 2 ? dot : 0;  // not the 5/3 length
+      for (int32_t d = 1, part = denominator * 2; d <= parts && part <= 32; ++d, part *= 2)
+        text += ',' + pauseToken(part);
       continue;
     }
+    dot = std::min(dot, 1);
+    if (denominator != 4) text += std::to_string(denominator);
     const int32_t key = std::clamp(source.EventVal1, 0, 127);
     text += kNames[key % 12];
     if (dot) text += '.';

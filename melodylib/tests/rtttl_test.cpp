@@ -98,10 +98,20 @@ TEST(RtttlWrite, Tokens) {
   Melody m = melodyOf({{72, 96}, {87, 72}});
   EXPECT_EQ(write(m), "Melody:d=4,o=5,b=125:c,8d#.6");
 
-  // Double dot writes one '.', 64ths become 32nds, a pause carries neither dot nor octave,
-  // octaves outside 4..7 are clamped.
+  // Double dot writes one '.', 64ths become 32nds, a pause carries no octave and its dot
+  // as a second pause, octaves outside 4..7 are clamped.
   m = melodyOf({{60, 168}, {61, 6}, {-1, 144}, {107, 96}, {65, 384}, {-1, 576}});
-  EXPECT_EQ(write(m), "Melody:d=4,o=5,b=125:c.4,32c#4,p,b7,1f4,1p");
+  EXPECT_EQ(write(m), "Melody:d=4,o=5,b=125:c.4,32c#4,p,8p,b7,1f4,1p,2p");
+
+  // A dotted pause is written as the plain pauses that make it up, so no time is lost.
+  m = melodyOf({{72, 48}, {-1, 72}, {72, 48}, {-1, 336}, {-1, 144}, {72, 48}});
+  EXPECT_EQ(write(m), "Melody:d=4,o=5,b=125:8c,8p,16p,8c,2p,p,8p,p,8p,8c");
+  ReadOutcome back = read(write(m));
+  ASSERT_EQ(back.result, 1);
+  int32_t total = 0;
+  for (uint32_t i = 0; i < static_cast<uint32_t>(back.melody.count()); ++i)
+    total += back.melody.durationAt(i);
+  EXPECT_EQ(total, 48 + 72 + 48 + 336 + 144 + 48);
 }
 
 TEST(RtttlWrite, NameTempoAndNonNoteEvents) {

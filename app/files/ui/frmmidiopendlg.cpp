@@ -3,9 +3,11 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -81,7 +83,8 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     liwMidiChannels_->setRootIsDecorated(false);
     liwMidiChannels_->setAllColumnsShowFocus(true);
     liwMidiChannels_->setHeaderLabels({GetResString(2001), GetResString(2002), GetResString(2003),
-                                       GetResString(2004), GetResString(2005), GetResString(2006)});
+                                       GetResString(2004), GetResString(2005), GetResString(2614),
+                                       GetResString(2006)});
     for (const songs::ChannelInfo& c : question->overview.channels) {
       QString names = c.trackNames.join(QStringLiteral(", "));
       if (!c.instrument.isEmpty())
@@ -92,11 +95,11 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
            c.drums ? GetResString(2010) : QString::number(qRound(c.score)),
            QString::number(c.noteCount),
            keyName(c.lowKey) + QStringLiteral("–") + keyName(c.highKey),
-           QString::number(qRound(100 * c.polyphony)) + QStringLiteral(" %"), names});
+           QString::number(qRound(100 * c.polyphony)) + QStringLiteral(" %"), c.bars, names});
       for (int col = 1; col <= 4; ++col)
         row->setTextAlignment(col, Qt::AlignRight | Qt::AlignVCenter);
     }
-    for (int col = 0; col < 5; ++col) liwMidiChannels_->resizeColumnToContents(col);
+    for (int col = 0; col < 6; ++col) liwMidiChannels_->resizeColumnToContents(col);
     liwMidiChannels_->setMinimumHeight(
         liwMidiChannels_->header()->sizeHint().height() +
         liwMidiChannels_->sizeHintForRow(0) *
@@ -123,8 +126,9 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     cboMidiFit_ = new QComboBox(this);
     cboMidiFit_->setObjectName(QStringLiteral("cboMidiFit"));
     SetTextIds(cboMidiFit_, 0, 2012);
-    cboMidiFit_->addItem(GetResString(2008), filecmd::kFitAsWritten);
-    cboMidiFit_->addItem(GetResString(2009), filecmd::kFitMelodyLine);
+    // Item data: -1 as written, 0 the melody line, else the format to fit it into.
+    cboMidiFit_->addItem(GetResString(2008), -1);
+    cboMidiFit_->addItem(GetResString(2009), 0);
     const QStringList names = meloformatcheck::FitTargetNames();
     const QList<int> ids = meloformatcheck::FitTargetIds();
     for (int i = 0; i < names.size(); ++i) cboMidiFit_->addItem(names[i], ids[i]);
@@ -134,6 +138,7 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
     fitLabel->setBuddy(cboMidiFit_);
     SetTextIds(fitLabel, 2007);
     form->addRow(fitLabel, cboMidiFit_);
+    buildPart(form, static_cast<int>(question->overview.pathByBar.size()));
   }
   layout->addLayout(form);
   layout->addWidget(buttons);
@@ -142,10 +147,63 @@ void frmMidiOpenDlg::build(int mask, const filecmd::MidiQuestion* question) {
   setMinimumWidth(question ? 520 : 320);
 }
 
+// The part of the song: a choice and, for bars, the first and last bar.
+void frmMidiOpenDlg::buildPart(QFormLayout* form, int bars) {
+  cboMidiPart_ = new QComboBox(this);
+  cboMidiPart_->setObjectName(QStringLiteral("cboMidiPart"));
+  SetTextIds(cboMidiPart_, 0, 2615);
+  cboMidiPart_->addItem(GetResString(2610), static_cast<int>(songs::ExcerptKind::Auto));
+  cboMidiPart_->addItem(GetResString(2611), static_cast<int>(songs::ExcerptKind::Hook));
+  cboMidiPart_->addItem(GetResString(2612), static_cast<int>(songs::ExcerptKind::Start));
+  cboMidiPart_->addItem(GetResString(2613), static_cast<int>(songs::ExcerptKind::Bars));
+  const int last = std::max(1, bars);
+  tfMidiFirstBar_ = new QSpinBox(this);
+  tfMidiFirstBar_->setObjectName(QStringLiteral("tfMidiFirstBar"));
+  tfMidiLastBar_ = new QSpinBox(this);
+  tfMidiLastBar_->setObjectName(QStringLiteral("tfMidiLastBar"));
+  for (QSpinBox* box : {tfMidiFirstBar_, tfMidiLastBar_}) {
+    box->setRange(1, last);
+    box->setEnabled(false);
+  }
+  tfMidiLastBar_->setValue(std::min(last, 8));
+  connect(cboMidiPart_, &QComboBox::currentIndexChanged, this, [this] {
+    const bool byBars =
+        cboMidiPart_->currentData().toInt() == static_cast<int>(songs::ExcerptKind::Bars);
+    tfMidiFirstBar_->setEnabled(byBars);
+    tfMidiLastBar_->setEnabled(byBars);
+  });
+  connect(tfMidiFirstBar_, &QSpinBox::valueChanged, this, [this](int v) {
+    if (tfMidiLastBar_->value() < v) tfMidiLastBar_->setValue(v);
+  });
+  connect(tfMidiLastBar_, &QSpinBox::valueChanged, this, [this](int v) {
+    if (tfMidiFirstBar_->value() > v) tfMidiFirstBar_->setValue(v);
+  });
+  auto* row = new QHBoxLayout;
+  row->addWidget(cboMidiPart_, 1);
+  row->addWidget(tfMidiFirstBar_);
+  row->addWidget(tfMidiLastBar_);
+  auto* partLabel = new QLabel(QStringLiteral("&Part"), this);
+  partLabel->setObjectName(QStringLiteral("lbMidiPart"));
+  partLabel->setBuddy(cboMidiPart_);
+  SetTextIds(partLabel, 2609);
+  form->addRow(partLabel, row);
+}
+
 void frmMidiOpenDlg::accept() {
   const int ch = cboMidiChannel_->currentData().toInt();
   channel_ = (ch >= 1 && ch <= 16) ? ch : kCancelled;
-  fit_ = cboMidiFit_ ? cboMidiFit_->currentData().toInt() : filecmd::kFitAsWritten;
+  request_ = {0, 0, songs::ReadMode::AsWritten, {}};
+  if (cboMidiFit_ && cboMidiFit_->currentData().toInt() >= 0) {
+    request_.mode = songs::ReadMode::MelodyLine;
+    request_.fitFormatId = cboMidiFit_->currentData().toInt();
+  }
+  if (cboMidiPart_) {
+    request_.excerpt.kind = static_cast<songs::ExcerptKind>(cboMidiPart_->currentData().toInt());
+    if (request_.excerpt.kind == songs::ExcerptKind::Bars) {
+      request_.excerpt.firstBar = tfMidiFirstBar_->value();
+      request_.excerpt.lastBar = tfMidiLastBar_->value();
+    }
+  }
   QDialog::accept();
 }
 
@@ -163,5 +221,5 @@ int frmMidiOpenDlg::choose(int mask, QWidget* parent) {
 filecmd::MidiAnswer frmMidiOpenDlg::ask(const filecmd::MidiQuestion& question, QWidget* parent) {
   frmMidiOpenDlg dlg(question, parent);
   dlg.exec();
-  return {dlg.channel(), dlg.fit()};
+  return {dlg.channel(), dlg.request()};
 }

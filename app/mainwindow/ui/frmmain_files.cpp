@@ -153,9 +153,9 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   }
   if (state_.recent.add(path, r.fileType)) rebuildRecentMenu();
   const QString tunes = filecmd::TuneStatusText(r, res);
-  const QString opened =
-      tunes.isEmpty() ? res(filecmd::kResOpened) + QFileInfo(path).fileName() : tunes;
-  doc.setPendingStatus((opened + QLatin1Char(' ') + filecmd::RoundedStatusText(r, res)).trimmed());
+  QString status = tunes.isEmpty() ? res(filecmd::kResOpened) + QFileInfo(path).fileName() : tunes;
+  if (!r.songStatus.isEmpty()) status += QStringLiteral(" – ") + r.songStatus;
+  doc.setPendingStatus((status + QLatin1Char(' ') + filecmd::RoundedStatusText(r, res)).trimmed());
   list_->clearSelection();
   enableEditing();
   return true;

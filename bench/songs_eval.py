@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Measures songs into ringtones on a folder of labelled songs (make songs-eval DIR=...).
+
+Each song is read with its names left out (tracks renamed, channels and track order
+shuffled) and prints, over the folder:
+  - the share of songs whose melody (the track named MELODY) is the channel chosen;
+  - onsets kept: the share of fitted ringtones whose every note, written by a writer and
+    read back, starts within half a grid step of where the fitting put it (RTTTL, Nokia,
+    Sagem, MIDI, iMelody), each fitted to its own format's limits;
+  - the share of ringtones fitted to Nokia (its event limit; a longer melody becomes the
+    hook) whose first note lies within a bar of a labelled hook start;
+  - events per note of the whole melody line on the ringtone grid.
+usage: songs_eval.py DIR [--tool build/bin/pealix-songs-eval] [--list]
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools", "songs"))
+import songmidi  # noqa: E402
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("dir")
+    ap.add_argument("--tool", default="build/bin/pealix-songs-eval")
+    ap.add_argument("--list", action="store_true", help="one line a song")
+    a = ap.parse_args()
+    songs = list(songmidi.song_dirs(a.dir))
+    if not songs:
+        sys.exit(f"songs_eval: no NNN/NNN.mid folders in {a.dir}")
+    with tempfile.TemporaryDirectory() as tmp:
+        files, info = [], {}
+        for n, (name, folder) in enumerate(songs):
+            data = open(os.path.join(folder, name + ".mid"), "rb").read()
+            hidden, cmap = songmidi.shuffled(data, seed=1000 + n)
+            path = os.path.join(tmp, name + ".mid")
+            open(path, "wb").write(hidden)
+            files.append(path)
+            ch = songmidi.melody_channel(data)
+            info[path] = (name, folder, None if ch is None else cmap[ch] + 1)
+        out = subprocess.run([a.tool, "fit"] + files, check=True, capture_output=True,
+                             text=True).stdout
+    results = [json.loads(line) for line in out.splitlines() if line.strip()]
+    chosen = labelled = hooked = hookable = errors = 0
+    events = notes = merged = shortened = 0
+    kept = {}
+    for r in results:
+        name, folder, melody = info[r["file"]]
+        if "error" in r:
+            errors += 1
+            continue
+        if melody is not None:
+            labelled += 1
+            chosen += r["channel"] == melody
+        events += r["line_events"]
+        notes += r["line_notes"]
+        merged += r["line_merged"]
+        shortened += r["line_shortened"]
+        for writer, (worst, _) in r["writers"].items():
+            ok, total = kept.get(writer, (0, 0))
+            kept[writer] = (ok + (0 <= worst <= 0.5), total + 1)
+        at_hook = None
+        if os.path.exists(os.path.join(folder, "structure.txt")):
+            times, beat = songmidi.hook_times(folder)
+            if times:
+                hookable += 1
+                at_hook = any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
+                hooked += at_hook
+        if a.list:
+            print(f"{name}: channel {r['channel']} (melody {melody}), ringtone from "
+                  f"{r['tone_start_sec']:.1f} s bars {r['tone_first_bar']}-{r['tone_last_bar']}"
+                  f"{' hook' if at_hook else ''}, {r['line_events']} events "
+                  f"{r['line_notes']} notes")
+    pct = lambda a, b: 100.0 * a / b if b else 0.0  # noqa: E731
+    print(f"songs: {len(results)} ({errors} unreadable)")
+    print(f"melody chosen, names left out: {pct(chosen, labelled):.1f} % ({chosen}/{labelled})")
+    for writer, (ok, total) in kept.items():
+        print(f"onsets kept within half a grid step, {writer}: {pct(ok, total):.1f} % of ringtones")
+    print(f"ringtones (fitted to Nokia) starting within a bar of the hook: "
+          f"{pct(hooked, hookable):.1f} % ({hooked}/{hookable})")
+    print(f"events per note (whole melody line): {events / max(1, notes):.3f} "
+          f"({merged} gaps merged, {shortened} silences shortened)")
+
+
+if __name__ == "__main__":
+    main()
