@@ -45,16 +45,16 @@ QByteArray infoChunk(const QString& title) {
 
 class WavEncoder : public AudioEncoder {
  public:
-  WavEncoder(const EncodeSpec& spec, QIODevice& out, const QString& name)
-      : spec_(spec), out_(out), name_(name) {}
+  WavEncoder(const EncodeParams& params, QIODevice& out, const QString& name)
+      : params_(params), out_(out), name_(name) {}
   bool write(const float* interleaved, int frames, QString* error) override {
     if (!started_) {
       started_ = true;
       const QByteArray header =
-          wavHeader(spec_.sampleRate, spec_.channels, spec_.frames, spec_.title);
+          wavHeader(params_.sampleRate, params_.channels, params_.frames, params_.title);
       if (!put(header.constData(), header.size(), error)) return false;
     }
-    const size_t n = static_cast<size_t>(frames) * spec_.channels;
+    const size_t n = static_cast<size_t>(frames) * params_.channels;
     pcm_.resize(n * 2);
     for (size_t i = 0; i < n; ++i) {
       const auto s = static_cast<int16_t>(
@@ -67,7 +67,7 @@ class WavEncoder : public AudioEncoder {
   }
   bool finish(QString* error) override {
     if (!started_ && !write(nullptr, 0, error)) return false;
-    if (written_ != spec_.frames) {
+    if (written_ != params_.frames) {
       if (error) *error = QStringLiteral("%1: the sound ended before its length").arg(name_);
       return false;
     }
@@ -81,7 +81,7 @@ class WavEncoder : public AudioEncoder {
     return false;
   }
 
-  EncodeSpec spec_;
+  EncodeParams params_;
   QIODevice& out_;
   QString name_;
   std::vector<char> pcm_;
@@ -173,9 +173,9 @@ AudioFiles* audioFiles(QString* error) {
   return files;
 }
 
-std::unique_ptr<AudioEncoder> newWavEncoder(const EncodeSpec& spec, QIODevice& out,
+std::unique_ptr<AudioEncoder> newWavEncoder(const EncodeParams& params, QIODevice& out,
                                             const QString& name) {
-  return std::make_unique<WavEncoder>(spec, out, name);
+  return std::make_unique<WavEncoder>(params, out, name);
 }
 
 QByteArray wavHeader(int sampleRate, int channels, int64_t frames, const QString& title) {

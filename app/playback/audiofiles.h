@@ -55,7 +55,7 @@ class LoudnessMeter {
   virtual double truePeak() = 0;
 };
 
-struct EncodeSpec {
+struct EncodeParams {
   AudioFormat format = AudioFormat::Wav;
   int sampleRate = 44100;
   int channels = 1;
@@ -78,7 +78,7 @@ class AudioFiles {
   virtual std::unique_ptr<LoudnessMeter> newLoudnessMeter(int sampleRate, int channels,
                                                           QString* error) = 0;
   // Any format but WAV; null with the reason (naming the missing package) in error.
-  virtual std::unique_ptr<AudioEncoder> newEncoder(const EncodeSpec& spec, QIODevice& out,
+  virtual std::unique_ptr<AudioEncoder> newEncoder(const EncodeParams& params, QIODevice& out,
                                                    QString* error) = 0;
 };
 
@@ -88,7 +88,7 @@ AudioFiles* audioFiles(QString* error);
 
 // The WAV encoder of the core: 16-bit PCM, a header that holds the length before the first
 // sample (so it streams), and the title in a LIST INFO chunk.
-std::unique_ptr<AudioEncoder> newWavEncoder(const EncodeSpec& spec, QIODevice& out,
+std::unique_ptr<AudioEncoder> newWavEncoder(const EncodeParams& params, QIODevice& out,
                                             const QString& name);
 
 // The WAV header: RIFF, fmt (16-bit PCM), the title's LIST INFO chunk when there is one,

@@ -335,15 +335,15 @@ bool renderAudio(const Schedule& schedule, const RenderOptions& options, QIODevi
   // Second pass: the same rendering, scaled, into the encoder.
   voice = makeShaped(plan, options, error);
   if (!voice) return false;
-  pxaudio::EncodeSpec spec;
-  spec.format = options.format;
-  spec.sampleRate = options.sampleRate;
-  spec.channels = channels;
-  spec.frames = frames;
-  spec.title = options.title;
+  pxaudio::EncodeParams params;
+  params.format = options.format;
+  params.sampleRate = options.sampleRate;
+  params.channels = channels;
+  params.frames = frames;
+  params.title = options.title;
   std::unique_ptr<pxaudio::AudioEncoder> encoder = options.format == pxaudio::AudioFormat::Wav
-                                                       ? pxaudio::newWavEncoder(spec, out, name)
-                                                       : files->newEncoder(spec, out, error);
+                                                       ? pxaudio::newWavEncoder(params, out, name)
+                                                       : files->newEncoder(params, out, error);
   if (!encoder) return false;
   int64_t written = 0;
   float peakOut = 0;

@@ -94,13 +94,13 @@ class SndfileEncoder : public pxaudio::AudioEncoder {
     if (file_) sf_close(file_);
   }
 
-  bool open(const pxaudio::EncodeSpec& spec, QString* error) {
-    channels_ = spec.channels;
+  bool open(const pxaudio::EncodeParams& params, QString* error) {
+    channels_ = params.channels;
     SF_INFO info{};
-    info.samplerate = spec.sampleRate;
-    info.channels = spec.channels;
+    info.samplerate = params.sampleRate;
+    info.channels = params.channels;
     QString what, built;
-    switch (spec.format) {
+    switch (params.format) {
       case AudioFormat::Flac:
         info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
         what = QStringLiteral("FLAC");
@@ -131,7 +131,7 @@ class SndfileEncoder : public pxaudio::AudioEncoder {
                      "This system's libsndfile (%1) cannot write %2 at %3 Hz: install "
                      "Debian's package libsndfile1, version 1.1 or later, built with %4.")
                      .arg(QString::fromLatin1(sf_version_string()), what)
-                     .arg(spec.sampleRate)
+                     .arg(params.sampleRate)
                      .arg(built);
       return false;
     }
@@ -154,7 +154,8 @@ class SndfileEncoder : public pxaudio::AudioEncoder {
       return false;
     }
     // The tags go into the stream's header (Vorbis comment, ID3), before any sample.
-    if (!spec.title.isEmpty()) sf_set_string(file_, SF_STR_TITLE, spec.title.toUtf8().constData());
+    if (!params.title.isEmpty())
+      sf_set_string(file_, SF_STR_TITLE, params.title.toUtf8().constData());
     sf_set_string(file_, SF_STR_SOFTWARE, "Pealix");
     return true;
   }
@@ -208,8 +209,8 @@ class Mp4Encoder : public pxaudio::AudioEncoder {
     }
   }
 
-  bool open(const pxaudio::EncodeSpec& spec, QString* error) {
-    channels_ = spec.channels;
+  bool open(const pxaudio::EncodeParams& params, QString* error) {
+    channels_ = params.channels;
     // FFmpeg's own messages stay off the terminal; failures come back as error texts.
     av_log_set_level(AV_LOG_QUIET);
     const AVCodec* aac = avcodec_find_encoder_by_name("aac");
@@ -237,16 +238,16 @@ class Mp4Encoder : public pxaudio::AudioEncoder {
       av_free(buffer);
       return fail(error, AVERROR(ENOMEM));
     }
-    if (!spec.title.isEmpty())
-      av_dict_set(&format_->metadata, "title", spec.title.toUtf8().constData(), 0);
+    if (!params.title.isEmpty())
+      av_dict_set(&format_->metadata, "title", params.title.toUtf8().constData(), 0);
 
     codec_ = avcodec_alloc_context3(aac);
     if (!codec_) return fail(error, AVERROR(ENOMEM));
     codec_->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    codec_->sample_rate = spec.sampleRate;
-    av_channel_layout_default(&codec_->ch_layout, spec.channels);
-    codec_->bit_rate = spec.channels > 1 ? 160000 : 96000;
-    codec_->time_base = AVRational{1, spec.sampleRate};
+    codec_->sample_rate = params.sampleRate;
+    av_channel_layout_default(&codec_->ch_layout, params.channels);
+    codec_->bit_rate = params.channels > 1 ? 160000 : 96000;
+    codec_->time_base = AVRational{1, params.sampleRate};
     if (format_->oformat->flags & AVFMT_GLOBALHEADER) codec_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     if ((code = avcodec_open2(codec_, aac, nullptr)) < 0) return fail(error, code);
     stream_ = avformat_new_stream(format_, nullptr);
@@ -364,15 +365,15 @@ class PluginAudioFiles : public pxaudio::AudioFiles {
     return std::make_unique<Ebur128Meter>(state, channels);
   }
 
-  std::unique_ptr<pxaudio::AudioEncoder> newEncoder(const pxaudio::EncodeSpec& spec, QIODevice& out,
-                                                    QString* error) override {
-    if (spec.format == AudioFormat::M4r || spec.format == AudioFormat::M4a) {
+  std::unique_ptr<pxaudio::AudioEncoder> newEncoder(const pxaudio::EncodeParams& params,
+                                                    QIODevice& out, QString* error) override {
+    if (params.format == AudioFormat::M4r || params.format == AudioFormat::M4a) {
       auto encoder = std::make_unique<Mp4Encoder>(out);
-      if (!encoder->open(spec, error)) return nullptr;
+      if (!encoder->open(params, error)) return nullptr;
       return encoder;
     }
     auto encoder = std::make_unique<SndfileEncoder>(out);
-    if (!encoder->open(spec, error)) return nullptr;
+    if (!encoder->open(params, error)) return nullptr;
     return encoder;
   }
 };
