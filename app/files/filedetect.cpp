@@ -53,6 +53,8 @@ Detected DetectFileType(const QByteArray& head, qint64 size, int hintType) {
   const QByteArray line = binary ? QByteArray() : firstTextLine(text);
   if (line.startsWith("$MUS$")) return {kTypeSagem};
   if (line.toUpper().startsWith("BEGIN:IMELODY")) return {kTypeImelody};
+  // Its "Key: value" lines would otherwise pass for an RTTTL tune once joined.
+  if (line.startsWith("Filetype:") && line.contains("Flipper Music Format")) return {kTypeFlipper};
   // The Nokia ringtone is binary (or its hex text): its reader decides.
   if (hintType == kTypeNokia) return {kTypeNokia};
   if (isAlcatelHeader(line)) return {kTypeNone, kResAlcatelText};

@@ -17,6 +17,7 @@ enum FileType : int {
   kTypeSagem = 3,
   kTypeNokia = 4,    // read by the application (files/nokiaringtone.h)
   kTypeImelody = 5,  // read by the application (files/imelodyreader.h)
+  kTypeFlipper = 6,
 };
 
 // A reader of the application for a format the melody library only writes: replaces the

@@ -25,7 +25,9 @@ TEST(FileTables, ExtensionsAndTypes) {
   EXPECT_EQ(FormatIdForFileType(kTypeImelody), 14);
   EXPECT_EQ(FormatIdForFileType(kTypeSagem), 2);
 
-  ASSERT_EQ(SaveFilters().size(), 10);
+  ASSERT_EQ(SaveFilters().size(), 11);
+  ASSERT_TRUE(SaveFilterForFile(QStringLiteral("buzzer.h")));
+  EXPECT_EQ(SaveFilterForFile(QStringLiteral("buzzer.h"))->formatId, 22);
   const SaveFilter* f = SaveFilterForFile(QStringLiteral("x.imy"));
   ASSERT_TRUE(f);
   EXPECT_EQ(f->formatId, 14);

@@ -211,6 +211,12 @@ TEST(FileDetect, ContentDecidesAndCollectionsSplitIntoTunes) {
                 .fileType,
             kTypeImelody);
   EXPECT_EQ(filedetect::DetectFileType("x:d=4:c", 7, kTypeSagem).fileType, kTypeRtttl);
+  // Its "Key: value" lines joined would pass for a tune.
+  EXPECT_EQ(filedetect::DetectFileType("Filetype: Flipper Music Format\nVersion: 0\nBPM: 120\n"
+                                       "Duration: 4\nOctave: 5\nNotes: C, D",
+                                       80, kTypeRtttl)
+                .fileType,
+            kTypeFlipper);
   EXPECT_EQ(filedetect::DetectFileType("x", 1, kTypeMidi).problemRes, filedetect::kResNotMidi);
   EXPECT_EQ(filedetect::DetectFileType("", 0, kTypeRtttl).problemRes, filedetect::kResEmpty);
   EXPECT_EQ(filedetect::DetectFileType("\x02\x4a", 2, kTypeNokia).fileType, kTypeNokia);
