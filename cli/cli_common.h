@@ -1,5 +1,8 @@
-// Shared pieces of pealix-cli: the format names, argument parsing helpers and the melody
-// as it crosses the library boundary.
+// Shared pieces of pealix-cli: the format names (cli_formats.cpp), argument parsing
+// (cli_args.cpp), the melody as it crosses the library boundary and the library's loading
+// and hooks (cli_library.cpp), reading and writing melodies (cli_io.cpp), what a writer did
+// to the notes (cli_write_notes.cpp), the application's own formats (app_formats.cpp) and
+// the words printed for codes and events (cli_texts.cpp).
 #pragma once
 
 #include <cstdint>

@@ -94,19 +94,43 @@ void helpConvert() {
       << writerOptionsHelp();
 }
 
-int runConvert(int argc, char** argv) {
-  Args args(argc, argv, 1);
+namespace {
+
+// One convert call's options as given, and the formats and writer options chosen from them.
+struct ConvertCall {
+  std::optional<std::string> from, to;
+  std::optional<int32_t> channel;  // --channel N, 1..16
+  bool melody = false;
+  std::optional<std::string> outDir;
+  bool eachLine = false;
+  bool quiet = false;
+  std::optional<int32_t> jobs;
+  bool stringForm = false;
+  std::string delimiter;
+  SongOptions song;
+  const CliFormat* inFormat = nullptr;
+  const CliFormat* outFormat = nullptr;
+  std::string input, output;  // one file's conversion
+  std::vector<int32_t> options;
+
+  bool batch() const { return outDir.has_value(); }
+  // The channel as the readers take it: 0-based, 255 the first with notes.
+  int32_t readChannel() const { return channel ? *channel - 1 : 255; }
+};
+
+// Takes the options that do not depend on the formats; false (after saying why) when one
+// is wrong.
+bool readConvertOptions(Args& args, ConvertCall& c) {
   bool bad = false;
-  const auto from = args.value("--from");
-  const auto to = args.value("--to");
+  c.from = args.value("--from");
+  c.to = args.value("--to");
   // "--channel auto" is "--melody"; any other value is a channel number.
   const auto channelText = args.value("--channel");
   const bool channelAuto = channelText && *channelText == "auto";
-  std::optional<int32_t> channel;
   if (channelText && !channelAuto) {
     try {
       size_t used = 0;
-      channel = std::stoi(*channelText, &used);
+      c.channel = std::stoi(*channelText, &used);
       if (used != channelText->size()) throw std::invalid_argument(*channelText);
     } catch (const std::exception&) {
       std::cerr << "pealix-cli: --channel needs a whole number or 'auto', not '" << *channelText
@@ -114,136 +138,156 @@ int runConvert(int argc, char** argv) {
       bad = true;
     }
   }
-  const bool melody = args.flag("--melody") || channelAuto;
+  c.melody = args.flag("--melody") || channelAuto;
   const auto fitName = args.value("--fit");
   const auto excerptText = args.value("--excerpt");
-  const auto outDir = args.value("--out-dir");
-  const bool eachLine = args.flag("--each-line");
-  const bool quiet = args.flag("--quiet");
-  const auto jobs = args.intValue("--jobs", bad);
-  const bool stringForm = args.flag("--string");
-  const std::string delimiter = args.value("--delimiter").value_or(" ");
-  const bool batch = outDir.has_value();
+  c.outDir = args.value("--out-dir");
+  c.eachLine = args.flag("--each-line");
+  c.quiet = args.flag("--quiet");
+  c.jobs = args.intValue("--jobs", bad);
+  c.stringForm = args.flag("--string");
+  c.delimiter = args.value("--delimiter").value_or(" ");
   claimWriterOptionValues(args);
-  if (bad) {
-    return 2;
-  }
-  if (channel && (*channel < 1 || *channel > 16)) {
+  if (bad) return false;
+  if (c.channel && (*c.channel < 1 || *c.channel > 16)) {
     std::cerr << "pealix-cli convert: --channel takes 1..16\n";
-    return 2;
+    return false;
   }
-  SongOptions song;
-  song.melody = melody;
-  song.channel = channel.value_or(0);
+  c.song.melody = c.melody;
+  c.song.channel = c.channel.value_or(0);
   if (fitName) {
-    if (!melody) {
+    if (!c.melody) {
       std::cerr << "pealix-cli convert: --fit needs --melody\n";
-      return 2;
+      return false;
     }
-    if (!(song.fitFormatId = fitFormatFromArgument("convert", *fitName))) return 2;
+    if (!(c.song.fitFormatId = fitFormatFromArgument("convert", *fitName))) return false;
   }
   if (excerptText) {
-    if (!melody) {
+    if (!c.melody) {
       std::cerr << "pealix-cli convert: --excerpt needs --melody\n";
-      return 2;
+      return false;
     }
-    if (!excerptFromArgument("convert", *excerptText, song.excerpt)) return 2;
+    if (!excerptFromArgument("convert", *excerptText, c.song.excerpt)) return false;
   }
+  return true;
+}
 
-  const CliFormat* inFormat = nullptr;
-  const CliFormat* outFormat = nullptr;
-  std::string input, output;
-  if (batch) {
-    if (!to || args.positional().empty() || stringForm || (jobs && *jobs < 1)) {
+// The input and output formats: named, or by the file names of a single conversion.
+bool chooseConvertFormats(const Args& args, ConvertCall& c) {
+  if (c.batch()) {
+    if (!c.to || args.positional().empty() || c.stringForm || (c.jobs && *c.jobs < 1)) {
       std::cerr << "pealix-cli convert: --out-dir needs --to and at least one INPUT"
                    " (no --string; --jobs at least 1)\n";
-      return 2;
+      return false;
     }
-    if (from && !(inFormat = chooseFormat("convert", from, "", true))) return 2;
-    if (!(outFormat = chooseFormat("convert", to, "", false))) return 2;
-    if (eachLine && from && std::string(inFormat->name) != "rtttl") {
+    if (c.from && !(c.inFormat = chooseFormat("convert", c.from, "", true))) return false;
+    if (!(c.outFormat = chooseFormat("convert", c.to, "", false))) return false;
+    if (c.eachLine && c.from && std::string(c.inFormat->name) != "rtttl") {
       std::cerr << "pealix-cli convert: --each-line reads RTTTL tunes\n";
-      return 2;
+      return false;
     }
   } else {
-    if (eachLine || quiet || jobs) {
+    if (c.eachLine || c.quiet || c.jobs) {
       std::cerr << "pealix-cli convert: --each-line, --quiet and --jobs need --out-dir\n";
-      return 2;
+      return false;
     }
     if (args.positional().size() != 2) {
       std::cerr << "pealix-cli convert: needs INPUT and OUTPUT\n";
-      return 2;
+      return false;
     }
-    input = args.positional()[0];
-    output = args.positional()[1];
-    inFormat = chooseFormat("convert", from, input, true);
-    outFormat = inFormat ? chooseFormat("convert", to, output, false) : nullptr;
-    if (!inFormat || !outFormat) return 2;
+    c.input = args.positional()[0];
+    c.output = args.positional()[1];
+    c.inFormat = chooseFormat("convert", c.from, c.input, true);
+    c.outFormat = c.inFormat ? chooseFormat("convert", c.to, c.output, false) : nullptr;
+    if (!c.inFormat || !c.outFormat) return false;
   }
-  if (!outFormat->row->writable) {
-    std::cerr << "pealix-cli convert: " << outFormat->name << " can only be read\n";
-    return 2;
+  if (!c.outFormat->row->writable) {
+    std::cerr << "pealix-cli convert: " << c.outFormat->name << " can only be read\n";
+    return false;
   }
-  if (batch && isAppFormat(*outFormat)) {
+  if (c.batch() && isAppFormat(*c.outFormat)) {
     std::cerr << "pealix-cli convert: composer text is written one file at a time\n";
-    return 2;
+    return false;
   }
-  std::vector<int32_t> options;
+  return true;
+}
+
+// The output format's writer options, then any option no step asked for.
+bool readWriterAndUnknownOptions(Args& args, ConvertCall& c) {
   std::string error;
-  if (!writerOptions(args, *outFormat, options, error)) {
+  if (!writerOptions(args, *c.outFormat, c.options, error)) {
     if (!error.empty()) std::cerr << "pealix-cli convert: " << error << "\n";
-    return 2;
+    return false;
   }
+  bool bad = false;
   for (const std::string& u : args.unknown()) {
     std::cerr << "pealix-cli convert: unknown option " << u << "\n";
     bad = true;
   }
-  if (bad) {
-    return 2;
-  }
+  return !bad;
+}
 
-  if (!loadLibrary()) return 1;
-  if (batch) {
-    BatchSettings settings;
-    settings.from = inFormat;
-    settings.to = outFormat;
-    settings.options = options;
-    settings.outDir = *outDir;
-    settings.eachLine = eachLine;
-    settings.progress = !quiet;
-    settings.jobs = jobs.value_or(0);
-    settings.channel = channel ? *channel - 1 : 255;
-    settings.delimiter = delimiter;
-    settings.song = song;
-    return runBatch(settings, args.positional());
-  }
+int convertBatch(const ConvertCall& c, const std::vector<std::string>& inputs) {
+  BatchSettings settings;
+  settings.from = c.inFormat;
+  settings.to = c.outFormat;
+  settings.options = c.options;
+  settings.outDir = *c.outDir;
+  settings.eachLine = c.eachLine;
+  settings.progress = !c.quiet;
+  settings.jobs = c.jobs.value_or(0);
+  settings.channel = c.readChannel();
+  settings.delimiter = c.delimiter;
+  settings.song = c.song;
+  return runBatch(settings, inputs);
+}
 
-  Document doc;
-  if (melody) {
-    if (inFormat->id != RV_FORMAT_MIDI) {
+// Reads the one input, as written or as a song's melody line; 0, else the exit status.
+int readConvertInput(const ConvertCall& c, Document& doc) {
+  if (c.melody) {
+    if (c.inFormat->id != RV_FORMAT_MIDI) {
       std::cerr << "pealix-cli convert: --melody reads MIDI files\n";
       return 2;
     }
     std::string error, report;
-    if (!readSongMelody(input, song, doc, error, &report)) {
-      std::cerr << "pealix-cli: " << input << ": " << error << "\n";
+    if (!readSongMelody(c.input, c.song, doc, error, &report)) {
+      std::cerr << "pealix-cli: " << c.input << ": " << error << "\n";
       return 1;
     }
-    (output == "-" ? std::cerr : std::cout) << report << "\n";
-  } else if (!readInput(input, *inFormat, channel ? *channel - 1 : 255, delimiter, doc)) {
+    (c.output == "-" ? std::cerr : std::cout) << report << "\n";
+  } else if (!readInput(c.input, *c.inFormat, c.readChannel(), c.delimiter, doc)) {
     return 1;
   }
+  return 0;
+}
+
+int convertOne(const ConvertCall& c) {
+  Document doc;
+  if (const int status = readConvertInput(c, doc)) return status;
   if (doc.roundedEvents > 0)
     std::cerr << "pealix-cli: note: " << doc.roundedEvents
               << " notes and pauses were read to the nearest length or key the melody holds\n";
-  if (isAppFormat(*outFormat)) {
-    if (!writeComposerText(doc, output, delimiter)) return 1;
-  } else if (!writeMelody(doc, output, *outFormat, options, stringForm)) {
+  if (isAppFormat(*c.outFormat)) {
+    if (!writeComposerText(doc, c.output, c.delimiter)) return 1;
+  } else if (!writeMelody(doc, c.output, *c.outFormat, c.options, c.stringForm)) {
     return 1;
   }
-  statusStream(output) << "wrote " << (output == "-" ? "standard output" : output) << " ("
-                       << outFormat->name << ", " << doc.records.size() << " events)\n";
+  statusStream(c.output) << "wrote " << (c.output == "-" ? "standard output" : c.output) << " ("
+                         << c.outFormat->name << ", " << doc.records.size() << " events)\n";
   return 0;
+}
+
+}  // namespace
+
+int runConvert(int argc, char** argv) {
+  Args args(argc, argv, 1);
+  ConvertCall call;
+  if (!readConvertOptions(args, call) || !chooseConvertFormats(args, call) ||
+      !readWriterAndUnknownOptions(args, call))
+    return 2;
+  if (!loadLibrary()) return 1;
+  if (call.batch()) return convertBatch(call, args.positional());
+  return convertOne(call);
 }
 
 }  // namespace cli

@@ -290,32 +290,108 @@ bool readOneTune(const QString& path, pxvbMelody& read, rvTonehead::Outcome& o, 
 
 }  // namespace
 
+namespace {
+
+// What the file holds decides how it is read, not its name or the dialog's filter: sets
+// fileType to what it holds, or r to the failure and returns false.
+bool detectOpenedType(const QString& path, const QFileInfo& info, int& fileType, Result& r,
+                      const ResFn& res) {
+  if (!info.exists() || !info.isFile()) {
+    r.result = -1;
+    r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+    r.errorText = FileNotFoundText(path, res);
+    return false;
+  }
+  QFile file(path);
+  const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kDetectBytes) : QByteArray();
+  const filedetect::Detected d = filedetect::DetectFileType(head, info.size(), fileType);
+  if (d.problemRes != 0) {
+    r.result = -1;
+    r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+    r.errorText =
+        readProblemText(filetables::FormatIdForFileType(d.fileType), res(d.problemRes), res);
+    return false;
+  }
+  fileType = d.fileType;
+  return true;
+}
+
+// A read the library did not fail that gives the melody nothing: the library's error box
+// for the code, with the text codeRes.
+Result refuseRead(Result& r, rvTonehead::Outcome& o, int formatId, int code, int codeRes,
+                  const ResFn& res) {
+  o.result = -1;
+  o.code = code;
+  o.message = {code, rvTonehead::ReadFormatNameRes(formatId), rvTonehead::kResReadFile, codeRes};
+  SetLibraryError(r, o, res);
+  return r;
+}
+
+// A MIDI file: the channel to read, asked for when several carry notes, then read as
+// written into read, or as the song's melody line straight into target. True when read
+// goes on like any other format's read; false when r is the whole answer (the melody line
+// taken, cancelled, or failed).
+bool readMidiChannel(pxvbMelody& target, pxvbMelody& read, const QString& path,
+                     rvTonehead::ReadRequest& request, rvTonehead::Outcome& o, Result& r,
+                     const MidiChooser& chooser, const ResFn& res) {
+  const int formatId = request.formatId;
+  const int mask = request.channelMask & 0xFFFF;
+  if (mask == 0) {
+    r = refuseRead(r, o, formatId, kCodeNoNotes, rvTonehead::ErrorTextRes(kCodeNoNotes), res);
+    return false;
+  }
+  // One channel with notes needs no question.
+  MidiAnswer answer{request.channelUsed + 1};
+  songs::SongScan song;
+  MidiQuestion question;
+  question.mask = mask;
+  if (chooser && (mask & (mask - 1)) != 0) {
+    song = songs::ScanSongFile(path);
+    if (song.ok) {
+      question.overview = songs::OverviewOf(song, songs::ProgramNames());
+      question.scanned = true;
+    }
+    answer = chooser.ask(question);
+  }
+  const int channel = answer.channel;
+  if (channel < 1 || channel > 16) return false;  // cancelled
+  r.partOfFile = (mask & (mask - 1)) != 0;
+  if (answer.song.mode == songs::ReadMode::MelodyLine && song.ok) {
+    songs::SongRequest how = answer.song;
+    how.channel = channel;
+    const songs::SongMelody line = songs::MelodyOfSong(song, question.overview, how);
+    if (!line.ok) {
+      r.result = -1;
+      r.errorTitle = rvTonehead::LibraryErrorTitle(res);
+      r.errorText = res(kResNoMelodyLine);
+      return false;
+    }
+    target.assign(line.melody);
+    if (target.sName().isEmpty()) target.setsName(read.sName());
+    r.songStatus = songs::FitSummaryText(line, res);
+    r.channel = channel;
+    r.result = 1;
+    return false;
+  }
+  request = {rvTonehead::Where::File, formatId, channel - 1};
+  o = rvTonehead::ReadMelo(read, request, path, true);
+  if (o.result != 1) {
+    SetLibraryError(r, o, res);
+    return false;
+  }
+  r.channel = channel;
+  return true;
+}
+
+}  // namespace
+
 Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
                       const MidiChooser& chooser, const ResFn& res,
                       const TuneChooser& tuneChooser) {
   Result r;
   if (path.isEmpty()) return r;
   const QFileInfo info(path);
-  if (!info.exists() || !info.isFile()) {
-    r.result = -1;
-    r.errorTitle = rvTonehead::LibraryErrorTitle(res);
-    r.errorText = FileNotFoundText(path, res);
-    return r;
-  }
-  // What the file holds decides how it is read, not its name or the dialog's filter.
-  {
-    QFile file(path);
-    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(kDetectBytes) : QByteArray();
-    const filedetect::Detected d = filedetect::DetectFileType(head, info.size(), fileType);
-    if (d.problemRes != 0) {
-      r.result = -1;
-      r.errorTitle = rvTonehead::LibraryErrorTitle(res);
-      r.errorText =
-          readProblemText(filetables::FormatIdForFileType(d.fileType), res(d.problemRes), res);
-      return r;
-    }
-    fileType = d.fileType;
-  }
+  if (!detectOpenedType(path, info, fileType, r, res)) return r;
   const filetables::OpenFilter* filter = nullptr;
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
     if (f.fileType == fileType && !filter) filter = &f;
@@ -339,58 +415,9 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
     SetLibraryError(r, o, res);
     return r;
   }
-  auto refuse = [&](int code, int codeRes) {
-    o.result = -1;
-    o.code = code;
-    o.message = {code, rvTonehead::ReadFormatNameRes(formatId), rvTonehead::kResReadFile, codeRes};
-    SetLibraryError(r, o, res);
+  if (formatId == kMidiFormat && !readMidiChannel(target, read, path, request, o, r, chooser, res))
     return r;
-  };
-  if (formatId == kMidiFormat) {
-    const int mask = request.channelMask & 0xFFFF;
-    if (mask == 0) return refuse(kCodeNoNotes, rvTonehead::ErrorTextRes(kCodeNoNotes));
-    // One channel with notes needs no question.
-    MidiAnswer answer{request.channelUsed + 1};
-    songs::SongScan song;
-    MidiQuestion question;
-    question.mask = mask;
-    if (chooser && (mask & (mask - 1)) != 0) {
-      song = songs::ScanSongFile(path);
-      if (song.ok) {
-        question.overview = songs::OverviewOf(song, songs::ProgramNames());
-        question.scanned = true;
-      }
-      answer = chooser.ask(question);
-    }
-    const int channel = answer.channel;
-    if (channel < 1 || channel > 16) return r;  // cancelled
-    r.partOfFile = (mask & (mask - 1)) != 0;
-    if (answer.song.mode == songs::ReadMode::MelodyLine && song.ok) {
-      songs::SongRequest how = answer.song;
-      how.channel = channel;
-      const songs::SongMelody line = songs::MelodyOfSong(song, question.overview, how);
-      if (!line.ok) {
-        r.result = -1;
-        r.errorTitle = rvTonehead::LibraryErrorTitle(res);
-        r.errorText = res(kResNoMelodyLine);
-        return r;
-      }
-      target.assign(line.melody);
-      if (target.sName().isEmpty()) target.setsName(read.sName());
-      r.songStatus = songs::FitSummaryText(line, res);
-      r.channel = channel;
-      r.result = 1;
-      return r;
-    }
-    request = {rvTonehead::Where::File, formatId, channel - 1};
-    o = rvTonehead::ReadMelo(read, request, path, true);
-    if (o.result != 1) {
-      SetLibraryError(r, o, res);
-      return r;
-    }
-    r.channel = channel;
-  }
-  if (read.size() == 0) return refuse(kCodeUnreadable, kResNotInFormat);
+  if (read.size() == 0) return refuseRead(r, o, formatId, kCodeUnreadable, kResNotInFormat, res);
   r.roundedEvents = request.roundedEvents;
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;

@@ -2,20 +2,17 @@
 
 #include <QList>
 #include <QStringDecoder>
-#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "files/phonevolume.h"
+#include "rvphonetables.h"
 
 namespace {
 
 using namespace phoneimport;
 
-// Beats per minute of the 32 tempo codes.
-constexpr std::array<int, 32> kTempoBpm = {25,  28,  31,  35,  40,  45,  50,  56,  63,  70,  80,
-                                           90,  100, 112, 125, 140, 160, 180, 200, 225, 250, 285,
-                                           320, 355, 400, 450, 500, 565, 635, 715, 800, 900};
+using rvphone::kTempoBpm;
 constexpr int kDefaultBpm = 63;   // a ringtone without a tempo instruction
 constexpr int kDefaultScale = 1;  // notes before the first scale instruction: A = 880 Hz
 constexpr int kEndlessLoop = 15;

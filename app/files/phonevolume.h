@@ -5,11 +5,10 @@
 #include <algorithm>
 
 #include "rvmelody.h"
+#include "rvphonetables.h"
 
 inline int PhoneVolumeToVelocity(int level) {
-  static constexpr int kVelocity[16] = {0,  20, 29, 38, 46,  54,  62,  70,
-                                        77, 84, 91, 98, 105, 112, 119, 127};
-  return kVelocity[std::clamp(level, 0, 15)];
+  return rvphone::kLevelVelocity[std::clamp(level, 0, 15)];
 }
 
 // Event kinds and values of the application's melody that the phone-format readers create.

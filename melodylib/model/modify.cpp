@@ -10,13 +10,12 @@
 
 #include "melody.h"
 #include "records.h"
+#include "rvphonetables.h"
 
 namespace rv {
 namespace {
 
-// Velocity of each volume level 0..15 (levels 7..14 step by 7 from 70).
-constexpr int32_t kLevelVelocity[16] = {0,  20, 29, 38, 46,  54,  62,  70,
-                                        77, 84, 91, 98, 105, 112, 119, 127};
+using rvphone::kLevelVelocity;
 
 // Operation 5 takes the velocity before the first note as 7: a first note at 7 needs no
 // VolumeChange in front.

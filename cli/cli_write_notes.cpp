@@ -1,0 +1,96 @@
+// What a writer did to the melody: the notes a format sized for one message left out, and
+// the notes moved into its range.
+#include <cstdlib>
+
+#include <QByteArray>
+#include <QList>
+
+#include "cli_library.h"
+#include "files/writechanges.h"
+#include "phonelink/cablemessage.h"
+
+namespace cli {
+
+std::string notesLeftOut(const Document& doc, const CliFormat& format,
+                         const std::vector<int32_t>& options, const std::string& bytes) {
+  // Elements left out are the format's defaults, as the writer takes them.
+  auto option = [&](size_t i) {
+    return i < options.size() ? options[i] : format.defaultOptions[i];
+  };
+  int all = 0;
+  for (const EventRecord& r : doc.records)
+    all += r.nEvent == RV_EVENT_NOTE || r.nEvent == RV_EVENT_PAUSE ? 1 : 0;
+  const QByteArray text(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  int kept = -1;
+  switch (format.row->noteCount) {
+    case formatcatalogue::NoteCount::NokiaRingtone:
+      // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element
+      // 7) as the options asked for them.
+      kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
+                                          option(0) == 1);
+      break;
+    case formatcatalogue::NoteCount::SagemCodes: {
+      if (option(0) <= 0) break;  // no size limit: the whole melody
+      // One code a note or pause, counted against the text without a limit.
+      std::vector<int32_t> control = {0, RV_WHERE_STRING, format.id, doc.bpm, 0, 0,
+                                      0, option(1),       0};
+      control[0] = static_cast<int32_t>(control.size());
+      std::string whole;
+      if (melo2String(doc, control, whole) != 1) return {};
+      all = cableMessage::SagemCodeCount(
+          QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
+      kept = cableMessage::SagemCodeCount(text);
+      break;
+    }
+    case formatcatalogue::NoteCount::IMelody:
+      kept = cableMessage::ImelodyNoteCount(text);
+      break;
+    case formatcatalogue::NoteCount::None:
+      break;
+  }
+  if (kept < 0 || kept >= all) return {};
+  return "holds " + std::to_string(kept) + " of the melody's " + std::to_string(all) +
+         " notes and pauses";
+}
+
+std::string pitchNote(const Document& doc, const CliFormat& format) {
+  QList<int> given;
+  for (const EventRecord& r : doc.records)
+    if (r.nEvent == 1) given << r.EventVal1;
+  const std::string name = format.id == 2    ? "Sagem"
+                           : format.id == 3  ? "The key-press writer"
+                           : format.id == 7  ? "RTTTL"
+                           : format.id == 8  ? "Alcatel"
+                           : format.id == 9  ? "Nokia"
+                           : format.id == 12 ? "Motorola"
+                                             : std::string(format.name);
+  if (const int outside = writechanges::NotesOutsideWriterRange(format.id, given))
+    return name + " moved the notes into its range: " + std::to_string(outside) +
+           " of them lay outside it";
+  // The Nokia writer fits the pitches as the RTTTL writer does: its RTTTL text tells.
+  if (format.id != 2 && format.id != 7 && format.id != 9) return {};
+  const CliFormat& readAs = *formatById(format.id == 2 ? 2 : 7);
+  std::vector<int32_t> control = {9, 0, readAs.id, doc.bpm, 0, 0, 0, 0, 0};
+  std::string text;
+  if (melo2String(doc, control, text) != 1) return {};
+  HookState& state = hookState();
+  state.clipboardIn = text;
+  state.hasClipboardIn = true;
+  Document back;
+  std::string error;
+  const bool read = readThroughLibrary("", 2, readAs, 255, back, error);
+  state.hasClipboardIn = false;
+  state.clipboardIn.clear();
+  if (!read) return {};
+  QList<int> written;
+  for (const EventRecord& r : back.records)
+    if (r.nEvent == 1) written << r.EventVal1;
+  const writechanges::PitchChange c = writechanges::ComparePitches(given, written);
+  if (c.changed == 0) return {};
+  if (c.shift == 0) return name + " moved " + std::to_string(c.changed) + " notes into its range";
+  const int n = std::abs(c.shift);
+  return name + " moved the melody " + (c.shift > 0 ? "up " : "down ") + std::to_string(n) +
+         (n == 1 ? " semitone" : " semitones") + " into its range";
+}
+
+}  // namespace cli
