@@ -43,7 +43,8 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
       break;
     }
     case formatcatalogue::NoteCount::IMelody:
-      kept = cableMessage::ImelodyNoteCount(text);
+      // Only the string form is fitted to one message; a file holds the whole melody.
+      if (!text.isEmpty()) kept = cableMessage::ImelodyNoteCount(text);
       break;
     case formatcatalogue::NoteCount::None:
       break;
@@ -56,21 +57,23 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
 std::string pitchNote(const Document& doc, const CliFormat& format) {
   QList<int> given;
   for (const EventRecord& r : doc.records)
-    if (r.nEvent == 1) given << r.EventVal1;
-  const std::string name = format.id == 2    ? "Sagem"
-                           : format.id == 3  ? "The key-press writer"
-                           : format.id == 7  ? "RTTTL"
-                           : format.id == 8  ? "Alcatel"
-                           : format.id == 9  ? "Nokia"
-                           : format.id == 12 ? "Motorola"
-                                             : std::string(format.name);
+    if (r.nEvent == RV_EVENT_NOTE) given << r.EventVal1;
+  const std::string name = format.id == RV_FORMAT_SAGEM      ? "Sagem"
+                           : format.id == RV_FORMAT_KEYPRESS ? "The key-press writer"
+                           : format.id == RV_FORMAT_RTTTL    ? "RTTTL"
+                           : format.id == RV_FORMAT_ALCATEL  ? "Alcatel"
+                           : format.id == RV_FORMAT_NOKIA    ? "Nokia"
+                           : format.id == RV_FORMAT_MOTOROLA ? "Motorola"
+                                                             : std::string(format.name);
   if (const int outside = writechanges::NotesOutsideWriterRange(format.id, given))
     return name + " moved the notes into its range: " + std::to_string(outside) +
            " of them lay outside it";
   // The Nokia writer fits the pitches as the RTTTL writer does: its RTTTL text tells.
-  if (format.id != 2 && format.id != 7 && format.id != 9) return {};
-  const CliFormat& readAs = *formatById(format.id == 2 ? 2 : 7);
-  std::vector<int32_t> control = {9, 0, readAs.id, doc.bpm, 0, 0, 0, 0, 0};
+  if (format.id != RV_FORMAT_SAGEM && format.id != RV_FORMAT_RTTTL && format.id != RV_FORMAT_NOKIA)
+    return {};
+  const CliFormat& readAs =
+      *formatById(format.id == RV_FORMAT_SAGEM ? RV_FORMAT_SAGEM : RV_FORMAT_RTTTL);
+  std::vector<int32_t> control = {9, RV_WHERE_STRING, readAs.id, doc.bpm, 0, 0, 0, 0, 0};
   std::string text;
   if (melo2String(doc, control, text) != 1) return {};
   HookState& state = hookState();
@@ -78,13 +81,14 @@ std::string pitchNote(const Document& doc, const CliFormat& format) {
   state.hasClipboardIn = true;
   Document back;
   std::string error;
-  const bool read = readThroughLibrary("", 2, readAs, 255, back, error);
+  const bool read =
+      readThroughLibrary("", RV_WHERE_CLIPBOARD, readAs, RV_CHANNEL_FIRST_SEEN, back, error);
   state.hasClipboardIn = false;
   state.clipboardIn.clear();
   if (!read) return {};
   QList<int> written;
   for (const EventRecord& r : back.records)
-    if (r.nEvent == 1) written << r.EventVal1;
+    if (r.nEvent == RV_EVENT_NOTE) written << r.EventVal1;
   const writechanges::PitchChange c = writechanges::ComparePitches(given, written);
   if (c.changed == 0) return {};
   if (c.shift == 0) return name + " moved " + std::to_string(c.changed) + " notes into its range";

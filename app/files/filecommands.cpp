@@ -422,8 +422,8 @@ Result OpenMelodyFile(pxvbMelody& target, const QString& path, int fileType,
   r.truncated = o.truncated;
   r.eventsKept = o.eventsKept;
   r.eventsInFile = o.eventsInInput;
-  r.moreInFile = o.truncated && (formatId == 7 || formatId == 2) && r.tuneCount < 2 &&
-                 info.size() > kLibraryTextLimit;
+  r.moreInFile = o.truncated && (formatId == RV_FORMAT_RTTTL || formatId == RV_FORMAT_SAGEM) &&
+                 r.tuneCount < 2 && info.size() > kLibraryTextLimit;
   target.assign(read);
   r.result = 1;
   return r;

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+#include "rvmelody.h"
+
 namespace writechanges {
 
 // The keys of the notes as given and as written.
@@ -31,7 +33,7 @@ template <class Melody>
 QList<int> NoteKeys(const Melody& m) {
   QList<int> keys;
   for (int i = 0; i < m.size(); ++i)
-    if (m.getEvent(i) == 1) keys << m.getEventVal1(i);
+    if (m.getEvent(i) == RV_EVENT_NOTE) keys << m.getEventVal1(i);
   return keys;
 }
 

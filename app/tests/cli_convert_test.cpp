@@ -98,6 +98,9 @@ TEST_F(CliConvertTest, ExtensionsChooseTheFormats) {
   EXPECT_TRUE(r.errors.contains("holds 63 of the melody's 100")) << r.errors.toStdString();
   r = run({"convert", "--to", "nokia", "--out-dir", path("out"), path("long.rtx")});
   EXPECT_TRUE(r.errors.contains("long.ota holds 82 of the melody's 100")) << r.errors.toStdString();
+  // An iMelody file holds the whole melody; only its string form is fitted to one message.
+  r = run({"convert", path("long.rtx"), path("long.imy")});
+  EXPECT_FALSE(r.errors.contains("holds")) << r.errors.toStdString();
 }
 
 TEST_F(CliConvertTest, StandardInputAndOutput) {
