@@ -168,26 +168,13 @@ QString allFilesFilter(const ResFn& res) {
 
 namespace {
 
-// The names the dialogs show for the filters of the two tables, by filter index.
-constexpr int kOpenFilterNames[] = {2812, 2813, 2814, 2815, 2816, 2650};
-constexpr int kSaveFilterNames[] = {2817, 2814, 2812, 2813, 2818, 2819,
-                                    2820, 2816, 2821, 2650, 2826};
-
-// "<name> (<patterns>)" in the current language; the table's text without res.
-QString shownFilter(const QString& tableText, int index, const int* names, int count,
-                    const ResFn& res) {
-  const QString dialogText = DialogFilterText(tableText);
-  if (!res || index < 1 || index > count) return dialogText;
+// "<name> (<patterns>)" in the current language; the table's text without res or name.
+template <class Filter>
+QString shownFilter(const Filter& f, const ResFn& res) {
+  const QString dialogText = DialogFilterText(f.filterText);
+  if (!res || f.nameRes == 0) return dialogText;
   const qsizetype open = dialogText.lastIndexOf(QLatin1Char('('));
-  return res(names[index - 1]) + QLatin1Char(' ') + dialogText.mid(open);
-}
-
-QString shownOpenFilter(const filetables::OpenFilter& f, const ResFn& res) {
-  return shownFilter(f.filterText, f.index, kOpenFilterNames, std::size(kOpenFilterNames), res);
-}
-
-QString shownSaveFilter(const filetables::SaveFilter& f, const ResFn& res) {
-  return shownFilter(f.filterText, f.index, kSaveFilterNames, std::size(kSaveFilterNames), res);
+  return res(f.nameRes) + QLatin1Char(' ') + dialogText.mid(open);
 }
 
 // A selected filter in any of its forms: the table's, the dialog's, the shown one.
@@ -201,16 +188,14 @@ bool isFilter(const Filter& f, const QString& selected, const QString& shown) {
 
 QString OpenDialogFilters(const ResFn& res) {
   QStringList texts{allMelodiesFilter(res)};
-  for (const filetables::OpenFilter& f : filetables::OpenFilters())
-    texts << shownOpenFilter(f, res);
+  for (const filetables::OpenFilter& f : filetables::OpenFilters()) texts << shownFilter(f, res);
   texts << allFilesFilter(res);
   return joinFilters(texts);
 }
 
 QString SaveDialogFilters(const ResFn& res) {
   QStringList texts;
-  for (const filetables::SaveFilter& f : filetables::SaveFilters())
-    texts << shownSaveFilter(f, res);
+  for (const filetables::SaveFilter& f : filetables::SaveFilters()) texts << shownFilter(f, res);
   return joinFilters(texts);
 }
 
@@ -219,13 +204,13 @@ int OpenFilterIndex(const QString& selectedFilter, const ResFn& res) {
   if (selectedFilter == allMelodiesFilter(res)) return 0;
   if (selectedFilter == allFilesFilter(res)) return static_cast<int>(filters.size()) + 1;
   for (const filetables::OpenFilter& f : filters)
-    if (isFilter(f, selectedFilter, shownOpenFilter(f, res))) return f.index;
+    if (isFilter(f, selectedFilter, shownFilter(f, res))) return f.index;
   return 1;
 }
 
 int SaveFilterIndex(const QString& selectedFilter, const ResFn& res) {
   for (const filetables::SaveFilter& f : filetables::SaveFilters())
-    if (isFilter(f, selectedFilter, shownSaveFilter(f, res))) return f.index;
+    if (isFilter(f, selectedFilter, shownFilter(f, res))) return f.index;
   return 1;
 }
 
@@ -234,15 +219,15 @@ QString OpenFilterText(int index, const ResFn& res) {
   if (index == 0) return allMelodiesFilter(res);
   if (index == filters.size() + 1) return allFilesFilter(res);
   for (const filetables::OpenFilter& f : filters)
-    if (f.index == index) return shownOpenFilter(f, res);
-  return shownOpenFilter(filters.first(), res);
+    if (f.index == index) return shownFilter(f, res);
+  return shownFilter(filters.first(), res);
 }
 
 QString SaveFilterText(int index, const ResFn& res) {
   const auto& filters = filetables::SaveFilters();
   for (const filetables::SaveFilter& f : filters)
-    if (f.index == index) return shownSaveFilter(f, res);
-  return shownSaveFilter(filters.first(), res);
+    if (f.index == index) return shownFilter(f, res);
+  return shownFilter(filters.first(), res);
 }
 
 int OpenFileType(int filterIndex) {

@@ -37,7 +37,7 @@ const QList<OpenFilter>& OpenFilters() {
     for (const fc::OpenEntry* e : fc::OpenEntries()) {
       const fc::Format* f = fc::OwnerOf(e);
       out.append({e->index, QString::fromLatin1(e->filterText), QString::fromLatin1(e->patterns),
-                  e->fileType, f->id, appReaderOf(f->appReader)});
+                  e->fileType, f->id, appReaderOf(f->appReader), e->nameRes});
     }
     return out;
   }();
@@ -55,7 +55,8 @@ const QList<SaveFilter>& SaveFilters() {
                    fc::OwnerOf(e)->id,
                    e->hasOptions,
                    {},
-                   e->recentType};
+                   e->recentType,
+                   e->nameRes};
       if (e->hasOptions)
         for (const fc::Option& o : e->options) s.options.append(optionOf(o));
       out.append(s);

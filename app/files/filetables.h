@@ -32,6 +32,7 @@ struct OpenFilter {
   int fileType;
   int formatId;              // the library's id of the format
   AppReader read = nullptr;  // set: the file is read by this instead of the library
+  int nameRes = 0;           // the name the dialog shows (resource string); 0: filterText's
 };
 
 // A format option: a fixed value, or the stored setting of that name.
@@ -49,6 +50,7 @@ struct SaveFilter {
   bool hasOptions;        // false: MIDI, written like the play command
   QList<Option> options;  // elements 5, 6, 7 of the request
   int recentType;         // kTypeNone when the file does not go to the recent files
+  int nameRes = 0;        // the name the dialog shows (resource string); 0: filterText's
 };
 
 // The open dialog's filters in order (from the format catalogue): the library's readable

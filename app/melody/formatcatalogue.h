@@ -46,6 +46,7 @@ struct OpenEntry {
   const char* filterText;
   const char* patterns;  // "*.txt;*.rtx"
   int fileType;
+  int nameRes = 0;  // the filter's name in the dialog (resource string); 0: filterText's
 };
 
 // An entry of the save dialog.
@@ -56,7 +57,8 @@ struct SaveEntry {
   const char* extension;  // appended when the name does not end with it
   bool hasOptions;        // false: MIDI, written like the play command
   Option options[3];
-  int recentType;  // -1: the file does not go to the recent files
+  int recentType;   // -1: the file does not go to the recent files
+  int nameRes = 0;  // the filter's name in the dialog (resource string); 0: filterText's
 };
 
 // A clipboard export of the File or Advanced menu: the menu entry's object name, its

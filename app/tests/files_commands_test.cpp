@@ -83,6 +83,9 @@ TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
   EXPECT_TRUE(filecmd::OpenDialogFilters(res).endsWith(QStringLiteral(";;<2511> (*)")));
   EXPECT_TRUE(filecmd::SaveDialogFilters(res).startsWith(
       QStringLiteral("<2817> (*.srt);;<2814> (*.srt);;<2812>")));
+  // The names come with the catalogue's entries, the formats added last included.
+  EXPECT_TRUE(filecmd::SaveDialogFilters(res).endsWith(
+      QStringLiteral(";;<2650> (*.fmf);;<2826> (*.h)")));
   // Without the language tables the dialogs show the tables' own texts.
   EXPECT_TRUE(filecmd::SaveDialogFilters().startsWith(
       QStringLiteral("Sagem SMS opti. (*.srt);;SagemMelodie (*.srt);;RTTTL/Nokring")));
