@@ -99,11 +99,14 @@ std::vector<Slot> onGrid(const std::vector<LineNote>& line, double unit) {
   return cells;
 }
 
-// A gap shorter than a quarter of the note before it and at most a 16th is articulation
-// (staccato, a breath between sung notes) and goes into that note; a silence longer than
-// a bar is shortened to one bar, moving every later onset by the same amount.
-void tidyGaps(std::vector<Slot>& cells, int grid, double unit, FitReport& r) {
-  const double sixteenth = unit * grid / 16;
+// A gap that leaves at most a 16th of rest on the grid, and no more than half the span
+// from the note to the next one, is articulation (staccato, a breath between sung notes)
+// and goes into that note: sung lines played detached leave gaps of a third of the note
+// up to the note's own length, and a 16th rest for each would spend a phone's event
+// limit on rests. A silence longer than a bar is shortened to one bar, moving every later
+// onset by the same amount.
+void tidyGaps(std::vector<Slot>& cells, int grid, FitReport& r) {
+  const int64_t sixteenthUnits = std::max(1, grid / 16);
   int64_t moved = 0;
   for (size_t i = 0; i < cells.size(); ++i) {
     Slot& s = cells[i];
@@ -111,8 +114,8 @@ void tidyGaps(std::vector<Slot>& cells, int grid, double unit, FitReport& r) {
     s.next -= moved;
     s.sound = std::min(s.sound, s.next - s.start);
     const int64_t rest = s.next - s.start - s.sound;
-    const bool articulation =
-        s.gap > 0 && static_cast<double>(s.gap) <= sixteenth + 0.5 && 4 * s.gap < s.sounding;
+    const int64_t span = s.next - s.start;
+    const bool articulation = s.gap > 0 && rest <= sixteenthUnits && 2 * rest <= span;
     if (rest > 0 && articulation) {
       s.sound += rest;
       ++r.merged;
@@ -131,6 +134,17 @@ const GridValue& largestWithin(const std::vector<GridValue>& values, int64_t n) 
   return values.back();
 }
 
+// The note value for a sounding length that no value may hold exactly: the nearest one
+// that ends by the next onset, the longer of two as near (it leaves the smaller rest).
+const GridValue& valueFor(const std::vector<GridValue>& values, int64_t sound, int64_t span) {
+  const GridValue* best = &largestWithin(values, sound);
+  for (const GridValue& v : values)
+    if (v.units <= span && std::abs(v.units - sound) <= std::abs(best->units - sound) &&
+        v.units > best->units)
+      best = &v;
+  return *best;
+}
+
 // The events, and for each whether it ends a phrase (a rest follows, or the note is at
 // least a quarter long) and where it ends in units.
 struct Written {
@@ -146,7 +160,7 @@ Written writeEvents(const std::vector<Slot>& cells, const std::vector<GridValue>
   Written w;
   for (const Slot& s : cells) {
     const size_t cell = static_cast<size_t>(&s - cells.data());
-    const GridValue& v = largestWithin(values, s.sound);
+    const GridValue& v = valueFor(values, s.sound, s.next - s.start);
     out.addevent(v.denominator, v.dot, 1, s.key, 127);
     const int before = out.size();
     int64_t at = s.start + v.units;
@@ -252,7 +266,7 @@ FitReport FitLine(const std::vector<LineNote>& line, int ticksPerQuarter, uint32
   r.grid = chooseGrid(line, quarter, target);
   const double unit = 4 * quarter / r.grid;
   std::vector<Slot> cells = onGrid(line, unit);
-  tidyGaps(cells, r.grid, unit, r);
+  tidyGaps(cells, r.grid, r);
   fitKeys(cells, target, r);
   const Written w = writeEvents(cells, GridValues(r.grid, target), r.grid, out);
   cutToLimit(w, target, out, r);

@@ -34,7 +34,7 @@ struct FitReport {
   bool tempoCapped = false;  // the tempo was lowered to the format's highest
   int transpose = 0;         // semitones the whole line was moved
   int folded = 0;            // notes moved by octaves (or clamped) into the range on their own
-  int merged = 0;            // gaps given to the note before: under a quarter of it, at most a 16th
+  int merged = 0;            // gaps given to the note before: a 16th of rest at most, half its span
   int shortened = 0;         // silences longer than a bar shortened to one bar
   int cutEvents = 0;         // events left out at the end for the event limit
   int events = 0;            // events written

@@ -295,22 +295,23 @@ TEST(SongFit, StaccatoGapsJoinTheNoteBeforeAndLongSilencesShortenToABar) {
   SongBuilder b(480);
   const int t = b.track();
   b.note(t, 0, 0, 400, 72);      // a quarter played short: an 80-tick gap is articulation
-  b.note(t, 0, 480, 120, 74);    // a 16th, then a 16th rest: as long as the note, a rest
-  b.note(t, 0, 720, 240, 76);    // an eighth
-  b.note(t, 0, 960, 480, 77);    // a quarter, then two and a half bars of silence
-  b.note(t, 0, 6240, 480, 79);   // on the bar after the shortened silence
-  b.note(t, 0, 6720, 1440, 77);  // a dotted half, then a dotted-quarter rest
-  b.note(t, 0, 8880, 480, 76);
+  b.note(t, 0, 480, 120, 74);    // an eighth played as a 16th: a detached eighth, no rest
+  b.note(t, 0, 720, 120, 76);    // a 16th, then an eighth of silence: a rest
+  b.note(t, 0, 1080, 840, 77);   // sounds 7/16 of 10/16: a half (nearest), an eighth rest
+  b.note(t, 0, 2280, 480, 74);   // a quarter, then two and a half bars of silence
+  b.note(t, 0, 7560, 480, 79);   // on the bar after the shortened silence
+  b.note(t, 0, 8040, 1440, 77);  // a dotted half, then a dotted-quarter rest
+  b.note(t, 0, 10200, 480, 76);
   const songs::SongScan song = songs::ScanSong(b.bytes());
   const songs::SongMelody m = songs::MelodyOfSong(song, songs::OverviewOf(song, {}), {});
   ASSERT_TRUE(m.ok);
-  EXPECT_EQ(m.fit.merged, 1);
+  EXPECT_EQ(m.fit.merged, 2);
   EXPECT_EQ(m.fit.shortened, 1);
   // The silence is one bar (a whole rest); a dotted rest is written as two plain ones.
-  EXPECT_EQ(words(m.melody), (QStringList{"4 72", "16 74", "16 p", "8 76", "4 77", "1 p", "4 79",
-                                          "2.1 77", "4 p", "8 p", "4 76"}));
-  EXPECT_EQ(m.fit.events, 11);
-  EXPECT_EQ(m.fit.notes, 7);
+  EXPECT_EQ(words(m.melody), (QStringList{"4 72", "8 74", "16 76", "8 p", "2 77", "8 p", "4 74",
+                                          "1 p", "4 79", "2.1 77", "4 p", "8 p", "4 76"}));
+  EXPECT_EQ(m.fit.events, 13);
+  EXPECT_EQ(m.fit.notes, 8);
 }
 
 TEST(SongFit, EveryWriterKeepsTheOnsetsAndLengthOfAFittedSong) {
