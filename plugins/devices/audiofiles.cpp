@@ -99,32 +99,27 @@ class SndfileEncoder : public pxaudio::AudioEncoder {
     SF_INFO info{};
     info.samplerate = params.sampleRate;
     info.channels = params.channels;
-    QString what, built;
-    switch (params.format) {
-      case AudioFormat::Flac:
-        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-        what = QStringLiteral("FLAC");
-        built = QStringLiteral("libFLAC");
-        break;
-      case AudioFormat::Ogg:
-        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-        what = QStringLiteral("Ogg Vorbis");
-        built = QStringLiteral("libvorbis");
-        break;
-      case AudioFormat::Opus:
-        info.format = SF_FORMAT_OGG | SF_FORMAT_OPUS;
-        what = QStringLiteral("Opus");
-        built = QStringLiteral("libopus");
-        break;
-      case AudioFormat::Mp3:
-        info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
-        what = QStringLiteral("MP3");
-        built = QStringLiteral("LAME");
-        break;
-      default:
-        if (error) *error = QStringLiteral("This format is not written by libsndfile.");
-        return false;
+    // Each format libsndfile writes, and the codec library its build needs for it.
+    static const struct {
+      AudioFormat format;
+      int sfFormat;
+      const char* name;
+      const char* builtWith;
+    } kFormats[] = {
+        {AudioFormat::Flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, "FLAC", "libFLAC"},
+        {AudioFormat::Ogg, SF_FORMAT_OGG | SF_FORMAT_VORBIS, "Ogg Vorbis", "libvorbis"},
+        {AudioFormat::Opus, SF_FORMAT_OGG | SF_FORMAT_OPUS, "Opus", "libopus"},
+        {AudioFormat::Mp3, SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "MP3", "LAME"},
+    };
+    const auto* row = std::find_if(std::begin(kFormats), std::end(kFormats),
+                                   [&](const auto& r) { return r.format == params.format; });
+    if (row == std::end(kFormats)) {
+      if (error) *error = QStringLiteral("This format is not written by libsndfile.");
+      return false;
     }
+    info.format = row->sfFormat;
+    const QString what = QString::fromLatin1(row->name),
+                  built = QString::fromLatin1(row->builtWith);
     if (!sf_format_check(&info)) {
       if (error)
         *error = QStringLiteral(
