@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <iterator>
 
@@ -69,15 +70,17 @@ bool readSongMelody(const std::string& path, const SongOptions& options, Documen
     if (m.excerpt == songs::ExcerptKind::Start && f.cutEvents) line += " (from the start)";
     line += ", grid 1/" + std::to_string(f.grid) + ", " + std::to_string(f.events) + " events";
     if (options.fitFormatId) line += ", fitted to " + checkName(options.fitFormatId);
+    // "1 note", "2 notes"
+    const auto counted = [&line](int n, const char* what, const char* label) {
+      if (n) line += ", " + std::to_string(n) + " " + what + (n == 1 ? "" : "s") + " " + label;
+    };
     if (f.transpose)
       line += ", moved " + std::string(f.transpose > 0 ? "+" : "") + std::to_string(f.transpose) +
-              " semitones";
-    if (f.folded) line += ", " + std::to_string(f.folded) + " notes folded into the range";
-    if (f.merged)
-      line += ", " + std::to_string(f.merged) + " short gaps merged into the note before";
-    if (f.shortened)
-      line += ", " + std::to_string(f.shortened) + " long silences shortened to a bar";
-    if (f.cutEvents) line += ", " + std::to_string(f.cutEvents) + " events cut at a phrase end";
+              (std::abs(f.transpose) == 1 ? " semitone" : " semitones");
+    counted(f.folded, "note", "folded into the range");
+    counted(f.merged, "short gap", "merged into the note before");
+    counted(f.shortened, "long silence", "shortened to a bar");
+    counted(f.cutEvents, "event", "cut at a phrase end");
     if (f.tempoCapped) line += ", tempo lowered to " + std::to_string(f.bpm);
     *report = line;
   }

@@ -190,13 +190,16 @@ QString FitSummaryText(const SongMelody& m, const std::function<QString(int)>& r
   QString t = res(2600).arg(m.channel).arg(m.firstBar).arg(m.lastBar);
   if (m.excerpt == ExcerptKind::Hook) t += res(2601);
   if (m.excerpt == ExcerptKind::Start && f.cutEvents) t += res(2602);
-  if (f.transpose)
-    t += res(2603).arg(f.transpose > 0 ? QStringLiteral("+%1").arg(f.transpose)
-                                       : QString::number(f.transpose));
-  if (f.folded) t += res(2604).arg(f.folded);
-  if (f.merged) t += res(2605).arg(f.merged);
-  if (f.shortened) t += res(2606).arg(f.shortened);
-  if (f.cutEvents) t += res(2607).arg(f.cutEvents);
+  // A count of one takes the singular text.
+  const auto counted = [&](int plural, int singular, int n, const QString& shown) {
+    if (n) t += res(n == 1 || n == -1 ? singular : plural).arg(shown);
+  };
+  counted(2603, 2616, f.transpose,
+          f.transpose > 0 ? QStringLiteral("+%1").arg(f.transpose) : QString::number(f.transpose));
+  counted(2604, 2617, f.folded, QString::number(f.folded));
+  counted(2605, 2618, f.merged, QString::number(f.merged));
+  counted(2606, 2619, f.shortened, QString::number(f.shortened));
+  counted(2607, 2620, f.cutEvents, QString::number(f.cutEvents));
   if (f.tempoCapped) t += res(2608).arg(f.bpm);
   return t;
 }

@@ -312,6 +312,15 @@ TEST(SongFit, StaccatoGapsJoinTheNoteBeforeAndLongSilencesShortenToABar) {
                                           "1 p", "4 79", "2.1 77", "4 p", "8 p", "4 76"}));
   EXPECT_EQ(m.fit.events, 13);
   EXPECT_EQ(m.fit.notes, 8);
+  // One silence is said in the singular, two gaps in the plural.
+  const QString said = songs::FitSummaryText(m, [](int id) {
+    return id == 2605   ? QStringLiteral(", %1 gaps")
+           : id == 2618 ? QStringLiteral(", %1 gap")
+           : id == 2606 ? QStringLiteral(", %1 silences")
+           : id == 2619 ? QStringLiteral(", %1 silence")
+                        : QString();
+  });
+  EXPECT_EQ(said, QStringLiteral(", 2 gaps, 1 silence"));
 }
 
 TEST(SongFit, EveryWriterKeepsTheOnsetsAndLengthOfAFittedSong) {
