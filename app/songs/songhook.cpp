@@ -204,7 +204,8 @@ size_t sectionLength(const Sections& s, size_t start) {
 }
 
 // A phrase starts on the first note in the bar, or on a pick-up in the half bar before
-// that follows a rest of an eighth or more; the bar's start without a note there.
+// that follows the end of the phrase before: a rest of an eighth or more, or a note held
+// for half a bar; the bar's start without a note there.
 int64_t phraseStartTick(const std::vector<LineNote>& line, int64_t barStart, int64_t barTicks) {
   const int64_t eighth = barTicks / 8;
   const auto from = std::lower_bound(line.begin(), line.end(), barStart - barTicks / 2,
@@ -213,7 +214,9 @@ int64_t phraseStartTick(const std::vector<LineNote>& line, int64_t barStart, int
     const LineNote& l = *it;
     if (l.start >= barStart + barTicks) break;
     if (l.start >= barStart) return l.start;
-    if (it == line.begin() || l.start - (it - 1)->end >= eighth) return l.start;
+    if (it == line.begin()) return l.start;
+    const LineNote& before = *(it - 1);
+    if (l.start - before.end >= eighth || before.end - before.start >= barTicks / 2) return l.start;
   }
   return barStart;
 }

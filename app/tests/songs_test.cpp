@@ -490,6 +490,57 @@ TEST(SongHook, TheChorusOfAVerseChorusSongIsTheExcerpt) {
   EXPECT_TRUE(said.contains(QStringLiteral("<2607:")));  // the cut
 }
 
+// A verse-chorus song whose every phrase starts on an upbeat: a quarter (the pick-up)
+// before the phrase's first bar, the song's own first bar being that pick-up alone. The
+// whole song begins shift ticks late, so its bars need not start where the tick-0 grid's
+// do. chorusStarts: the chorus's first notes (its pick-ups).
+QByteArray UpbeatSong(int64_t shift, std::vector<int64_t>* chorusStarts) {
+  SongBuilder b(480);
+  const int q = b.division(), bar = 4 * q;
+  const int conductor = b.track("Upbeat");
+  b.tempo(conductor, 0, 500000);
+  const int lead = b.track(), pad = b.track();
+  // (key, length in eighths): four bars a phrase, the last quarter being the next
+  // phrase's upbeat; each phrase ends on a long note.
+  const std::vector<std::pair<int, int>> verse = {{55, 2}, {60, 2}, {62, 2}, {64, 4},
+                                                  {62, 2}, {60, 4}, {57, 2}, {59, 2},
+                                                  {60, 2}, {62, 2}, {64, 2}, {55, 6}};
+  const std::vector<std::pair<int, int>> chorus = {{71, 2}, {72, 3}, {74, 1}, {76, 2}, {79, 2},
+                                                   {77, 2}, {76, 2}, {74, 4}, {76, 2}, {77, 2},
+                                                   {79, 3}, {81, 1}, {79, 2}, {74, 4}};
+  int64_t phrase = shift + bar;  // the first phrase's first bar
+  for (const char section : {'v', 'v', 'c', 'c', 'v', 'c', 'c'}) {
+    int64_t at = phrase - q;
+    if (section == 'c') chorusStarts->push_back(at);
+    for (const auto& [key, eighths] : section == 'v' ? verse : chorus) {
+      b.note(lead, 0, at, eighths * q / 2 - 40, key);
+      at += eighths * q / 2;
+    }
+    phrase += 4 * bar;
+  }
+  for (int64_t at = shift + bar; at < phrase; at += bar)
+    for (int key : {48, 52, 55}) b.note(pad, 1, at, bar, key, 60);
+  return b.bytes();
+}
+
+TEST(SongHook, TheChorusStartsOnItsUpbeatWhereverTheBarsFall) {
+  for (const int64_t shift : {0, 480, 960, 1440}) {
+    std::vector<int64_t> chorus;
+    const songs::SongScan song = songs::ScanSong(UpbeatSong(shift, &chorus));
+    const songs::SongOverview ov = songs::OverviewOf(song, {});
+    const songs::Hook hook = songs::FindHook(songs::Skyline(song, 1), ov.barTicks, &song.notes);
+    ASSERT_TRUE(hook.found) << shift;
+    // On a chorus's pick-up: not on the verse, nor on the chorus's downbeat after it.
+    EXPECT_NE(std::find(chorus.begin(), chorus.end(), hook.startTick), chorus.end())
+        << shift << ": " << hook.startTick;
+    const songs::SongMelody m =
+        songs::MelodyOfSong(song, ov, request(0, 0, songs::ExcerptKind::Hook));
+    ASSERT_TRUE(m.ok);
+    EXPECT_EQ(m.startTick, hook.startTick) << shift;
+    EXPECT_EQ(m.melody.getEventVal1(0), 71) << shift;
+  }
+}
+
 class SongWindowTest : public ::testing::Test {
  protected:
   QString write(const QByteArray& bytes) {
