@@ -482,10 +482,15 @@ Hook FindHook(const std::vector<LineNote>& line, int64_t barTicks,
               const std::vector<SongNote>* band) {
   Hook hook;
   const std::vector<HookCandidate> candidates = HookCandidates(line, barTicks, band);
+  // A tune has a hook when some four bars return note for note (the same rhythm on other
+  // keys is not the same music); the hook is then the best section that returns at least
+  // roughly (a chorus's first bar often varies).
+  const bool repeats =
+      std::any_of(candidates.begin(), candidates.end(),
+                  [](const HookCandidate& c) { return c.features[kHookReturns] > 0; });
   const HookCandidate* best = nullptr;
   for (const HookCandidate& c : candidates) {
-    // A section that never returns, not even roughly, is no hook.
-    if (c.features[kHookReturnsLoose] <= 0) continue;
+    if (!repeats || c.features[kHookReturnsLoose] <= 0) continue;
     if (!best || c.score > best->score) best = &c;
   }
   if (!best) return hook;
