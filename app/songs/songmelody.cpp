@@ -123,7 +123,7 @@ std::vector<LineNote> hookPart(const SongScan& song, const SongOverview& overvie
                                const std::vector<LineNote>& line, int channel,
                                const FitTarget& target) {
   const int64_t bar = std::max<int64_t>(1, overview.barTicks);
-  const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar);
+  const Hook hook = FindHook(channel ? line : Skyline(song, overview.best), bar, &song.notes);
   if (!hook.found) return {};
   return partOf(line, hook.startTick, target.maxEvents > 0 ? INT64_MAX : hook.endTick);
 }

@@ -500,6 +500,120 @@ TEST(SongHook, TheChorusOfAVerseChorusSongIsTheExcerpt) {
   EXPECT_TRUE(said.contains(QStringLiteral("<2607:")));  // the cut
 }
 
+// A verse-chorus song whose every phrase starts on an upbeat: a quarter (the pick-up)
+// before the phrase's first bar, the song's own first bar being that pick-up alone. The
+// whole song begins shift ticks late, so its bars need not start where the tick-0 grid's
+// do. chorusStarts: the chorus's first notes (its pick-ups).
+QByteArray UpbeatSong(int64_t shift, std::vector<int64_t>* chorusStarts,
+                      const char* sections = "vvccvcc") {
+  SongBuilder b(480);
+  const int q = b.division(), bar = 4 * q;
+  const int conductor = b.track("Upbeat");
+  b.tempo(conductor, 0, 500000);
+  const int lead = b.track(), pad = b.track();
+  // (key, length in eighths): four bars a phrase, the last quarter being the next
+  // phrase's upbeat; each phrase ends on a long note.
+  const std::vector<std::pair<int, int>> verse = {{55, 2}, {60, 2}, {62, 2}, {64, 4},
+                                                  {62, 2}, {60, 4}, {57, 2}, {59, 2},
+                                                  {60, 2}, {62, 2}, {64, 2}, {55, 6}};
+  const std::vector<std::pair<int, int>> chorus = {{71, 2}, {72, 3}, {74, 1}, {76, 2}, {79, 2},
+                                                   {77, 2}, {76, 2}, {74, 4}, {76, 2}, {77, 2},
+                                                   {79, 3}, {81, 1}, {79, 2}, {74, 4}};
+  int64_t phrase = shift + bar;  // the first phrase's first bar
+  for (const char* section = sections; *section; ++section) {
+    int64_t at = phrase - q;
+    if (*section == 'c') chorusStarts->push_back(at);
+    for (const auto& [key, eighths] : *section == 'v' ? verse : chorus) {
+      b.note(lead, 0, at, eighths * q / 2 - 40, key);
+      at += eighths * q / 2;
+    }
+    phrase += 4 * bar;
+  }
+  for (int64_t at = shift + bar; at < phrase; at += bar)
+    for (int key : {48, 52, 55}) b.note(pad, 1, at, bar, key, 60);
+  return b.bytes();
+}
+
+TEST(SongHook, TheChorusStartsOnItsUpbeatWhereverTheBarsFall) {
+  for (const int64_t shift : {0, 480, 960, 1440}) {
+    std::vector<int64_t> chorus;
+    const songs::SongScan song = songs::ScanSong(UpbeatSong(shift, &chorus));
+    const songs::SongOverview ov = songs::OverviewOf(song, {});
+    const songs::Hook hook = songs::FindHook(songs::Skyline(song, 1), ov.barTicks, &song.notes);
+    ASSERT_TRUE(hook.found) << shift;
+    // On a chorus's pick-up: not on the verse, nor on the chorus's downbeat after it.
+    EXPECT_NE(std::find(chorus.begin(), chorus.end(), hook.startTick), chorus.end())
+        << shift << ": " << hook.startTick;
+    const songs::SongMelody m =
+        songs::MelodyOfSong(song, ov, request(0, 0, songs::ExcerptKind::Hook));
+    ASSERT_TRUE(m.ok);
+    EXPECT_EQ(m.startTick, hook.startTick) << shift;
+    EXPECT_EQ(m.melody.getEventVal1(0), 71) << shift;
+  }
+}
+
+TEST(SongHook, AVerseSungMoreOftenThanTheChorusIsStillTheVerse) {
+  // The verse returns four times, the chorus three: the chorus (not the first section,
+  // higher, after the verse) is the hook all the same.
+  std::vector<int64_t> chorus;
+  const songs::SongScan song = songs::ScanSong(UpbeatSong(0, &chorus, "vvcvvcc"));
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  const songs::Hook hook = songs::FindHook(songs::Skyline(song, 1), ov.barTicks, &song.notes);
+  ASSERT_TRUE(hook.found);
+  EXPECT_NE(std::find(chorus.begin(), chorus.end(), hook.startTick), chorus.end())
+      << hook.startTick;
+}
+
+TEST(SongHook, ATuneThatNeverReturnsHasNoHookAndPlaysFromTheStart) {
+  // Each bar new: keys walk on by a fifth a note, lengths change every bar.
+  SongBuilder b(480);
+  const int q = b.division();
+  const int t = b.track("Through");
+  int64_t at = 0;
+  for (int i = 0; i < 96; ++i) {
+    const int len = q / 2 * (1 + (i / 4) % 3);
+    b.note(t, 0, at, len - 20, 55 + (i * 7) % 29);
+    at += len;
+  }
+  const songs::SongScan song = songs::ScanSong(b.bytes());
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  EXPECT_FALSE(songs::FindHook(songs::Skyline(song, 1), ov.barTicks, &song.notes).found);
+  const songs::SongMelody m =
+      songs::MelodyOfSong(song, ov, request(0, 0, songs::ExcerptKind::Hook));
+  ASSERT_TRUE(m.ok);
+  EXPECT_EQ(m.excerpt, songs::ExcerptKind::Start);
+  EXPECT_EQ(m.startTick, 0);
+}
+
+TEST(SongHook, OddLinesGiveNoHookOrOneInsideTheLine) {
+  const int64_t bar = 1920;
+  EXPECT_FALSE(songs::FindHook({}, bar).found);
+  EXPECT_FALSE(songs::FindHook({{0, 480, 60, 100}}, 0).found);
+  EXPECT_FALSE(songs::FindHook({{0, 480, 60, 100}}, bar).found);
+  EXPECT_TRUE(songs::HookCandidates({{0, 480, 60, 100}}, -5).empty());
+  // A two-bar figure played eight times, then a single note far beyond the bars searched;
+  // the song's other notes run on past the tune and use every channel.
+  std::vector<songs::LineNote> line;
+  std::vector<songs::SongNote> band;
+  for (int r = 0; r < 8; ++r)
+    for (int k = 0; k < 8; ++k) {
+      const int64_t at = r * 2 * bar + k * bar / 4;
+      line.push_back({at, at + bar / 4 - 10, 60 + (k * 5) % 12, 90});
+    }
+  line.push_back({5000 * bar, 5000 * bar + 480, 72, 90});
+  for (int c = 0; c < 16; ++c)
+    band.push_back({static_cast<int64_t>(c) * 3000 * bar, (c * 3000 + 1) * bar, 40, 80,
+                    static_cast<uint8_t>(c), 1});
+  for (const songs::HookCandidate& c : songs::HookCandidates(line, bar, &band)) {
+    EXPECT_LT(c.bar, 1500);
+    for (double f : c.features) EXPECT_TRUE(std::isfinite(f)) << c.bar;
+  }
+  const songs::Hook hook = songs::FindHook(line, bar, &band);
+  ASSERT_TRUE(hook.found);
+  EXPECT_LT(hook.startTick, 16 * bar);  // in the figure, not on the lonely note
+  EXPECT_GE(hook.bars, 4);
+}
+
 class SongWindowTest : public ::testing::Test {
  protected:
   QString write(const QByteArray& bytes) {

@@ -5,6 +5,8 @@
 //                                        the grid and to Nokia: its start, events and
 //                                        notes, and how far each writer read back moves
 //                                        its onsets
+//   pealix-songs-eval hook FILE...       the hook search's candidate section starts of
+//                                        the chosen melody: bar, start, features
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -17,6 +19,7 @@
 #include "melody/rvmelodyapi.h"
 #include "melody/rvtonehead.h"
 #include "songs/channeloverview.h"
+#include "songs/songhook.h"
 #include "songs/songmelody.h"
 
 namespace {
@@ -167,12 +170,36 @@ void featuresOf(const QString& path) {
               rows.c_str());
 }
 
+void hookOf(const QString& path) {
+  const songs::SongScan song = songs::ScanSongFile(path);
+  if (!song.ok) return;
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  if (ov.best <= 0) return;
+  const std::vector<songs::HookCandidate> candidates =
+      songs::HookCandidates(songs::Skyline(song, ov.best), ov.barTicks, &song.notes);
+  std::string rows;
+  for (const songs::HookCandidate& c : candidates) {
+    char head[96];
+    std::snprintf(head, sizeof head, "[%d, %.3f, %d, %.4f", c.bar, secondsAt(song, c.startTick),
+                  c.bars, c.score);
+    std::string row = head;
+    for (double f : c.features) {
+      char v[32];
+      std::snprintf(v, sizeof v, ", %.5f", f);
+      row += v;
+    }
+    rows += (rows.empty() ? "" : ", ") + row + "]";
+  }
+  std::printf("{\"file\": %s, \"candidates\": [%s]}\n", quoted(path).c_str(), rows.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
-  if (argc < 3 || (std::strcmp(argv[1], "features") != 0 && std::strcmp(argv[1], "fit") != 0)) {
-    std::fprintf(stderr, "usage: pealix-songs-eval features|fit FILE...\n");
+  if (argc < 3 || (std::strcmp(argv[1], "features") != 0 && std::strcmp(argv[1], "fit") != 0 &&
+                   std::strcmp(argv[1], "hook") != 0)) {
+    std::fprintf(stderr, "usage: pealix-songs-eval features|fit|hook FILE...\n");
     return 2;
   }
   if (std::strcmp(argv[1], "features") == 0) {
@@ -181,6 +208,14 @@ int main(int argc, char** argv) {
       std::printf("%s\"%s\"", i ? ", " : "", songs::FeatureName(i));
     std::printf("]}\n");
     for (int i = 2; i < argc; ++i) featuresOf(QString::fromLocal8Bit(argv[i]));
+    return 0;
+  }
+  if (std::strcmp(argv[1], "hook") == 0) {
+    std::printf("{\"features\": [");
+    for (int i = 0; i < songs::kHookCount; ++i)
+      std::printf("%s\"%s\"", i ? ", " : "", songs::HookFeatureName(i));
+    std::printf("]}\n");
+    for (int i = 2; i < argc; ++i) hookOf(QString::fromLocal8Bit(argv[i]));
     return 0;
   }
   RvMelodyApi::setLibraryDirectory(QCoreApplication::applicationDirPath());
