@@ -1,5 +1,6 @@
-// The two text formats the application converts itself, without the melody library:
-// Nokia composer text and Sagem hex text.
+// The two text formats the application converts itself, without the melody library
+// (Nokia composer text and Sagem hex text), and the files the program reads before a
+// reader has their bytes (Nokia ringtones, iMelody).
 #include <QFile>
 #include <QString>
 #include <iostream>
@@ -65,7 +66,7 @@ bool readAppInput(const std::string& path, const CliFormat& format, const std::s
   pxvbMelody melody;
   if (const AppReaderFn read = appReaderFor(format)) {
     QString why;
-    if (!read(bytes, melody, &why)) {
+    if (!read(format.id, bytes, melody, &why, {})) {
       error = why.toStdString();
       return false;
     }

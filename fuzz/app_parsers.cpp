@@ -1,7 +1,7 @@
 // The application core's text parsers: Nokia composer text (read, header split, the
 // import command, and writing back what was read), the Sagem hex import, and telling a
 // file's format from its bytes with the split of an RTTTL collection into tunes, and the
-// counts read back from rendered phone messages with the split of an EMS object list.
+// split of an EMS object list.
 #include <QString>
 #include <string>
 
@@ -10,8 +10,6 @@
 #include "files/sagemhex.h"
 #include "fuzz_input.h"
 #include "melody/pxvbmelody.h"
-#include "phonelink/cablemessage.h"
-#include "phonelink/emsimelody.h"
 #include "phonelink/modpdu.h"
 
 namespace {
@@ -50,11 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 6: {
       // Latin-1 gives the raw bytes back, as a binary ringtone needs.
       const QByteArray bytes = latin1 ? text.toLatin1() : text.toUtf8();
-      const int notes = cableMessage::NokiaNoteCount(bytes, mode & 0x40);
-      if (notes < -1 || notes > 255) __builtin_trap();
-      cableMessage::SagemCodeCount(bytes);
-      if (cableMessage::ImelodyNoteCount(bytes) > emsIMelody::MelodyTokenCount(bytes))
-        __builtin_trap();
       // The objects are the list from its first BEGIN:IMELODY on, cut before each other.
       const QList<QByteArray> objects = modPDU::SplitEmsObjects(bytes);
       const qsizetype first = bytes.indexOf("BEGIN:IMELODY");

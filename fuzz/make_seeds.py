@@ -370,7 +370,7 @@ def ringtone(title, patterns, unicode=False):
 
 
 def phone_readers():
-    clear("nokia_ringtone")
+    clear("nokia_reader")
     clear("imelody_reader")
     udh = bytes([6, 5, 4, 0x15, 0x81, 0x15, 0x81])
     melody = [("tempo", 15), ("scale", 1), ("style", 1), ("volume", 12)]
@@ -379,15 +379,15 @@ def phone_readers():
         melody.append(("note", value, dur, 0))
     melody += [("scale", 2), ("note", 1, 1, 1), ("scale", 0), ("note", 8, 4, 3)]
     ota = ringtone("Elise", [(0, 0, melody)])
-    write("nokia_ringtone", "nokia_binary", ota)
-    write("nokia_ringtone", "nokia_binary_udh", udh + ota)
-    write("nokia_ringtone", "nokia_hex_udh", (udh + ota).hex().upper().encode())
-    write("nokia_ringtone", "nokia_hex_lines",
+    write("nokia_reader", "nokia_binary", ota)
+    write("nokia_reader", "nokia_binary_udh", udh + ota)
+    write("nokia_reader", "nokia_hex_udh", (udh + ota).hex().upper().encode())
+    write("nokia_reader", "nokia_hex_lines",
           b"\r\n".join(ota.hex().encode()[i:i + 32] for i in range(0, 2 * len(ota), 32)))
-    write("nokia_ringtone", "nokia_loops_unicode",
+    write("nokia_reader", "nokia_loops_unicode",
           ringtone("Tö", [(1, 2, [("note", 10, 2, 0), ("tempo", 20)]),
                                      (1, 1, []), (2, 15, [("note", 1, 3, 0)])], unicode=True))
-    write("nokia_ringtone", "nokia_example", bytes.fromhex("024A3A40040002690000"))
+    write("nokia_reader", "nokia_example", bytes.fromhex("024A3A40040002690000"))
     imy = (b"BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\n"
            b"COMPOSER:Trad.\r\nBEAT:140\r\nSTYLE:S1\r\nVOLUME:V9\r\n"
            b"MELODY:c2#d3.r4*3e1&b2:(*5c3d3@2V+)ledonV12vibeonbackon*4a0;V-ledoffvibeoffbackoff"
@@ -441,7 +441,7 @@ if __name__ == "__main__":
     import sys
     targets = {"read_melody": read_melody, "export_melody": export_melody,
                "modify_melody": modify_melody, "sms_exports": sms_exports,
-               "app_parsers": app_parsers, "nokia_ringtone": phone_readers,
+               "app_parsers": app_parsers, "nokia_reader": phone_readers,
                "imelody_reader": phone_readers, "song_reader": song_reader,
                "flipper_reader": flipper_reader}
     for name in sys.argv[1:] or targets:

@@ -296,3 +296,26 @@ void writeSagem(Melody& melody, WriteTarget /*target*/, const FormatOptions& opt
 }
 
 }  // namespace rv
+
+namespace rv {
+
+int32_t countSagemCodes(std::string_view text) {
+  const std::size_t at = text.find("\nData:");
+  if (at == std::string_view::npos) return -1;
+  const std::size_t end = text.find('-', at);
+  std::string_view number =
+      text.substr(at + 6, end == std::string_view::npos ? std::string_view::npos : end - at - 6);
+  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (!number.empty() && blank(number.front())) number.remove_prefix(1);
+  while (!number.empty() && blank(number.back())) number.remove_suffix(1);
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  if (number.empty() || number.size() > 10) return -1;
+  int64_t count = 0;
+  for (const char c : number) {
+    if (c < '0' || c > '9') return -1;
+    count = count * 10 + (c - '0');
+  }
+  return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
+}
+
+}  // namespace rv

@@ -1,7 +1,8 @@
-// Sagem text (format 2): reader and writer.
+// Sagem text (format 2): reader, writer and the code count of a rendering.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "format_api.h"
 
@@ -35,5 +36,9 @@ int readSagem(std::istream& in, Melody& melody, ReadRequest& request);
 // characters in the size-limited text). resultValue is 1, 72, 73, 160 or 4; returnValue is
 // 1 whenever a text was made, else the same code.
 void writeSagem(Melody& melody, WriteTarget target, const FormatOptions& options, WriteResult& out);
+
+// The number of codes a Sagem text announces in its "Data:" line (the one that begins a
+// line, up to the first '-'); -1 without such a line or number.
+int32_t countSagemCodes(std::string_view text);
 
 }  // namespace rv

@@ -233,7 +233,7 @@ void frmMain::onFileSave() {
   state_.document.setModified(false);
   state_.document.setOverwriteCaution(QString());
   showStatus((res(filecmd::kResSaved) + QFileInfo(path).fileName() + QLatin1Char(' ') +
-              filecmd::SaveChangesText(doc.melody(), path, *filter, res))
+              filecmd::SaveChangesText(doc.melody(), path, *filter, res, r.writerValue))
                  .trimmed());
   updateCommandStates();
 }
@@ -286,8 +286,9 @@ bool frmMain::saveAs() {
   }
   const QString saved = becomesCurrent ? res(filecmd::kResSaved) + QFileInfo(path).fileName()
                                        : filecmd::ExportStatusText(path, doc.filePath(), res);
-  showStatus(
-      (saved + QLatin1Char(' ') + filecmd::SaveChangesText(doc.melody(), path, *f, res)).trimmed());
+  showStatus((saved + QLatin1Char(' ') +
+              filecmd::SaveChangesText(doc.melody(), path, *f, res, r.writerValue))
+                 .trimmed());
   updateCommandStates();
   return true;
 }
