@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../model/modify.h"
+#include "notenames.h"
 #include "rvmelody.h"
 #include "rvphonetables.h"
 #include "utf8.h"
@@ -20,11 +21,6 @@ constexpr int32_t kFoldColumn = 75;
 constexpr char kEnd[] = "END:IMELODY";
 // Line end, "END:IMELODY", line end: what still follows the melody tokens.
 constexpr int32_t kTrailerLen = 2 * kLineEndLen + 11;
-
-// Letter and sharp flag of each semitone from C: the split yields sharps only.
-constexpr char kLetters[] = "ccddeffggaab";
-constexpr bool kSharp[] = {false, true,  false, true,  false, false,
-                           true,  false, true,  false, true,  false};
 
 // Line breaks inside the title would end the NAME line early.
 std::string oneLine(std::string s) {
@@ -135,8 +131,9 @@ class ImelodyWriter {
         std::string token;
         if (octave != octave_) token = "*" + std::to_string(octave);
         octave_ = octave;
-        if (kSharp[semitone]) token.push_back('#');
-        token.push_back(kLetters[semitone]);
+        // The split yields sharps only.
+        if (kSemitoneSharp[semitone]) token.push_back('#');
+        token.push_back(lowerLetter(semitone));
         return token + durationToken(event);
       }
       case Pause:
@@ -291,28 +288,6 @@ bool toInt(std::u32string_view s, int32_t& out) {
   if (v < INT32_MIN || v > INT32_MAX) return false;
   out = static_cast<int32_t>(v);
   return true;
-}
-
-// Semitone of each letter from C, -1 for any other character.
-int letterSemitone(char32_t c) {
-  switch (asciiLower(c)) {
-    case U'c':
-      return 0;
-    case U'd':
-      return 2;
-    case U'e':
-      return 4;
-    case U'f':
-      return 5;
-    case U'g':
-      return 7;
-    case U'a':
-      return 9;
-    case U'b':
-      return 11;
-    default:
-      return -1;
-  }
 }
 
 // The melody line: <note> = ["*" octave] ["#" | "&"] letter duration [specifier],
