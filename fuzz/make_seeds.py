@@ -426,6 +426,15 @@ def song_reader():
     write("song_reader", "format0_nokia", bytes([2 << 5]) + format0)
 
 
+def composer_reader():
+    # The first byte: bit 0 the delimiter ';' (else ','), bit 1 the header line is read.
+    clear("composer_reader")
+    write("composer_reader", "tokens", b"\x00" + b"8#f2,4.-,16c1,4e#1")
+    write("composer_reader", "header_semicolon",
+          b"\x03" + b"Name:A B BPM:100 No.:2\r\n4c1;4.d1;8-;16#g3")
+    write("composer_reader", "long_rest", b"\x00" + b"4c1,4d1 4e1 4f1 4g1  ")
+
+
 def flipper_reader():
     clear("flipper_reader")
     head = b"Filetype: Flipper Music Format\nVersion: 0\n"
@@ -443,6 +452,6 @@ if __name__ == "__main__":
                "modify_melody": modify_melody, "sms_exports": sms_exports,
                "app_parsers": app_parsers, "nokia_reader": phone_readers,
                "imelody_reader": phone_readers, "song_reader": song_reader,
-               "flipper_reader": flipper_reader}
+               "flipper_reader": flipper_reader, "composer_reader": composer_reader}
     for name in sys.argv[1:] or targets:
         targets[name]()

@@ -190,7 +190,8 @@ Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input,
   return o;
 }
 
-Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data, BufferReport* report) {
+Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data, BufferReport* report,
+                   const BufferRequest& request) {
   Outcome o;
   if (!bind(o)) return o;
   // The readers stop unrolling loops and repeats at 20000 events.
@@ -206,6 +207,8 @@ Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data, Buf
   r.rounded = -1;
   r.composer = composer.data();
   r.composerCapacity = textRoom + 1;
+  r.delimiter = request.delimiter;
+  r.readHeader = request.readHeader ? 1 : 0;
   const int rc = RvMelodyApi::instance().rvmReadBuffer(
       data.constData(), static_cast<uint32_t>(data.size()), formatId, records.data(), &count,
       title.data(), &titleLength, &r);

@@ -127,12 +127,18 @@ struct BufferReport {
   int rounded = -1;  // notes and pauses read to the nearest length or key; -1 not said
 };
 
+// What a read from memory asks of readers that take options.
+struct BufferRequest {
+  int delimiter = 0;        // composer text: the tokens' delimiter (a character code); 0 ','
+  bool readHeader = false;  // composer text: a first "Name:... BPM:..." line is read
+};
+
 // Reads a melody from the bytes with the library's reader of the format, also the readers
-// the library uses only on memory (Nokia ringtones, iMelody). On success (result 1) the
-// target's events, tempo and name are the data's, and its composer when the data names
-// one; otherwise the target is unchanged and o.code is the library's result code.
+// the library uses only on memory (Nokia ringtones, iMelody, composer text). On success
+// (result 1) the target's events, tempo and name are the data's, and its composer when the
+// data names one; otherwise the target is unchanged and o.code is the library's result code.
 Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data,
-                   BufferReport* report = nullptr);
+                   BufferReport* report = nullptr, const BufferRequest& request = {});
 
 // What the library counts in a rendering (RV_COUNT_*): -1 when the data ends early, is
 // no such rendering or the library is missing.

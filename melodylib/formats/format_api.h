@@ -43,6 +43,8 @@ struct ReadRequest {
   int32_t failValue = 0;
   std::string composer;  // out: the composer a file names
   bool hasComposer = false;
+  char32_t delimiter = U',';  // in (composer text): between the tokens
+  bool readHeader = false;    // in (composer text): a first "Name:... BPM:..." line is read
 };
 
 struct WriteResult {

@@ -4,6 +4,7 @@
 
 #include "alcatel.h"
 #include "arduino.h"
+#include "composer.h"
 #include "flipper.h"
 #include "imelody.h"
 #include "keypress.h"
@@ -34,6 +35,7 @@ constexpr FormatEntry kFormats[] = {
     {19, "xml", nullptr, writeTestXml, false},
     {21, "flipper", readFlipper, writeFlipper, true},
     {22, "arduino", nullptr, writeArduino, true},
+    {23, "composer", nullptr, writeComposer, true, readComposer},
 };
 
 }  // namespace

@@ -36,7 +36,8 @@ enum {
   RV_FORMAT_IMELODY = 14,
   RV_FORMAT_TEST_XML = 19,
   RV_FORMAT_FLIPPER = 21, /* Flipper Zero music file */
-  RV_FORMAT_ARDUINO = 22  /* C header for a buzzer, written only */
+  RV_FORMAT_ARDUINO = 22, /* C header for a buzzer, written only */
+  RV_FORMAT_COMPOSER = 23 /* Nokia composer text (8#f2,4.-,...): written, read from memory */
 };
 
 /* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as
@@ -170,6 +171,10 @@ enum {
   RV_IMELODY_NO_COUNT = 198,        /* a repeat count is missing after '@' */
   RV_IMELODY_NOT_CLOSED = 199,      /* a repeat block is not closed with ')' */
 
+  /* Why rvmReadBuffer found no Nokia composer text (format 23). */
+  RV_COMPOSER_NO_DELIMITER = 200, /* the delimiter is not among the first seven characters */
+  RV_COMPOSER_LONG_REST = 201,    /* an undelimited rest of 17 characters or more ends it */
+
   /* Writers' values: in control[4] after an export or string call, and what the string
    * call returns where its export says so. */
   RV_WRITE_EMPTY = 0,             /* key presses, Alcatel: no event written */
@@ -261,16 +266,19 @@ typedef struct RvReadReport {
   int32_t hasComposer; /* out: 1 when the data names a composer */
   char* composer;      /* out: the composer, cut as the title is */
   uint32_t composerCapacity;
+  int32_t delimiter;  /* in, composer text: the tokens' delimiter (a character code; 0 is ',') */
+  int32_t readHeader; /* in, composer text: 1 reads a first line "Name:... BPM:..." into the
+                         title and the tempo */
 } RvReadReport;
 
 /* Reads a melody from dataLength bytes of memory with the reader of any format the library
  * reads, also those that rvmReadMelo does not read from files or the clipboard: Nokia
- * ringtones (9, binary or hex text) and iMelody (14). The records, title and titleLength
- * are as for rvmReadMelo. report may be NULL.
+ * ringtones (9, binary or hex text), iMelody (14) and Nokia composer text (23). The
+ * records, title and titleLength are as for rvmReadMelo. report may be NULL.
  * Returns 1, 100 (truncated), 210 (capacity 0 or below), 213 (NULL pointer, a format
  * without a reader), -1 (the data is not in the format), or a format's own reason
- * (RV_NOKIA_*, RV_IMELODY_*) with report's position, line and value. On a code other than 1 and 100
- * the records and the title are left as they were. */
+ * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*) with report's position, line and value. On a code other
+ * than 1 and 100 the records and the title are left as they were. */
 RVMELODY_API int32_t rvmReadBuffer(const char* data, uint32_t dataLength, int32_t formatId,
                                    EventRecord* records, int32_t* recordCount, char* title,
                                    uint32_t* titleLength, RvReadReport* report);

@@ -171,6 +171,11 @@ int32_t readBuffer(const char* data, uint32_t dataLength, int32_t formatId, Even
   if (!read) return 213;
   Melody melody;
   ReadRequest request;
+  if (report) {
+    if (report->delimiter > 0 && report->delimiter <= 0x10FFFF)
+      request.delimiter = static_cast<char32_t>(report->delimiter);
+    request.readHeader = report->readHeader == 1;
+  }
   std::istringstream in(std::string(data ? data : "", data ? dataLength : 0), std::ios::binary);
   int result = -1;
   try {
