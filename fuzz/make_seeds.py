@@ -435,6 +435,14 @@ def composer_reader():
     write("composer_reader", "long_rest", b"\x00" + b"4c1,4d1 4e1 4f1 4g1  ")
 
 
+def sagemhex_reader():
+    clear("sagemhex_reader")
+    write("sagemhex_reader", "example", b"01 00 00 78 3C000A")
+    write("sagemhex_reader", "groups", b"03000078\r\n3C000A 000010 0100FF")
+    write("sagemhex_reader", "not_hex", b"01000078 3G000A")
+    write("sagemhex_reader", "data_line", b"$MUS$1.0$\nTitre:x\nData:12-385-120\n")
+
+
 def flipper_reader():
     clear("flipper_reader")
     head = b"Filetype: Flipper Music Format\nVersion: 0\n"
@@ -452,6 +460,7 @@ if __name__ == "__main__":
                "modify_melody": modify_melody, "sms_exports": sms_exports,
                "app_parsers": app_parsers, "nokia_reader": phone_readers,
                "imelody_reader": phone_readers, "song_reader": song_reader,
-               "flipper_reader": flipper_reader, "composer_reader": composer_reader}
+               "flipper_reader": flipper_reader, "composer_reader": composer_reader,
+               "sagemhex_reader": sagemhex_reader}
     for name in sys.argv[1:] or targets:
         targets[name]()

@@ -36,6 +36,7 @@ constexpr FormatEntry kFormats[] = {
     {21, "flipper", readFlipper, writeFlipper, true},
     {22, "arduino", nullptr, writeArduino, true},
     {23, "composer", nullptr, writeComposer, true, readComposer},
+    {24, "sagemhex", nullptr, nullptr, false, readSagemHex},
 };
 
 }  // namespace

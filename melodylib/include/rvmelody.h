@@ -35,9 +35,10 @@ enum {
   RV_FORMAT_MOTOROLA = 12,
   RV_FORMAT_IMELODY = 14,
   RV_FORMAT_TEST_XML = 19,
-  RV_FORMAT_FLIPPER = 21, /* Flipper Zero music file */
-  RV_FORMAT_ARDUINO = 22, /* C header for a buzzer, written only */
-  RV_FORMAT_COMPOSER = 23 /* Nokia composer text (8#f2,4.-,...): written, read from memory */
+  RV_FORMAT_FLIPPER = 21,  /* Flipper Zero music file */
+  RV_FORMAT_ARDUINO = 22,  /* C header for a buzzer, written only */
+  RV_FORMAT_COMPOSER = 23, /* Nokia composer text (8#f2,4.-,...): written, read from memory */
+  RV_FORMAT_SAGEM_HEX = 24 /* Sagem melody as hex digits: read from memory only */
 };
 
 /* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as
@@ -174,6 +175,10 @@ enum {
   /* Why rvmReadBuffer found no Nokia composer text (format 23). */
   RV_COMPOSER_NO_DELIMITER = 200, /* the delimiter is not among the first seven characters */
   RV_COMPOSER_LONG_REST = 201,    /* an undelimited rest of 17 characters or more ends it */
+  /* Why rvmReadBuffer found no Sagem hex text (format 24). */
+  RV_SAGEM_HEX_TOO_LONG = 202, /* value: the characters, or the digits (more than 640) */
+  RV_SAGEM_HEX_NOT_HEX = 203,  /* a character that is no hex digit, blank or control */
+  RV_SAGEM_HEX_NOTHING = 204,  /* no header, a count of 0 or a tempo below 5 */
 
   /* Writers' values: in control[4] after an export or string call, and what the string
    * call returns where its export says so. */
@@ -273,12 +278,13 @@ typedef struct RvReadReport {
 
 /* Reads a melody from dataLength bytes of memory with the reader of any format the library
  * reads, also those that rvmReadMelo does not read from files or the clipboard: Nokia
- * ringtones (9, binary or hex text), iMelody (14) and Nokia composer text (23). The
+ * ringtones (9, binary or hex text), iMelody (14), Nokia composer text (23) and Sagem hex
+ * text (24). The
  * records, title and titleLength are as for rvmReadMelo. report may be NULL.
  * Returns 1, 100 (truncated), 210 (capacity 0 or below), 213 (NULL pointer, a format
  * without a reader), -1 (the data is not in the format), or a format's own reason
- * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*) with report's position, line and value. On a code other
- * than 1 and 100 the records and the title are left as they were. */
+ * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*, RV_SAGEM_HEX_*) with report's position, line and value.
+ * On a code other than 1 and 100 the records and the title are left as they were. */
 RVMELODY_API int32_t rvmReadBuffer(const char* data, uint32_t dataLength, int32_t formatId,
                                    EventRecord* records, int32_t* recordCount, char* title,
                                    uint32_t* titleLength, RvReadReport* report);
