@@ -130,8 +130,8 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   const int fileType = FileTypeOfFormat(formatId);
   if (path.isEmpty()) return false;
 
-  // The file is checked and read (with the MIDI channel question, or by the application's
-  // own reader) into a scratch melody first; only a good read goes into the document, as
+  // The file is checked and read (with the MIDI channel question, or from its bytes by the
+  // library's memory read) into a scratch melody first; only a good read goes into the document, as
   // one step of its history.
   pxvbMelody scratch;
   const filecmd::Result r =
