@@ -285,7 +285,7 @@ std::string utf16ToUtf8(const std::vector<uint32_t>& units) {
 
 class Parser {
  public:
-  Parser(std::string_view bytes, std::size_t start) : in_(bytes, start), start_(start) {}
+  Parser(std::string_view bytes, std::size_t start) : in_(bytes, start) {}
 
   // 1, or the reason it is no ringtone (failPosition and failValue say more).
   int parse(Song& song) {
@@ -448,7 +448,6 @@ class Parser {
   }
 
   BitReader in_;
-  std::size_t start_;
   bool unicode_ = false;
   bool sounded_ = false;
   bool tempoSet_ = false;
