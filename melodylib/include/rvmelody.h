@@ -193,8 +193,10 @@ enum {
 /* Stores 1, 2, 10, 3 into the four numbers; returns 1 (213 when a pointer is NULL). */
 RVMELODY_API int32_t rvtVersion(int32_t* major, int32_t* minor, int32_t* build, int32_t* revision);
 
-/* Bit set: 1 can be written, 2 can be read; -1 for an unknown format id. A known format
- * whose reader and writer are not part of this build answers 0. */
+/* Bit set: 1 can be written, 2 can be read (by rvmReadMelo); -1 for an unknown format id.
+ * A known format whose reader and writer are not part of this build answers 0. The
+ * readers rvmReadBuffer alone uses are not counted: Nokia (9) and iMelody (14) answer 1,
+ * composer text (23) 1, Sagem hex text (24) 0. */
 RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
 
 /* Reads a melody from a file (control[1] 1, fileName) or the clipboard (control[1] 2).
@@ -259,8 +261,9 @@ RVMELODY_API int32_t rvmModifyMelody(EventRecord* records, int32_t capacity, int
 RVMELODY_API int32_t rvMVelo2iVol(int32_t velocity);
 RVMELODY_API int32_t rviVol2MVelo(int32_t volume);
 
-/* What rvmReadBuffer reports besides the records. The caller sets composer and
- * composerCapacity (bytes, room for the terminator; NULL or 0: not wanted). */
+/* What rvmReadBuffer reports besides the records, and what it asks of the readers that
+ * take options. The caller sets composer and composerCapacity (bytes, room for the
+ * terminator; NULL or 0: not wanted), delimiter and readHeader. */
 typedef struct RvReadReport {
   int32_t bpm;         /* out: the tempo read */
   int32_t rounded;     /* out: notes and pauses read to the nearest length or key the
@@ -271,20 +274,22 @@ typedef struct RvReadReport {
   int32_t hasComposer; /* out: 1 when the data names a composer */
   char* composer;      /* out: the composer, cut as the title is */
   uint32_t composerCapacity;
-  int32_t delimiter;  /* in, composer text: the tokens' delimiter (a character code; 0 is ',') */
-  int32_t readHeader; /* in, composer text: 1 reads a first line "Name:... BPM:..." into the
-                         title and the tempo */
+  int32_t delimiter;  /* in, composer text: the tokens' delimiter (a character code);
+                         0 is ',' */
+  int32_t readHeader; /* in, composer text: 1 reads a first line "Name:... BPM:..." into
+                         the title and the tempo */
 } RvReadReport;
 
 /* Reads a melody from dataLength bytes of memory with the reader of any format the library
  * reads, also those that rvmReadMelo does not read from files or the clipboard: Nokia
  * ringtones (9, binary or hex text), iMelody (14), Nokia composer text (23) and Sagem hex
- * text (24). The
- * records, title and titleLength are as for rvmReadMelo. report may be NULL.
+ * text (24). The records, title and titleLength are as for rvmReadMelo; report may be
+ * NULL (the readers' defaults, nothing reported).
  * Returns 1, 100 (truncated), 210 (capacity 0 or below), 213 (NULL pointer, a format
  * without a reader), -1 (the data is not in the format), or a format's own reason
- * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*, RV_SAGEM_HEX_*) with report's position, line and value.
- * On a code other than 1 and 100 the records and the title are left as they were. */
+ * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*, RV_SAGEM_HEX_*) with report's position, line
+ * and value. On a code other than 1 and 100 the records and the title are left as they
+ * were. */
 RVMELODY_API int32_t rvmReadBuffer(const char* data, uint32_t dataLength, int32_t formatId,
                                    EventRecord* records, int32_t* recordCount, char* title,
                                    uint32_t* titleLength, RvReadReport* report);

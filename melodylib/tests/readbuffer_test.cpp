@@ -93,6 +93,34 @@ TEST(ReadBuffer, ReasonsPlacesTruncationAndArguments) {
       RV_OK);
 }
 
+// The report carries the composer reader's delimiter and header line in, and the Sagem hex
+// reader's count of a text too long out; the clipboard texts have no file read.
+TEST(ReadBuffer, ComposerOptionsAndTheSagemHexLength) {
+  Buffer b;
+  const std::string composer = "Name:Tune BPM:90 No.:2\r\n4c1;8.d2";
+  b.count = 16;
+  b.titleLength = 31;
+  b.report = RvReadReport{};
+  b.report.delimiter = ';';
+  b.report.readHeader = 1;
+  ASSERT_EQ(
+      rvmReadBuffer(composer.data(), static_cast<uint32_t>(composer.size()), RV_FORMAT_COMPOSER,
+                    b.records.data(), &b.count, b.title, &b.titleLength, &b.report),
+      RV_OK);
+  EXPECT_EQ(b.count, 2);
+  EXPECT_STREQ(b.title, "Tune");
+  EXPECT_EQ(b.report.bpm, 90);
+  EXPECT_EQ(b.records[1].EventVal1, 86);
+  // The report's defaults: ',' and no header line.
+  EXPECT_EQ(b.read(composer, RV_FORMAT_COMPOSER), RV_COMPOSER_NO_DELIMITER);
+  EXPECT_EQ(b.read(std::string(700, '0'), RV_FORMAT_SAGEM_HEX), RV_SAGEM_HEX_TOO_LONG);
+  EXPECT_EQ(b.report.value, 700);
+  ASSERT_EQ(b.read("01000078 3C000A", RV_FORMAT_SAGEM_HEX), RV_OK);
+  EXPECT_EQ(b.report.bpm, 120);
+  EXPECT_EQ(rvtMeloSupport(RV_FORMAT_COMPOSER), RV_SUPPORT_WRITE);
+  EXPECT_EQ(rvtMeloSupport(RV_FORMAT_SAGEM_HEX), 0);
+}
+
 TEST(CountNotes, CountsTheNokiaRenderingAndRefusesWhatItDoesNotKnow) {
   std::vector<EventRecord> records = {{4, 0, RV_EVENT_NOTE, 72, 100, 0, 0},
                                       {8, 0, RV_EVENT_PAUSE, 0, 0, 0, 0},
@@ -107,6 +135,14 @@ TEST(CountNotes, CountsTheNokiaRenderingAndRefusesWhatItDoesNotKnow) {
     EXPECT_EQ(rvmCountNotes(buffer, length - 4, what), -1);
   }
   EXPECT_EQ(rvmCountNotes(buffer, 10, 77), -2);
+  const std::string sagem = "$MUS$1.0$\nTitre:T\nData:3-385-120\n";
+  EXPECT_EQ(rvmCountNotes(sagem.data(), static_cast<uint32_t>(sagem.size()), RV_COUNT_SAGEM_CODES),
+            3);
+  const std::string imy = "BEGIN:IMELODY\r\nMELODY:V5c2r3*5d1\r\nEND:IMELODY\r\n";
+  EXPECT_EQ(rvmCountNotes(imy.data(), static_cast<uint32_t>(imy.size()), RV_COUNT_IMELODY_NOTES),
+            3);
+  EXPECT_EQ(rvmCountNotes(imy.data(), static_cast<uint32_t>(imy.size()), RV_COUNT_IMELODY_TOKENS),
+            4);
   EXPECT_EQ(rvmCountNotes(nullptr, 1, RV_COUNT_NOKIA_NOTES), -2);
   EXPECT_EQ(rvmCountNotes(nullptr, 0, RV_COUNT_NOKIA_NOTES), -1);
 }
