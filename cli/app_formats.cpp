@@ -1,5 +1,6 @@
-// The two text formats the application converts itself, without the melody library:
-// Nokia composer text and Sagem hex text.
+// The two text formats the application converts itself, without the melody library
+// (Nokia composer text and Sagem hex text), and the files the program reads before a
+// reader has their bytes (Nokia ringtones, iMelody).
 #include <QFile>
 #include <QString>
 #include <iostream>
@@ -65,23 +66,19 @@ bool readAppInput(const std::string& path, const CliFormat& format, const std::s
   pxvbMelody melody;
   if (const AppReaderFn read = appReaderFor(format)) {
     QString why;
-    if (!read(bytes, melody, &why)) {
+    if (!read(format.id, bytes, melody, &why, {})) {
       error = why.toStdString();
       return false;
     }
   } else if (format.row->converter == formatcatalogue::Converter::ComposerText) {
     // Our own rendering starts with a name line; take name and tempo from it.
-    QString name;
-    int bpm = 0;
-    const QString text = SplitComposerHeader(QString::fromUtf8(bytes), &name, &bpm);
-    if (!ImportComposerText(melody, text, QString::fromStdString(delimiter))) {
+    if (!ImportComposerText(melody, QString::fromUtf8(bytes), QString::fromStdString(delimiter),
+                            true)) {
       error =
           "no composer text (no delimiter among the first seven characters, or an undelimited "
           "rest of 17 characters or more)";
       return false;
     }
-    if (!name.isEmpty()) melody.setsName(name);
-    if (bpm > 0) melody.setbpm(bpm);
   } else {
     const SagemHexOutcome o = SagemHexImport(melody, QString::fromUtf8(bytes));
     if (o.result != 1) {

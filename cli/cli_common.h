@@ -14,6 +14,7 @@
 
 #include <QByteArray>
 
+#include "files/filetables.h"
 #include "melody/formatcatalogue.h"
 #include "melody/pxvbmelody.h"
 #include "rvmelody.h"
@@ -122,9 +123,10 @@ bool isAppFormat(const CliFormat& format);
 int32_t appFormatSupport(const CliFormat& format);
 bool readAppText(const std::string& path, const CliFormat& format, const std::string& delimiter,
                  Document& doc);
-// The application's reader of a format the library only writes (Nokia ringtone, iMelody),
-// from the open dialog's table; null when the library reads the format or none does.
-using AppReaderFn = bool (*)(const QByteArray&, pxvbMelody&, QString*);
+// The reader of a format whose file read the library does not offer (Nokia ringtone, read
+// from memory by the library; iMelody), from the open dialog's table; null when the
+// library reads the format's files or none does.
+using AppReaderFn = filetables::AppReader;
 AppReaderFn appReaderFor(const CliFormat& format);
 // Reads a file with the application's own converters (app formats and app readers); the
 // reason goes to error. Thread-safe for files.

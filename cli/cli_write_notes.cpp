@@ -7,6 +7,7 @@
 
 #include "cli_library.h"
 #include "files/writechanges.h"
+#include "melody/rvtonehead.h"
 #include "phonelink/cablemessage.h"
 
 namespace cli {
@@ -26,8 +27,9 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
     case formatcatalogue::NoteCount::NokiaRingtone:
       // Always sized (a limit of 0 is 140 bytes); header (element 6) and hex text (element
       // 7) as the options asked for them.
-      kept = cableMessage::NokiaNoteCount(option(1) == 1 ? QByteArray::fromHex(text) : text,
-                                          option(0) == 1);
+      kept = rvTonehead::CountNotes(
+          option(1) == 1 ? QByteArray::fromHex(text) : text,
+          option(0) == 1 ? RV_COUNT_NOKIA_NOTES_BEHIND_HEADER : RV_COUNT_NOKIA_NOTES);
       break;
     case formatcatalogue::NoteCount::SagemCodes: {
       if (option(0) <= 0) break;  // no size limit: the whole melody
@@ -37,14 +39,14 @@ std::string notesLeftOut(const Document& doc, const CliFormat& format,
       control[0] = static_cast<int32_t>(control.size());
       std::string whole;
       if (melo2String(doc, control, whole) != 1) return {};
-      all = cableMessage::SagemCodeCount(
-          QByteArray(whole.data(), static_cast<qsizetype>(whole.size())));
-      kept = cableMessage::SagemCodeCount(text);
+      all = rvTonehead::CountNotes(QByteArray(whole.data(), static_cast<qsizetype>(whole.size())),
+                                   RV_COUNT_SAGEM_CODES);
+      kept = rvTonehead::CountNotes(text, RV_COUNT_SAGEM_CODES);
       break;
     }
     case formatcatalogue::NoteCount::IMelody:
       // Only the string form is fitted to one message; a file holds the whole melody.
-      if (!text.isEmpty()) kept = cableMessage::ImelodyNoteCount(text);
+      if (!text.isEmpty()) kept = rvTonehead::CountNotes(text, RV_COUNT_IMELODY_NOTES);
       break;
     case formatcatalogue::NoteCount::None:
       break;

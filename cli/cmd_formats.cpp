@@ -23,7 +23,7 @@ int runFormats(int, char**) {
   for (const CliFormat& f : formats()) {
     int32_t support = isAppFormat(f) ? appFormatSupport(f) : api.rvtMeloSupport(f.id);
     if (appReaderFor(f))
-      support = std::max(support, 0) | RV_SUPPORT_READ;  // read by the application
+      support = std::max(support, 0) | RV_SUPPORT_READ;  // read from the file's bytes
     const std::string extensions = extensionsOf(f);
     std::cout << std::setw(10) << f.name << std::setw(4) << f.id << std::setw(6)
               << (support > 0 && (support & RV_SUPPORT_READ) ? "yes" : "-") << std::setw(7)

@@ -1,7 +1,7 @@
-// The application core's text parsers: Nokia composer text (read, header split, the
-// import command, and writing back what was read), the Sagem hex import, and telling a
+// The application core's text parsers: the Nokia composer text import (with and without
+// its header line), the Sagem hex import, and telling a
 // file's format from its bytes with the split of an RTTTL collection into tunes, and the
-// counts read back from rendered phone messages with the split of an EMS object list.
+// split of an EMS object list.
 #include <QString>
 #include <string>
 
@@ -10,8 +10,6 @@
 #include "files/sagemhex.h"
 #include "fuzz_input.h"
 #include "melody/pxvbmelody.h"
-#include "phonelink/cablemessage.h"
-#include "phonelink/emsimelody.h"
 #include "phonelink/modpdu.h"
 
 namespace {
@@ -50,11 +48,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     case 6: {
       // Latin-1 gives the raw bytes back, as a binary ringtone needs.
       const QByteArray bytes = latin1 ? text.toLatin1() : text.toUtf8();
-      const int notes = cableMessage::NokiaNoteCount(bytes, mode & 0x40);
-      if (notes < -1 || notes > 255) __builtin_trap();
-      cableMessage::SagemCodeCount(bytes);
-      if (cableMessage::ImelodyNoteCount(bytes) > emsIMelody::MelodyTokenCount(bytes))
-        __builtin_trap();
       // The objects are the list from its first BEGIN:IMELODY on, cut before each other.
       const QList<QByteArray> objects = modPDU::SplitEmsObjects(bytes);
       const qsizetype first = bytes.indexOf("BEGIN:IMELODY");
@@ -63,28 +56,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (!o.startsWith("BEGIN:IMELODY")) __builtin_trap();
       break;
     }
-    case 0: {
-      if (MelodyFromComposerText(melody, text, delimiter)) {
-        QString written;
-        ComposerTextFromMelody(melody, written,
-                               delimiter.isEmpty() ? QStringLiteral(",") : delimiter);
-        QString name;
-        int bpm = -1;
-        const QString tokens = SplitComposerHeader(written, &name, &bpm);
-        pxvbMelody again;
-        MelodyFromComposerText(again, tokens, delimiter);
-      }
-      break;
-    }
-    case 1: {
-      QString name;
-      int bpm = -1;
-      SplitComposerHeader(text, mode & 0x40 ? nullptr : &name, mode & 0x20 ? nullptr : &bpm);
-      break;
-    }
+    case 0:
+    case 1:
     case 2: {
+      // The import through the library: with the header line (0, 1) or without it; a
+      // failed one leaves the melody as it was.
       const int before = melody.size();
-      if (!ImportComposerText(melody, text, delimiter) && melody.size() != before) __builtin_trap();
+      if (!ImportComposerText(melody, text, delimiter, action != 2) && melody.size() != before)
+        __builtin_trap();
       break;
     }
     default: {

@@ -370,7 +370,7 @@ def ringtone(title, patterns, unicode=False):
 
 
 def phone_readers():
-    clear("nokia_ringtone")
+    clear("nokia_reader")
     clear("imelody_reader")
     udh = bytes([6, 5, 4, 0x15, 0x81, 0x15, 0x81])
     melody = [("tempo", 15), ("scale", 1), ("style", 1), ("volume", 12)]
@@ -379,15 +379,15 @@ def phone_readers():
         melody.append(("note", value, dur, 0))
     melody += [("scale", 2), ("note", 1, 1, 1), ("scale", 0), ("note", 8, 4, 3)]
     ota = ringtone("Elise", [(0, 0, melody)])
-    write("nokia_ringtone", "nokia_binary", ota)
-    write("nokia_ringtone", "nokia_binary_udh", udh + ota)
-    write("nokia_ringtone", "nokia_hex_udh", (udh + ota).hex().upper().encode())
-    write("nokia_ringtone", "nokia_hex_lines",
+    write("nokia_reader", "nokia_binary", ota)
+    write("nokia_reader", "nokia_binary_udh", udh + ota)
+    write("nokia_reader", "nokia_hex_udh", (udh + ota).hex().upper().encode())
+    write("nokia_reader", "nokia_hex_lines",
           b"\r\n".join(ota.hex().encode()[i:i + 32] for i in range(0, 2 * len(ota), 32)))
-    write("nokia_ringtone", "nokia_loops_unicode",
+    write("nokia_reader", "nokia_loops_unicode",
           ringtone("Tö", [(1, 2, [("note", 10, 2, 0), ("tempo", 20)]),
                                      (1, 1, []), (2, 15, [("note", 1, 3, 0)])], unicode=True))
-    write("nokia_ringtone", "nokia_example", bytes.fromhex("024A3A40040002690000"))
+    write("nokia_reader", "nokia_example", bytes.fromhex("024A3A40040002690000"))
     imy = (b"BEGIN:IMELODY\r\nVERSION:1.2\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\n"
            b"COMPOSER:Trad.\r\nBEAT:140\r\nSTYLE:S1\r\nVOLUME:V9\r\n"
            b"MELODY:c2#d3.r4*3e1&b2:(*5c3d3@2V+)ledonV12vibeonbackon*4a0;V-ledoffvibeoffbackoff"
@@ -426,6 +426,23 @@ def song_reader():
     write("song_reader", "format0_nokia", bytes([2 << 5]) + format0)
 
 
+def composer_reader():
+    # The first byte: bit 0 the delimiter ';' (else ','), bit 1 the header line is read.
+    clear("composer_reader")
+    write("composer_reader", "tokens", b"\x00" + b"8#f2,4.-,16c1,4e#1")
+    write("composer_reader", "header_semicolon",
+          b"\x03" + b"Name:A B BPM:100 No.:2\r\n4c1;4.d1;8-;16#g3")
+    write("composer_reader", "long_rest", b"\x00" + b"4c1,4d1 4e1 4f1 4g1  ")
+
+
+def sagemhex_reader():
+    clear("sagemhex_reader")
+    write("sagemhex_reader", "example", b"01 00 00 78 3C000A")
+    write("sagemhex_reader", "groups", b"03000078\r\n3C000A 000010 0100FF")
+    write("sagemhex_reader", "not_hex", b"01000078 3G000A")
+    write("sagemhex_reader", "data_line", b"$MUS$1.0$\nTitre:x\nData:12-385-120\n")
+
+
 def flipper_reader():
     clear("flipper_reader")
     head = b"Filetype: Flipper Music Format\nVersion: 0\n"
@@ -441,8 +458,9 @@ if __name__ == "__main__":
     import sys
     targets = {"read_melody": read_melody, "export_melody": export_melody,
                "modify_melody": modify_melody, "sms_exports": sms_exports,
-               "app_parsers": app_parsers, "nokia_ringtone": phone_readers,
+               "app_parsers": app_parsers, "nokia_reader": phone_readers,
                "imelody_reader": phone_readers, "song_reader": song_reader,
-               "flipper_reader": flipper_reader}
+               "flipper_reader": flipper_reader, "composer_reader": composer_reader,
+               "sagemhex_reader": sagemhex_reader}
     for name in sys.argv[1:] or targets:
         targets[name]()

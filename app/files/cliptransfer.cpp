@@ -68,13 +68,15 @@ std::pair<int, int> notesKept(Export kind, const pxvbMelody& melody, const QByte
     case formatcatalogue::NoteCount::SagemCodes:
       // One code a note or pause; counted against the text of the whole melody.
       if (f.options[0] <= 0) break;
-      return {cableMessage::SagemCodeCount(bytes),
+      return {rvTonehead::CountNotes(bytes, RV_COUNT_SAGEM_CODES),
               cableMessage::SagemCodesOfWhole(melody, options.sagemOptiLF)};
     case formatcatalogue::NoteCount::IMelody:
-      return {cableMessage::ImelodyNoteCount(bytes), cableMessage::NotesAndPauses(melody)};
+      return {rvTonehead::CountNotes(bytes, RV_COUNT_IMELODY_NOTES),
+              cableMessage::NotesAndPauses(melody)};
     case formatcatalogue::NoteCount::NokiaRingtone:
-      return {cableMessage::NokiaNoteCount(f.options[1] == 1 ? QByteArray::fromHex(bytes) : bytes,
-                                           f.options[0] == 1),
+      return {rvTonehead::CountNotes(
+                  f.options[1] == 1 ? QByteArray::fromHex(bytes) : bytes,
+                  f.options[0] == 1 ? RV_COUNT_NOKIA_NOTES_BEHIND_HEADER : RV_COUNT_NOKIA_NOTES),
               cableMessage::NotesAndPauses(melody)};
     case formatcatalogue::NoteCount::None:
       break;

@@ -1,7 +1,7 @@
 // The clipboard exports and imports of the File and Advanced menus as text in, text out:
 // the window reads or fills the system clipboard, these functions do the rest. Library
-// formats go through the library bridge; Nokia composer text and Sagem hex text are
-// converted by the application itself.
+// formats go through the library bridge; Nokia composer text and Sagem hex text through
+// their clipboard glue (files/composertext.h, files/sagemhex.h), which calls the library.
 #pragma once
 
 #include <QString>

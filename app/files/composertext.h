@@ -1,24 +1,17 @@
-// Nokia composer text: tokens such as 8#f2 or 4.- separated by a delimiter.
+// Nokia composer text (tokens such as 8#f2 or 4.- separated by a delimiter): the melody
+// library reads and writes it (format 23); here the clipboard's side of it, the delimiter
+// setting and the import command.
 #pragma once
 
 #include <QString>
 
 #include "melody/pxvbmelody.h"
 
-// Renders the melody: a first line "Name:<name> BPM:<bpm> No.:<tokens>" ended by CR LF,
-// then the tokens joined by the first character of delimiter. -1 when at least one token
-// was written, else 0.
+// Renders the melody through the library: a first line "Name:<name> BPM:<bpm> No.:<tokens>"
+// ended by CR LF, then the tokens joined by the first character of delimiter (',' when it
+// is empty). -1 when at least one token was written, else 0 (an empty melody, or the
+// library missing, gives no text at all).
 int ComposerTextFromMelody(const pxvbMelody& melody, QString& out, const QString& delimiter);
-
-// Reads tokens into the melody (emptied first), keys in composer numbering (12 x octave +
-// semitone + 12). False when the text has no delimiter within its first seven characters
-// or ends in an undelimited rest of 17 characters or more; unusable tokens are skipped.
-bool MelodyFromComposerText(pxvbMelody& melody, const QString& text, const QString& delimiter);
-
-// A text that starts with the rendering's first line ("Name:... BPM:... No.:...") is split
-// after it: name and bpm receive the values found (bpm 0 when none) and the tokens after
-// the line are returned. Any other text comes back unchanged.
-QString SplitComposerHeader(const QString& text, QString* name, int* bpm);
 
 // Resource strings of the import failure message.
 enum : int { kResComposerImportFailed = 834, kResComposerImportFailed2 = 836 };
@@ -26,6 +19,9 @@ enum : int { kResComposerImportFailed = 834, kResComposerImportFailed2 = 836 };
 // The delimiter of the import: the setting when it is exactly one character, else ",".
 QString ComposerImportDelimiter(const QString& setting);
 
-// The import command: reads the text into a temporary melody, raises every note by 48
-// semitones and makes target a copy of it. False (target unchanged) when the read failed.
-bool ImportComposerText(pxvbMelody& target, const QString& text, const QString& delimiterSetting);
+// The import command: the library reads the text into a new melody (keys as the composer
+// names them: 4c1 is key 72) and target becomes a copy of it. With withHeader, a first line
+// as the rendering writes it gives the name (when not empty) and the tempo (when above 0).
+// False (target unchanged) when the text is no composer text.
+bool ImportComposerText(pxvbMelody& target, const QString& text, const QString& delimiterSetting,
+                        bool withHeader = false);

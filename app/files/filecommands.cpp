@@ -11,6 +11,7 @@
 #include "document/melodydocument.h"
 #include "files/filedetect.h"
 #include "files/writechanges.h"
+#include "melody/formatcatalogue.h"
 #include "melody/titletext.h"
 #include "settings/mainsettings.h"
 #include "songs/songmelody.h"
@@ -19,9 +20,10 @@ namespace filecmd {
 namespace {
 
 constexpr int kMidiFormat = RV_FORMAT_MIDI;
-// A MIDI read with no channel carrying notes answers like a file without notes; any other
-// read that gives no event at all like a text the reader could not use.
-constexpr int kCodeNoNotes = 153;
+// A MIDI read with no channel carrying notes answers like a Sagem text without a note code
+// (the library's code for "the header was read, but no note"); any other read that gives
+// no event at all like a text the reader could not use.
+constexpr int kCodeNoNotes = RV_SAGEM_NO_CODE;
 constexpr int kCodeUnreadable = RV_READ_FAILED;
 constexpr int kResNotInFormat = rvresult::textRes(RV_READ_FAILED, rvresult::Call::Read);
 constexpr int kChannelAny = RV_CHANNEL_FIRST_SEEN;
@@ -50,6 +52,7 @@ constexpr int kResExportedNoFile = 2823;
 // The library's text readers (RTTTL, Sagem) take the first 65,536 characters of a file.
 constexpr qint64 kLibraryTextLimit = 65536;
 constexpr int kResRoundedEvents = 2651;
+constexpr int kResWriterRounded = 2830;
 
 // "<format> - reading the file\n<Error>: <problem>", the library message's shape.
 // A format id below 0 (not recognised) names no format.
@@ -63,7 +66,8 @@ QString readProblemText(int formatId, const QString& problem, const ResFn& res) 
 
 }  // namespace
 
-// The Nokia ringtone and iMelody files: read by the application's own readers.
+// The Nokia ringtone and iMelody files: the program reads the file, the library its
+// bytes.
 Result ReadWithAppReader(pxvbMelody& target, const QString& path,
                          const filetables::OpenFilter& filter, const ResFn& res) {
   Result r;
@@ -76,7 +80,7 @@ Result ReadWithAppReader(pxvbMelody& target, const QString& path,
   }
   pxvbMelody read;
   QString error;
-  if (!filter.read(file.readAll(), read, &error) || read.size() == 0) {
+  if (!filter.read(filter.formatId, file.readAll(), read, &error, res) || read.size() == 0) {
     r.errorText =
         readProblemText(filter.formatId, error.isEmpty() ? res(kResNotInFormat) : error, res);
     return r;
@@ -445,12 +449,18 @@ Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
 }
 
 QString SaveChangesText(const pxvbMelody& melody, const QString& path,
-                        const filetables::SaveFilter& filter, const ResFn& res) {
+                        const filetables::SaveFilter& filter, const ResFn& res, int writerValue) {
+  const formatcatalogue::Format* row = formatcatalogue::ById(filter.formatId);
+  const QString rounded = row && row->writesRounded && writerValue < 0
+                              ? res(kResWriterRounded).arg(res(row->nameRes)).arg(-writerValue)
+                              : QString();
   int fileType = filetables::kTypeNone;
   for (const filetables::OpenFilter& f : filetables::OpenFilters())
     if (f.formatId == filter.formatId && fileType == filetables::kTypeNone) fileType = f.fileType;
   if (fileType == filetables::kTypeNone)
     return writechanges::OutsideRangeText(filter.formatId, writechanges::NoteKeys(melody), res);
+  QStringList changes;
+  changes << rounded;
   pxvbMelody back;
   const auto firstChannel = [](int mask) {
     for (int c = 0; c < 16; ++c)
@@ -458,8 +468,7 @@ QString SaveChangesText(const pxvbMelody& melody, const QString& path,
     return 1;
   };
   const Result r = OpenMelodyFile(back, path, fileType, firstChannel, res);
-  if (r.result != 1) return {};
-  QStringList changes;
+  if (r.result != 1) return rounded;
   if (back.bpm() != melody.bpm())
     changes << res(kResTempoWritten).arg(back.bpm()).arg(melody.bpm());
   // A reader that keeps no title (MIDI without a name) says nothing about it. The phone

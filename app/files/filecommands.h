@@ -184,10 +184,12 @@ Result SaveMelodyFile(const pxvbMelody& melody, const QString& path,
                       const ResFn& res);
 
 // What the writer changed on the way, found by reading the written file back (formats the
-// program reads): a tempo the format has no code for, a title it shortens. Empty when the
-// file holds the melody's tempo and title, or cannot be read back.
+// program reads): a tempo the format has no code for, a title it shortens; and, from the
+// save's writer value, the notes a writer put to the nearest length it holds (Flipper Zero
+// music). Empty when the file holds the melody's tempo and title, or cannot be read back.
 QString SaveChangesText(const pxvbMelody& melody, const QString& path,
-                        const filetables::SaveFilter& filter, const ResFn& res);
+                        const filetables::SaveFilter& filter, const ResFn& res,
+                        int writerValue = 1);
 
 // Where Save As starts: the filter of the current file's own format (else the one chosen
 // last; 0 for none yet: MIDI, the native format) and the name it proposes: the current

@@ -2,8 +2,7 @@
 
 #include <QFileInfo>
 
-#include "files/imelodyreader.h"
-#include "files/nokiaringtone.h"
+#include "files/memoryread.h"
 #include "melody/formatcatalogue.h"
 
 namespace filetables {
@@ -12,16 +11,8 @@ namespace {
 
 namespace fc = formatcatalogue;
 
-AppReader appReaderOf(fc::AppReader reader) {
-  switch (reader) {
-    case fc::AppReader::NokiaRingtone:
-      return readNokiaRingtone;
-    case fc::AppReader::IMelody:
-      return readIMelody;
-    case fc::AppReader::None:
-      break;
-  }
-  return nullptr;
+AppReader appReaderOf(const fc::Format& format) {
+  return format.readsFromMemory ? memoryread::Read : nullptr;
 }
 
 Option optionOf(const fc::Option& o) {
@@ -37,7 +28,7 @@ const QList<OpenFilter>& OpenFilters() {
     for (const fc::OpenEntry* e : fc::OpenEntries()) {
       const fc::Format* f = fc::OwnerOf(e);
       out.append({e->index, QString::fromLatin1(e->filterText), QString::fromLatin1(e->patterns),
-                  e->fileType, f->id, appReaderOf(f->appReader), e->nameRes});
+                  e->fileType, f->id, appReaderOf(*f), e->nameRes});
     }
     return out;
   }();

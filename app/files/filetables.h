@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 
 #include "melody/pxvbmelody.h"
 
@@ -15,15 +16,16 @@ enum FileType : int {
   kTypeRtttl = 1,
   kTypeMidi = 2,
   kTypeSagem = 3,
-  kTypeNokia = 4,    // read by the application (files/nokiaringtone.h)
-  kTypeImelody = 5,  // read by the application (files/imelodyreader.h)
+  kTypeNokia = 4,    // read from memory by the library (files/memoryread.h)
+  kTypeImelody = 5,  // read from memory by the library (files/memoryread.h)
   kTypeFlipper = 6,
 };
 
-// A reader of the application for a format the melody library only writes: replaces the
-// melody's events, tempo and name, or returns false with the melody unchanged and *error
-// saying why.
-using AppReader = bool (*)(const QByteArray& data, pxvbMelody& melody, QString* error);
+// A reader for a format whose file read the melody library does not offer (memoryread.h): replaces
+// the melody's events, tempo and name, or returns false with the melody unchanged and *error saying
+// why (res gives the window's texts; empty: the command line's words).
+using AppReader = bool (*)(int formatId, const QByteArray& data, pxvbMelody& melody, QString* error,
+                           const std::function<QString(int)>& res);
 
 struct OpenFilter {
   int index;           // 1-based filter index of the dialog
@@ -54,8 +56,8 @@ struct SaveFilter {
 };
 
 // The open dialog's filters in order (from the format catalogue): the library's readable
-// formats, the Nokia ringtone and iMelody, which the application reads itself, and the
-// formats added since.
+// formats, the Nokia ringtone and iMelody (whose bytes the program hands to the library),
+// and the formats added since.
 const QList<OpenFilter>& OpenFilters();
 // The first open filter whose pattern lists the file name's extension (case-insensitive),
 // or nullptr: ".txt" is RTTTL.
@@ -72,7 +74,7 @@ const SaveFilter* SaveFilterForFormat(int formatId);
 // ...); -1 for an extension of no filter or of several (txt).
 int FileTypeFromPath(const QString& path);
 // Format id of a file type; -1 for none. Nokia ringtones and iMelody are read by the
-// filter's AppReader, not by the library.
+// filter's AppReader, not by the library's file read.
 int FormatIdForFileType(int fileType);
 // Appends extension unless the name already ends with it (case-insensitive).
 QString WithExtension(const QString& fileName, const QString& extension);

@@ -1,5 +1,6 @@
-// Sagem melodies as a string of hexadecimal digits: count of notes, tempo, then one group
-// of six digits (key, unused pair, length code) per note.
+// Sagem melodies as a string of hexadecimal digits (count of notes, tempo, then one group
+// of six digits a note): the melody library reads them (format 24); here the clipboard
+// import's side, its messages and the undo copy.
 #pragma once
 
 #include <QString>

@@ -16,18 +16,11 @@ enum class Converter {
   SagemHex,      // the application: Sagem hex text (files/sagemhex.h), read only
 };
 
-// How a library format the library only writes is read.
-enum class AppReader {
-  None,
-  NokiaRingtone,  // files/nokiaringtone.h
-  IMelody,        // files/imelodyreader.h
-};
-
 // How the notes a rendering sized for one message holds are counted (phonelink's
 // cablemessage.h), to say what it left out.
 enum class NoteCount {
   None,           // the format holds the whole melody
-  NokiaRingtone,  // the instructions of the Nokia pattern
+  NokiaRingtone,  // the instructions of the Nokia pattern, by the library (rvmCountNotes)
   SagemCodes,     // the codes the Sagem "Data:" line announces
   IMelody,        // the notes and rests of the melody part
 };
@@ -106,8 +99,9 @@ struct Format {
   int nameRes;              // its name in write messages (resource string)
   int readNameRes;          // its name in read messages
   bool readable, writable;  // what the program does with it, whoever does it
-  AppReader appReader;
-  bool asciiTitle;  // the writer puts the title into ASCII-only text or octets
+  bool readsFromMemory;     // the library reads it from memory only: the program reads the
+                            // file and hands its bytes over (files/memoryread.h)
+  bool asciiTitle;          // the writer puts the title into ASCII-only text or octets
   NoteCount noteCount;
   int rangeCheckId;             // the range-check row its limits are checked against, 0 none
   bool hasString;               // the library renders it into a string (rvmMelo2String)
@@ -119,6 +113,8 @@ struct Format {
   bool readsRounded;            // the reader says in control element 4 how many notes
                                 // and pauses it read to the nearest length or key
   bool countsEntries = false;   // the writer's result value is the entries written, no note
+  bool writesRounded = false;   // a negative result value is minus the notes and pauses
+                                // the writer put to the nearest length or key it holds
   std::vector<CliOption> cliOptions;
   std::vector<OpenEntry> open;
   std::vector<SaveEntry> save;

@@ -15,4 +15,6 @@ void RvMelodyApi::bindExports() {
   bind(rvMVelo2iVol, "rvMVelo2iVol");
   bind(rviVol2MVelo, "rviVol2MVelo");
   bind(rvSetHostHooks, "rvSetHostHooks");
+  bind(rvmReadBuffer, "rvmReadBuffer");
+  bind(rvmCountNotes, "rvmCountNotes");
 }

@@ -21,6 +21,9 @@ class RvMelodyApi : public LibraryBinding {
   using ModifyFn = int32_t (*)(EventRecord*, int32_t, int32_t*, int32_t, int32_t);
   using VolumeFn = int32_t (*)(int32_t);
   using HooksFn = void (*)(const RvHostHooks*);
+  using ReadBufferFn = int32_t (*)(const char*, uint32_t, int32_t, EventRecord*, int32_t*, char*,
+                                   uint32_t*, RvReadReport*);
+  using CountNotesFn = int32_t (*)(const char*, uint32_t, int32_t);
 
   // The process-wide binding; loads on first use.
   static RvMelodyApi& instance();
@@ -37,6 +40,8 @@ class RvMelodyApi : public LibraryBinding {
   VolumeFn rvMVelo2iVol = nullptr;
   VolumeFn rviVol2MVelo = nullptr;
   HooksFn rvSetHostHooks = nullptr;
+  ReadBufferFn rvmReadBuffer = nullptr;
+  CountNotesFn rvmCountNotes = nullptr;
 
  private:
   RvMelodyApi() : LibraryBinding("librvmelody.so", "melody library") {}

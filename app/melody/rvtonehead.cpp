@@ -190,6 +190,52 @@ Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input,
   return o;
 }
 
+Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data, BufferReport* report,
+                   const BufferRequest& request) {
+  Outcome o;
+  if (!bind(o)) return o;
+  // The readers stop unrolling loops and repeats at 20000 events.
+  constexpr int32_t kMostEvents = 20000;
+  std::vector<EventRecord> records(static_cast<size_t>(kMostEvents));
+  int32_t count = kMostEvents;
+  // A title or composer is at most the data again, each byte turned into two of UTF-8.
+  const auto textRoom = static_cast<uint32_t>(std::min<qsizetype>(data.size(), 1 << 20) * 2 + 64);
+  QByteArray title(static_cast<qsizetype>(textRoom) + 1, '\0');
+  QByteArray composer(static_cast<qsizetype>(textRoom) + 1, '\0');
+  uint32_t titleLength = textRoom;
+  RvReadReport r{};
+  r.rounded = -1;
+  r.composer = composer.data();
+  r.composerCapacity = textRoom + 1;
+  r.delimiter = request.delimiter;
+  r.readHeader = request.readHeader ? 1 : 0;
+  const int rc = RvMelodyApi::instance().rvmReadBuffer(
+      data.constData(), static_cast<uint32_t>(data.size()), formatId, records.data(), &count,
+      title.data(), &titleLength, &r);
+  o.code = rc;
+  if (report) *report = {r.position, r.line, r.value, r.rounded};
+  if (rc != RV_OK && rc != RV_READ_TRUNCATED) {
+    fail(o, rc, ReadFormatNameRes(formatId), kResReadFile, Call::Read, formatId);
+    return o;
+  }
+  o.truncated = rc == RV_READ_TRUNCATED;
+  count = std::clamp<int32_t>(count, 0, kMostEvents);
+  o.eventsKept = o.eventsInInput = count;
+  FromRecords(target, records.data(), count);
+  target.setbpm(r.bpm);
+  target.setsName(QString::fromUtf8(title.constData(), static_cast<qsizetype>(titleLength)));
+  if (r.hasComposer) target.setsComposer(QString::fromUtf8(composer.constData()));
+  o.result = 1;
+  return o;
+}
+
+int CountNotes(const QByteArray& data, int what) {
+  if (!EnsureLoaded()) return -1;
+  const int n = RvMelodyApi::instance().rvmCountNotes(data.constData(),
+                                                      static_cast<uint32_t>(data.size()), what);
+  return n < 0 ? -1 : n;
+}
+
 Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName) {
   if (request.size() < 5) return Outcome{};
   ReadRequest typed = ReadRequestOf(request);

@@ -119,6 +119,31 @@ Outcome ReadMelo(pxvbMelody& target, ReadRequest& request, const QString& input,
 // on success its elements 4 and 5 receive the channel used and the channel mask.
 Outcome ReadMelo(pxvbMelody& target, Request& request, const QString& input, bool setName);
 
+// What a read from memory (ReadBuffer) reports besides the melody.
+struct BufferReport {
+  int position = 0;  // on failure: where, as the code says (rvmelody.h); 0 none
+  int line = 0;      // on failure: the line, from 1; 0 none
+  int value = 0;     // on failure: the number the code names
+  int rounded = -1;  // notes and pauses read to the nearest length or key; -1 not said
+};
+
+// What a read from memory asks of readers that take options.
+struct BufferRequest {
+  int delimiter = 0;        // composer text: the tokens' delimiter (a character code); 0 ','
+  bool readHeader = false;  // composer text: a first "Name:... BPM:..." line is read
+};
+
+// Reads a melody from the bytes with the library's reader of the format, also the readers
+// the library uses only on memory (Nokia ringtones, iMelody, composer text). On success
+// (result 1) the target's events, tempo and name are the data's, and its composer when the
+// data names one; otherwise the target is unchanged and o.code is the library's result code.
+Outcome ReadBuffer(pxvbMelody& target, int formatId, const QByteArray& data,
+                   BufferReport* report = nullptr, const BufferRequest& request = {});
+
+// What the library counts in a rendering (RV_COUNT_*): -1 when the data ends early, is
+// no such rendering or the library is missing.
+int CountNotes(const QByteArray& data, int what);
+
 // Writes the melody, or only the events at rows (positions outside the melody are
 // skipped; none selected writes nothing, result 0), to a file or the clipboard.
 Outcome MeloExport(const pxvbMelody& melody, const WriteRequest& request, const QString& fileName,

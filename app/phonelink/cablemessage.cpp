@@ -29,55 +29,11 @@ bool HasPhoneNumber(const QString& text) {
   return false;
 }
 
-int ImelodyNoteCount(const QByteArray& imelody) {
-  return emsIMelody::MelodyTokenCount(imelody, false);
-}
-
-int NokiaNoteCount(const QByteArray& ringtone, bool withHeader) {
-  qsizetype bit = withHeader ? 7 * 8 : 0;
-  bool ended = false;
-  auto take = [&](int bits) {
-    int value = 0;
-    for (int i = 0; i < bits; ++i, ++bit) {
-      if (bit / 8 >= ringtone.size()) {
-        ended = true;
-        return 0;
-      }
-      value = value << 1 | (static_cast<unsigned char>(ringtone[bit / 8]) >> (7 - bit % 8) & 1);
-    }
-    return value;
-  };
-  // Command length, programming and sound commands, song type: 26 bits; then the title.
-  take(26);
-  bit += 8 * take(4);
-  take(8 + 3 + 2 + 4);  // one pattern: its header, number and loop
-  const int instructions = take(8);
-  int notes = 0;
-  // Field bits after each 3-bit identifier: note (also a pause), scale, style, tempo, volume.
-  static constexpr int kFieldBits[] = {0, 9, 2, 2, 5, 4};
-  for (int i = 0; i < instructions && !ended; ++i) {
-    const int kind = take(3);
-    if (kind < 1 || kind > 5) return -1;
-    if (kind == 1) ++notes;
-    take(kFieldBits[kind]);
-  }
-  return ended ? -1 : notes;
-}
-
-int SagemCodeCount(const QByteArray& sagem) {
-  const qsizetype at = sagem.indexOf("\nData:");
-  if (at < 0) return -1;
-  const qsizetype end = sagem.indexOf('-', at);
-  bool ok = false;
-  const int count = sagem.mid(at + 6, end < 0 ? -1 : end - at - 6).toInt(&ok);
-  return ok ? count : -1;
-}
-
 int SagemCodesOfWhole(const pxvbMelody& melody, int lineEnds) {
   QByteArray whole;
   if (rvTonehead::Melo2String(melody, RV_FORMAT_SAGEM, {0, lineEnds, 0}, whole).result != 1)
     return -1;
-  return SagemCodeCount(whole);
+  return rvTonehead::CountNotes(whole, RV_COUNT_SAGEM_CODES);
 }
 
 int NotesAndPauses(const pxvbMelody& melody) {
@@ -167,7 +123,8 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   if (mode == kModeSagem) {
     // The SMS takes at most 160 characters; the writer stops where they are full. A
     // melody cut there is refused: the whole text would announce more codes.
-    const int written = SagemCodeCount(r.data), codes = SagemCodesOfWhole(melody, sagemLineEnds);
+    const int written = rvTonehead::CountNotes(r.data, RV_COUNT_SAGEM_CODES);
+    const int codes = SagemCodesOfWhole(melody, sagemLineEnds);
     if (written < codes) {
       r.error = GetResString(kResSagemTooLong).arg(written).arg(codes);
       r.data.clear();
@@ -176,7 +133,10 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
   }
   if (mode == kModeNokia) {
     const int notes = NotesAndPauses(melody);
-    const int written = NokiaNoteCount(r.data, true);
+    // The note and pause instructions the library finds in its ringtone: the writer leaves
+    // out what lies beyond 255 instructions, and the octave changes it adds count among
+    // them, so fewer notes than the melody's means a cut.
+    const int written = rvTonehead::CountNotes(r.data, RV_COUNT_NOKIA_NOTES_BEHIND_HEADER);
     if (written < notes) {
       r.error = GetResString(kResNokiaOctavesTooMany)
                     .arg(kNokiaMaxInstructions)
@@ -190,10 +150,11 @@ Rendered Render(const pxvbMelody& melody, int mode, int sagemLineEnds) {
     // The library's iMelody text for a message ends where one SMS is full; a longer
     // melody goes as several objects, one per part (refused over three when sending).
     const int notes = NotesAndPauses(melody);
-    if (ImelodyNoteCount(r.data) < notes) {
+    const int written = rvTonehead::CountNotes(r.data, RV_COUNT_IMELODY_NOTES);
+    if (written < notes) {
       const QList<QByteArray> objects = emsIMelody::Objects(melody);
       if (objects.isEmpty()) {
-        r.error = GetResString(kResEmsTooLong).arg(ImelodyNoteCount(r.data)).arg(notes);
+        r.error = GetResString(kResEmsTooLong).arg(written).arg(notes);
         r.data.clear();
         return r;
       }

@@ -31,22 +31,11 @@ constexpr int kResEmsTooLong = 2106;
 constexpr int kResNokiaOctavesTooMany = 2107;
 constexpr int kResSagemTooLong = 2108;
 
-// The number of codes a Sagem text announces in its "Data:" line; -1 without one.
-int SagemCodeCount(const QByteArray& sagem);
 // The codes the Sagem text of the whole melody (no size limit) would hold; -1 when the
 // library cannot render it.
 int SagemCodesOfWhole(const pxvbMelody& melody, int lineEnds);
 // The notes and pauses of a melody: what the one-message formats count as written.
 int NotesAndPauses(const pxvbMelody& melody);
-
-// The note and pause instructions in a Nokia ringtone as the library writes it (behind
-// the port header of 7 octets when withHeader), read from its pattern; -1 when the data
-// ends early. The writer leaves out what lies beyond 255 instructions, and the octave
-// changes it adds count among them: fewer notes here than in the melody means a cut.
-int NokiaNoteCount(const QByteArray& ringtone, bool withHeader);
-
-// The notes and rests in the melody part of an iMelody text.
-int ImelodyNoteCount(const QByteArray& imelody);
 
 // True for the modes that send the melody (not a typed text).
 bool SendsMelody(int mode);

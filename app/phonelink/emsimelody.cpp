@@ -58,22 +58,6 @@ void FitLikeStringExport(pxvbMelody& melody) {
       melody.setEventVal1(i, std::clamp(melody.getEventVal1(i), kLowest, kHighest));
 }
 
-int MelodyTokenCount(const QByteArray& imelody, bool volumes) {
-  // The melody line starts a line: a title holding "MELODY:" is no melody.
-  const qsizetype begin = imelody.indexOf("\nMELODY:");
-  if (begin < 0) return 0;
-  qsizetype end = imelody.indexOf("END:IMELODY", begin);
-  if (end < 0) end = imelody.size();
-  int count = 0;
-  // A note ends in its letter, a rest is "r", a volume change starts with "V"; octave
-  // prefixes, sharps, digits and the folding's line ends and blanks are parts of these.
-  for (qsizetype i = begin + 8; i < end; ++i) {
-    const char c = imelody[i];
-    if ((c >= 'a' && c <= 'g') || c == 'r' || (volumes && c == 'V')) ++count;
-  }
-  return count;
-}
-
 QList<QByteArray> Objects(const pxvbMelody& melody) {
   pxvbMelody fitted(melody);
   FitLikeStringExport(fitted);
@@ -97,7 +81,7 @@ QList<QByteArray> Objects(const pxvbMelody& melody) {
       const rvTonehead::Outcome o =
           rvTonehead::Melo2String(fitted, kImelodyFormat, {}, text, &rows);
       if (o.result != 1) return {};
-      written = MelodyTokenCount(text) - (carryVolume ? 1 : 0);
+      written = rvTonehead::CountNotes(text, RV_COUNT_IMELODY_TOKENS) - (carryVolume ? 1 : 0);
       if (written > 0 || !titled) break;
     }
     if (written <= 0) return {};

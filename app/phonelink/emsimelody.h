@@ -19,10 +19,6 @@ namespace emsIMelody {
 // octaves: the export of each object then finds its notes in range and leaves them.
 void FitLikeStringExport(pxvbMelody& melody);
 
-// The notes and rests, and with `volumes` the volume changes, written in the melody part
-// of an iMelody text.
-int MelodyTokenCount(const QByteArray& imelody, bool volumes = true);
-
 // The objects of the whole melody, in order. The title goes only into the first (and not
 // even there when it leaves no room for a note); later objects start with the melody's
 // last absolute volume so that they play as loud. Empty when the library fails or a

@@ -84,8 +84,8 @@ TEST_F(FileCommandsTest, DialogFiltersAndExtensions) {
   EXPECT_TRUE(filecmd::SaveDialogFilters(res).startsWith(
       QStringLiteral("<2817> (*.srt);;<2814> (*.srt);;<2812>")));
   // The names come with the catalogue's entries, the formats added last included.
-  EXPECT_TRUE(filecmd::SaveDialogFilters(res).endsWith(
-      QStringLiteral(";;<2650> (*.fmf);;<2826> (*.h)")));
+  EXPECT_TRUE(
+      filecmd::SaveDialogFilters(res).endsWith(QStringLiteral(";;<2650> (*.fmf);;<2826> (*.h)")));
   // Without the language tables the dialogs show the tables' own texts.
   EXPECT_TRUE(filecmd::SaveDialogFilters().startsWith(
       QStringLiteral("Sagem SMS opti. (*.srt);;SagemMelodie (*.srt);;RTTTL/Nokring")));
@@ -254,6 +254,31 @@ TEST_F(FileCommandsTest, ASaveIntoAFolderThatCannotExistFails) {
   EXPECT_TRUE(r.errorText.startsWith(QStringLiteral("<848> - <843>\n<2> #")))
       << r.errorText.toStdString();
   EXPECT_EQ(readFile(dir_.filePath(QStringLiteral("plain"))), QByteArray("x"));
+}
+
+// The Flipper Zero writer has no double dot of 7/4 (two dots are 2.25 times the length):
+// the save says how many notes it put to the nearest length, the other writers say nothing.
+TEST_F(FileCommandsTest, SaveAsFlipperSaysWhatTheWriterRounded) {
+  pxvbMelody m = sample();
+  m.addevent(4, 2, 1, 74, 127);
+  m.addevent(8, 2, 16);
+  const filetables::SaveFilter* flipper = filetables::SaveFilterForFormat(RV_FORMAT_FLIPPER);
+  const filetables::SaveFilter* rtttl = filetables::SaveFilterForFormat(RV_FORMAT_RTTTL);
+  ASSERT_TRUE(flipper && rtttl);
+  const QString path = filecmd::SavePath(dir_.filePath(QStringLiteral("round")), *flipper);
+  const filecmd::Result r = filecmd::SaveMelodyFile(m, path, *flipper, options_, res);
+  ASSERT_EQ(r.result, 1) << r.errorText.toStdString();
+  EXPECT_EQ(r.writerValue, -2);
+  EXPECT_TRUE(filecmd::SaveChangesText(m, path, *flipper, res, r.writerValue)
+                  .contains(QStringLiteral("<2830>")));
+  const filecmd::Result exact = filecmd::SaveMelodyFile(sample(), path, *flipper, options_, res);
+  EXPECT_FALSE(filecmd::SaveChangesText(sample(), path, *flipper, res, exact.writerValue)
+                   .contains(QStringLiteral("<2830>")));
+  const QString rtx = filecmd::SavePath(dir_.filePath(QStringLiteral("round")), *rtttl);
+  const filecmd::Result other = filecmd::SaveMelodyFile(m, rtx, *rtttl, options_, res);
+  EXPECT_FALSE(
+      filecmd::SaveChangesText(m, rtx, *rtttl, res, -2).contains(QStringLiteral("<2830>")));
+  EXPECT_EQ(other.result, 1);
 }
 
 TEST_F(FileCommandsTest, InPlaceSavingAndTheTitle) {

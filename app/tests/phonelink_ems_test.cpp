@@ -190,7 +190,7 @@ TEST_F(EmsTest, LaterObjectsPlayAsLoudAndTooManyPartsAreRefused) {
   ASSERT_TRUE(volume.startsWith('V') && volume.size() > 1) << objects[0].constData();
   for (const QByteArray& o : objects) EXPECT_EQ(firstToken(o), volume);
   int tokens = 0;
-  for (const QByteArray& o : objects) tokens += emsIMelody::MelodyTokenCount(o);
+  for (const QByteArray& o : objects) tokens += rvTonehead::CountNotes(o, RV_COUNT_IMELODY_TOKENS);
   EXPECT_EQ(tokens, 30 + static_cast<int>(objects.size()));
 
   // Four objects need four parts: refused with the count, nothing built.

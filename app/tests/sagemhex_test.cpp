@@ -3,8 +3,17 @@
 #include <random>
 
 #include "files/sagemhex.h"
+#include "melody/rvmelodyapi.h"
 
+// The library reads the text (format 24); here the import's outcome, messages and undo.
 namespace {
+
+class LibraryDirectory : public ::testing::Environment {
+ public:
+  void SetUp() override { RvMelodyApi::setLibraryDirectory(QStringLiteral(PEALIX_BIN_DIR)); }
+};
+[[maybe_unused]] const ::testing::Environment* const kLibrary =
+    ::testing::AddGlobalTestEnvironment(new LibraryDirectory);
 
 pxvbMelody existing() {
   pxvbMelody m;

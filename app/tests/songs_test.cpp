@@ -17,8 +17,7 @@
 #include "cli_process.h"
 #include "document/meloformatcheck.h"
 #include "files/filecommands.h"
-#include "files/imelodyreader.h"
-#include "files/nokiaringtone.h"
+#include "files/memoryread.h"
 #include "files/ui/frmmidiopendlg.h"
 #include "languages/reslang.h"
 #include "melody/rvmelodyapi.h"
@@ -363,9 +362,9 @@ TEST(SongFit, EveryWriterKeepsTheOnsetsAndLengthOfAFittedSong) {
     } else {
       pxvbMelody back;
       if (writer == 9) {
-        ASSERT_TRUE(readNokiaRingtone(bytes, back));
+        ASSERT_TRUE(memoryread::Read(RV_FORMAT_NOKIA, bytes, back));
       } else if (writer == 14) {
-        ASSERT_TRUE(readIMelody(bytes, back));
+        ASSERT_TRUE(memoryread::Read(RV_FORMAT_IMELODY, bytes, back));
       } else {
         rvTonehead::Request r = {1, writer, 0, 0, 255, 0};
         ASSERT_EQ(rvTonehead::ReadMelo(back, r, path, false).result, 1);

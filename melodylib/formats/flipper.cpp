@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "notenames.h"
+
 namespace rv {
 namespace {
 
@@ -110,28 +112,6 @@ bool readNumber(std::string_view text, int32_t& value) {
   return true;
 }
 
-// The semitone of a note letter above C; -1 for no letter.
-int32_t semitoneOf(char letter) {
-  switch (asciiLower(letter)) {
-    case 'c':
-      return 0;
-    case 'd':
-      return 2;
-    case 'e':
-      return 4;
-    case 'f':
-      return 5;
-    case 'g':
-      return 7;
-    case 'a':
-      return 9;
-    case 'b':
-      return 11;
-    default:
-      return -1;
-  }
-}
-
 struct Defaults {
   int32_t bpm = kDefaultBpm;
   int32_t duration = kDefaultDuration;
@@ -151,7 +131,7 @@ bool readToken(std::string_view token, const Defaults& d, Melody& melody, int32_
   if (i >= token.size()) return false;
   const char letter = token[i++];
   const bool pause = asciiLower(letter) == 'p';
-  int32_t semitone = pause ? 0 : semitoneOf(letter);
+  int32_t semitone = pause ? 0 : letterSemitone(letter);
   if (semitone < 0) return false;
   if (i < token.size() && (token[i] == '#' || token[i] == '_')) {
     if (pause) return false;
@@ -366,8 +346,6 @@ void writeFlipper(Melody& melody, WriteTarget /*target*/, const FormatOptions& /
   const int32_t duration = shortestDefault(durations, kDefaultDuration);
   const int32_t octave = shortestDefault(octaves, kDefaultOctave);
 
-  static constexpr const char* kNames[12] = {"C",  "C#", "D",  "D#", "E",  "F",
-                                             "F#", "G",  "G#", "A",  "A#", "B"};
   std::string& text = out.bytes;
   text += "Filetype: ";
   text += kFiletype;
@@ -382,7 +360,8 @@ void writeFlipper(Melody& melody, WriteTarget /*target*/, const FormatOptions& /
     if (n.pause) {
       text += 'P';
     } else {
-      text += kNames[n.key % 12];
+      text += kSemitoneLetter[n.key % 12];
+      if (kSemitoneSharp[n.key % 12]) text += '#';
       if (n.key / 12 - 1 != octave) text += std::to_string(n.key / 12 - 1);
     }
     text.append(static_cast<std::size_t>(n.dots), '.');

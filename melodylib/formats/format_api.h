@@ -13,6 +13,12 @@ namespace rv {
 // Where a writer's bytes go; a few writers render differently for the string export.
 enum class WriteTarget { File, Clipboard, String };
 
+// Unrolling the loops and repeats of a phone ringtone stops at this many events.
+constexpr int32_t kMaxUnrolledEvents = 20000;
+// The velocity of every note a phone ringtone reader gives: these formats carry loudness
+// only as volume changes.
+constexpr int32_t kPhoneNoteVelocity = 127;
+
 // Format options: control elements 6, 7 and 8 when the array holds them.
 struct FormatOptions {
   int32_t option6 = 0, option7 = 0, option8 = 0;
@@ -29,6 +35,16 @@ struct ReadRequest {
   int32_t channelMask = 0;      // out (MIDI): bit n set when channel n carries notes
   int32_t roundedEvents = -1;   // out: events read to the nearest length or key the melody
                                 // holds (-1: the reader does not say)
+  // out, for the readers that say why a text is not in their format: the place (1-based
+  // byte or character of what the reason names, 0 none), the line (1-based, 0 none) and a
+  // number the reason names (an unknown command, the event limit).
+  int32_t failPosition = 0;
+  int32_t failLine = 0;
+  int32_t failValue = 0;
+  std::string composer;  // out: the composer a file names
+  bool hasComposer = false;
+  char32_t delimiter = U',';  // in (composer text): between the tokens
+  bool readHeader = false;    // in (composer text): a first "Name:... BPM:..." line is read
 };
 
 struct WriteResult {

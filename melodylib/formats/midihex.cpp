@@ -1,27 +1,13 @@
 #include "midihex.h"
 
+#include "bits.h"
+
 namespace rv {
-namespace {
-
-int hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-}  // namespace
 
 // Every byte as two upper-case hex digits, no separators, after the marker.
 std::string encodeClipboardMidi(const std::string& bytes) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text(kClipboardMidiMarker);
-  text.reserve(text.size() + 2 * bytes.size());
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    text.push_back(kDigits[b >> 4]);
-    text.push_back(kDigits[b & 0x0F]);
-  }
+  appendHex(bytes, text);
   return text;
 }
 
@@ -36,7 +22,7 @@ std::string decodeClipboardMidi(std::string_view text) {
   for (size_t i = 0; i < text.size(); i += 2) {
     int value = 0;
     for (size_t j = i; j < i + 2 && j < text.size(); ++j) {
-      const int digit = hexDigit(text[j]);
+      const int digit = hexDigitValue(text[j]);
       if (digit < 0) break;
       value = value * 16 + digit;
     }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "notenames.h"
 #include "rvphonetables.h"
 
 namespace rv {
@@ -212,33 +213,9 @@ bool parseToken(std::string_view raw, int32_t defaultOctave, int32_t defaultDura
   while (i < t.size() && !isNoteLetter(asciiLower(t[i]))) ++i;
   if (i == t.size()) return false;
   const char letter = asciiLower(t[i]);
-  int32_t semitone = 0;
-  switch (letter) {
-    case 'c':
-      semitone = 1;
-      break;
-    case 'd':
-      semitone = 3;
-      break;
-    case 'e':
-      semitone = 5;
-      break;
-    case 'f':
-      semitone = 6;
-      break;
-    case 'g':
-      semitone = 8;
-      break;
-    case 'a':
-      semitone = 10;
-      break;
-    case 'b':
-    case 'h':
-      semitone = 12;
-      break;
-    default:
-      break;  // 'p'
-  }
+  // 1 (C) .. 12 (B, also written H); 0 is the pause.
+  const int32_t semitone0 = letter == 'h' ? 11 : letterSemitone(letter);
+  int32_t semitone = semitone0 < 0 ? 0 : semitone0 + 1;
   if (sharps && semitone) semitone = std::min(semitone + 1, 12);
 
   int32_t duration = defaultDuration;

@@ -2,8 +2,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <istream>
+#include <string_view>
+
+#include "bits.h"
+#include "rvmelody.h"
+#include "utf8.h"
 
 namespace rv {
 namespace {
@@ -293,6 +300,121 @@ void writeSagem(Melody& melody, WriteTarget /*target*/, const FormatOptions& opt
   out.bytes = header(title, codes, bpm, lineEnd) + body;
   out.resultValue = fitted;
   out.returnValue = kSagemOk;
+}
+
+}  // namespace rv
+
+namespace rv {
+
+int32_t countSagemCodes(std::string_view text) {
+  const std::size_t at = text.find("\nData:");
+  if (at == std::string_view::npos) return -1;
+  const std::size_t end = text.find('-', at);
+  std::string_view number =
+      text.substr(at + 6, end == std::string_view::npos ? std::string_view::npos : end - at - 6);
+  auto blank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (!number.empty() && blank(number.front())) number.remove_prefix(1);
+  while (!number.empty() && blank(number.back())) number.remove_suffix(1);
+  if (!number.empty() && number.front() == '+') number.remove_prefix(1);
+  if (number.empty() || number.size() > 10) return -1;
+  int64_t count = 0;
+  for (const char c : number) {
+    if (c < '0' || c > '9') return -1;
+    count = count * 10 + (c - '0');
+  }
+  return count > INT32_MAX ? -1 : static_cast<int32_t>(count);
+}
+
+}  // namespace rv
+
+// ---- Sagem hex text -----------------------------------------------------------------
+
+namespace rv {
+namespace {
+
+constexpr std::size_t kHexMaxBytes = 1 << 20;
+constexpr std::size_t kHexLongestText = 1400;  // characters, blanks included
+constexpr std::size_t kHexMostDigits = 640;
+constexpr int32_t kHexLowestTempo = 5;
+constexpr int32_t kHexKeyOffset = 47;  // a code of 1 is key 48
+
+// Characters as the clipboard counts them (UTF-16 units).
+std::size_t utf16Length(std::u32string_view text) {
+  std::size_t n = text.size();
+  for (const char32_t c : text) n += c > 0xFFFF ? 1 : 0;
+  return n;
+}
+
+int32_t hexPair(std::u32string_view digits) {
+  int32_t v = 0;
+  for (const char32_t c : digits) v = v * 16 + hexDigitValue(static_cast<char>(c));
+  return v;
+}
+
+// Length code -> (denominator, dot).
+void lengthFromCode(int32_t code, int32_t& len, int32_t& dot) {
+  dot = 0;
+  if (code <= 6) {
+    len = 16;
+  } else if (code == 7) {
+    len = 8;
+  } else if (code <= 9) {
+    len = 8;
+    dot = 1;
+  } else if (code <= 12) {
+    len = 4;
+    dot = code - 10;
+  } else if (code <= 15) {
+    len = 2;
+    dot = code - 13;
+  } else if (code == 16) {
+    len = 1;
+  } else {
+    len = 8;
+  }
+}
+
+}  // namespace
+
+int readSagemHex(std::istream& in, Melody& melody, ReadRequest& request) {
+  std::string data(kHexMaxBytes, '\0');
+  in.read(data.data(), static_cast<std::streamsize>(data.size()));
+  data.resize(static_cast<std::size_t>(in.gcount()));
+  const std::u32string raw = decodeText(data);
+  if (utf16Length(raw) > kHexLongestText) {
+    request.failValue = static_cast<int32_t>(std::min<std::size_t>(utf16Length(raw), INT32_MAX));
+    return RV_SAGEM_HEX_TOO_LONG;
+  }
+  std::u32string text;
+  for (const char32_t c : raw)
+    if (c != U' ' && c >= 29) text.push_back(c);
+  if (utf16Length(text) > kHexMostDigits) {
+    request.failValue = static_cast<int32_t>(utf16Length(text));
+    return RV_SAGEM_HEX_TOO_LONG;
+  }
+  for (const char32_t c : text)
+    if (c > 0x7F || hexDigitValue(static_cast<char>(c)) < 0) return RV_SAGEM_HEX_NOT_HEX;
+  // Header: count at 1-2, 3-4 unused, 5-6 checked, tempo at 7-8 (1-based positions).
+  if (text.size() < 8) return RV_SAGEM_HEX_NOTHING;
+  const std::u32string_view digits(text);
+  const int32_t count = hexPair(digits.substr(0, 2));
+  const int32_t tempo = hexPair(digits.substr(6, 2));
+  if (count < 1 || tempo < kHexLowestTempo) return RV_SAGEM_HEX_NOTHING;
+
+  melody.clearEvents();
+  melody.setBPM(tempo);
+  for (int32_t k = 0; k < count; ++k) {
+    const std::size_t at = 8 + 6 * static_cast<std::size_t>(k);
+    if (at + 6 > digits.size()) break;  // the text ended early: no group left
+    const int32_t code = hexPair(digits.substr(at, 2));
+    int32_t len = 0, dot = 0;
+    lengthFromCode(hexPair(digits.substr(at + 4, 2)), len, dot);
+    if (code == 0)
+      melody.addRecord(len, dot, Pause, 0, 0, 0, 0);
+    else
+      melody.addRecord(len, dot, Note, std::min(code + kHexKeyOffset, 127), 127, 0, 0);
+  }
+  return 1;
 }
 
 }  // namespace rv

@@ -35,8 +35,10 @@ enum {
   RV_FORMAT_MOTOROLA = 12,
   RV_FORMAT_IMELODY = 14,
   RV_FORMAT_TEST_XML = 19,
-  RV_FORMAT_FLIPPER = 21, /* Flipper Zero music file */
-  RV_FORMAT_ARDUINO = 22  /* C header for a buzzer, written only */
+  RV_FORMAT_FLIPPER = 21,  /* Flipper Zero music file */
+  RV_FORMAT_ARDUINO = 22,  /* C header for a buzzer, written only */
+  RV_FORMAT_COMPOSER = 23, /* Nokia composer text (8#f2,4.-,...): written, read from memory */
+  RV_FORMAT_SAGEM_HEX = 24 /* Sagem melody as hex digits: read from memory only */
 };
 
 /* Event kinds (EventRecord.nEvent). A read reports every kind it does not know as
@@ -133,6 +135,51 @@ enum {
   RV_SAGEM_BAD_HEADER = 152, /* the title or data line is malformed */
   RV_SAGEM_NO_CODE = 153,    /* the header was read, but no note code */
 
+  /* Why rvmReadBuffer found no Nokia ringtone in the data (format 9). RvReadReport's
+   * position is the byte (from 1) the reader had come to, value the number named. */
+  RV_NOKIA_EMPTY = 170,               /* the data is empty */
+  RV_NOKIA_NO_COMMANDS = 171,         /* the command count is 0 */
+  RV_NOKIA_UNKNOWN_COMMAND = 172,     /* value: the command */
+  RV_NOKIA_NO_SOUND = 173,            /* no sound command among the commands */
+  RV_NOKIA_NOT_BASIC_SONG = 174,      /* value: the song type */
+  RV_NOKIA_NO_PATTERN = 175,          /* the pattern count is 0 */
+  RV_NOKIA_BAD_PATTERN = 176,         /* a pattern header is damaged */
+  RV_NOKIA_UNKNOWN_INSTRUCTION = 177, /* value: the instruction */
+  RV_NOKIA_TOO_MANY_EVENTS = 178,     /* the loops make more events than value */
+  RV_NOKIA_NO_NOTE = 179,             /* no note or pause in the song */
+  RV_NOKIA_ENDS_EARLY = 180,          /* the data ends inside the ringtone */
+
+  /* Why rvmReadBuffer found no iMelody text in the data (format 14). RvReadReport's line
+   * is the header line (from 1), position the character of the melody (from 1, folded
+   * lines joined, blanks left out), value the character or the event limit. */
+  RV_IMELODY_EMPTY = 181,           /* the data holds no line */
+  RV_IMELODY_NO_BEGIN = 182,        /* the first line is not BEGIN:IMELODY */
+  RV_IMELODY_BAD_BEAT = 183,        /* line: BEAT is no tempo */
+  RV_IMELODY_BAD_STYLE = 184,       /* line: STYLE is not S0, S1 or S2 */
+  RV_IMELODY_BAD_VOLUME = 185,      /* line: VOLUME is not V0..V15 */
+  RV_IMELODY_SECOND_MELODY = 186,   /* line: a second MELODY line */
+  RV_IMELODY_NO_MELODY = 187,       /* no MELODY line */
+  RV_IMELODY_NO_NOTE = 188,         /* the melody holds no note or rest */
+  RV_IMELODY_TOO_MANY_EVENTS = 189, /* the repeats make more events than value */
+  RV_IMELODY_UNEXPECTED = 190,      /* value: a character that begins no element */
+  RV_IMELODY_NO_BLOCK = 191,        /* value: '@' or ')' outside a repeat block */
+  RV_IMELODY_NO_DURATION = 192,     /* a duration 0..5 is missing */
+  RV_IMELODY_NO_VOLUME = 193,       /* a volume 0..15, '+' or '-' is missing after V */
+  RV_IMELODY_NO_OCTAVE = 194,       /* an octave 0..8 is missing after '*' */
+  RV_IMELODY_NO_LETTER = 195,       /* a note letter is missing */
+  RV_IMELODY_NESTS_DEEP = 196,      /* repeat blocks nest more than 8 deep */
+  RV_IMELODY_NO_AT = 197,           /* a repeat block lacks its '@' count */
+  RV_IMELODY_NO_COUNT = 198,        /* a repeat count is missing after '@' */
+  RV_IMELODY_NOT_CLOSED = 199,      /* a repeat block is not closed with ')' */
+
+  /* Why rvmReadBuffer found no Nokia composer text (format 23). */
+  RV_COMPOSER_NO_DELIMITER = 200, /* the delimiter is not among the first seven characters */
+  RV_COMPOSER_LONG_REST = 201,    /* an undelimited rest of 17 characters or more ends it */
+  /* Why rvmReadBuffer found no Sagem hex text (format 24). */
+  RV_SAGEM_HEX_TOO_LONG = 202, /* value: the characters, or the digits (more than 640) */
+  RV_SAGEM_HEX_NOT_HEX = 203,  /* a character that is no hex digit, blank or control */
+  RV_SAGEM_HEX_NOTHING = 204,  /* no header, a count of 0 or a tempo below 5 */
+
   /* Writers' values: in control[4] after an export or string call, and what the string
    * call returns where its export says so. */
   RV_WRITE_EMPTY = 0,             /* key presses, Alcatel: no event written */
@@ -146,8 +193,10 @@ enum {
 /* Stores 1, 2, 10, 3 into the four numbers; returns 1 (213 when a pointer is NULL). */
 RVMELODY_API int32_t rvtVersion(int32_t* major, int32_t* minor, int32_t* build, int32_t* revision);
 
-/* Bit set: 1 can be written, 2 can be read; -1 for an unknown format id. A known format
- * whose reader and writer are not part of this build answers 0. */
+/* Bit set: 1 can be written, 2 can be read (by rvmReadMelo); -1 for an unknown format id.
+ * A known format whose reader and writer are not part of this build answers 0. The
+ * readers rvmReadBuffer alone uses are not counted: Nokia (9) and iMelody (14) answer 1,
+ * composer text (23) 1, Sagem hex text (24) 0. */
 RVMELODY_API int32_t rvtMeloSupport(int32_t formatId);
 
 /* Reads a melody from a file (control[1] 1, fileName) or the clipboard (control[1] 2).
@@ -211,6 +260,55 @@ RVMELODY_API int32_t rvmModifyMelody(EventRecord* records, int32_t capacity, int
 /* Volume mapping between MIDI velocity 0..127 and the phone volume steps. */
 RVMELODY_API int32_t rvMVelo2iVol(int32_t velocity);
 RVMELODY_API int32_t rviVol2MVelo(int32_t volume);
+
+/* What rvmReadBuffer reports besides the records, and what it asks of the readers that
+ * take options. The caller sets composer and composerCapacity (bytes, room for the
+ * terminator; NULL or 0: not wanted), delimiter and readHeader. */
+typedef struct RvReadReport {
+  int32_t bpm;         /* out: the tempo read */
+  int32_t rounded;     /* out: notes and pauses read to the nearest length or key the
+                          melody holds; -1 when the reader does not say */
+  int32_t position;    /* out on failure: where, as the result code says; 0 none */
+  int32_t line;        /* out on failure: the line (from 1); 0 none */
+  int32_t value;       /* out on failure: the number the result code names */
+  int32_t hasComposer; /* out: 1 when the data names a composer */
+  char* composer;      /* out: the composer, cut as the title is */
+  uint32_t composerCapacity;
+  int32_t delimiter;  /* in, composer text: the tokens' delimiter (a character code);
+                         0 is ',' */
+  int32_t readHeader; /* in, composer text: 1 reads a first line "Name:... BPM:..." into
+                         the title and the tempo */
+} RvReadReport;
+
+/* Reads a melody from dataLength bytes of memory with the reader of any format the library
+ * reads, also those that rvmReadMelo does not read from files or the clipboard: Nokia
+ * ringtones (9, binary or hex text), iMelody (14), Nokia composer text (23) and Sagem hex
+ * text (24). The records, title and titleLength are as for rvmReadMelo; report may be
+ * NULL (the readers' defaults, nothing reported).
+ * Returns 1, 100 (truncated), 210 (capacity 0 or below), 213 (NULL pointer, a format
+ * without a reader), -1 (the data is not in the format), or a format's own reason
+ * (RV_NOKIA_*, RV_IMELODY_*, RV_COMPOSER_*, RV_SAGEM_HEX_*) with report's position, line
+ * and value. On a code other than 1 and 100 the records and the title are left as they
+ * were. */
+RVMELODY_API int32_t rvmReadBuffer(const char* data, uint32_t dataLength, int32_t formatId,
+                                   EventRecord* records, int32_t* recordCount, char* title,
+                                   uint32_t* titleLength, RvReadReport* report);
+
+/* What rvmCountNotes counts. */
+enum {
+  RV_COUNT_NOKIA_NOTES = 1, /* the note and pause instructions of a Nokia ringtone as the
+                               library writes it (bytes, not hex text) */
+  RV_COUNT_NOKIA_NOTES_BEHIND_HEADER = 2, /* the same behind the 7-byte user data header */
+  RV_COUNT_IMELODY_NOTES = 3,  /* the notes and rests of the melody part of an iMelody text */
+  RV_COUNT_IMELODY_TOKENS = 4, /* the same and the volume changes */
+  RV_COUNT_SAGEM_CODES = 5     /* the codes the "Data:" line of a Sagem text announces */
+};
+
+/* Counts in dataLength bytes of a rendering what `what` names (RV_COUNT_*). Returns the
+ * count (0 or more; an iMelody text without a melody line holds 0), -1 when the data ends
+ * early or is not such a rendering (a Sagem text without its "Data:" line), -2 for an
+ * unknown `what` or a NULL data with a length above 0. */
+RVMELODY_API int32_t rvmCountNotes(const char* data, uint32_t dataLength, int32_t what);
 
 /* Host services the library uses for the clipboard and its owner-less message box. */
 typedef struct RvHostHooks {

@@ -9,8 +9,11 @@
 #include <string_view>
 
 #include "../formats/format_api.h"
+#include "../formats/imelody.h"
 #include "../formats/midihex.h"
+#include "../formats/nokia.h"
 #include "../formats/registry.h"
+#include "../formats/sagem.h"
 #include "../model/errors.h"
 #include "../model/melody.h"
 #include "../model/modify.h"
@@ -96,6 +99,23 @@ int runReader(const FormatEntry& format, std::istream& in, Melody& melody, ReadR
   }
 }
 
+// The read melody's events into the records (as many as they hold) and its title, cut
+// at titleLength bytes. 100 when the records could not hold every event.
+int32_t handBack(const Melody& melody, EventRecord* records, int32_t* recordCount, char* title,
+                 uint32_t* titleLength) {
+  const int32_t capacity = *recordCount;
+  const int32_t available = melody.count();
+  const int32_t filled = std::min(capacity, available);
+  for (int32_t i = 0; i < filled; ++i) fillReadRecord(melody, melody.event(i), records[i]);
+
+  const std::size_t length = utf8Cut(melody.title, *titleLength);
+  std::memcpy(title, melody.title.data(), length);
+  title[length] = '\0';
+  *titleLength = static_cast<uint32_t>(length);
+  *recordCount = filled;
+  return available > filled ? 100 : 1;
+}
+
 int32_t readMelody(EventRecord* records, int32_t* recordCount, char* title, uint32_t* titleLength,
                    int32_t* control, const char* fileName) {
   const Control c(control);
@@ -140,19 +160,47 @@ int32_t readMelody(EventRecord* records, int32_t* recordCount, char* title, uint
   }
   if (result != 1) return result;
   if (request.roundedEvents >= 0 && c.n >= 5) control[4] = request.roundedEvents;
-
-  const int32_t capacity = *recordCount;
-  const int32_t available = melody.count();
-  const int32_t filled = std::min(capacity, available);
-  for (int32_t i = 0; i < filled; ++i) fillReadRecord(melody, melody.event(i), records[i]);
-
-  const std::size_t length = utf8Cut(melody.title, *titleLength);
-  std::memcpy(title, melody.title.data(), length);
-  title[length] = '\0';
-  *titleLength = static_cast<uint32_t>(length);
   control[3] = melody.getBPM();
-  *recordCount = filled;
-  return available > filled ? 100 : 1;
+  return handBack(melody, records, recordCount, title, titleLength);
+}
+
+int32_t readBuffer(const char* data, uint32_t dataLength, int32_t formatId, EventRecord* records,
+                   int32_t* recordCount, char* title, uint32_t* titleLength, RvReadReport* report) {
+  const FormatEntry* format = findFormat(formatId);
+  const ReadFn read = format ? memoryReader(*format) : nullptr;
+  if (!read) return 213;
+  Melody melody;
+  ReadRequest request;
+  if (report) {
+    if (report->delimiter > 0 && report->delimiter <= 0x10FFFF)
+      request.delimiter = static_cast<char32_t>(report->delimiter);
+    request.readHeader = report->readHeader == 1;
+  }
+  std::istringstream in(std::string(data ? data : "", data ? dataLength : 0), std::ios::binary);
+  int result = -1;
+  try {
+    result = read(in, melody, request);
+  } catch (...) {
+    result = -1;
+  }
+  if (report) {
+    report->position = result == 1 ? 0 : request.failPosition;
+    report->line = result == 1 ? 0 : request.failLine;
+    report->value = result == 1 ? 0 : request.failValue;
+  }
+  if (result != 1) return result;
+  const int32_t handed = handBack(melody, records, recordCount, title, titleLength);
+  if (report) {
+    report->bpm = melody.getBPM();
+    report->rounded = request.roundedEvents;
+    report->hasComposer = request.hasComposer ? 1 : 0;
+    if (report->composer && report->composerCapacity > 0) {
+      const std::size_t length = utf8Cut(request.composer, report->composerCapacity - 1);
+      std::memcpy(report->composer, request.composer.data(), length);
+      report->composer[length] = '\0';
+    }
+  }
+  return handed;
 }
 
 }  // namespace
@@ -184,6 +232,33 @@ RVMELODY_API int32_t rvmReadMelo(EventRecord* records, int32_t* recordCount, cha
   if (control[0] < 4) return 213;
   return guarded(
       [&] { return readMelody(records, recordCount, title, titleLength, control, fileName); });
+}
+
+RVMELODY_API int32_t rvmReadBuffer(const char* data, uint32_t dataLength, int32_t formatId,
+                                   EventRecord* records, int32_t* recordCount, char* title,
+                                   uint32_t* titleLength, RvReadReport* report) {
+  if (!records || !titleLength || !recordCount || !title || (!data && dataLength > 0)) return 213;
+  if (*recordCount <= 0 || *titleLength == 0) return 210;
+  return guarded([&] {
+    return readBuffer(data, dataLength, formatId, records, recordCount, title, titleLength, report);
+  });
+}
+
+RVMELODY_API int32_t rvmCountNotes(const char* data, uint32_t dataLength, int32_t what) {
+  if (!data && dataLength > 0) return -2;
+  const std::string_view bytes(data ? data : "", data ? dataLength : 0);
+  switch (what) {
+    case RV_COUNT_NOKIA_NOTES:
+    case RV_COUNT_NOKIA_NOTES_BEHIND_HEADER:
+      return countNokiaNotes(bytes, what == RV_COUNT_NOKIA_NOTES_BEHIND_HEADER);
+    case RV_COUNT_IMELODY_NOTES:
+    case RV_COUNT_IMELODY_TOKENS:
+      return countImelodyTokens(bytes, what == RV_COUNT_IMELODY_TOKENS);
+    case RV_COUNT_SAGEM_CODES:
+      return countSagemCodes(bytes);
+    default:
+      return -2;
+  }
 }
 
 RVMELODY_API int32_t rvmMeloExport(const EventRecord* records, int32_t recordCount,

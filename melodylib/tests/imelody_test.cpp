@@ -1,11 +1,16 @@
 // iMelody writer: header lines, tokens, line folding, and the size-limited string form.
+// The reader: texts as phones and other tools write them, and what it refuses, why and
+// where.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "formats/imelody.h"
 #include "rvmelody.h"
+#include "test_melodies.h"
 
 namespace rv {
 namespace {
@@ -238,6 +243,141 @@ TEST(ImelodyString, ThroughTheExports) {
     EXPECT_EQ(text.substr(text.size() - 15), "\r\nEND:IMELODY\r\n");
     EXPECT_EQ(text.find("*2"), std::string::npos) << "not fitted: " << text;
   }
+}
+
+// ---- Reading ----------------------------------------------------------------------
+
+struct Read {
+  int result = 0;
+  Melody melody;
+  ReadRequest request;
+  std::vector<std::string> events() const { return eventLines(melody); }
+};
+
+Read readText(const std::string& text) {
+  Read r;
+  std::istringstream in(text, std::ios::binary);
+  r.result = readImelody(in, r.melody, r.request);
+  return r;
+}
+
+TEST(ImelodyRead, TheWritersExampleAndTheHeader) {
+  const Read r = readText(
+      "BEGIN:IMELODY\r\nVERSION:1.0\r\nFORMAT:CLASS1.0\r\nNAME:Tune\r\n"
+      "MELODY:c2#d3.r4*3e1\r\nEND:IMELODY\r\n");
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(r.melody.title, "Tune");
+  EXPECT_EQ(r.melody.getBPM(), 120);
+  EXPECT_FALSE(r.request.hasComposer);
+  EXPECT_EQ(r.events(), (std::vector<std::string>{"1 4 0 72 127", "1 8 1 75 127", "16 16 0 0 0",
+                                                  "1 2 0 64 127"}));
+
+  // iMelody 1.2: beat, style, volume, composer, line feeds only, lower-case keys, with a
+  // byte order mark; a Latin-1 name.
+  const Read n = readText(
+      "\xEF\xBB\xBF"
+      "begin:imelody\nVERSION:1.2\nFORMAT:CLASS1.0\nNAME:Alle\nCOMPOSER:Trad.\nBEAT:180\n"
+      "STYLE:S2\nVOLUME:V10\nMELODY:*5c0:&e5;#b3\nEND:IMELODY");
+  ASSERT_EQ(n.result, 1);
+  EXPECT_EQ(n.melody.getBPM(), 180);
+  EXPECT_TRUE(n.request.hasComposer);
+  EXPECT_EQ(n.request.composer, "Trad.");
+  // Flat of E is D#; sharp of B is the C above.
+  EXPECT_EQ(n.events(), (std::vector<std::string>{"3 0 0 2 0", "5 0 0 0 91", "1 1 2 84 127",
+                                                  "1 32 3 87 127", "1 8 0 96 127"}));
+  EXPECT_EQ(readText("BEGIN:IMELODY\nNAME:Caf\xE9\nBEAT: 5 \nMELODY:c3\n").melody.title,
+            "Caf\xC3\xA9");
+  EXPECT_EQ(readText("BEGIN:IMELODY\nBEAT: 5 \nMELODY:c3\n").melody.getBPM(), 25);
+  EXPECT_EQ(readText("BEGIN:IMELODY\nBEAT:+2000\nMELODY:c3\n").melody.getBPM(), 900);
+}
+
+TEST(ImelodyRead, VolumesRepeatsAndSkippedElements) {
+  const Read r = readText(
+      "BEGIN:IMELODY\nMELODY:ledonV5(c3vibeond3@3V+)backoffV-V+ledoffr2(e2@0)"
+      "(f3(g3@2)@2)vibeoffbackon\nEND:IMELODY\n");
+  ASSERT_EQ(r.result, 1);
+  const std::vector<std::string> expected = {
+      "5 0 0 0 54",   "1 8 0 72 127", "1 8 0 74 127", "5 0 0 1 1",    "1 8 0 72 127",
+      "1 8 0 74 127", "5 0 0 1 1",    "1 8 0 72 127", "1 8 0 74 127", "5 0 0 1 1",
+      "5 0 0 1 -1",   "5 0 0 1 1",    "16 4 0 0 0",   "1 4 0 76 127", "1 8 0 77 127",
+      "1 8 0 79 127", "1 8 0 79 127", "1 8 0 77 127", "1 8 0 79 127", "1 8 0 79 127"};
+  EXPECT_EQ(r.events(), expected);
+}
+
+TEST(ImelodyRead, FoldedLinesJoin) {
+  std::string melody = "MELODY:";
+  for (int i = 0; i < 40; ++i) melody += i % 2 ? "c3" : "*5d2";
+  const std::string folded =
+      melody.substr(0, 60) + "\r\n " + melody.substr(60, 40) + "\r\n\t" + melody.substr(100);
+  const Read r = readText("BEGIN:IMELODY\r\n" + folded + "\r\nEND:IMELODY\r\n");
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(r.melody.count(), 40);
+  EXPECT_EQ(r.melody.value1At(39), 84);
+}
+
+TEST(ImelodyRead, RefusesWithReasonAndPlace) {
+  struct Row {
+    const char* text;
+    int code;
+    int position;  // character of the melody, or the header line for header faults
+  } rows[] = {
+      {"", RV_IMELODY_EMPTY, 0},
+      {"MELODY:c2\n", RV_IMELODY_NO_BEGIN, 1},
+      {"BEGIN:IMELODY\nNAME:x\nEND:IMELODY\n", RV_IMELODY_NO_MELODY, 0},
+      {"BEGIN:IMELODY\nMELODY:c2x3\n", RV_IMELODY_UNEXPECTED, 3},
+      {"BEGIN:IMELODY\nMELODY:c2d\n", RV_IMELODY_NO_DURATION, 4},
+      {"BEGIN:IMELODY\nMELODY:c6\n", RV_IMELODY_NO_DURATION, 2},
+      {"BEGIN:IMELODY\nMELODY:*9c2\n", RV_IMELODY_NO_OCTAVE, 2},
+      {"BEGIN:IMELODY\nMELODY:#2\n", RV_IMELODY_NO_LETTER, 2},
+      {"BEGIN:IMELODY\nMELODY:(c2@2\n", RV_IMELODY_NOT_CLOSED, 6},
+      {"BEGIN:IMELODY\nMELODY:(c2\n", RV_IMELODY_NO_AT, 4},
+      {"BEGIN:IMELODY\nMELODY:(c2@)\n", RV_IMELODY_NO_COUNT, 5},
+      {"BEGIN:IMELODY\nMELODY:c2)\n", RV_IMELODY_NO_BLOCK, 3},
+      {"BEGIN:IMELODY\nMELODY:V\n", RV_IMELODY_NO_VOLUME, 2},
+      {"BEGIN:IMELODY\nMELODY:ledon\n", RV_IMELODY_NO_NOTE, 0},
+      {"BEGIN:IMELODY\nBEAT:fast\nMELODY:c2\n", RV_IMELODY_BAD_BEAT, 2},
+      {"BEGIN:IMELODY\nBEAT:0\nMELODY:c2\n", RV_IMELODY_BAD_BEAT, 2},
+      {"BEGIN:IMELODY\n\nSTYLE:S7\nMELODY:c2\n", RV_IMELODY_BAD_STYLE, 3},
+      {"BEGIN:IMELODY\nVOLUME:V16\nMELODY:c2\n", RV_IMELODY_BAD_VOLUME, 2},
+      {"BEGIN:IMELODY\nMELODY:c2\nMELODY:d2\n", RV_IMELODY_SECOND_MELODY, 3},
+      {"BEGIN:IMELODY\nMELODY:((((((((((c2@2)@2)@2)@2)@2)@2)@2)@2)@2)@2)\n", RV_IMELODY_NESTS_DEEP,
+       9},
+  };
+  for (const Row& row : rows) {
+    const Read r = readText(row.text);
+    EXPECT_EQ(r.result, row.code) << row.text;
+    const bool inHeader = row.code >= RV_IMELODY_NO_BEGIN && row.code <= RV_IMELODY_SECOND_MELODY;
+    EXPECT_EQ(inHeader ? r.request.failLine : r.request.failPosition, row.position) << row.text;
+    EXPECT_TRUE(r.melody.empty());
+  }
+  EXPECT_EQ(readText("BEGIN:IMELODY\nMELODY:c2x3\n").request.failValue, 'x');
+  const Read many = readText("BEGIN:IMELODY\nMELODY:((((c2d2@99)@99)@99)@99)\n");
+  EXPECT_EQ(many.result, RV_IMELODY_TOO_MANY_EVENTS);
+  EXPECT_EQ(many.request.failValue, kMaxUnrolledEvents);
+
+  std::mt19937 rng(23);
+  const std::string alphabet = "cdefgabr#&*0123456789.:;()@V+-ledonvibackf \n";
+  for (int round = 0; round < 3000; ++round) {
+    std::string junk = "BEGIN:IMELODY\nMELODY:";
+    for (int i = rng() % 40; i > 0; --i) junk += alphabet[rng() % alphabet.size()];
+    readText(junk);
+    countImelodyTokens(junk, round % 2);
+  }
+}
+
+// The cable message's checks count what the string form of a melody holds: notes and
+// rests, and with the volume changes for the EMS objects.
+TEST(ImelodyRead, CountsTheTokensOfARendering) {
+  const std::string text =
+      "BEGIN:IMELODY\r\nNAME:a MELODY: b\r\nMELODY:V7*4c2#d3.r4V+*3e1\r\nEND:IMELODY\r\n";
+  EXPECT_EQ(countImelodyTokens(text, false), 4);
+  EXPECT_EQ(countImelodyTokens(text, true), 6);
+  EXPECT_EQ(countImelodyTokens("NAME:x\nEND:IMELODY", true), 0);
+  Melody m;
+  m.addRecord(4, 0, Note, 72, 100, 0, 0);
+  m.addRecord(8, 0, Pause, 0, 0, 0, 0);
+  m.addRecord(8, 1, Note, 79, 100, 0, 0);
+  EXPECT_EQ(countImelodyTokens(write(m), false), 3);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Nokia smart-messaging writer: exact bytes, the instruction list, the size fitting, the
 // 255-instruction cap and the options. A small independent decoder reads the bits back.
+// The reader: ringtones as phones and other tools write them, built bit by bit, damaged
+// ones, and the note count of the writer's rendering.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -12,6 +14,9 @@
 #include "formats/registry.h"
 #include "model/melody.h"
 #include "rvmelody.h"
+#include "test_melodies.h"
+
+#include <sstream>
 
 namespace rv {
 namespace {
@@ -370,6 +375,212 @@ TEST(NokiaExport, HugeMelodyAtTheLargestLimit) {
   EXPECT_LE(d.instructions.size(), 255u);
   EXPECT_GE(d.instructions.size(), 254u);
   EXPECT_EQ(d.title, "Title");
+}
+
+// ---- Reading ----------------------------------------------------------------------
+
+// Builds a smart-messaging ringtone bit by bit, most significant bit first.
+class Bits {
+ public:
+  Bits& put(uint32_t value, int bits) {
+    for (int i = bits - 1; i >= 0; --i) {
+      if (used_ % 8 == 0) bytes_.push_back('\0');
+      if ((value >> i) & 1u)
+        bytes_.back() =
+            static_cast<char>(static_cast<unsigned char>(bytes_.back()) | (0x80u >> (used_ % 8)));
+      ++used_;
+    }
+    return *this;
+  }
+  Bits& align() {
+    used_ = bytes_.size() * 8;
+    return *this;
+  }
+  Bits& note(uint32_t value, uint32_t duration, uint32_t specifier = 0) {
+    return put(1, 3).put(value, 4).put(duration, 3).put(specifier, 2);
+  }
+  const std::string& bytes() const { return bytes_; }
+
+ private:
+  std::string bytes_;
+  size_t used_ = 0;
+};
+
+// Command length, ringing-tone programming, sound, basic song, the title in 8-bit
+// characters, then the patterns' bits are added by the caller.
+Bits songStart(const std::string& title, uint32_t patterns) {
+  Bits b;
+  b.put(2, 8).put(0x25, 7).align().put(0x1D, 7).put(1, 3).put(static_cast<uint32_t>(title.size()),
+                                                              4);
+  for (char c : title) b.put(static_cast<unsigned char>(c), 8);
+  return b.put(patterns, 8);
+}
+
+struct Read {
+  int result = 0;
+  Melody melody;
+  ReadRequest request;
+  std::vector<std::string> events() const { return eventLines(melody); }
+};
+
+Read readBytes(const std::string& data) {
+  Read r;
+  std::istringstream in(data, std::ios::binary);
+  r.result = readNokia(in, r.melody, r.request);
+  return r;
+}
+
+std::string fromHex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return out;
+}
+
+TEST(NokiaRead, TheWritersFormsOfOneNote) {
+  // One quarter A (key 81) at the default tempo, with an empty title.
+  const std::string hex = "024A3A40040002690000";
+  const std::string udh = "06050415811581";
+  std::string lower = hex;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (const std::string& data :
+       {hex, udh + hex, fromHex(hex), fromHex(udh + hex),
+        std::string("06 05 04 15 81 15 81\r\n024A3A4004\n0002690000\n"), lower,
+        "//SCKL15811581 " + hex + "\r\n", "  //SCKL15811581 " + hex}) {
+    const Read r = readBytes(data);
+    ASSERT_EQ(r.result, 1) << data;
+    EXPECT_EQ(r.events(), std::vector<std::string>{"1 4 0 81 127"}) << data;
+    EXPECT_EQ(r.melody.getBPM(), 63);
+    EXPECT_EQ(r.melody.title, "");
+  }
+}
+
+TEST(NokiaRead, ScalesStylesTempoVolumeAndLoops) {
+  // Title "Tune", tempo 140 (code 15), scale 0, style staccato, volume 12, a dotted
+  // eighth C#, a 16th pause, scale 3 and a half B with the 2/3 specifier; a second
+  // pattern loops twice more over a whole D at the last scale, then a tempo change.
+  Bits b = songStart("Tune", 2);
+  b.put(0, 3).put(0, 2).put(0, 4).put(8, 8);  // pattern 0, no loop, 8 instructions
+  b.put(4, 3).put(15, 5);                     // tempo 140
+  b.put(2, 3).put(0, 2);                      // scale 0: octave of A = 440 Hz
+  b.put(3, 3).put(2, 2);                      // staccato
+  b.put(5, 3).put(12, 4);                     // volume 12
+  b.note(2, 3, 1).note(0, 4).put(2, 3).put(3, 2).note(12, 1, 3);
+  b.put(0, 3).put(1, 2).put(2, 4).put(2, 8);  // pattern 1, loop 2, 2 instructions
+  b.note(3, 0).put(4, 3).put(18, 5);          // whole D, tempo 200
+  b.align().put(0, 8);
+  const Read r = readBytes(b.bytes());
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(r.melody.title, "Tune");
+  EXPECT_EQ(r.melody.getBPM(), 140);
+  const std::vector<std::string> expected = {"3 0 0 2 0",    "5 0 0 0 105",   "1 8 1 61 127",
+                                             "16 16 0 0 0",  "1 2 3 107 127", "1 1 0 98 127",
+                                             "4 0 0 200 0",  "1 1 0 98 127",  "4 0 0 200 0",
+                                             "1 1 0 98 127", "4 0 0 200 0"};
+  EXPECT_EQ(r.events(), expected);
+}
+
+TEST(NokiaRead, TitlesInUnicodeUtf8AndLatin1AndARepeatedPattern) {
+  Bits b;
+  b.put(3, 8).put(0x25, 7).align().put(0x22, 7).align().put(0x1D, 7).put(1, 3).put(3, 4);
+  b.put(0x00E9, 16).put(0x4E2D, 16).put(0xD800, 16);  // "é中" and a lone surrogate
+  b.put(3, 8);
+  b.put(0, 3).put(1, 2).put(0, 4).put(1, 8).note(10, 2);  // pattern 1: quarter A
+  b.put(0, 3).put(1, 2).put(1, 4).put(0, 8);              // pattern 1 again, twice
+  b.put(0, 3).put(2, 2).put(15, 4).put(1, 8).note(1, 3);  // endless loop: once
+  b.align().put(0, 8);
+  const Read r = readBytes(b.bytes());
+  ASSERT_EQ(r.result, 1);
+  EXPECT_EQ(r.melody.title, "\xC3\xA9\xE4\xB8\xAD\xEF\xBF\xBD");
+  ASSERT_EQ(r.melody.count(), 4);
+  EXPECT_EQ(r.melody.value1At(2), 81);
+  EXPECT_EQ(r.melody.value1At(3), 72);
+
+  for (const auto& [title, expected] :
+       {std::pair<std::string, std::string>{"Caf\xC3\xA9", "Caf\xC3\xA9"},
+        {"Caf\xE9", "Caf\xC3\xA9"},
+        {"\xC0\xAF", "\xC3\x80\xC2\xAF"}}) {
+    Bits t = songStart(title, 1);
+    t.put(0, 3).put(0, 2).put(0, 4).put(1, 8).note(1, 2).align().put(0, 8);
+    EXPECT_EQ(readBytes(t.bytes()).melody.title, expected) << title;
+  }
+}
+
+TEST(NokiaRead, RefusesWhatIsNoRingtoneAndSaysWhy) {
+  Bits good = songStart("x", 1);
+  good.put(0, 3).put(0, 2).put(0, 4).put(2, 8).note(1, 2).note(3, 2).align().put(0, 8);
+  const std::string bytes = good.bytes();
+  ASSERT_EQ(readBytes(bytes).melody.count(), 2);
+  // Every cut before the last instruction is complete fails with a reason.
+  for (size_t n = 0; n + 2 < bytes.size(); ++n) {
+    const Read r = readBytes(bytes.substr(0, n));
+    EXPECT_GE(r.result, RV_NOKIA_EMPTY) << n;
+    EXPECT_LE(r.result, RV_NOKIA_ENDS_EARLY) << n;
+    EXPECT_TRUE(r.melody.empty());
+  }
+  const Read cut = readBytes(bytes.substr(0, 6));
+  EXPECT_EQ(cut.result, RV_NOKIA_ENDS_EARLY);
+  EXPECT_GE(cut.request.failPosition, 5);
+
+  Bits midi;
+  midi.put(2, 8).put(0x25, 7).align().put(0x1D, 7).put(3, 3).put(0, 4).put(1, 8);
+  const Read notBasic = readBytes(midi.bytes());
+  EXPECT_EQ(notBasic.result, RV_NOKIA_NOT_BASIC_SONG);
+  EXPECT_EQ(notBasic.request.failValue, 3);
+  Bits unknown;
+  unknown.put(1, 8).put(0x7F, 7).align();
+  const Read command = readBytes(unknown.bytes());
+  EXPECT_EQ(command.result, RV_NOKIA_UNKNOWN_COMMAND);
+  EXPECT_EQ(command.request.failValue, 0x7F);
+  Bits silent = songStart("", 1);
+  silent.put(0, 3).put(0, 2).put(0, 4).put(1, 8).put(4, 3).put(3, 5).align().put(0, 8);
+  EXPECT_EQ(readBytes(silent.bytes()).result, RV_NOKIA_NO_NOTE);
+  Bits noPattern = songStart("", 0);
+  EXPECT_EQ(readBytes(noPattern.align().put(0, 8).bytes()).result, RV_NOKIA_NO_PATTERN);
+  Bits badInstruction = songStart("", 1);
+  badInstruction.put(0, 3).put(0, 2).put(0, 4).put(1, 8).put(7, 3).align();
+  const Read instruction = readBytes(badInstruction.bytes());
+  EXPECT_EQ(instruction.result, RV_NOKIA_UNKNOWN_INSTRUCTION);
+  EXPECT_EQ(instruction.request.failValue, 7);
+  EXPECT_EQ(readBytes("").result, RV_NOKIA_EMPTY);
+  for (const char* text : {"0", "hello", "024A3A4", "\x02\x4A"})
+    EXPECT_NE(readBytes(text).result, 1) << text;
+
+  // Endless loops of every pattern make more events than the reader unrolls.
+  Bits loops = songStart("", 255);
+  loops.put(0, 3).put(0, 2).put(14, 4).put(255, 8);
+  for (int i = 0; i < 255; ++i) loops.note(1, 2);
+  for (int p = 1; p < 255; ++p) loops.put(0, 3).put(0, 2).put(14, 4).put(0, 8);
+  const Read many = readBytes(loops.align().put(0, 8).bytes());
+  EXPECT_EQ(many.result, RV_NOKIA_TOO_MANY_EVENTS);
+  EXPECT_EQ(many.request.failValue, kMaxUnrolledEvents);
+
+  std::mt19937 rng(17);
+  for (int round = 0; round < 2000; ++round) {
+    std::string junk(rng() % 64, '\0');
+    for (char& c : junk) c = static_cast<char>(rng());
+    if (round % 2) junk = bytes.substr(0, rng() % bytes.size()) + junk;
+    readBytes(junk);
+    countNokiaNotes(junk, round % 4 < 2);
+  }
+}
+
+// The cable message's check: the writer's ringtone counts the notes and pauses it holds,
+// with or without the user data header, and a cut one counts as ended early.
+TEST(NokiaRead, CountsTheNotesOfTheWritersRingtone) {
+  Melody m;
+  for (int i = 0; i < 6; ++i) m.addRecord(8, 0, i % 3 ? Note : Pause, 60 + 12 * (i % 3), 100, 0, 0);
+  m.addRecord(0, 0, TempoChange, 200, 0, 0, 0);
+  for (bool udh : {true, false}) {
+    Melody copy = m;
+    const std::string raw = render(copy, udh, false, 400);
+    EXPECT_EQ(countNokiaNotes(raw, udh), 6) << udh;
+    EXPECT_EQ(countNokiaNotes(raw.substr(0, raw.size() - 3), udh), -1) << udh;
+    const Read back = readBytes(raw);
+    ASSERT_EQ(back.result, 1);
+    EXPECT_EQ(back.melody.count(), 7);
+  }
+  EXPECT_EQ(countNokiaNotes("", false), -1);
 }
 
 }  // namespace

@@ -377,4 +377,43 @@ INSTANTIATE_TEST_SUITE_P(Golden, SagemBadFile,
                          ::testing::ValuesIn(golden::cases("sagem", "bad", ".srt")));
 
 }  // namespace
+// Sagem hex text: the header, the groups, what is refused and why, and the counts a
+// rendering's Data line announces.
+int readHex(const std::string& text, Melody& melody, ReadRequest& request) {
+  std::istringstream in(text, std::ios::binary);
+  return readSagemHex(in, melody, request);
+}
+
+TEST(SagemHex, GroupsKeysAndRefusals) {
+  Melody m;
+  ReadRequest r;
+  ASSERT_EQ(readHex("01 00 00 78 3C000A 000010\r\n", m, r), 1);
+  EXPECT_EQ(m.getBPM(), 120);
+  ASSERT_EQ(m.count(), 1);  // the count says one group
+  EXPECT_EQ(m.value1At(0), 107);
+  ASSERT_EQ(readHex("02000050FF0000000010", m, r), 1);
+  EXPECT_EQ(m.value1At(0), 127);  // 255 + 47 is no MIDI key
+  EXPECT_EQ(m.kindAt(1), Pause);
+  EXPECT_EQ(readHex("05000078", m, r), 1);  // the text ends before its groups
+  EXPECT_TRUE(m.empty());
+
+  EXPECT_EQ(readHex("01000078 3G000A", m, r), RV_SAGEM_HEX_NOT_HEX);
+  EXPECT_EQ(readHex("0100007\xC3\xA9", m, r), RV_SAGEM_HEX_NOT_HEX);
+  for (const char* nothing : {"", "0100007", "00000078", "01000004"})
+    EXPECT_EQ(readHex(nothing, m, r), RV_SAGEM_HEX_NOTHING) << nothing;
+  EXPECT_EQ(readHex(std::string(641, '1'), m, r), RV_SAGEM_HEX_TOO_LONG);
+  EXPECT_EQ(r.failValue, 641);
+  EXPECT_EQ(readHex(std::string(1401, ' '), m, r), RV_SAGEM_HEX_TOO_LONG);
+  EXPECT_EQ(r.failValue, 1401);
+  EXPECT_EQ(readHex(std::string(700, ' ') + "01000078", m, r), 1);
+}
+
+TEST(SagemHex, CodeCountOfTheDataLine) {
+  EXPECT_EQ(countSagemCodes("$MUS$1.0$\nTitre:x\nData:12-385-120\n"), 12);
+  EXPECT_EQ(countSagemCodes("$MUS$1.0$\nData: 7 -385"), 7);
+  EXPECT_EQ(countSagemCodes("Data:12-385"), -1);  // not at a line's start
+  EXPECT_EQ(countSagemCodes("x\nData:-385"), -1);
+  EXPECT_EQ(countSagemCodes("x\nData:1a-385"), -1);
+}
+
 }  // namespace rv

@@ -14,8 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "files/imelodyreader.h"
-#include "files/nokiaringtone.h"
+#include "files/memoryread.h"
 #include "melody/rvmelodyapi.h"
 #include "melody/rvtonehead.h"
 #include "songs/channeloverview.h"
@@ -69,9 +68,9 @@ bool readBack(const pxvbMelody& m, int format, const QString& dir, std::vector<i
   pxvbMelody back;
   bool ok = false;
   if (format == 9) {
-    ok = readNokiaRingtone(bytes, back);
+    ok = memoryread::Read(RV_FORMAT_NOKIA, bytes, back);
   } else if (format == 14) {
-    ok = readIMelody(bytes, back);
+    ok = memoryread::Read(RV_FORMAT_IMELODY, bytes, back);
   } else {
     rvTonehead::Request request = {1, format, 0, 0, 255, 0};
     ok = rvTonehead::ReadMelo(back, request, path, false).result == 1;

@@ -130,8 +130,8 @@ bool frmMain::openChecked(const QString& path, int formatId, bool askFirst) {
   const int fileType = FileTypeOfFormat(formatId);
   if (path.isEmpty()) return false;
 
-  // The file is checked and read (with the MIDI channel question, or by the application's
-  // own reader) into a scratch melody first; only a good read goes into the document, as
+  // The file is checked and read (with the MIDI channel question, or from its bytes by the
+  // library's memory read) into a scratch melody first; only a good read goes into the document, as
   // one step of its history.
   pxvbMelody scratch;
   const filecmd::Result r =
@@ -233,7 +233,7 @@ void frmMain::onFileSave() {
   state_.document.setModified(false);
   state_.document.setOverwriteCaution(QString());
   showStatus((res(filecmd::kResSaved) + QFileInfo(path).fileName() + QLatin1Char(' ') +
-              filecmd::SaveChangesText(doc.melody(), path, *filter, res))
+              filecmd::SaveChangesText(doc.melody(), path, *filter, res, r.writerValue))
                  .trimmed());
   updateCommandStates();
 }
@@ -286,8 +286,9 @@ bool frmMain::saveAs() {
   }
   const QString saved = becomesCurrent ? res(filecmd::kResSaved) + QFileInfo(path).fileName()
                                        : filecmd::ExportStatusText(path, doc.filePath(), res);
-  showStatus(
-      (saved + QLatin1Char(' ') + filecmd::SaveChangesText(doc.melody(), path, *f, res)).trimmed());
+  showStatus((saved + QLatin1Char(' ') +
+              filecmd::SaveChangesText(doc.melody(), path, *f, res, r.writerValue))
+                 .trimmed());
   updateCommandStates();
   return true;
 }
