@@ -9,11 +9,14 @@
 
 namespace formatcatalogue {
 
-// Who reads and writes a format.
+// Who reads and writes a format. Every format is read and written by the melody library;
+// the two clipboard texts go through the application's glue (files/composertext.h with the
+// delimiter setting and the import command, files/sagemhex.h with its messages and undo),
+// and the command line reads and writes them as texts, not as files by extension.
 enum class Converter {
-  Library,       // the melody library, by the row's id
-  ComposerText,  // the application: Nokia composer text (files/composertext.h)
-  SagemHex,      // the application: Sagem hex text (files/sagemhex.h), read only
+  Library,       // the melody library, by the row's id, from files
+  ComposerText,  // Nokia composer text, through files/composertext.h
+  SagemHex,      // Sagem hex text, through files/sagemhex.h, read only
 };
 
 // How the notes a rendering sized for one message holds are counted (phonelink's
