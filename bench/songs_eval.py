@@ -34,11 +34,7 @@ def main():
         sys.exit(f"songs_eval: no NNN/NNN.mid folders in {a.dir}")
     with tempfile.TemporaryDirectory() as tmp:
         files, info = [], {}
-        for n, (name, folder) in enumerate(songs):
-            data = open(os.path.join(folder, name + ".mid"), "rb").read()
-            hidden, cmap = songmidi.shuffled(data, seed=1000 + n)
-            path = os.path.join(tmp, name + ".mid")
-            open(path, "wb").write(hidden)
+        for path, name, folder, data, cmap in songmidi.hidden_copies(songs, tmp):
             files.append(path)
             ch = songmidi.melody_channel(data)
             info[path] = (name, folder, None if ch is None else cmap[ch] + 1)

@@ -207,3 +207,15 @@ def with_bass(data, channel=4):
         t = beat + division - division // 8
     events.append((0, b"\xff\x2f\x00"))
     return write(fmt, division, tracks + [events])
+
+
+def hidden_copies(songs, tmp, seed_base=1000):
+    """Writes each (name, folder) song into tmp with its names left out (shuffled with
+    seed seed_base + its position) and yields (path, name, folder, data, cmap): the copy's
+    path, the original bytes and the channel map from original to shuffled channels."""
+    for n, (name, folder) in enumerate(songs):
+        data = open(os.path.join(folder, name + ".mid"), "rb").read()
+        hidden, cmap = shuffled(data, seed=seed_base + n)
+        path = os.path.join(tmp, name + ".mid")
+        open(path, "wb").write(hidden)
+        yield path, name, folder, data, cmap

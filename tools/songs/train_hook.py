@@ -34,11 +34,7 @@ def load(root, tool, cache=None):
     songs = list(songmidi.song_dirs(root))
     with tempfile.TemporaryDirectory() as tmp:
         files, info = [], {}
-        for n, (name, folder) in enumerate(songs):
-            data = open(os.path.join(folder, name + ".mid"), "rb").read()
-            hidden, _ = songmidi.shuffled(data, seed=1000 + n)
-            path = os.path.join(tmp, name + ".mid")
-            open(path, "wb").write(hidden)
+        for path, _, folder, _, _ in songmidi.hidden_copies(songs, tmp):
             files.append(path)
             info[path] = folder
         out = subprocess.run([tool, "hook"] + files, check=True, capture_output=True,
