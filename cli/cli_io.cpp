@@ -188,8 +188,10 @@ bool writeMelody(const Document& doc, const std::string& path, const CliFormat& 
   if (format.row->reportsTokens)
     std::cerr << "pealix-cli: " << writerValue << " tokens written\n";
   else if (format.row->writesRounded && writerValue < 0)
-    std::cerr << "pealix-cli: note: the " << format.name << " writer wrote " << -writerValue
-              << " notes and pauses to the nearest length the format holds, or an octave up\n";
+    std::cerr << "pealix-cli: note: the " << format.name
+              << " writer wrote notes and pauses to the nearest length the format holds, or an "
+                 "octave up: "
+              << -writerValue << " of them\n";
   else if (writerValue != 0 && writerValue != 1 && !format.row->countsEntries)
     std::cerr << "pealix-cli: note: the " << format.name << " writer reported " << writerValue
               << "\n";
