@@ -403,10 +403,10 @@ SongOverview OverviewOf(const SongScan& song, const QStringList& instrumentNames
                      return a.score > b.score;
                    });
 
-  // Bars of four quarters; a file spread over very many bars gets longer ones, so the
-  // path stays bounded.
+  // The song's own bars; a file spread over very many bars gets longer ones, so the path
+  // stays bounded.
   constexpr int64_t kMaxBars = 20000;
-  out.barTicks = 4 * static_cast<int64_t>(std::max(1, song.division));
+  out.barTicks = SongBarTicks(song);
   out.barTicks = std::max(out.barTicks, song.endTick / kMaxBars + 1);
   const size_t bars = static_cast<size_t>(song.endTick / out.barTicks + 1);
   out.pathByBar = melodyPath(song, out.channels, out.barTicks, bars);

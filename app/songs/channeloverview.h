@@ -58,7 +58,7 @@ struct ChannelInfo {
 struct SongOverview {
   QList<ChannelInfo> channels;  // best score first, the drum channel last
   int best = 0;          // the channel giving most bars of the path 1..16, 0 when only drums play
-  int64_t barTicks = 1;  // the length of a bar (four quarters)
+  int64_t barTicks = 1;  // the length of a bar (the song's time signature, see SongBarTicks)
   std::vector<int> pathByBar;  // per bar the melody channel 1..16, 0 where none plays
 };
 

@@ -63,6 +63,8 @@ bool readMeta(Cursor& c, int64_t tick, SongScan& song, QStringList& names) {
   if (type == 0x51 && len >= 3) {
     const uint32_t us = (uint32_t(data[0]) << 16) | (uint32_t(data[1]) << 8) | data[2];
     if (us > 0) song.tempos.push_back({tick, us});
+  } else if (type == 0x58 && len >= 2) {
+    if (data[0] > 0 && data[1] <= 6) song.meters.push_back({tick, data[0], data[1]});
   } else if ((type == 0x03 || type == 0x04) && len > 0) {
     const QString name =
         titletext::DecodeTitle(QByteArray(reinterpret_cast<const char*>(data),
@@ -226,6 +228,8 @@ SongScan ScanSong(const QByteArray& bytes) {
                    [](const TempoPoint& a, const TempoPoint& b) { return a.tick < b.tick; });
   if (song.tempos.empty() || song.tempos.front().tick > 0)
     song.tempos.insert(song.tempos.begin(), TempoPoint{0, 500000});
+  std::stable_sort(song.meters.begin(), song.meters.end(),
+                   [](const MeterPoint& a, const MeterPoint& b) { return a.tick < b.tick; });
   for (const SongNote& n : song.notes) song.endTick = std::max(song.endTick, n.end);
   song.ok = true;
   return song;
@@ -252,6 +256,26 @@ uint32_t TempoAt(const SongScan& song, int64_t tick) {
                              [](int64_t t, const TempoPoint& p) { return t < p.tick; });
   if (it != song.tempos.begin()) us = std::prev(it)->usPerQuarter;
   return us;
+}
+
+int64_t SongBarTicks(const SongScan& song) {
+  const int64_t quarter = std::max(1, song.division);
+  int64_t bar = 4 * quarter, longest = 0;
+  for (size_t i = 0; i < song.meters.size(); ++i) {
+    const MeterPoint& m = song.meters[i];
+    const int64_t from = std::min(m.tick, song.endTick);
+    const int64_t to =
+        i + 1 < song.meters.size() ? std::min(song.meters[i + 1].tick, song.endTick) : song.endTick;
+    const int64_t whole = m.numerator * 4 * quarter;
+    if (whole % (int64_t{1} << m.denominatorPower) != 0) continue;  // not a whole tick
+    if (i == 0 || to - from > longest) {
+      longest = to - from;
+      bar = whole >> m.denominatorPower;
+    }
+  }
+  while (2 * bar < 5 * quarter) bar *= 2;
+  while (bar > 8 * quarter && bar % (2 * quarter) == 0) bar /= 2;  // whole quarters, halved
+  return bar > 8 * quarter ? 4 * quarter : bar;
 }
 
 }  // namespace songs

@@ -33,6 +33,13 @@ struct TempoPoint {
   uint32_t usPerQuarter = 500000;
 };
 
+// A time signature: numerator beats of a 1/2^denominatorPower note each.
+struct MeterPoint {
+  int64_t tick = 0;
+  int numerator = 4;
+  int denominatorPower = 2;
+};
+
 struct SongScan {
   bool ok = false;
   QString error;  // when !ok: why, in plain words
@@ -41,6 +48,7 @@ struct SongScan {
   QString title;      // the first track's name (sequence name), else the first named track's
   std::vector<SongNote> notes;             // ordered by start, then by key
   std::vector<TempoPoint> tempos;          // ordered by tick; starts with tick 0
+  std::vector<MeterPoint> meters;          // ordered by tick; empty when the file has none
   std::array<int, 16> program{};           // first program change per channel, -1 none
   std::array<QStringList, 16> trackNames;  // names of the tracks with notes on the channel
   int64_t endTick = 0;                     // the end of the last note
@@ -57,5 +65,11 @@ SongScan ScanSongFile(const QString& path);
 
 // The tempo (microseconds per quarter) in effect at a tick.
 uint32_t TempoAt(const SongScan& song, int64_t tick);
+
+// The length of the song's bars in ticks: those of the time signature that holds for most
+// of the song, four quarters without one. Bars shorter than two and a half quarters count
+// doubled (two bars of 2/4 are one of 4/4; a file marked 1/4 is counted in 4/4) and
+// longer than eight are halved, so that four bars still make a phrase.
+int64_t SongBarTicks(const SongScan& song);
 
 }  // namespace songs

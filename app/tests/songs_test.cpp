@@ -584,6 +584,72 @@ TEST(SongHook, ATuneThatNeverReturnsHasNoHookAndPlaysFromTheStart) {
   EXPECT_EQ(m.startTick, 0);
 }
 
+// A waltz (3/4, marked so in the file) sung verse, verse, chorus, chorus, verse, chorus;
+// each section four bars of three quarters. chorusBars: where each chorus starts (0-based).
+QByteArray WaltzSong(std::vector<int>* chorusBars) {
+  SongBuilder b(480);
+  const int q = b.division(), bar = 3 * q;
+  const int conductor = b.track("Waltz");
+  b.tempo(conductor, 0, 500000);
+  b.meta(conductor, 0, 0x58, Bytes({3, 2, 24, 8}));
+  const int lead = b.track();
+  // (key, length in eighths), 24 eighths a section.
+  const std::vector<std::pair<int, int>> verse = {{60, 2}, {62, 2}, {64, 2}, {62, 4}, {60, 2},
+                                                  {55, 6}, {60, 2}, {64, 2}, {62, 2}};
+  const std::vector<std::pair<int, int>> chorus = {{72, 2}, {76, 2}, {79, 2}, {77, 4}, {76, 2},
+                                                   {74, 6}, {76, 2}, {72, 2}, {74, 2}};
+  int64_t t = bar;
+  int barAt = 1;
+  for (const char section : {'v', 'v', 'c', 'c', 'v', 'c', 'c'}) {
+    if (section == 'c') chorusBars->push_back(barAt);
+    for (const auto& [key, eighths] : section == 'v' ? verse : chorus) {
+      b.note(lead, 0, t, eighths * q / 2 - 30, key);
+      t += eighths * q / 2;
+    }
+    barAt += 4;
+  }
+  return b.bytes();
+}
+
+TEST(SongHook, BarsFollowTheSongsTimeSignature) {
+  std::vector<int> chorus;
+  const songs::SongScan song = songs::ScanSong(WaltzSong(&chorus));
+  const songs::SongOverview ov = songs::OverviewOf(song, {});
+  EXPECT_EQ(ov.barTicks, 3 * 480);
+  const songs::Hook hook = songs::FindHook(songs::Skyline(song, 1), ov.barTicks, &song.notes);
+  ASSERT_TRUE(hook.found);
+  EXPECT_NE(std::find(chorus.begin(), chorus.end(), hook.firstBar), chorus.end()) << hook.firstBar;
+  // bars:A-B counts the waltz's bars, as a score of it does.
+  songs::SongRequest bars;
+  ASSERT_TRUE(songs::ParseExcerpt(QStringLiteral("bars:10-13"), bars.excerpt));
+  const songs::SongMelody m = songs::MelodyOfSong(song, ov, bars);
+  ASSERT_TRUE(m.ok);
+  EXPECT_EQ(m.startTick, 9 * 3 * 480);
+  EXPECT_EQ(m.melody.getEventVal1(0), 72);  // the first chorus's first note
+
+  // The bar of the signature that holds longest; short bars doubled, long ones halved,
+  // nonsense ignored.
+  const auto barOf = [](std::vector<songs::MeterPoint> meters) {
+    songs::SongScan s;
+    s.division = 96;
+    s.endTick = 96 * 400;
+    s.meters = std::move(meters);
+    return songs::SongBarTicks(s) / 96.0;
+  };
+  EXPECT_EQ(barOf({}), 4);
+  EXPECT_EQ(barOf({{0, 1, 2}}), 4);   // 1/4, as some files mark 4/4 songs
+  EXPECT_EQ(barOf({{0, 2, 2}}), 4);   // 2/4: two bars make one
+  EXPECT_EQ(barOf({{0, 6, 3}}), 3);   // 6/8
+  EXPECT_EQ(barOf({{0, 3, 3}}), 3);   // 3/8, doubled
+  EXPECT_EQ(barOf({{0, 12, 3}}), 6);  // 12/8
+  EXPECT_EQ(barOf({{0, 5, 2}}), 5);   // 5/4
+  EXPECT_EQ(barOf({{0, 16, 2}}), 8);  // 16/4 halved
+  EXPECT_EQ(barOf({{0, 255, 2}}), 4);
+  EXPECT_EQ(barOf({{0, 3, 2}, {96 * 12, 4, 2}}), 4);  // a 3/4 opening, then 4/4
+  EXPECT_EQ(barOf({{0, 4, 2}, {96 * 8, 3, 2}}), 3);
+  EXPECT_EQ(barOf({{96 * 500, 3, 2}}), 3);  // past the last note: still the only one
+}
+
 TEST(SongHook, OddLinesGiveNoHookOrOneInsideTheLine) {
   const int64_t bar = 1920;
   EXPECT_FALSE(songs::FindHook({}, bar).found);
