@@ -424,6 +424,12 @@ def song_reader():
                b"\x00\x00" + b"MTrk" + struct.pack(">I", len(track)) + track)
     write("song_reader", "format0_running_status", bytes([0]) + format0)
     write("song_reader", "format0_nokia", bytes([2 << 5]) + format0)
+    # The same tune marked 3/4 and then 6/8: the bars follow the time signature.
+    meters = track.replace(b"\x00\xc0\x49", b"\x00\xff\x58\x04\x03\x02\x18\x08"
+                           b"\x60\xff\x58\x04\x06\x03\x18\x08\x00\xc0\x49", 1)
+    waltz = (b"MThd" + struct.pack(">IHHH", 6, 0, 1, 96) +
+             b"MTrk" + struct.pack(">I", len(meters)) + meters)
+    write("song_reader", "format0_meters", bytes([0]) + waltz)
 
 
 def composer_reader():

@@ -5,6 +5,7 @@
 // the first bytes as text.
 #include <QByteArray>
 #include <QStringList>
+#include <algorithm>
 
 #include "document/meloformatcheck.h"
 #include "fuzz_input.h"
@@ -26,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (song.notes[i].end <= song.notes[i].start) __builtin_trap();
     if (i > 0 && song.notes[i].start < song.notes[i - 1].start) __builtin_trap();
   }
+  // A bar holds two and a half to eight quarters, whatever the time signatures say.
+  const int64_t quarter = std::max(1, song.division), bar = songs::SongBarTicks(song);
+  if (2 * bar < 5 * quarter || bar > 8 * quarter) __builtin_trap();
   const songs::SongOverview overview = songs::OverviewOf(song, {QStringLiteral("Piano")});
   const QList<int> ids = meloformatcheck::FormatChoiceIds();
   const int fit = (mode >> 5) % (ids.size() + 1);
