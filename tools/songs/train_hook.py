@@ -8,11 +8,15 @@ DIR holds one folder a song (NNN/NNN.mid, beat_midi.txt, structure.txt, as the
 development songs have). Each song is read with its names left out (tracks renamed,
 channels and track order shuffled, as songs_eval.py does), and pealix-songs-eval hook
 lists the candidate section starts of the chosen melody with their features. A candidate
-is right when its first note lies within a bar of a labelled hook start. The model is a
+is right when its first note lies within a bar of a labelled hook start. The labels' bars
+are read two ways (on the beat file's downbeats, as the measure does, and as regular bars;
+songmidi.hook_times explains), and the model learns from the candidates right both ways,
+which a stray bar in either count does not make right by chance. The model is a
 conditional logit: within a song, the candidates' scores are a softmax, fitted to put the
 probability on the right ones, with an L2 penalty on the weights. The share of held-out
-songs whose best candidate is right (folds by song) is printed for each penalty tried;
-the one that generalises best is fitted on all songs and written.
+songs whose best candidate is right (folds by song, on the downbeats and on regular bars)
+is printed for each penalty tried; the one that generalises best is fitted on all songs
+and written.
 """
 import argparse
 import json
@@ -30,7 +34,7 @@ import songmidi  # noqa: E402
 
 def load(root, tool, cache=None):
     if cache and os.path.exists(cache):
-        return json.load(open(cache))
+        return with_labels(json.load(open(cache)), root)
     songs = list(songmidi.song_dirs(root))
     with tempfile.TemporaryDirectory() as tmp:
         files, info = [], {}
@@ -46,21 +50,34 @@ def load(root, tool, cache=None):
             names = item["features"]
             continue
         folder = info[item["file"]]
+        cands = [c for c in item["candidates"]]
+        items.append({"song": os.path.basename(folder), "x": [c[4:] for c in cands],
+                      "bar": [c[0] for c in cands], "t": [c[1] for c in cands],
+                      "eligible": [int(c[4 + names.index("returns_loose")] > 0)
+                                   for c in cands]})
+    data = {"names": names, "songs": items}
+    if cache:
+        json.dump(data, open(cache, "w"))
+    return with_labels(data, root)
+
+
+def with_labels(data, root):
+    """Keeps the labelled songs, each candidate marked right or not on the downbeats (y)
+    and on regular bars (y_regular)."""
+    songs = []
+    for item in data["songs"]:
+        folder = os.path.join(root, item["song"])
         if not os.path.exists(os.path.join(folder, "structure.txt")):
             continue
         times, beat = songmidi.hook_times(folder)
         if not times:
             continue
-        cands = [c for c in item["candidates"]]
-        labels = [int(any(abs(c[1] - t) <= 4 * beat for t in times)) for c in cands]
-        items.append({"song": os.path.basename(folder), "x": [c[4:] for c in cands],
-                      "bar": [c[0] for c in cands], "t": [c[1] for c in cands],
-                      "y": labels, "eligible": [int(c[4 + names.index("returns_loose")] > 0)
-                                                for c in cands]})
-    data = {"names": names, "songs": items}
-    if cache:
-        json.dump(data, open(cache, "w"))
-    return data
+        regular, regular_beat = songmidi.hook_times(folder, regular=True)
+        item["y"] = [int(any(abs(t - h) <= 4 * beat for h in times)) for t in item["t"]]
+        item["y_regular"] = [int(any(abs(t - h) <= 4 * regular_beat for h in regular))
+                             for t in item["t"]]
+        songs.append(item)
+    return {"names": data["names"], "songs": songs}
 
 
 class Logit:
@@ -100,18 +117,27 @@ class Logit:
 
 
 def arrays(data):
+    """Per song: the eligible candidates' features, and whether each is right on the
+    downbeats, on regular bars, and both ways (what the model learns)."""
     out = []
     for s in data["songs"]:
         x = np.array(s["x"], dtype=float).reshape(-1, len(data["names"]))
         y = np.array(s["y"], dtype=float)
-        e = np.array(s["eligible"], dtype=bool)
-        out.append((x[e], y[e]) if e.any() else (x[:0], y[:0]))
+        regular = np.array(s["y_regular"], dtype=float)
+        e = np.array(s["eligible"], dtype=bool) if len(y) else np.zeros(0, dtype=bool)
+        out.append((x[e], y[e] * regular[e], y[e], regular[e]))
     return out
 
 
-def hits(model, songs):
+def learned(songs):
+    return [(x, both) for x, both, _, _ in songs]
+
+
+def hits(model, songs, which=2):
+    """How many songs' best candidate is right: which 2 on the downbeats, 3 regular."""
     right = 0
-    for x, y in songs:
+    for song in songs:
+        x, y = song[0], song[which]
         if len(y):
             right += int(y[np.argmax(model.scores(x))] == 1)
     return right
@@ -129,24 +155,26 @@ def main():
     data = load(a.dir, a.tool, a.cache)
     names, songs = data["names"], arrays(data)
     n = len(songs)
-    reachable = sum(int(y.any()) for _, y in songs)
-    print(f"{n} songs, {sum(len(y) for _, y in songs)} candidates, a right candidate in "
+    reachable = sum(int(s[2].any()) for s in songs)
+    print(f"{n} songs, {sum(len(s[2]) for s in songs)} candidates, a right candidate in "
           f"{reachable} ({100 * reachable / n:.1f} %)")
     groups = np.arange(n)
     best = None
     for penalty in sorted((float(p) for p in a.penalties.split(",")), reverse=True):
-        right = []
+        right, regular = [], []
         for tr, te in GroupKFold(n_splits=a.folds).split(groups, groups, groups):
-            model = Logit(penalty).fit([songs[i] for i in tr])
+            model = Logit(penalty).fit(learned([songs[i] for i in tr]))
             right.append(hits(model, [songs[i] for i in te]) / len(te))
+            regular.append(hits(model, [songs[i] for i in te], 3) / len(te))
         acc = float(np.mean(right))
         print(f"penalty {penalty}: hook in {100 * acc:.1f} % of held-out songs "
-              f"(folds {', '.join(f'{100 * r:.1f}' for r in right)})")
+              f"(folds {', '.join(f'{100 * r:.1f}' for r in right)}); "
+              f"{100 * np.mean(regular):.1f} % on regular bars")
         # The strongest penalty within half a point of the best generalises best.
         if best is None or acc > best[1] + 0.005:
             best = (penalty, acc)
     penalty = best[0]
-    model = Logit(penalty).fit(songs)
+    model = Logit(penalty).fit(learned(songs))
     print(f"all songs: hook in {100 * hits(model, songs) / n:.1f} % (fitted on them)")
     for name, w in sorted(zip(names, model.w), key=lambda t: -abs(t[1])):
         print(f"  {name:20s} {w:+.3f}")
