@@ -3,6 +3,7 @@
 #include "document/eventlistmodel.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -95,8 +96,13 @@ bool printChannelTable(const std::string& path) {
     return false;
   }
   const songs::SongOverview overview = songs::OverviewOf(song, programNames());
+  // The bars that bars:A-B counts, in quarters (3 for a waltz, 3.5 for 7/8).
+  char bar[32];
+  std::snprintf(bar, sizeof bar, "%g",
+                static_cast<double>(overview.barTicks) / std::max(1, song.division));
   std::cout << "title:  " << song.title.toStdString() << "\n"
-            << "tracks: " << song.trackCount << ", " << song.division << " ticks a quarter note\n";
+            << "tracks: " << song.trackCount << ", " << song.division
+            << " ticks a quarter note, bars of " << bar << " quarters\n";
   if (overview.channels.isEmpty()) {
     std::cout << "no channel carries notes\n";
     return true;

@@ -811,6 +811,10 @@ TEST_F(SongCliTest, InfoListsTheChannelsAndConvertTakesTheMelody) {
   const QString table = QString::fromUtf8(p.output);
   EXPECT_TRUE(table.contains(QStringLiteral("melody: channel 4"))) << table.toStdString();
   EXPECT_TRUE(table.contains(QRegularExpression(QStringLiteral("\\n\\s+10\\s+drums"))));
+  EXPECT_TRUE(table.contains(QStringLiteral("480 ticks a quarter note, bars of 4 quarters\n")));
+  std::vector<int> chorus;
+  p = runProcess(cli_, {"info", write("waltz.mid", WaltzSong(&chorus)), "--channels"});
+  EXPECT_TRUE(QString::fromUtf8(p.output).contains(QStringLiteral("bars of 3 quarters")));
 
   const QString out = dir_.filePath("band.rtx");
   for (const QString& how : {QStringLiteral("--melody"), QStringLiteral("--channel=auto")}) {
