@@ -42,8 +42,8 @@ def main():
         out = subprocess.run([a.tool, "fit"] + files, check=True, capture_output=True,
                              text=True).stdout
     results = [json.loads(line) for line in out.splitlines() if line.strip()]
-    chosen = labelled = hooked = hookable = errors = 0
-    hooked_regular = hookable_regular = 0
+    chosen = labelled = errors = 0
+    hooked = {False: [0, 0], True: [0, 0]}  # labels read regular or not: [at the hook, songs]
     events = notes = merged = shortened = 0
     kept = {}
     for r in results:
@@ -63,15 +63,14 @@ def main():
             kept[writer] = (ok + (0 <= worst <= 0.5), total + 1)
         at_hook = None
         if os.path.exists(os.path.join(folder, "structure.txt")):
-            times, beat = songmidi.hook_times(folder)
-            if times:
-                hookable += 1
-                at_hook = any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
-                hooked += at_hook
-            times, beat = songmidi.hook_times(folder, regular=True)
-            if times:
-                hookable_regular += 1
-                hooked_regular += any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
+            for regular in (False, True):
+                times, beat = songmidi.hook_times(folder, regular)
+                if times:
+                    hit = any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
+                    hooked[regular][0] += hit
+                    hooked[regular][1] += 1
+                    if not regular:
+                        at_hook = hit
         if a.list:
             print(f"{name}: channel {r['channel']} (melody {melody}), ringtone from "
                   f"{r['tone_start_sec']:.1f} s bars {r['tone_first_bar']}-{r['tone_last_bar']}"
@@ -82,9 +81,10 @@ def main():
     print(f"melody chosen, names left out: {pct(chosen, labelled):.1f} % ({chosen}/{labelled})")
     for writer, (ok, total) in kept.items():
         print(f"onsets kept within half a grid step, {writer}: {pct(ok, total):.1f} % of ringtones")
+    (hit, total), (hit_regular, total_regular) = hooked[False], hooked[True]
     print(f"ringtones (fitted to Nokia) starting within a bar of the hook: "
-          f"{pct(hooked, hookable):.1f} % ({hooked}/{hookable}); its bars counted regular: "
-          f"{pct(hooked_regular, hookable_regular):.1f} % ({hooked_regular}/{hookable_regular})")
+          f"{pct(hit, total):.1f} % ({hit}/{total}); its bars counted regular: "
+          f"{pct(hit_regular, total_regular):.1f} % ({hit_regular}/{total_regular})")
     print(f"events per note (whole melody line): {events / max(1, notes):.3f} "
           f"({merged} gaps merged, {shortened} silences shortened)")
 

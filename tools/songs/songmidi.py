@@ -171,14 +171,14 @@ def hook_times(folder, regular=False):
         hooks = [first]
     beat = (beats[-1] - beats[0]) / max(1, len(beats) - 1) if len(beats) > 1 else 0.5
     if regular and downbeats:
-        first = beats.index(downbeats[0])
+        first_beat = beats.index(downbeats[0])
         down = set(downbeats)
         marks = [i for i, b in enumerate(beats) if b in down]
         gaps = [b - a for a, b in zip(marks, marks[1:])]
         per_bar = max(set(gaps), key=gaps.count) if gaps else 4
 
         def at(bar):
-            k = first + bar * per_bar
+            k = first_beat + bar * per_bar
             return beats[k] if k < len(beats) else beats[-1] + (k - len(beats) + 1) * beat
         return [at(b) for l, b in starts if l in hooks], beat
     times = [downbeats[b] for l, b in starts if l in hooks and b < len(downbeats)]
