@@ -9,7 +9,9 @@ shuffled) and prints, over the folder:
     Sagem, MIDI, iMelody), each fitted to its own format's limits;
   - the share of ringtones fitted to Nokia (its event limit; a longer melody becomes the
     hook) whose first note lies within a bar of a labelled hook start, and the same with
-    the labels' bars counted as regular bars (songmidi.hook_times explains);
+    the labels' bars counted as regular bars (songmidi.hook_times explains); and how
+    near the others come: within two bars, or inside a hook phrase (the ringtone plays
+    the hook, though not from its start);
   - events per note of the whole melody line on the ringtone grid.
 usage: songs_eval.py DIR [--tool build/bin/pealix-songs-eval] [--list]
 """
@@ -44,6 +46,7 @@ def main():
     results = [json.loads(line) for line in out.splitlines() if line.strip()]
     chosen = labelled = errors = 0
     hooked = {False: [0, 0], True: [0, 0]}  # labels read regular or not: [at the hook, songs]
+    near = inside = 0  # on the downbeats: within two bars of a hook start, inside a hook phrase
     events = notes = merged = shortened = 0
     kept = {}
     for r in results:
@@ -71,6 +74,10 @@ def main():
                     hooked[regular][1] += 1
                     if not regular:
                         at_hook = hit
+                        start = r["tone_start_sec"]
+                        near += any(abs(start - t) <= 8 * beat for t in times)
+                        spans, _ = songmidi.hook_phrases(folder)
+                        inside += any(a - 4 * beat <= start < b for a, b in spans)
         if a.list:
             print(f"{name}: channel {r['channel']} (melody {melody}), ringtone from "
                   f"{r['tone_start_sec']:.1f} s bars {r['tone_first_bar']}-{r['tone_last_bar']}"
@@ -85,6 +92,8 @@ def main():
     print(f"ringtones (fitted to Nokia) starting within a bar of the hook: "
           f"{pct(hit, total):.1f} % ({hit}/{total}); its bars counted regular: "
           f"{pct(hit_regular, total_regular):.1f} % ({hit_regular}/{total_regular})")
+    print(f"  within two bars of the hook: {pct(near, total):.1f} % ({near}/{total}); "
+          f"inside a hook phrase: {pct(inside, total):.1f} % ({inside}/{total})")
     print(f"events per note (whole melody line): {events / max(1, notes):.3f} "
           f"({merged} gaps merged, {shortened} silences shortened)")
 
