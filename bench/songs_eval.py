@@ -67,7 +67,8 @@ def main():
         at_hook = None
         if os.path.exists(os.path.join(folder, "structure.txt")):
             for regular in (False, True):
-                times, beat = songmidi.hook_times(folder, regular)
+                spans, beat = songmidi.hook_phrases(folder, regular)
+                times = [start for start, _ in spans]
                 if times:
                     hit = any(abs(r["tone_start_sec"] - t) <= 4 * beat for t in times)
                     hooked[regular][0] += hit
@@ -76,7 +77,6 @@ def main():
                         at_hook = hit
                         start = r["tone_start_sec"]
                         near += any(abs(start - t) <= 8 * beat for t in times)
-                        spans, _ = songmidi.hook_phrases(folder)
                         inside += any(a - 4 * beat <= start < b for a, b in spans)
         if a.list:
             print(f"{name}: channel {r['channel']} (melody {melody}), ringtone from "

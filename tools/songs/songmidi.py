@@ -189,9 +189,7 @@ def hook_phrases(folder, regular=False):
             return beats[k] if k < len(beats) else beats[-1] + (k - len(beats) + 1) * beat
     else:
         def at(bar):
-            if bar < len(downbeats):
-                return downbeats[bar]
-            return None
+            return downbeats[bar] if bar < len(downbeats) else None
     out = []
     for letter, start, end in spans:
         if letter in hooks and at(start) is not None:
